@@ -1,0 +1,86 @@
+#include "core/AnsiText.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <mutex>
+
+namespace {
+
+constexpr std::string_view ReplacementUtf8 = "\xEF\xBF\xBD";
+
+// Runs iconv over the whole input; an invalid or incomplete sequence is replaced and skipped by one byte.
+std::string Convert(const char *to, const char *from, std::string_view input, std::string_view replacement)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(input);
+    std::string out;
+    out.reserve(input.size() * 2);
+    char *in = const_cast<char *>(input.data());
+    size_t inLeft = input.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+        char *dst = buffer;
+        size_t dstLeft = sizeof(buffer);
+        size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+        out.append(buffer, static_cast<size_t>(dst - buffer));
+        if (rc == static_cast<size_t>(-1)) {
+            if (errno == E2BIG)
+                continue;
+            // EILSEQ or EINVAL: mark the byte that could not be converted and go on after it.
+            out.append(replacement);
+            ++in;
+            --inLeft;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+bool IsGbkLead(unsigned char c)
+{
+    return c >= 0x81 && c <= 0xFE;
+}
+
+} // namespace
+
+std::string AnsiToUtf8(std::string_view gbk)
+{
+    return Convert("UTF-8", "GBK", gbk, ReplacementUtf8);
+}
+
+std::string Utf8ToAnsi(std::string_view utf8)
+{
+    return Convert("GBK", "UTF-8", utf8, "?");
+}
+
+std::string TAnsiStreamDecoder::Decode(std::string_view piece)
+{
+    std::string bytes = FPending;
+    bytes.append(piece);
+    FPending.clear();
+    // Walk the characters to find whether the last byte is a lead byte waiting for its trail.
+    size_t i = 0;
+    while (i < bytes.size()) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (IsGbkLead(c)) {
+            if (i + 1 == bytes.size()) {
+                FPending = bytes.substr(i);
+                bytes.resize(i);
+                break;
+            }
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return AnsiToUtf8(bytes);
+}
+
+std::string TAnsiStreamDecoder::Flush()
+{
+    std::string rest = AnsiToUtf8(FPending);
+    FPending.clear();
+    return rest;
+}

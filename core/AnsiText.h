@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Conversion between the system's ANSI code page (GBK) and UTF-8, the encoding of every std::string that holds
+// user-visible text in the program. Bytes that are not valid GBK decode to U+FFFD each; characters that GBK cannot
+// hold encode as '?'. Neither direction ever fails.
+std::string AnsiToUtf8(std::string_view gbk);
+std::string Utf8ToAnsi(std::string_view utf8);
+
+// Decodes GBK bytes that arrive in pieces: a lead byte at the end of one piece is kept and joined with the next
+// piece, so a character split across two buffers is not mangled.
+class TAnsiStreamDecoder {
+public:
+    std::string Decode(std::string_view piece);
+    // Decodes whatever is held back (a lone lead byte becomes U+FFFD).
+    std::string Flush();
+
+private:
+    std::string FPending;
+};

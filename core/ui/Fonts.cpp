@@ -1,0 +1,13 @@
+#include "core/ui/Fonts.h"
+
+#include <QStringList>
+
+QFont SongFont(int pixelSize, bool bold)
+{
+    QFont font;
+    font.setFamilies(QStringList { QStringLiteral("宋体"), QStringLiteral("SimSun"),
+        QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC") });
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
