@@ -4,7 +4,8 @@
 #include <iconv.h>
 #include <mutex>
 
-namespace {
+namespace
+{
 
 constexpr std::string_view ReplacementUtf8 = "\xEF\xBF\xBD";
 

@@ -11,7 +11,8 @@ std::string Utf8ToAnsi(std::string_view utf8);
 
 // Decodes GBK bytes that arrive in pieces: a lead byte at the end of one piece is kept and joined with the next
 // piece, so a character split across two buffers is not mangled.
-class TAnsiStreamDecoder {
+class TAnsiStreamDecoder
+{
 public:
     std::string Decode(std::string_view piece);
     // Decodes whatever is held back (a lone lead byte becomes U+FFFD).

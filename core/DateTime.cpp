@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
-namespace {
+namespace
+{
 
 std::tm LocalTime(std::chrono::system_clock::time_point instant)
 {
@@ -17,7 +18,8 @@ std::tm LocalTime(std::chrono::system_clock::time_point instant)
 long DaysFromEpoch(int year, unsigned month, unsigned day)
 {
     using namespace std::chrono;
-    sys_days date = year_month_day { std::chrono::year { year }, std::chrono::month { month }, std::chrono::day { day } };
+    sys_days date
+        = year_month_day { std::chrono::year { year }, std::chrono::month { month }, std::chrono::day { day } };
     sys_days epoch = year_month_day { std::chrono::year { 1899 }, December, std::chrono::day { 30 } };
     return (date - epoch).count();
 }

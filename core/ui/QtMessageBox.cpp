@@ -5,7 +5,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
-namespace {
+namespace
+{
 
 QMessageBox::Icon IconOf(int flags)
 {

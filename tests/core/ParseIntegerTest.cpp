@@ -1,17 +1,21 @@
-#include "core/ConvertError.h"
 #include "core/ParseInteger.h"
+
+#include "core/ConvertError.h"
 
 #include <gtest/gtest.h>
 #include <optional>
 
-namespace {
+namespace
+{
 
 struct Case {
     const char *Text;
     std::optional<int32_t> Expected;
 };
 
-class ParseIntegerCases : public ::testing::TestWithParam<Case> { };
+class ParseIntegerCases : public ::testing::TestWithParam<Case>
+{
+};
 
 TEST_P(ParseIntegerCases, AcceptsOrRejects)
 {
@@ -28,10 +32,9 @@ INSTANTIATE_TEST_SUITE_P(Table, ParseIntegerCases,
         Case { "0x2580", 0x2580 }, Case { "0XaB", 0xAB }, Case { "-0x1", -1 }, Case { "$000000001", std::nullopt },
         Case { "0x", std::nullopt }, Case { "$", std::nullopt }, Case { "12 ", std::nullopt },
         Case { "12\r", std::nullopt }, Case { "12.50", std::nullopt }, Case { "1,000", std::nullopt },
-        Case { "12a", std::nullopt }, Case { "", std::nullopt }, Case { " ", std::nullopt },
-        Case { "+", std::nullopt }, Case { "-", std::nullopt }, Case { "+-1", std::nullopt },
-        Case { "\t5", std::nullopt }, Case { "5 5", std::nullopt }, Case { "0x-1", std::nullopt },
-        Case { "$G", std::nullopt }));
+        Case { "12a", std::nullopt }, Case { "", std::nullopt }, Case { " ", std::nullopt }, Case { "+", std::nullopt },
+        Case { "-", std::nullopt }, Case { "+-1", std::nullopt }, Case { "\t5", std::nullopt },
+        Case { "5 5", std::nullopt }, Case { "0x-1", std::nullopt }, Case { "$G", std::nullopt }));
 
 TEST(ParseInteger, FailureCarriesTheWholeInput)
 {

@@ -8,7 +8,8 @@
 #include <ctime>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TEST(LineAppend, FollowsTheCrLfRule)
 {
@@ -78,7 +79,8 @@ TEST(DateTime, CountsDaysSince1899AndFormatsHhnnss)
     using namespace std::chrono;
     // 2000-01-01 09:30:05.250 UTC is day 36526 plus the time of day.
     sys_days day = year_month_day { year { 2000 }, January, std::chrono::day { 1 } };
-    auto instant = time_point_cast<system_clock::duration>(day + hours(9) + minutes(30) + seconds(5) + milliseconds(250));
+    auto instant
+        = time_point_cast<system_clock::duration>(day + hours(9) + minutes(30) + seconds(5) + milliseconds(250));
     double expected = 36526.0 + (9 * 3600 + 30 * 60 + 5.25) / 86400.0;
     EXPECT_NEAR(ToDateTime(instant), expected, 1e-9);
     EXPECT_EQ(FormatHhnnss(instant), "093005");
