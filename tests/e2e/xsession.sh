@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Starts a private X desktop for end-to-end tests: Xvfb on a free display, a session D-Bus, openbox and a tray host.
+# Usage: eval "$(tests/e2e/xsession.sh start)"   -> exports DISPLAY, DBUS_SESSION_BUS_ADDRESS, XSESSION_PIDS
+#        tests/e2e/xsession.sh stop              -> ends the processes named in XSESSION_PIDS
+set -euo pipefail
+case "${1:-}" in
+start)
+    fdfile=$(mktemp)
+    Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp >"$fdfile" 2>/dev/null &
+    xpid=$!
+    for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
+    display=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+    export DISPLAY=$display
+    bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 --nosyslog | tr '\n' ' ')
+    busaddr=${bus%% *}
+    buspid=$(echo "$bus" | awk '{print $2}')
+    DBUS_SESSION_BUS_ADDRESS=$busaddr openbox >/dev/null 2>&1 &
+    obpid=$!
+    DBUS_SESSION_BUS_ADDRESS=$busaddr trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
+    trpid=$!
+    sleep 0.3
+    echo "export DISPLAY=$display DBUS_SESSION_BUS_ADDRESS=$busaddr XSESSION_PIDS='$trpid $obpid $buspid $xpid'"
+    ;;
+stop)
+    for p in ${XSESSION_PIDS:-}; do kill "$p" 2>/dev/null || true; done
+    ;;
+*)
+    echo "usage: $0 start|stop" >&2
+    exit 2
+    ;;
+esac
