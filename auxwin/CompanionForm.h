@@ -1,11 +1,58 @@
 #pragma once
 
+#include "auxwin/WindowTransparency.h"
+
+#include <QPointer>
 #include <QWidget>
 
-// The companion web strip docked under the main window.
+class QAction;
+class QFrame;
+class QMenu;
+class QTimer;
+class TWebView;
+
+// The companion web strip: a borderless window that shows the program's web page and clings to the lower edge of the
+// window it follows (its top-left corner at that window's bottom-left corner, checked every 10 ms whether shown or
+// not). A right click on the page opens the strip's own menu, from which the strip can be made translucent.
 class TForm4 : public QWidget
 {
     Q_OBJECT
 public:
     explicit TForm4(QWidget *parent = nullptr);
+
+    // The window whose lower edge the strip follows (the main window); without one the strip stays where it is.
+    void SetFollowedWindow(QWidget *window);
+
+    // The transparency the user chose; it is not stored between runs.
+    const TWindowTransparency &Transparency() const { return FTransparency; }
+
+    QFrame *Panel2;
+    QFrame *Panel1;
+    TWebView *WebBrowser1;
+    QMenu *PopupMenu1;
+    QMenu *TransparencyMenu;
+    QAction *N01;
+    QAction *N101;
+    QAction *N1001;
+    QTimer *Timer1;
+
+    void FormCreate();
+    void FormShow();
+    void Timer1Timer();
+    void N01Click();
+    void N101Click();
+    void N1001Click();
+    // The application-wide hook on every event before it is delivered; true means swallowed.
+    bool ApplicationEvents1Message(QObject *target, QEvent *event);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void PlaceUnderFollowedWindow();
+    bool IsInWebBrowser(QObject *object) const;
+
+    QPointer<QWidget> FFollowed;
+    TWindowTransparency FTransparency;
 };

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QWidget>
+#include "auxwin/InfoWindow.h"
 
-// The help information window.
-class TForm5 : public QWidget
+// The help window "在线帮助": who wrote the program and where to reach the author; kept above ordinary windows.
+class TForm5 : public TInfoWindow
 {
     Q_OBJECT
 public:

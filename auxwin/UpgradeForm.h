@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QWidget>
+#include "auxwin/InfoWindow.h"
 
-// The upgrade information window.
-class TForm6 : public QWidget
+// The upgrade window "在线升级": how to ask the author for new or changed functions and get the upgraded program.
+class TForm6 : public TInfoWindow
 {
     Q_OBJECT
 public:
