@@ -1,0 +1,55 @@
+#include "comm/NotificationTarget.h"
+
+#include "comm/CommMessages.h"
+
+#include <QCoreApplication>
+#include <QObject>
+#include <new>
+
+TNotifyMessage::TNotifyMessage(unsigned code, uint32_t wParam, uint32_t lParam, std::unique_ptr<char[]> block)
+    : QEvent(static_cast<QEvent::Type>(code))
+    , FWParam(wParam)
+    , FLParam(lParam)
+    , FBlock(std::move(block))
+{
+}
+
+bool TNotificationTarget::Post(unsigned code, uint32_t wParam, uint32_t lParam, std::unique_ptr<char[]> block)
+{
+    std::lock_guard lock(FLock);
+    if (!FWindow)
+        return false;
+    if (FUndelivered >= FLimit && code != NotifyRequestHangup)
+        return false;
+    auto *message = new (std::nothrow) TNotifyMessage(code, wParam, lParam, std::move(block));
+    if (!message)
+        return false;
+    ++FUndelivered;
+    QCoreApplication::postEvent(FWindow, message);
+    return true;
+}
+
+void TNotificationTarget::Attach(QObject *window)
+{
+    std::lock_guard lock(FLock);
+    FWindow = window;
+}
+
+void TNotificationTarget::Detach()
+{
+    std::lock_guard lock(FLock);
+    FWindow = nullptr;
+}
+
+void TNotificationTarget::Delivered()
+{
+    std::lock_guard lock(FLock);
+    if (FUndelivered > 0)
+        --FUndelivered;
+}
+
+void TNotificationTarget::SetLimit(std::size_t limit)
+{
+    std::lock_guard lock(FLock);
+    FLimit = limit;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "comm/CommThread.h"
+
+#include <cstdint>
+#include <memory>
+
+class TSerialDevice;
+class TSerialEvent;
+class TNotificationTarget;
+
+// The receive worker. One wait watches the close request, the device's comm events (line error, ring, carrier
+// change) and a pending read; each chunk of received bytes goes to the notification window as a block of its own,
+// line errors and modem changes as notifications, and any failure as a hang-up request that ends the thread.
+class TReadThread : public TCommThread
+{
+public:
+    static constexpr uint32_t ReadBufferSize = 2048;
+    // The comm events watched: carrier change, line error, ring.
+    static constexpr uint32_t CommEventMask = 0x01A0;
+
+    TReadThread(std::shared_ptr<TSerialDevice> device, std::shared_ptr<TSerialEvent> closeEvent,
+        std::shared_ptr<TNotificationTarget> window);
+
+protected:
+    void Execute() override;
+
+private:
+    bool CloseRequested() const;
+    void HangUp();
+    bool StartCommEventWait();
+    bool StartRead();
+    bool HandleCommEvent(uint32_t eventMask, bool collect);
+    bool HandleReadCompletion();
+    bool DeliverReceivedData(const char *bytes, uint32_t count);
+
+    std::shared_ptr<TSerialDevice> FDevice;
+    std::shared_ptr<TSerialEvent> FCloseEvent;
+    std::shared_ptr<TNotificationTarget> FWindow;
+    char FReadBuffer[ReadBufferSize];
+    uint32_t FReadCount = 0;
+    uint32_t FEventMask = 0;
+};

@@ -1,0 +1,154 @@
+#pragma once
+
+#include "platform/SerialEvent.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+// The device control block: a serial device's line configuration, field for field in the layout that the serial
+// component reads, modifies and writes back. Flags holds the 32 one- and two-bit fields that follow BaudRate.
+struct TDeviceControlBlock {
+    uint32_t DCBlength = 28;
+    uint32_t BaudRate = 9600;
+    uint32_t Flags = 0x0001;
+    uint16_t wReserved = 0;
+    uint16_t XonLim = 2048;
+    uint16_t XoffLim = 512;
+    uint8_t ByteSize = 8;
+    uint8_t Parity = 0;
+    uint8_t StopBits = 0;
+    char XonChar = 17;
+    char XoffChar = 19;
+    char ErrorChar = 0;
+    char EofChar = 0;
+    char EvtChar = 0;
+    uint16_t wReserved1 = 0;
+
+    bool operator==(const TDeviceControlBlock &) const = default;
+};
+
+// Bits and fields of TDeviceControlBlock::Flags.
+namespace DcbFlag
+{
+constexpr uint32_t Binary = 0x0001;
+constexpr uint32_t Parity = 0x0002;
+constexpr uint32_t OutxCtsFlow = 0x0004;
+constexpr uint32_t OutxDsrFlow = 0x0008;
+constexpr unsigned DtrControlShift = 4; // two bits: 0 disable, 1 enable, 2 handshake
+constexpr uint32_t DsrSensitivity = 0x0040;
+constexpr uint32_t TXContinueOnXoff = 0x0080;
+constexpr uint32_t OutX = 0x0100;
+constexpr uint32_t InX = 0x0200;
+constexpr uint32_t ErrorChar = 0x0400;
+constexpr uint32_t Null = 0x0800;
+constexpr unsigned RtsControlShift = 12; // two bits: 0 disable, 1 enable, 2 handshake, 3 toggle
+constexpr uint32_t AbortOnError = 0x4000;
+
+constexpr uint32_t DtrControl(uint32_t flags)
+{
+    return (flags >> DtrControlShift) & 3;
+}
+constexpr uint32_t RtsControl(uint32_t flags)
+{
+    return (flags >> RtsControlShift) & 3;
+}
+} // namespace DcbFlag
+
+constexpr uint8_t DtrControlDisable = 0, DtrControlEnable = 1, DtrControlHandshake = 2;
+constexpr uint8_t RtsControlDisable = 0, RtsControlEnable = 1, RtsControlHandshake = 2, RtsControlToggle = 3;
+
+// The five timeouts in milliseconds. A read waits for its first byte and then completes when ReadIntervalTimeout
+// passes without a further byte or when the buffer is full; a non-zero total (multiplier times size plus constant)
+// bounds the whole read and may complete it with fewer bytes, even none. MAXDWORD as interval with both totals 0
+// makes a read return at once with what is there. Writes are bounded the same way by the two write totals.
+struct TCommTimeouts {
+    uint32_t ReadIntervalTimeout = 0;
+    uint32_t ReadTotalTimeoutMultiplier = 0;
+    uint32_t ReadTotalTimeoutConstant = 0;
+    uint32_t WriteTotalTimeoutMultiplier = 0;
+    uint32_t WriteTotalTimeoutConstant = 0;
+
+    bool operator==(const TCommTimeouts &) const = default;
+};
+
+constexpr uint32_t MaxDword = 0xFFFFFFFFu;
+
+// Comm events a device can report to a comm-event wait.
+constexpr uint32_t EvRlsd = 0x0020; // the receive-line-signal-detect (carrier) line changed
+constexpr uint32_t EvErr = 0x0080; // a line error; the flags come from ClearCommError
+constexpr uint32_t EvRing = 0x0100; // a ring was signalled
+
+// Line error flags reported by ClearCommError.
+constexpr uint32_t CeRxOver = 0x0001;
+constexpr uint32_t CeOverrun = 0x0002;
+constexpr uint32_t CeRxParity = 0x0004;
+constexpr uint32_t CeFrame = 0x0008;
+constexpr uint32_t CeBreak = 0x0010;
+
+// PurgeComm flags.
+constexpr uint32_t PurgeTxAbort = 0x0001;
+constexpr uint32_t PurgeRxAbort = 0x0002;
+constexpr uint32_t PurgeTxClear = 0x0004;
+constexpr uint32_t PurgeRxClear = 0x0008;
+
+// How a device operation ended. Pending means it goes on in the background; the device's wait reports its
+// completion and the matching ...Result call collects it. InvalidHandle means the device is no longer usable for
+// this caller (closed under it); Failed is every other failure, a vanished device included.
+enum class TIoResult { Done, Pending, InvalidHandle, Failed };
+
+// Results of WaitReceive and WaitWrite besides the index of the completed item.
+constexpr int SerialWaitFailed = -1;
+
+// An open serial device. Three threads use one device at the same time, each through its own group of calls:
+// - the owner (the user-interface thread): IsCharacterDevice, SetupComm, PurgeComm, Get/SetCommState,
+//   Get/SetCommTimeouts;
+// - the receive worker: SetCommMask, WaitCommEvent, ReadFile, WaitReceive, CommEventResult, ReadResult,
+//   ClearCommError, PurgeComm;
+// - the send worker: WriteFile, WaitWrite, WriteResult, PurgeComm.
+// At most one read, one comm-event wait and one write are pending at a time. A pending operation keeps using the
+// caller's buffer only inside the calls of the thread that started it, so a worker may release its buffer as soon
+// as it stops calling the device. Destroying the device closes it; no call may be running then.
+class TSerialDevice
+{
+public:
+    virtual ~TSerialDevice() = default;
+
+    virtual bool IsCharacterDevice() = 0;
+    // Sets up the input and output buffers; false when the device is not a serial device.
+    virtual bool SetupComm(uint32_t inputSize, uint32_t outputSize) = 0;
+    // Clears the named buffers. The abort flags need no action of their own: pending operations end when their
+    // worker's wait sees the close event.
+    virtual bool PurgeComm(uint32_t flags) = 0;
+    virtual bool GetCommState(TDeviceControlBlock &dcb) = 0;
+    virtual bool SetCommState(const TDeviceControlBlock &dcb) = 0;
+    virtual bool GetCommTimeouts(TCommTimeouts &timeouts) = 0;
+    virtual bool SetCommTimeouts(const TCommTimeouts &timeouts) = 0;
+
+    virtual bool SetCommMask(uint32_t mask) = 0;
+    // Done: an event was waiting and mask holds it. Pending: WaitReceive will report 1 and CommEventResult gives
+    // the mask (0 when the wait ended without a watched event).
+    virtual TIoResult WaitCommEvent(uint32_t &mask) = 0;
+    // Done: the read completed at once with count bytes. Pending: WaitReceive will report 2 and ReadResult gives
+    // the count.
+    virtual TIoResult ReadFile(char *buffer, uint32_t size, uint32_t &count) = 0;
+    // Waits until the close event is set (0), the pending comm-event wait completed (1) or the pending read
+    // completed (2), checked in that order; SerialWaitFailed when waiting itself failed.
+    virtual int WaitReceive(const TSerialEvent &closeEvent) = 0;
+    virtual TIoResult CommEventResult(uint32_t &mask) = 0;
+    virtual TIoResult ReadResult(uint32_t &count) = 0;
+    // The line errors since the last call, cleared so that reading goes on.
+    virtual TIoResult ClearCommError(uint32_t &errors) = 0;
+
+    // Done: written bytes went out at once (possibly fewer than size). Pending: WaitWrite will report 1 and
+    // WriteResult gives the count.
+    virtual TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) = 0;
+    // Waits until the close event is set (0) or the pending write completed (1); SerialWaitFailed on failure.
+    virtual int WaitWrite(const TSerialEvent &closeEvent) = 0;
+    virtual TIoResult WriteResult(uint32_t &written) = 0;
+};
+
+// Opens a device by the component's port name, exclusively, for reading and writing; null when it cannot be
+// opened (the name names nothing, or another user holds the device).
+using TSerialDeviceFactory = std::function<std::unique_ptr<TSerialDevice>(const std::string &portName)>;

@@ -1,0 +1,65 @@
+#include "platform/SerialEvent.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <vector>
+
+TSerialEvent::TSerialEvent(bool signalled)
+    : FFd(eventfd(signalled ? 1 : 0, EFD_NONBLOCK | EFD_CLOEXEC))
+{
+}
+
+TSerialEvent::~TSerialEvent()
+{
+    if (FFd >= 0)
+        close(FFd);
+}
+
+void TSerialEvent::Set()
+{
+    uint64_t one = 1;
+    // The counter only has to be non-zero; a full counter (EAGAIN) is still set.
+    while (write(FFd, &one, sizeof one) < 0 && errno == EINTR) { }
+}
+
+void TSerialEvent::Reset()
+{
+    uint64_t value;
+    while (read(FFd, &value, sizeof value) < 0 && errno == EINTR) { }
+}
+
+bool TSerialEvent::IsSet() const
+{
+    pollfd item { FFd, POLLIN, 0 };
+    int result;
+    do {
+        result = poll(&item, 1, 0);
+    } while (result < 0 && errno == EINTR);
+    return result > 0 && (item.revents & POLLIN);
+}
+
+int WaitForSerialEvents(std::initializer_list<const TSerialEvent *> events, int timeoutMs)
+{
+    std::vector<pollfd> items;
+    items.reserve(events.size());
+    for (const TSerialEvent *event : events)
+        items.push_back({ event->Fd(), POLLIN, 0 });
+    for (;;) {
+        int result = poll(items.data(), items.size(), timeoutMs);
+        if (result < 0 && errno == EINTR)
+            continue;
+        if (result < 0)
+            return -1;
+        if (result == 0)
+            return SerialWaitTimeout;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (items[i].revents & POLLIN)
+                return static_cast<int>(i);
+            if (items[i].revents & (POLLERR | POLLNVAL))
+                return -1;
+        }
+    }
+}

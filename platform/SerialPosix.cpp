@@ -1,0 +1,610 @@
+#include "platform/SerialPosix.h"
+
+#include "platform/SerialPortName.h"
+#include "platform/SerialPosix2.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <mutex>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace
+{
+
+using TClock = std::chrono::steady_clock;
+
+// How often line errors, ring and carrier are sampled while a comm-event wait is pending. The driver counts them
+// (TIOCGICOUNT) but offers no descriptor to wait on.
+constexpr std::chrono::milliseconds IcountPeriod(50);
+
+// The outcome of draining the descriptor into a pending read.
+enum class TDrain { Ok, Vanished, BadHandle, Failed };
+
+class TPosixSerialDevice final : public TSerialDevice
+{
+public:
+    explicit TPosixSerialDevice(int fd);
+    ~TPosixSerialDevice() override;
+
+    bool IsCharacterDevice() override;
+    bool SetupComm(uint32_t inputSize, uint32_t outputSize) override;
+    bool PurgeComm(uint32_t flags) override;
+    bool GetCommState(TDeviceControlBlock &dcb) override;
+    bool SetCommState(const TDeviceControlBlock &dcb) override;
+    bool GetCommTimeouts(TCommTimeouts &timeouts) override;
+    bool SetCommTimeouts(const TCommTimeouts &timeouts) override;
+
+    bool SetCommMask(uint32_t mask) override;
+    TIoResult WaitCommEvent(uint32_t &mask) override;
+    TIoResult ReadFile(char *buffer, uint32_t size, uint32_t &count) override;
+    int WaitReceive(const TSerialEvent &closeEvent) override;
+    TIoResult CommEventResult(uint32_t &mask) override;
+    TIoResult ReadResult(uint32_t &count) override;
+    TIoResult ClearCommError(uint32_t &errors) override;
+
+    TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) override;
+    int WaitWrite(const TSerialEvent &closeEvent) override;
+    TIoResult WriteResult(uint32_t &written) override;
+
+private:
+    TCommTimeouts Timeouts();
+    TDrain Drain();
+    void CompleteRead(TIoResult result);
+    void CompleteCommWait(TIoResult result, uint32_t mask);
+    void SampleLineCounters();
+    bool TakeWatchedEvents(uint32_t &mask);
+
+    const int FFd;
+    const bool FIsTerminal;
+
+    // Owner's state, also read by the workers (timeouts).
+    std::mutex FConfigLock;
+    TDeviceControlBlock FDcb;
+    TCommTimeouts FTimeouts;
+
+    // Receive worker's state.
+    bool FVanished = false;
+    uint32_t FMask = 0;
+    uint32_t FEvents = 0; // comm events seen and not yet reported
+    uint32_t FErrors = 0; // line errors not yet cleared
+    bool FIcountSupported = false;
+    serial_icounter_struct FIcount {};
+    TClock::time_point FNextIcountSample;
+
+    bool FCommPending = false;
+    bool FCommDone = false;
+    TIoResult FCommResult = TIoResult::Done;
+    uint32_t FCommMask = 0;
+
+    bool FReadPending = false;
+    bool FReadDone = false;
+    TIoResult FReadResult = TIoResult::Done;
+    char *FReadBuffer = nullptr;
+    uint32_t FReadSize = 0;
+    uint32_t FReadCount = 0;
+    uint32_t FReadInterval = 0; // 0: no interval rule
+    bool FReadReturnOnFirstByte = false;
+    bool FReadHasTotal = false;
+    TClock::time_point FReadDeadline;
+    TClock::time_point FLastByte;
+
+    // Send worker's state.
+    bool FWritePending = false;
+    bool FWriteDone = false;
+    TIoResult FWriteResult = TIoResult::Done;
+    const char *FWriteData = nullptr;
+    uint32_t FWriteSize = 0;
+    uint32_t FWriteCount = 0;
+    bool FWriteHasTotal = false;
+    TClock::time_point FWriteDeadline;
+};
+
+TIoResult ResultOfErrno(int error)
+{
+    return error == EBADF ? TIoResult::InvalidHandle : TIoResult::Failed;
+}
+
+int MillisecondsUntil(TClock::time_point now, TClock::time_point deadline)
+{
+    if (deadline <= now)
+        return 0;
+    auto ms = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+    return static_cast<int>(std::min<long long>(ms, 1000 * 60 * 60));
+}
+
+void MergeLineConfig(TDeviceControlBlock &dcb, const TSerialLineConfig &line)
+{
+    dcb.BaudRate = line.BaudRate;
+    dcb.ByteSize = static_cast<uint8_t>(line.DataBits);
+    dcb.Parity = static_cast<uint8_t>(line.Parity);
+    if (!line.TwoStopBits)
+        dcb.StopBits = 0;
+    else if (dcb.StopBits == 0)
+        dcb.StopBits = 2;
+    auto setBit = [&dcb](uint32_t bit, bool on) { dcb.Flags = on ? (dcb.Flags | bit) : (dcb.Flags & ~bit); };
+    setBit(DcbFlag::Parity, line.CheckParity);
+    setBit(DcbFlag::OutX, line.XonXoffOut);
+    setBit(DcbFlag::InX, line.XonXoffIn);
+    dcb.XonChar = static_cast<char>(line.XonChar);
+    dcb.XoffChar = static_cast<char>(line.XoffChar);
+}
+
+TPosixSerialDevice::TPosixSerialDevice(int fd)
+    : FFd(fd)
+    , FIsTerminal(isatty(fd) == 1)
+{
+    if (FIsTerminal) {
+        TSerialLineConfig line;
+        if (ReadSerialLineConfig(FFd, line)) {
+            WriteSerialLineConfig(FFd, line);
+            MergeLineConfig(FDcb, line);
+        }
+        FIcountSupported = ioctl(FFd, TIOCGICOUNT, &FIcount) == 0;
+    }
+}
+
+TPosixSerialDevice::~TPosixSerialDevice()
+{
+    if (FIsTerminal)
+        ioctl(FFd, TIOCNXCL);
+    close(FFd);
+}
+
+bool TPosixSerialDevice::IsCharacterDevice()
+{
+    struct stat info;
+    return fstat(FFd, &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+bool TPosixSerialDevice::SetupComm(uint32_t, uint32_t)
+{
+    // The driver sizes its own buffers; what matters is that this is a terminal that takes a line configuration.
+    return FIsTerminal;
+}
+
+bool TPosixSerialDevice::PurgeComm(uint32_t flags)
+{
+    bool ok = true;
+    if (flags & PurgeRxClear)
+        ok = tcflush(FFd, TCIFLUSH) == 0 && ok;
+    if (flags & PurgeTxClear)
+        ok = tcflush(FFd, TCOFLUSH) == 0 && ok;
+    return ok;
+}
+
+bool TPosixSerialDevice::GetCommState(TDeviceControlBlock &dcb)
+{
+    std::lock_guard lock(FConfigLock);
+    TSerialLineConfig line;
+    if (FIsTerminal && ReadSerialLineConfig(FFd, line))
+        MergeLineConfig(FDcb, line);
+    dcb = FDcb;
+    return FIsTerminal;
+}
+
+bool TPosixSerialDevice::SetCommState(const TDeviceControlBlock &dcb)
+{
+    if (!FIsTerminal || dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > 4 || dcb.StopBits > 2)
+        return false;
+    TSerialLineConfig line;
+    line.BaudRate = dcb.BaudRate;
+    line.DataBits = dcb.ByteSize;
+    line.Parity = dcb.Parity;
+    line.TwoStopBits = dcb.StopBits != 0; // 1.5 stop bits is only possible with 5 data bits; two is the nearest
+    line.CheckParity = (dcb.Flags & DcbFlag::Parity) != 0;
+    line.RtsCtsFlow = (dcb.Flags & DcbFlag::OutxCtsFlow) || DcbFlag::RtsControl(dcb.Flags) == RtsControlHandshake;
+    line.XonXoffOut = (dcb.Flags & DcbFlag::OutX) != 0;
+    line.XonXoffIn = (dcb.Flags & DcbFlag::InX) != 0;
+    line.XonChar = static_cast<unsigned char>(dcb.XonChar);
+    line.XoffChar = static_cast<unsigned char>(dcb.XoffChar);
+
+    std::lock_guard lock(FConfigLock);
+    if (!WriteSerialLineConfig(FFd, line))
+        return false;
+
+    // DTR and RTS as lines. DSR/DTR handshaking, DSR sensitivity, transmit-continue-on-XOFF, the XON/XOFF limits,
+    // replacing bad bytes and discarding null bytes have no counterpart in the terminal driver; the record keeps
+    // them. RTS toggling (RTS up only while sending) rests with the line idle, so RTS is dropped.
+    int dtr = TIOCM_DTR;
+    ioctl(FFd, DcbFlag::DtrControl(dcb.Flags) == DtrControlDisable ? TIOCMBIC : TIOCMBIS, &dtr);
+    uint32_t rtsControl = DcbFlag::RtsControl(dcb.Flags);
+    if (rtsControl != RtsControlHandshake) {
+        int rts = TIOCM_RTS;
+        ioctl(FFd, rtsControl == RtsControlEnable ? TIOCMBIS : TIOCMBIC, &rts);
+    }
+    FDcb = dcb;
+    return true;
+}
+
+bool TPosixSerialDevice::GetCommTimeouts(TCommTimeouts &timeouts)
+{
+    timeouts = Timeouts();
+    return true;
+}
+
+bool TPosixSerialDevice::SetCommTimeouts(const TCommTimeouts &timeouts)
+{
+    std::lock_guard lock(FConfigLock);
+    FTimeouts = timeouts;
+    return true;
+}
+
+TCommTimeouts TPosixSerialDevice::Timeouts()
+{
+    std::lock_guard lock(FConfigLock);
+    return FTimeouts;
+}
+
+bool TPosixSerialDevice::SetCommMask(uint32_t mask)
+{
+    if (!FIsTerminal)
+        return false;
+    FMask = mask;
+    FEvents = 0;
+    if (FIcountSupported)
+        FIcountSupported = ioctl(FFd, TIOCGICOUNT, &FIcount) == 0;
+    // A new mask ends a pending wait with no event.
+    if (FCommPending)
+        CompleteCommWait(TIoResult::Done, 0);
+    return true;
+}
+
+void TPosixSerialDevice::SampleLineCounters()
+{
+    if (!FIcountSupported || FVanished)
+        return;
+    serial_icounter_struct now {};
+    if (ioctl(FFd, TIOCGICOUNT, &now) != 0)
+        return;
+    uint32_t errors = 0;
+    if (now.frame != FIcount.frame)
+        errors |= CeFrame;
+    if (now.parity != FIcount.parity)
+        errors |= CeRxParity;
+    if (now.overrun != FIcount.overrun)
+        errors |= CeOverrun;
+    if (now.buf_overrun != FIcount.buf_overrun)
+        errors |= CeRxOver;
+    if (now.brk != FIcount.brk)
+        errors |= CeBreak;
+    if (errors) {
+        FErrors |= errors;
+        FEvents |= EvErr;
+    }
+    if (now.rng != FIcount.rng)
+        FEvents |= EvRing;
+    if (now.dcd != FIcount.dcd)
+        FEvents |= EvRlsd;
+    FIcount = now;
+    FNextIcountSample = TClock::now() + IcountPeriod;
+}
+
+bool TPosixSerialDevice::TakeWatchedEvents(uint32_t &mask)
+{
+    mask = FEvents & FMask;
+    FEvents = 0;
+    return mask != 0;
+}
+
+TIoResult TPosixSerialDevice::WaitCommEvent(uint32_t &mask)
+{
+    if (FVanished)
+        return TIoResult::Failed;
+    if (FCommPending || FCommDone)
+        return TIoResult::Failed;
+    SampleLineCounters();
+    if (TakeWatchedEvents(mask))
+        return TIoResult::Done;
+    FCommPending = true;
+    return TIoResult::Pending;
+}
+
+void TPosixSerialDevice::CompleteCommWait(TIoResult result, uint32_t mask)
+{
+    FCommPending = false;
+    FCommDone = true;
+    FCommResult = result;
+    FCommMask = mask;
+}
+
+TIoResult TPosixSerialDevice::CommEventResult(uint32_t &mask)
+{
+    if (!FCommDone)
+        return FCommPending ? TIoResult::Pending : TIoResult::Failed;
+    FCommDone = false;
+    mask = FCommMask;
+    return FCommResult;
+}
+
+TIoResult TPosixSerialDevice::ClearCommError(uint32_t &errors)
+{
+    SampleLineCounters();
+    errors = FErrors;
+    FErrors = 0;
+    return TIoResult::Done;
+}
+
+TDrain TPosixSerialDevice::Drain()
+{
+    while (FReadCount < FReadSize) {
+        ssize_t n = read(FFd, FReadBuffer + FReadCount, FReadSize - FReadCount);
+        if (n > 0) {
+            FReadCount += static_cast<uint32_t>(n);
+            FLastByte = TClock::now();
+            continue;
+        }
+        if (n == 0) // a terminal in raw mode with VMIN 1 reads 0 only after a hang-up
+            return TDrain::Vanished;
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN)
+            return TDrain::Ok;
+        if (errno == EIO)
+            return TDrain::Vanished;
+        return errno == EBADF ? TDrain::BadHandle : TDrain::Failed;
+    }
+    return TDrain::Ok;
+}
+
+TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &count)
+{
+    if (FVanished)
+        return TIoResult::Failed;
+    if (FReadPending || FReadDone || size == 0)
+        return TIoResult::Failed;
+    TCommTimeouts t = Timeouts();
+    FReadBuffer = buffer;
+    FReadSize = size;
+    FReadCount = 0;
+    TClock::time_point start = TClock::now();
+
+    bool returnAtOnce
+        = t.ReadIntervalTimeout == MaxDword && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
+    FReadReturnOnFirstByte = t.ReadIntervalTimeout == MaxDword && t.ReadTotalTimeoutMultiplier == MaxDword
+        && t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != MaxDword;
+    FReadInterval = t.ReadIntervalTimeout == MaxDword ? 0 : t.ReadIntervalTimeout;
+    uint64_t total = FReadReturnOnFirstByte
+        ? t.ReadTotalTimeoutConstant
+        : uint64_t(t.ReadTotalTimeoutMultiplier) * size + t.ReadTotalTimeoutConstant;
+    FReadHasTotal = total != 0;
+    FReadDeadline = start + std::chrono::milliseconds(total);
+
+    switch (Drain()) {
+    case TDrain::Ok:
+        break;
+    case TDrain::Vanished:
+        FVanished = true;
+        if (FReadCount == 0)
+            return TIoResult::Failed;
+        count = FReadCount;
+        return TIoResult::Done;
+    case TDrain::BadHandle:
+        return TIoResult::InvalidHandle;
+    case TDrain::Failed:
+        return TIoResult::Failed;
+    }
+    if (FReadCount == size || returnAtOnce || (FReadReturnOnFirstByte && FReadCount > 0)) {
+        count = FReadCount;
+        return TIoResult::Done;
+    }
+    FReadPending = true;
+    return TIoResult::Pending;
+}
+
+void TPosixSerialDevice::CompleteRead(TIoResult result)
+{
+    FReadPending = false;
+    FReadDone = true;
+    FReadResult = result;
+}
+
+TIoResult TPosixSerialDevice::ReadResult(uint32_t &count)
+{
+    if (!FReadDone)
+        return FReadPending ? TIoResult::Pending : TIoResult::Failed;
+    FReadDone = false;
+    count = FReadCount;
+    return FReadResult;
+}
+
+int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
+{
+    for (;;) {
+        if (closeEvent.IsSet())
+            return 0;
+        if (FCommDone)
+            return 1;
+        if (FReadDone)
+            return 2;
+
+        TClock::time_point now = TClock::now();
+        if (FReadPending) {
+            bool intervalOver
+                = FReadInterval != 0 && FReadCount > 0 && now >= FLastByte + std::chrono::milliseconds(FReadInterval);
+            bool totalOver = FReadHasTotal && now >= FReadDeadline;
+            if (intervalOver || totalOver) {
+                CompleteRead(TIoResult::Done);
+                continue;
+            }
+        }
+        bool sampling = FCommPending && FIcountSupported && !FVanished;
+        if (sampling && now >= FNextIcountSample) {
+            SampleLineCounters();
+            uint32_t mask;
+            if (TakeWatchedEvents(mask)) {
+                CompleteCommWait(TIoResult::Done, mask);
+                continue;
+            }
+        }
+
+        int timeout = -1;
+        auto limit = [&timeout, now](TClock::time_point deadline) {
+            int ms = MillisecondsUntil(now, deadline);
+            timeout = timeout < 0 ? ms : std::min(timeout, ms);
+        };
+        if (FReadPending && FReadInterval != 0 && FReadCount > 0)
+            limit(FLastByte + std::chrono::milliseconds(FReadInterval));
+        if (FReadPending && FReadHasTotal)
+            limit(FReadDeadline);
+        if (sampling)
+            limit(FNextIcountSample);
+
+        // Without a pending read the device is watched only for a hang-up, so waiting data cannot spin the loop.
+        pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(FReadPending ? POLLIN : 0), 0 } };
+        nfds_t count = (FVanished || !(FReadPending || FCommPending)) ? 1 : 2;
+        int polled = poll(items, count, timeout);
+        if (polled < 0) {
+            if (errno == EINTR)
+                continue;
+            return SerialWaitFailed;
+        }
+        if (items[0].revents & POLLIN)
+            return 0;
+        if (items[0].revents & (POLLERR | POLLNVAL))
+            return SerialWaitFailed;
+        if (count < 2 || items[1].revents == 0)
+            continue;
+
+        short events = items[1].revents;
+        if (events & POLLNVAL) {
+            if (FReadPending)
+                CompleteRead(TIoResult::InvalidHandle);
+            else
+                CompleteCommWait(TIoResult::InvalidHandle, 0);
+            continue;
+        }
+        TDrain drained = TDrain::Ok;
+        if (FReadPending && (events & POLLIN))
+            drained = Drain();
+        if (drained == TDrain::Ok && (events & (POLLHUP | POLLERR)))
+            drained = TDrain::Vanished;
+        switch (drained) {
+        case TDrain::Ok:
+            if (FReadPending && FReadCount == FReadSize)
+                CompleteRead(TIoResult::Done);
+            break;
+        case TDrain::Vanished:
+            // The bytes read before the device went away are still delivered; the next read fails.
+            FVanished = true;
+            if (FReadPending)
+                CompleteRead(FReadCount > 0 ? TIoResult::Done : TIoResult::Failed);
+            else
+                CompleteCommWait(TIoResult::Failed, 0);
+            break;
+        case TDrain::BadHandle:
+            CompleteRead(TIoResult::InvalidHandle);
+            break;
+        case TDrain::Failed:
+            CompleteRead(TIoResult::Failed);
+            break;
+        }
+    }
+}
+
+TIoResult TPosixSerialDevice::WriteFile(const char *data, uint32_t size, uint32_t &written)
+{
+    if (FWritePending || FWriteDone)
+        return TIoResult::Failed;
+    for (;;) {
+        ssize_t n = size == 0 ? 0 : write(FFd, data, size);
+        if (n > 0) {
+            written = static_cast<uint32_t>(n);
+            return TIoResult::Done;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return ResultOfErrno(errno);
+        break;
+    }
+    TCommTimeouts t = Timeouts();
+    uint64_t total = uint64_t(t.WriteTotalTimeoutMultiplier) * size + t.WriteTotalTimeoutConstant;
+    FWriteHasTotal = total != 0;
+    FWriteDeadline = TClock::now() + std::chrono::milliseconds(total);
+    FWriteData = data;
+    FWriteSize = size;
+    FWriteCount = 0;
+    FWritePending = true;
+    return TIoResult::Pending;
+}
+
+int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent)
+{
+    auto complete = [this](TIoResult result, uint32_t count) {
+        FWritePending = false;
+        FWriteDone = true;
+        FWriteResult = result;
+        FWriteCount = count;
+    };
+    for (;;) {
+        if (closeEvent.IsSet())
+            return 0;
+        if (FWriteDone || !FWritePending)
+            return FWriteDone ? 1 : SerialWaitFailed;
+        TClock::time_point now = TClock::now();
+        if (FWriteHasTotal && now >= FWriteDeadline) {
+            complete(TIoResult::Done, 0); // timed out: nothing of this piece went out
+            continue;
+        }
+        int timeout = FWriteHasTotal ? MillisecondsUntil(now, FWriteDeadline) : -1;
+        pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, POLLOUT, 0 } };
+        int polled = poll(items, 2, timeout);
+        if (polled < 0) {
+            if (errno == EINTR)
+                continue;
+            return SerialWaitFailed;
+        }
+        if (items[0].revents & POLLIN)
+            return 0;
+        if (items[0].revents & (POLLERR | POLLNVAL))
+            return SerialWaitFailed;
+        short events = items[1].revents;
+        if (events & POLLNVAL) {
+            complete(TIoResult::InvalidHandle, 0);
+        } else if (events & (POLLHUP | POLLERR)) {
+            complete(TIoResult::Failed, 0);
+        } else if (events & POLLOUT) {
+            ssize_t n = write(FFd, FWriteData, FWriteSize);
+            if (n > 0)
+                complete(TIoResult::Done, static_cast<uint32_t>(n));
+            else if (n < 0 && errno != EAGAIN && errno != EINTR)
+                complete(ResultOfErrno(errno), 0);
+        }
+    }
+}
+
+TIoResult TPosixSerialDevice::WriteResult(uint32_t &written)
+{
+    if (!FWriteDone)
+        return FWritePending ? TIoResult::Pending : TIoResult::Failed;
+    FWriteDone = false;
+    FWriteData = nullptr;
+    written = FWriteCount;
+    return FWriteResult;
+}
+
+} // namespace
+
+std::unique_ptr<TSerialDevice> OpenPosixSerialDevice(const std::string &portName)
+{
+    std::string path = SerialDevicePath(portName);
+    int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    if (isatty(fd) == 1) {
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            close(fd);
+            return nullptr;
+        }
+        ioctl(fd, TIOCEXCL);
+    }
+    return std::make_unique<TPosixSerialDevice>(fd);
+}
