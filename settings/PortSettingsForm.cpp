@@ -1,7 +1,131 @@
 #include "settings/PortSettingsForm.h"
 
-TForm1::TForm1(QWidget *parent)
-    : QWidget(parent)
+#include "core/MessageBox.h"
+#include "core/ui/Fonts.h"
+#include "settings/PortSettings.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStringList>
+
+namespace
 {
-    setFixedSize(300, 250);
+
+QComboBox *MakeList(QWidget *parent, const QStringList &items, const QString &chosen)
+{
+    auto *list = new QComboBox(parent);
+    list->setEditable(false);
+    list->addItems(items);
+    list->setCurrentIndex(list->findText(chosen));
+    return list;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , FSettingsPath(SettingsFilePath())
+    , FProbeDevices(SystemPortProbeDevices())
+{
+    setWindowTitle(QStringLiteral("串口设置"));
+    setFixedSize(221, 230);
+    setFont(SongFont(12));
+
+    ComboBox1
+        = MakeList(this, { "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "COM10" }, "COM1");
+    ComboBox2 = MakeList(this,
+        { "110", "300", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "230400", "460800",
+            "921600" },
+        "9600");
+    ComboBox3 = MakeList(this, { "5", "6", "7", "8" }, "8");
+    ComboBox4 = MakeList(this,
+        { QStringLiteral("偶校验"), QStringLiteral("奇校验"), QStringLiteral("无"), QStringLiteral("标记"),
+            QStringLiteral("空格") },
+        QStringLiteral("无"));
+    ComboBox5 = MakeList(this, { "1.5", "1", "2" }, "1");
+    ComboBox6 = MakeList(this, { QStringLiteral("否"), QStringLiteral("是") }, QStringLiteral("否"));
+
+    const QString captions[] = { QStringLiteral("串口名称："), QStringLiteral("波特率："), QStringLiteral("数据位："),
+        QStringLiteral("奇偶校验："), QStringLiteral("停止位："), QStringLiteral("是否奇偶校验：") };
+    QComboBox *lists[] = { ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6 };
+    QLabel **labels[] = { &Label1, &Label2, &Label3, &Label4, &Label5, &Label6 };
+    for (int row = 0; row < 6; ++row) {
+        int top = 12 + row * 29;
+        *labels[row] = new QLabel(captions[row], this);
+        (*labels[row])->setGeometry(8, top, 100, 22);
+        (*labels[row])->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        (*labels[row])->setBuddy(lists[row]);
+        lists[row]->setGeometry(110, top, 101, 22);
+    }
+
+    Button1 = new QPushButton(QStringLiteral("保存"), this);
+    Button1->setGeometry(24, 190, 75, 27);
+    Button2 = new QPushButton(QStringLiteral("取消"), this);
+    Button2->setGeometry(122, 190, 75, 27);
+
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+}
+
+void TForm1::PortProbe()
+{
+    for (const std::string &name : ProbePorts(FProbeDevices)) {
+        QString item = QFile::decodeName(QByteArray::fromStdString(name));
+        if (ComboBox1->findText(item, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+            ComboBox1->addItem(item);
+    }
+}
+
+void TForm1::FormShow()
+{
+    PortProbe();
+    if (!FPlaced) {
+        FPlaced = true;
+        if (QScreen *screen = this->screen())
+            move(screen->availableGeometry().center()
+                - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+}
+
+void TForm1::Button1Click()
+{
+    TPortSettingsChoice choice {
+        .CommName = ComboBox1->currentText().toStdString(),
+        .BaudRate = ComboBox2->currentText().toStdString(),
+        .ByteSize = ComboBox3->currentText().toStdString(),
+        .Parity = ComboBox4->currentText().toStdString(),
+        .ParityCheck = ComboBox6->currentText().toStdString(),
+        .StopBits = ComboBox5->currentText().toStdString(),
+    };
+    try {
+        SavePortSettings(FSettingsPath, choice);
+        ShowMessageBox("串口设置成功,请重新打开串口以便生效", "提示", mbIconExclamation);
+        hide();
+    } catch (const std::exception &) {
+        ShowMessageBox("串口设置失败", "提示", mbIconExclamation);
+    }
+}
+
+void TForm1::Button2Click()
+{
+    hide();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    QWidget::showEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // The close box only hides the window, as cancel does; the window lives until the program ends.
+    event->ignore();
+    hide();
 }

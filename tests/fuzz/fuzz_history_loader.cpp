@@ -1,0 +1,27 @@
+// Fuzzes the send history loader: any bytes must load without a crash into entries free of line breaks and NULs,
+// duplicate removal must keep first occurrences only, and writing the entries back must load the same entries again.
+#include "console/HistoryLines.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+#include <unordered_set>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    std::vector<std::string> entries = ParseHistoryEntries(bytes);
+    for (const std::string &entry : entries) {
+        if (entry.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+            std::abort();
+    }
+    std::vector<std::string> unique = RemoveDuplicateEntries(entries);
+    std::unordered_set<std::string> distinct(entries.begin(), entries.end());
+    if (unique.size() != distinct.size() || RemoveDuplicateEntries(unique) != unique)
+        std::abort();
+    if (!unique.empty() && unique.front() != entries.front())
+        std::abort();
+    if (ParseHistoryEntries(FormatHistoryEntries(unique)) != unique)
+        std::abort();
+    return 0;
+}
