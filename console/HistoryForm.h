@@ -1,11 +1,52 @@
 #pragma once
 
-#include <QWidget>
+#include "console/HistoryFile.h"
 
-// The send history window.
+#include <QWidget>
+#include <string>
+#include <vector>
+
+class QListWidget;
+class QPushButton;
+
+// The send history window "历史数据": lists the entries of txt.txt without duplicates, deletes one, and hands one back
+// to the main window's send box by double click. Created once and afterwards only shown and hidden; the list is
+// loaded (and the file rewritten without duplicates) each time the window is shown.
 class TForm2 : public QWidget
 {
     Q_OBJECT
 public:
     explicit TForm2(QWidget *parent = nullptr);
+
+    // The history file; by default txt.txt in the folder of the running executable.
+    void SetHistoryPath(const std::string &path);
+    const std::string &HistoryPath() const { return FFile.Path(); }
+    // The entries as listed, GBK bytes.
+    const std::vector<std::string> &Entries() const { return FEntries; }
+
+    void FormShow();
+    void Button1Click();
+    void Button2Click();
+    void ListBox1DblClick();
+
+    QListWidget *ListBox1;
+    QPushButton *Button1;
+    QPushButton *Button2;
+
+signals:
+    // The entry picked by double click, for the main window's send box (Memo2).
+    void EntryChosen(const QString &text);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void SetEntries(std::vector<std::string> entries);
+    void RewriteFile();
+    int SelectedIndex() const;
+
+    THistoryFile FFile;
+    std::vector<std::string> FEntries;
+    bool FPlaced = false;
 };

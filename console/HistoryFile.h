@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A failure to read or write the history file; what() is the text for the general error box.
+class EHistoryFileError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The send history file (txt.txt beside the executable): one GBK entry per line, each ended by CR LF.
+// Used on the user-interface thread only.
+class THistoryFile
+{
+public:
+    explicit THistoryFile(std::string path);
+
+    const std::string &Path() const { return FPath; }
+
+    // The file's entries. Throws EHistoryFileError "Cannot open file "<path>". <reason>" when it cannot be read.
+    std::vector<std::string> Load();
+
+    // Writes the entries over the file (created when missing), each followed by CR LF, and returns what it wrote.
+    // Entries that another part of the program appended to the file since the last Load or Rewrite through this
+    // object are kept: they follow `entries`, each once, unless already among them. Throws EHistoryFileError
+    // "Cannot create file "<path>". <reason>" when the file cannot be created or written.
+    std::vector<std::string> Rewrite(const std::vector<std::string> &entries);
+
+    // Adds text and CR LF at the end of the existing file. The file is never created: a missing file, like any
+    // other failure, gives false.
+    static bool AppendEntry(const std::string &path, std::string_view text);
+
+private:
+    std::string FPath;
+    std::optional<std::string> FKnownBytes; // the file's bytes as this object last read or wrote them
+};

@@ -1,0 +1,177 @@
+#include "console/ReceiveLog.h"
+
+#include "console/ReceiveText.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace
+{
+
+// End of the line that starts at `start` in [start, limit): the position of the CR of the first CR LF pair. The byte
+// before a line start is always the LF of the previous pair, so an LF right at `start` cannot end the line.
+const char *LineEnd(const char *start, const char *limit)
+{
+    const char *p = start;
+    while (p < limit) {
+        const char *lf = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(limit - p)));
+        if (!lf)
+            break;
+        if (lf > start && lf[-1] == '\r')
+            return lf - 1;
+        p = lf + 1;
+    }
+    return limit;
+}
+
+} // namespace
+
+TReceiveLog::TReceiveLog(std::size_t blockSize)
+    : FBlockSize(std::max<std::size_t>(blockSize, 16))
+{
+    FCheckpoints.push_back(0);
+}
+
+TReceiveLog::~TReceiveLog() = default;
+
+char *TReceiveLog::Reserve(std::size_t size)
+{
+    if (FBlocks.empty() || FBlocks.back().Size - FBlocks.back().Used < size) {
+        TBlock block;
+        block.Start = FEndOffset;
+        block.Size = std::max(FBlockSize, size);
+        // Not value-initialised: pages that are never written are never touched.
+        block.Data.reset(new char[block.Size]);
+        FBlocks.push_back(std::move(block));
+    }
+    TBlock &block = FBlocks.back();
+    return block.Data.get() + block.Used;
+}
+
+void TReceiveLog::AppendChunk(std::string_view text)
+{
+    const std::size_t size = text.size() + 2;
+    char *dst = Reserve(size);
+    std::memcpy(dst, text.data(), text.size());
+    dst[text.size()] = '\r';
+    dst[text.size() + 1] = '\n';
+
+    // Count the CR LF pairs and note the start of every LinesPerCheckpoint-th line. Only CR LF pairs inside this
+    // chunk and the one added after it can end lines: the text before it ends in CR LF.
+    const char *begin = dst;
+    const char *limit = dst + size;
+    const char *lineStart = begin;
+    while (lineStart < limit) {
+        const char *end = LineEnd(lineStart, limit);
+        lineStart = end + 2;
+        ++FEndLine;
+        if (FEndLine % LinesPerCheckpoint == 0)
+            FCheckpoints.push_back(FEndOffset + static_cast<uint64_t>(lineStart - begin));
+    }
+    FBlocks.back().Used += size;
+    FEndOffset += size;
+
+    std::vector<TReceiveText *> readers = FReaders;
+    for (TReceiveText *reader : readers) {
+        if (reader->OnAppended)
+            reader->OnAppended();
+    }
+}
+
+const TReceiveLog::TBlock &TReceiveLog::BlockAt(uint64_t offset) const
+{
+    auto it = std::upper_bound(FBlocks.begin(), FBlocks.end(), offset,
+        [](uint64_t value, const TBlock &block) { return value < block.Start; });
+    if (it == FBlocks.begin())
+        throw std::out_of_range("receive log offset released");
+    return *(it - 1);
+}
+
+uint64_t TReceiveLog::LineStart(uint64_t line) const
+{
+    if (line < FBeginLine || line > FEndLine)
+        throw std::out_of_range("receive log line out of range");
+    if (line == FEndLine)
+        return FEndOffset;
+    uint64_t k = line / LinesPerCheckpoint;
+    uint64_t from = FBeginLine;
+    uint64_t offset = FBeginOffset;
+    if (k >= FFirstCheckpoint && k * LinesPerCheckpoint >= FBeginLine) {
+        from = k * LinesPerCheckpoint;
+        offset = FCheckpoints[k - FFirstCheckpoint];
+    }
+    while (from < line) {
+        const TBlock &block = BlockAt(offset);
+        const char *data = block.Data.get();
+        const char *start = data + (offset - block.Start);
+        const char *end = LineEnd(start, data + block.Used);
+        offset += static_cast<uint64_t>(end - start) + 2;
+        ++from;
+    }
+    return offset;
+}
+
+std::string_view TReceiveLog::Line(uint64_t line) const
+{
+    if (line >= FEndLine)
+        throw std::out_of_range("receive log line out of range");
+    uint64_t offset = LineStart(line);
+    const TBlock &block = BlockAt(offset);
+    const char *start = block.Data.get() + (offset - block.Start);
+    const char *end = LineEnd(start, block.Data.get() + block.Used);
+    return std::string_view(start, static_cast<std::size_t>(end - start));
+}
+
+void TReceiveLog::ForEachPiece(uint64_t from, const std::function<void(std::string_view)> &sink) const
+{
+    from = std::max(from, FBeginOffset);
+    for (const TBlock &block : FBlocks) {
+        uint64_t blockEnd = block.Start + block.Used;
+        if (blockEnd <= from)
+            continue;
+        uint64_t skip = from > block.Start ? from - block.Start : 0;
+        sink(std::string_view(block.Data.get() + skip, static_cast<std::size_t>(block.Used - skip)));
+    }
+}
+
+std::size_t TReceiveLog::StoredBytes() const
+{
+    std::size_t total = 0;
+    for (const TBlock &block : FBlocks)
+        total += block.Size;
+    return total;
+}
+
+void TReceiveLog::AddReader(TReceiveText *reader)
+{
+    FReaders.push_back(reader);
+}
+
+void TReceiveLog::RemoveReader(TReceiveText *reader)
+{
+    FReaders.erase(std::remove(FReaders.begin(), FReaders.end(), reader), FReaders.end());
+    ReleaseUnread();
+}
+
+void TReceiveLog::ReleaseUnread()
+{
+    uint64_t line = FEndLine;
+    uint64_t offset = FEndOffset;
+    for (const TReceiveText *reader : FReaders) {
+        if (reader->FFirstLine < line) {
+            line = reader->FFirstLine;
+            offset = reader->FFirstOffset;
+        }
+    }
+    if (line <= FBeginLine)
+        return;
+    FBeginLine = line;
+    FBeginOffset = offset;
+    while (!FBlocks.empty() && FBlocks.front().Start + FBlocks.front().Used <= FBeginOffset)
+        FBlocks.pop_front();
+    while (FCheckpoints.size() > 1 && FCheckpoints[1] <= FBeginOffset) {
+        FCheckpoints.pop_front();
+        ++FFirstCheckpoint;
+    }
+}

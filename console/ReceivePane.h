@@ -1,0 +1,124 @@
+#pragma once
+
+#include "console/ReceiveText.h"
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class QTextLayout;
+class TReceiveLog;
+
+// A read-only receive pane: shows the received text of a (shared) receive log, decoded from GBK, with word wrap and
+// a vertical scroll bar. It follows the end while the scroll bar is at its bottom.
+//
+// Built for a fast device: the bytes stay in the log (the pane holds no copy), only the lines on screen are decoded
+// and laid out, and the view catches up with the log at most RefreshIntervalMs after an append and never more often
+// than that, however many chunks arrive. The scroll bar counts lines of the log; a line that wraps is scrolled
+// through as one step. Text can be selected with the mouse and copied (Ctrl+C, context menu), and the accessibility
+// text interface gives a screen reader the whole text.
+class TReceivePane : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    static constexpr int RefreshIntervalMs = 16;
+
+    explicit TReceivePane(QWidget *parent = nullptr);
+    ~TReceivePane() override;
+
+    // Shows the given log from its current end on (the pane is empty afterwards). Each pane starts with a log of its
+    // own; the main and the floating pane share one.
+    void SetLog(std::shared_ptr<TReceiveLog> log);
+    const std::shared_ptr<TReceiveLog> &Log() const { return FText.Log(); }
+    const TReceiveText &Text() const { return FText; }
+
+    // Empties this pane; other panes on the same log keep their text.
+    void Clear();
+
+    uint64_t LineCount() const { return FText.LineCount(); }
+    // Line `index` decoded, every character as received (lone CR or LF included).
+    QString LineText(uint64_t index) const;
+    // The whole text decoded, lines joined by '\n'.
+    QString PlainText() const;
+    // The lines as displayed: each line wrapped at the pane's width into its pieces, in order.
+    QStringList DisplayedLines() const;
+
+    // Selection, in decoded characters: a position is a line index of this pane and a character index in it.
+    struct TPosition {
+        uint64_t Line = 0;
+        int Column = 0;
+        auto operator<=>(const TPosition &) const = default;
+    };
+    void Select(TPosition anchor, TPosition caret);
+    void SelectAll();
+    bool HasSelection() const;
+    QString SelectedText() const;
+    void Copy() const;
+
+    // Brings the view up to date at once (normally done by the refresh timer).
+    void RefreshNow();
+    int RefreshCount() const { return FRefreshCount; }
+    bool RefreshPending() const { return FDirty; }
+    bool FollowingEnd() const;
+
+    // For the accessibility interface: the whole text (lines joined by '\n'), and conversions between character
+    // offsets in it and positions.
+    const QString &AccessibleText() const;
+    int OffsetOf(TPosition position) const;
+    TPosition PositionOfOffset(int offset) const;
+    TPosition SelectionStart() const;
+    TPosition SelectionEnd() const;
+    QRect CharacterRect(TPosition position) const;
+    TPosition PositionAt(const QPoint &viewportPoint) const;
+    void ScrollToLine(uint64_t index);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    struct TVisibleLine {
+        uint64_t Line; // absolute line of the log
+        qreal Top;
+        std::shared_ptr<QTextLayout> Layout;
+    };
+    struct TAccessibleCache {
+        uint64_t FirstLine = 0;
+        uint64_t UpTo = 0; // absolute line after the last one taken in
+        QString Text;
+        std::vector<int> LineStarts;
+    };
+
+    void LogAppended();
+    void Refresh();
+    void ResetView();
+    void UpdateScrollRange();
+    void LayoutVisible() const;
+    std::shared_ptr<QTextLayout> LayoutOf(uint64_t absoluteLine) const;
+    qreal TextWidth() const;
+    QString DecodedLine(uint64_t absoluteLine) const;
+    void UpdateAccessibleCache() const;
+
+    TReceiveText FText;
+    QTimer FRefreshTimer;
+    QElapsedTimer FSinceRefresh;
+    bool FDirty = false;
+    int FRefreshCount = 0;
+    TPosition FAnchor; // absolute lines
+    TPosition FCaret;
+    bool FSelecting = false;
+    mutable std::unordered_map<uint64_t, std::shared_ptr<QTextLayout>> FLayouts;
+    mutable std::vector<TVisibleLine> FVisible;
+    mutable std::unique_ptr<TAccessibleCache> FAccessible;
+};

@@ -1,0 +1,137 @@
+#include "console/ReceivePaneAccessible.h"
+
+#include "console/ReceivePane.h"
+
+#include <QScrollBar>
+
+TReceivePaneAccessible::TReceivePaneAccessible(TReceivePane *pane)
+    : QAccessibleWidget(pane, QAccessible::EditableText)
+{
+}
+
+TReceivePane *TReceivePaneAccessible::Pane() const
+{
+    return static_cast<TReceivePane *>(widget());
+}
+
+void *TReceivePaneAccessible::interface_cast(QAccessible::InterfaceType type)
+{
+    if (type == QAccessible::TextInterface)
+        return static_cast<QAccessibleTextInterface *>(this);
+    return QAccessibleWidget::interface_cast(type);
+}
+
+QString TReceivePaneAccessible::text(QAccessible::Text type) const
+{
+    if (type == QAccessible::Value)
+        return Pane()->AccessibleText();
+    return QAccessibleWidget::text(type);
+}
+
+QAccessible::State TReceivePaneAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    state.readOnly = true;
+    state.multiLine = true;
+    state.selectableText = true;
+    return state;
+}
+
+void TReceivePaneAccessible::selection(int selectionIndex, int *startOffset, int *endOffset) const
+{
+    *startOffset = *endOffset = 0;
+    if (selectionIndex != 0 || !Pane()->HasSelection())
+        return;
+    *startOffset = Pane()->OffsetOf(Pane()->SelectionStart());
+    *endOffset = Pane()->OffsetOf(Pane()->SelectionEnd());
+}
+
+int TReceivePaneAccessible::selectionCount() const
+{
+    return Pane()->HasSelection() ? 1 : 0;
+}
+
+void TReceivePaneAccessible::addSelection(int startOffset, int endOffset)
+{
+    setSelection(0, startOffset, endOffset);
+}
+
+void TReceivePaneAccessible::removeSelection(int selectionIndex)
+{
+    if (selectionIndex != 0)
+        return;
+    TReceivePane::TPosition caret = Pane()->SelectionEnd();
+    Pane()->Select(caret, caret);
+}
+
+void TReceivePaneAccessible::setSelection(int selectionIndex, int startOffset, int endOffset)
+{
+    if (selectionIndex != 0)
+        return;
+    Pane()->Select(Pane()->PositionOfOffset(startOffset), Pane()->PositionOfOffset(endOffset));
+}
+
+int TReceivePaneAccessible::cursorPosition() const
+{
+    return Pane()->OffsetOf(Pane()->SelectionEnd());
+}
+
+void TReceivePaneAccessible::setCursorPosition(int position)
+{
+    TReceivePane::TPosition at = Pane()->PositionOfOffset(position);
+    Pane()->Select(at, at);
+}
+
+QString TReceivePaneAccessible::text(int startOffset, int endOffset) const
+{
+    const QString &all = Pane()->AccessibleText();
+    startOffset = std::clamp(startOffset, 0, static_cast<int>(all.size()));
+    endOffset = std::clamp(endOffset, startOffset, static_cast<int>(all.size()));
+    return all.mid(startOffset, endOffset - startOffset);
+}
+
+int TReceivePaneAccessible::characterCount() const
+{
+    return static_cast<int>(Pane()->AccessibleText().size());
+}
+
+QRect TReceivePaneAccessible::characterRect(int offset) const
+{
+    QRect local = Pane()->CharacterRect(Pane()->PositionOfOffset(offset));
+    if (local.isNull())
+        return {};
+    return QRect(Pane()->viewport()->mapToGlobal(local.topLeft()), local.size());
+}
+
+int TReceivePaneAccessible::offsetAtPoint(const QPoint &point) const
+{
+    QPoint local = Pane()->viewport()->mapFromGlobal(point);
+    if (!Pane()->viewport()->rect().contains(local))
+        return -1;
+    return Pane()->OffsetOf(Pane()->PositionAt(local));
+}
+
+void TReceivePaneAccessible::scrollToSubstring(int startIndex, int)
+{
+    Pane()->ScrollToLine(Pane()->PositionOfOffset(startIndex).Line);
+}
+
+QString TReceivePaneAccessible::attributes(int offset, int *startOffset, int *endOffset) const
+{
+    *startOffset = offset;
+    *endOffset = offset;
+    return {};
+}
+
+void InstallReceivePaneAccessibleFactory()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    QAccessible::installFactory([](const QString &className, QObject *object) -> QAccessibleInterface * {
+        if (className == QLatin1String("TReceivePane") && object && object->isWidgetType())
+            return new TReceivePaneAccessible(static_cast<TReceivePane *>(object));
+        return nullptr;
+    });
+}

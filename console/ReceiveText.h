@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class TReceiveLog;
+
+// One receive pane's text: the shared receive log from the pane's own first line on. Clearing the pane moves that
+// start to the log's end, which leaves every other pane's text as it is. The text always ends in CR LF when it is
+// not empty; its line count does not include the empty piece after that last CR LF.
+class TReceiveText
+{
+public:
+    // Starts empty, at the log's current end.
+    explicit TReceiveText(std::shared_ptr<TReceiveLog> log);
+    ~TReceiveText();
+    TReceiveText(const TReceiveText &) = delete;
+    TReceiveText &operator=(const TReceiveText &) = delete;
+
+    // Moves to another log, empty.
+    void Attach(std::shared_ptr<TReceiveLog> log);
+    const std::shared_ptr<TReceiveLog> &Log() const { return FLog; }
+
+    uint64_t LineCount() const;
+    bool Empty() const { return LineCount() == 0; }
+    // Absolute number of the pane's first line in the log.
+    uint64_t FirstLine() const { return FFirstLine; }
+    // Line `index` of this text (0 = the pane's first line) without its CR LF.
+    std::string_view Line(uint64_t index) const;
+    // The whole text's bytes exactly as appended, CR LF pairs included.
+    std::string Bytes() const;
+    void ForEachPiece(const std::function<void(std::string_view)> &sink) const;
+    uint64_t ByteCount() const;
+
+    void Clear();
+
+    // Called by the log after every append.
+    std::function<void()> OnAppended;
+
+private:
+    friend class TReceiveLog;
+
+    std::shared_ptr<TReceiveLog> FLog;
+    uint64_t FFirstLine = 0;
+    uint64_t FFirstOffset = 0;
+};

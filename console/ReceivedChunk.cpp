@@ -1,0 +1,24 @@
+#include "console/ReceivedChunk.h"
+
+#include "console/PlotQueue.h"
+#include "console/ReceiveLog.h"
+
+#include <cstring>
+
+std::string_view ReceivedChunkText(const void *buffer, std::size_t length)
+{
+    if (!buffer)
+        return {};
+    const char *bytes = static_cast<const char *>(buffer);
+    const void *zero = std::memchr(bytes, 0, length);
+    return std::string_view(bytes, zero ? static_cast<std::size_t>(static_cast<const char *>(zero) - bytes) : length);
+}
+
+void TakeReceivedChunk(std::string_view text, TReceiveLog &panes, TPlotQueue &plotQueue) noexcept
+{
+    try {
+        panes.AppendChunk(text);
+        plotQueue.AppendChunk(text);
+    } catch (...) {
+    }
+}
