@@ -1,6 +1,5 @@
 // Integer texts: no input may crash the conversion, and every accepted value prints back to a text that converts to
 // the same value.
-// fuzz-sources: core/ParseInteger.cpp
 #include "core/IntToStr.h"
 #include "core/ParseInteger.h"
 

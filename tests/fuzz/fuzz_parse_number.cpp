@@ -1,6 +1,5 @@
 // Number texts of the settings file: no input may crash the conversion, and every accepted value formats to a text
 // that converts back to the value within the 15 digits kept.
-// fuzz-sources: settings/ParseNumber.cpp
 #include "core/ConvertError.h"
 #include "settings/ParseNumber.h"
 

@@ -1,6 +1,5 @@
 // Profile file contents: no file may crash the reader or the writer, and a value just set is always the value read.
 // The input's first line names the section, its second the key; the rest is the file.
-// fuzz-sources: platform/ProfileFile.cpp
 #include "platform/ProfileFile.h"
 
 #include <cstdint>
