@@ -13,5 +13,6 @@ function(kelvara_add_test)
     endif()
     gtest_discover_tests(${T_NAME}
         PROPERTIES LABELS "${T_LABEL}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+        SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]"
         DISCOVERY_TIMEOUT 60 DISCOVERY_MODE PRE_TEST)
 endfunction()

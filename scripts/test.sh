@@ -28,6 +28,7 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVARA_SANITIZE=th
     -DKELVARA_WERROR=ON >/dev/null
 ninja -C build-tsan -j "$jobs" comm_tests 2>/dev/null || ninja -C build-tsan -j "$jobs"
 
+export KELVARA_NO_PORT_PROBE=1
 status=0
 step "fuzz targets (short runs)"
 if [ -d tests/fuzz ] && [ -f tests/fuzz/CMakeLists.txt ]; then
@@ -37,7 +38,7 @@ if [ -d tests/fuzz ] && [ -f tests/fuzz/CMakeLists.txt ]; then
     for target in build-fuzz/bin/fuzz_*; do
         [ -x "$target" ] || continue
         echo "fuzzing $(basename "$target")"
-        "$target" -max_total_time=20 -rss_limit_mb=2048 >"$target.log" 2>&1 || { tail -30 "$target.log"; status=1; }
+        "$target" -max_total_time=20 -rss_limit_mb=2048 -artifact_prefix=build-fuzz/ >"$target.log" 2>&1 || { tail -30 "$target.log"; status=1; }
     done
 fi
 

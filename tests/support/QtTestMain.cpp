@@ -8,6 +8,8 @@ int main(int argc, char **argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Tests never probe the machine's real serial ports (here /dev/ttyS0 is the system console).
+    setenv("KELVARA_NO_PORT_PROBE", "1", 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
