@@ -1,0 +1,177 @@
+#include "chart/ChartPrint.h"
+
+#include "chart/PlotError.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+// A chart stand-in: black over its whole area, with a label.
+void DrawChart(QPainter &p, const QSize &size)
+{
+    p.fillRect(QRect(QPoint(0, 0), size), Qt::black);
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setPixelSize(11);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QPoint(20, 30), QStringLiteral("Time 12.50"));
+}
+
+QString RunTool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QStringLiteral("<%1 failed: %2>").arg(program, QString::fromUtf8(process.readAllStandardError()));
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The page size in points from pdfinfo's "Page size: W x H pts" line.
+QSizeF PdfPageSize(const QString &info)
+{
+    for (const QString &line : info.split('\n'))
+        if (line.startsWith(QStringLiteral("Page size:"))) {
+            const QStringList parts = line.mid(10).simplified().split(' ');
+            if (parts.size() >= 3)
+                return QSizeF(parts[0].toDouble(), parts[2].toDouble());
+        }
+    return {};
+}
+
+int PdfPages(const QString &info)
+{
+    for (const QString &line : info.split('\n'))
+        if (line.startsWith(QStringLiteral("Pages:")))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+// The bounding box of the dark pixels of the page rendered at 72 dots per inch (one pixel per point).
+QRect DarkArea(const QString &pdf, const QString &dir)
+{
+    RunTool("pdftoppm", { "-r", "72", "-png", "-singlefile", pdf, dir + "/page" });
+    const QImage page(dir + "/page.png");
+    QRect dark;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 64)
+                dark = dark.united(QRect(x, y, 1, 1));
+    return dark;
+}
+
+TEST(ChartPrint, PlacementUsesOneScaleBetweenTheMargins)
+{
+    TChartPrintSettings settings;
+    // 11 x 8.5 inch printable area at 100 dpi, starting a quarter inch from the paper's edges.
+    const QRectF printable(25, 25, 1100, 850);
+    struct {
+        QSize Chart;
+        double Scale;
+    } cases[] = {
+        { QSize(900, 300), 1.0 }, // the width limits: (1100 - 200) / 900
+        { QSize(450, 650), 1.0 }, // the height limits: (850 - 200) / 650
+        { QSize(300, 100), 3.0 },
+    };
+    for (const auto &c : cases) {
+        const TChartPrintPlacement placement = ChartPrintPlacement(printable, 100, 100, c.Chart, settings);
+        EXPECT_DOUBLE_EQ(placement.Scale, c.Scale) << c.Chart.width() << "x" << c.Chart.height();
+        EXPECT_EQ(placement.Origin, QPointF(75, 75)) << "one inch from the paper's edge";
+    }
+
+    settings.MarginLeft = 6;
+    settings.MarginRight = 6;
+    try {
+        ChartPrintPlacement(printable, 100, 100, QSize(900, 300), settings);
+        FAIL() << "no error";
+    } catch (const EPlotError &e) {
+        EXPECT_STREQ(e.what(), "Error Printing : The margins leave no room on the page");
+    }
+    EXPECT_THROW(ChartPrintPlacement(printable, 100, 100, QSize(0, 300), TChartPrintSettings()), EPlotError);
+}
+
+TEST(ChartPrint, PrintsOneLandscapePageWithTheChartInsideTheMargins)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pdf = dir.filePath("chart.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    TChartPrintSettings settings;
+    settings.ShowDialog = false;
+    ASSERT_TRUE(ChartPrintSetup(printer, settings, nullptr));
+    const QSize chart(600, 250);
+    PrintChartPage(printer, chart, DrawChart, settings);
+
+    const QString info = RunTool("pdfinfo", { pdf });
+    EXPECT_EQ(PdfPages(info), 1) << info.toStdString();
+    const QSizeF page = PdfPageSize(info);
+    ASSERT_GT(page.width(), page.height()) << "landscape: " << info.toStdString();
+    EXPECT_TRUE(RunTool("pdftotext", { pdf, "-" }).contains(QStringLiteral("Time 12.50"))) << "text stays text";
+
+    // One inch margins and one scale: the width limits here.
+    const double scale = std::min((page.width() - 144) / chart.width(), (page.height() - 144) / chart.height());
+    const QRect dark = DarkArea(pdf, dir.path());
+    EXPECT_NEAR(dark.left(), 72, 1.5);
+    EXPECT_NEAR(dark.top(), 72, 1.5);
+    EXPECT_NEAR(dark.width(), chart.width() * scale, 2.0);
+    EXPECT_NEAR(dark.height(), chart.height() * scale, 2.0);
+}
+
+TEST(ChartPrint, FailuresAreReportedAsPrintingErrors)
+{
+    QPrinter printer;
+    printer.setPrinterName(QStringLiteral("kelvara-no-such-queue"));
+    try {
+        PrintChartPage(printer, QSize(100, 50), DrawChart, TChartPrintSettings());
+        FAIL() << "no error";
+    } catch (const EPlotError &e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Error Printing : ", 0), 0u) << e.what();
+    }
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QPrinter pdfPrinter(QPrinter::HighResolution);
+    pdfPrinter.setOutputFormat(QPrinter::PdfFormat);
+    pdfPrinter.setOutputFileName(dir.filePath("chart.pdf"));
+    try {
+        PrintChartPage(
+            pdfPrinter, QSize(100, 50), [](QPainter &, const QSize &) { throw EPlotError("Out of paint"); },
+            TChartPrintSettings());
+        FAIL() << "no error";
+    } catch (const EPlotError &e) {
+        EXPECT_STREQ(e.what(), "Error Printing : Out of paint");
+    }
+}
+
+TEST(ChartPrint, CancellingTheDialogPrintsNothing)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    TChartPrintSettings settings;
+    settings.Orientation = ppoPortrait;
+    settings.DocumentName = QStringLiteral("Chart job");
+    bool dialogSeen = false;
+    QTimer::singleShot(0, [&dialogSeen] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            dialogSeen = true;
+            QMetaObject::invokeMethod(dialog, "reject");
+        }
+    });
+    EXPECT_FALSE(ChartPrintSetup(printer, settings, nullptr));
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_EQ(printer.docName(), QStringLiteral("Chart job"));
+}
+
+} // namespace
