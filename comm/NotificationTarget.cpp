@@ -41,11 +41,16 @@ void TNotificationTarget::Detach()
     FWindow = nullptr;
 }
 
-void TNotificationTarget::Delivered()
+TNotifyMessage *TNotificationTarget::Accept(QEvent *event)
 {
     std::lock_guard lock(FLock);
-    if (FUndelivered > 0)
+    unsigned code = static_cast<unsigned>(event->type());
+    if (code < NotifyReceiveData || code > NotifySendDataEmpty)
+        return nullptr;
+    auto *message = dynamic_cast<TNotifyMessage *>(event);
+    if (message && FUndelivered > 0)
         --FUndelivered;
+    return message;
 }
 
 void TNotificationTarget::SetLimit(std::size_t limit)

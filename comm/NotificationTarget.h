@@ -43,7 +43,9 @@ public:
     // User-interface thread only.
     void Attach(QObject *window);
     void Detach();
-    void Delivered();
+    // The notification that event is, counted as delivered; null for any other event. Taking the lock first orders
+    // the caller after the worker that built the message (Qt's own queue lock is invisible to race checkers).
+    TNotifyMessage *Accept(QEvent *event);
     void SetLimit(std::size_t limit);
 
 private:

@@ -1,6 +1,5 @@
 #include "comm/NotificationWindow.h"
 
-#include "comm/CommMessages.h"
 #include "comm/NotificationTarget.h"
 #include "comm/SerialComm.h"
 
@@ -19,13 +18,9 @@ TNotificationWindow::~TNotificationWindow()
 
 bool TNotificationWindow::event(QEvent *event)
 {
-    unsigned code = static_cast<unsigned>(event->type());
-    if (code < NotifyReceiveData || code > NotifySendDataEmpty)
-        return QObject::event(event);
-    auto *message = dynamic_cast<TNotifyMessage *>(event);
+    TNotifyMessage *message = FTarget->Accept(event);
     if (!message)
-        return true;
-    FTarget->Delivered();
+        return QObject::event(event);
     FComm->Dispatch(*message);
     return true;
 }

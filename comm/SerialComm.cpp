@@ -59,6 +59,11 @@ TComm::~TComm()
     FNotificationWindow.reset();
 }
 
+QObject *TComm::NotificationWindow() const
+{
+    return FNotificationWindow.get();
+}
+
 void TComm::SetNotificationLimit(std::size_t Limit)
 {
     FNotificationTarget->SetLimit(Limit);

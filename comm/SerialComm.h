@@ -125,6 +125,8 @@ public:
     bool IsOpen() const { return FDevice != nullptr; }
     // True when no send request is outstanding.
     bool SendDataEmpty() const { return FSendDataEmptyFlag->load(); }
+    // The hidden window that receives the workers' notifications.
+    QObject *NotificationWindow() const;
     // The running send thread, or none (for posting it thread messages of other kinds).
     TWriteThread *WriteThread() const { return FWriteThread.get(); }
     // Undelivered notifications beyond this many are refused, and the worker that posts ends with a hang-up.

@@ -36,6 +36,7 @@ struct TSimulatedLine {
     std::deque<uint32_t> Completions; // comm-event masks waiting for a comm-event wait
     uint32_t Errors = 0;
     bool Vanished = false;
+    bool CompleteAtOnce = true;
 
     std::string Written;
     std::vector<uint32_t> WriteSizes;
@@ -172,11 +173,7 @@ public:
         return true;
     }
 
-    bool SetCommMask(uint32_t mask) override
-    {
-        (void)mask;
-        return Succeeds(TSimulatedCall::SetCommMask);
-    }
+    bool SetCommMask(uint32_t) override { return Succeeds(TSimulatedCall::SetCommMask); }
 
     TIoResult WaitCommEvent(uint32_t &mask) override
     {
@@ -187,7 +184,7 @@ public:
         if (FLine->Vanished)
             return TIoResult::Failed;
         FLine->Advance();
-        if (!FLine->Completions.empty()) {
+        if (FLine->CompleteAtOnce && !FLine->Completions.empty()) {
             mask = FLine->Completions.front();
             FLine->Completions.pop_front();
             return TIoResult::Done;
@@ -207,7 +204,7 @@ public:
         FLine->Advance();
         FReadBuffer = buffer;
         FReadSize = size;
-        if (!FLine->Rx.empty()) {
+        if (FLine->CompleteAtOnce && !FLine->Rx.empty()) {
             count = TakeReceived();
             return TIoResult::Done;
         }
@@ -460,6 +457,21 @@ void TSerialSimulator::SignalCommEvent(uint32_t mask, uint32_t errors, std::chro
     FLine->Wake();
 }
 
+void TSerialSimulator::CompleteAtOnce(bool atOnce)
+{
+    std::lock_guard lock(FLine->Lock);
+    FLine->CompleteAtOnce = atOnce;
+}
+
+bool TSerialSimulator::ReceivePending() const
+{
+    std::lock_guard lock(FLine->Lock);
+    for (const TScriptStep &step : FLine->Script)
+        if (step.IsData)
+            return true;
+    return !FLine->Rx.empty();
+}
+
 void TSerialSimulator::Vanish()
 {
     std::lock_guard lock(FLine->Lock);
@@ -544,6 +556,12 @@ TCommTimeouts TSerialSimulator::DeviceTimeouts() const
 {
     std::lock_guard lock(FLine->Lock);
     return FLine->Timeouts;
+}
+
+void TSerialSimulator::SetDeviceTimeouts(const TCommTimeouts &timeouts)
+{
+    std::lock_guard lock(FLine->Lock);
+    FLine->Timeouts = timeouts;
 }
 
 std::vector<TSimulatedConfigCall> TSerialSimulator::ConfigCalls() const

@@ -57,6 +57,11 @@ public:
     void Receive(const std::string &bytes, std::chrono::milliseconds after = {});
     // A comm event with the given mask (0 makes a wait end without an event) and line errors for ClearCommError.
     void SignalCommEvent(uint32_t mask, uint32_t errors = 0, std::chrono::milliseconds after = {});
+    // When off, reads and comm-event waits always go pending and complete through the wait, even with bytes or
+    // events already there, so that their completions are collected in a known way.
+    void CompleteAtOnce(bool atOnce);
+    // Scripted bytes not yet taken by a read.
+    bool ReceivePending() const;
     // The device goes away: pending and later reads, waits and writes fail.
     void Vanish();
 
@@ -79,6 +84,7 @@ public:
     void SetDeviceState(const TDeviceControlBlock &dcb);
     TDeviceControlBlock DeviceState() const;
     TCommTimeouts DeviceTimeouts() const;
+    void SetDeviceTimeouts(const TCommTimeouts &timeouts);
     std::vector<TSimulatedConfigCall> ConfigCalls() const;
     void ClearConfigCalls();
 

@@ -1,0 +1,213 @@
+// The real serial path: the POSIX device layer and the component on pseudo-terminals.
+#include "platform/SerialPosix.h"
+
+#include "CommTestSupport.h"
+#include "comm/SerialComm.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace
+{
+
+class PtyComm : public ::testing::Test
+{
+protected:
+    TPty Pty;
+    TComm Comm;
+    TEventLog Log { Comm };
+
+    void SetUp() override
+    {
+        ASSERT_FALSE(Pty.SlavePath().empty());
+        Comm.SetCommName(Pty.SlavePath());
+    }
+
+    void Open()
+    {
+        Comm.OpenPort();
+        ASSERT_TRUE(WaitUntil([&] { return Log.Count("empty") == 1; }));
+    }
+};
+
+TEST_F(PtyComm, BytesGoBothWaysUntranslated)
+{
+    Open();
+    // Raw mode: no CR to LF translation, no echo, no line editing; 0 bytes pass.
+    const std::string in("12345\r\n\x7f\x03\0end", 12);
+    Pty.Write(in);
+    ASSERT_TRUE(WaitUntil([&] { return Log.Received.size() == in.size(); }));
+    EXPECT_EQ(Log.Received, in);
+
+    EXPECT_TRUE(Comm.SendData("ABC", 3));
+    EXPECT_TRUE(Comm.SendData("\r\n[RS]", 6));
+    EXPECT_EQ(Pty.Read(9), "ABC\r\n[RS]");
+    // One notice for both requests, or one each when the queue ran empty in between.
+    EXPECT_TRUE(WaitUntil([&] { return Log.Count("empty") >= 2; }));
+}
+
+TEST_F(PtyComm, ReadIntervalJoinsCloseBytesAndSplitsAtAPause)
+{
+    Open();
+    // Bytes 20 ms apart stay well inside the 100 ms interval; 300 ms is well past it. Deadlines are absolute so
+    // that a late wake-up does not stretch the following gaps.
+    std::thread writer([this] {
+        auto next = std::chrono::steady_clock::now();
+        for (const char *burst : { "abcde", "fghij" }) {
+            for (const char *c = burst; *c; ++c) {
+                std::this_thread::sleep_until(next);
+                Pty.Write(std::string(1, *c));
+                next += 20ms;
+            }
+            next += 300ms;
+        }
+    });
+    ASSERT_TRUE(WaitUntil([&] { return Log.Received.size() == 10; }));
+    writer.join();
+    EXPECT_EQ(Log.Chunks, (std::vector<std::string> { "abcde", "fghij" }));
+}
+
+TEST_F(PtyComm, LargeBurstArrivesWhole)
+{
+    Open();
+    std::string burst;
+    for (int i = 0; burst.size() < 100000; ++i)
+        burst += std::to_string(i) + "\r\n";
+    std::thread writer([&] { Pty.Write(burst); });
+    ASSERT_TRUE(WaitUntil([&] { return Log.Received.size() >= burst.size(); }));
+    writer.join();
+    EXPECT_EQ(Log.Received, burst);
+    for (const std::string &chunk : Log.Chunks)
+        EXPECT_LE(chunk.size(), 2048u);
+}
+
+TEST_F(PtyComm, VanishedDeviceHangsUpAndClosesCleanly)
+{
+    Open();
+    Pty.Write("bye");
+    ASSERT_TRUE(WaitUntil([&] { return Log.Received == "bye"; }));
+    Pty.CloseMaster();
+    ASSERT_TRUE(WaitUntil([&] { return Log.Count("hangup") >= 1; }));
+    // Sending to the vanished device fails in the send thread too.
+    Comm.SendData("x", 1);
+    PumpFor(100ms);
+    Comm.ClosePort();
+    EXPECT_FALSE(Comm.IsOpen());
+}
+
+TEST_F(PtyComm, PortIsExclusive)
+{
+    Open();
+    TComm second;
+    second.SetCommName(Pty.SlavePath());
+    try {
+        second.OpenPort();
+        FAIL() << "a second open succeeded";
+    } catch (const ECommsError &error) {
+        EXPECT_STREQ(error.what(), "Error opening serial port");
+    }
+    Comm.ClosePort();
+    second.OpenPort();
+    EXPECT_TRUE(second.IsOpen());
+}
+
+TEST_F(PtyComm, ReadThatTimesOutEmptyEndsReceptionSilently)
+{
+    Comm.SetReadTotalTimeoutConstant(150);
+    Open();
+    PumpFor(400ms);
+    Pty.Write("unheard");
+    PumpFor(300ms);
+    EXPECT_EQ(Log.Received, "");
+    EXPECT_EQ(Log.Count("hangup"), 0);
+}
+
+TEST(SerialPosix, LineConfigurationReachesTheDriver)
+{
+    TPty pty;
+    std::unique_ptr<TSerialDevice> device = OpenPosixSerialDevice(pty.SlavePath());
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(device->IsCharacterDevice());
+    EXPECT_TRUE(device->SetupComm(4096, 4096));
+    TDeviceControlBlock dcb;
+    ASSERT_TRUE(device->GetCommState(dcb));
+    dcb.BaudRate = 123456; // any rate, not only the standard ones
+    dcb.StopBits = 2;
+    dcb.Flags = 0x1391;
+    dcb.XonChar = 0x01;
+    dcb.XoffChar = 0x02;
+    EXPECT_TRUE(device->SetCommState(dcb));
+    TDeviceControlBlock read;
+    ASSERT_TRUE(device->GetCommState(read));
+    EXPECT_EQ(read.BaudRate, 123456u);
+    EXPECT_EQ(read.StopBits, 2);
+    EXPECT_EQ(read.Flags & (DcbFlag::OutX | DcbFlag::InX), DcbFlag::OutX | DcbFlag::InX);
+    EXPECT_EQ(read.XonChar, 0x01);
+    EXPECT_EQ(read.XoffChar, 0x02);
+    // Fields the driver has no place for are kept as written.
+    EXPECT_EQ(DcbFlag::DtrControl(read.Flags), DtrControlEnable);
+
+    dcb.ByteSize = 9;
+    EXPECT_FALSE(device->SetCommState(dcb));
+}
+
+TEST(SerialPosix, WaitsWakeOnTheCloseEvent)
+{
+    TPty pty;
+    std::unique_ptr<TSerialDevice> device = OpenPosixSerialDevice(pty.SlavePath());
+    ASSERT_NE(device, nullptr);
+    TDeviceControlBlock dcb;
+    device->GetCommState(dcb);
+    dcb.Flags = DcbFlag::Binary; // no flow control
+    device->SetCommState(dcb);
+
+    TSerialEvent close;
+    char buffer[2048];
+    uint32_t count = 0;
+    ASSERT_EQ(device->ReadFile(buffer, sizeof buffer, count), TIoResult::Pending);
+
+    // Nobody reads the master, so the pty's buffers fill and a write stays pending until the close request.
+    std::thread closer([&close] {
+        std::this_thread::sleep_for(300ms);
+        close.Set();
+    });
+    std::string block(65536, 'w');
+    int woken = -1;
+    for (int i = 0; i < 100000 && woken != 0; ++i) {
+        uint32_t written = 0;
+        TIoResult result = device->WriteFile(block.data(), block.size(), written);
+        if (result == TIoResult::Pending) {
+            woken = device->WaitWrite(close);
+            if (woken == 1) {
+                EXPECT_EQ(device->WriteResult(written), TIoResult::Done);
+            }
+        } else {
+            ASSERT_EQ(result, TIoResult::Done);
+        }
+    }
+    EXPECT_EQ(woken, 0);
+    EXPECT_EQ(device->WaitReceive(close), 0);
+    closer.join();
+}
+
+TEST(SerialPosix, ReadCompletesAtOnceWhenTheBufferCanBeFilled)
+{
+    TPty pty;
+    std::unique_ptr<TSerialDevice> device = OpenPosixSerialDevice(pty.SlavePath());
+    ASSERT_NE(device, nullptr);
+    device->SetCommTimeouts({ 100, 0, 0, 0, 0 });
+    pty.Write(std::string(3000, 'r'));
+    usleep(100 * 1000);
+    char buffer[2048];
+    uint32_t count = 0;
+    ASSERT_EQ(device->ReadFile(buffer, sizeof buffer, count), TIoResult::Done);
+    EXPECT_EQ(count, 2048u);
+    // The rest is fewer than a buffer: the read waits out the interval after the last byte.
+    ASSERT_EQ(device->ReadFile(buffer, sizeof buffer, count), TIoResult::Pending);
+    TSerialEvent close;
+    EXPECT_EQ(device->WaitReceive(close), 2);
+    EXPECT_EQ(device->ReadResult(count), TIoResult::Done);
+    EXPECT_EQ(count, 952u);
+}
+
+} // namespace
