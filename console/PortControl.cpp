@@ -3,23 +3,47 @@
 #include "core/IntToStr.h"
 #include "core/MessageBox.h"
 
-TPortLineChanges MapPortSettings(const TPortFileSettings &settings)
+namespace
+{
+
+class TCommPortAccess : public TPortAccess
+{
+public:
+    TCommPortAccess(TComm &comm, std::string settingsPath)
+        : FComm(comm)
+        , FSettingsPath(std::move(settingsPath))
+    {
+    }
+
+    void ClosePort() override { FComm.ClosePort(); }
+    TPortSettings ReadSettings() override { return ReadPortSettings(FSettingsPath); }
+    void ApplyChanges(const TPortLineChanges &changes) override { ApplyPortChanges(FComm, changes); }
+    void OpenPort() override { FComm.OpenPort(); }
+
+private:
+    TComm &FComm;
+    std::string FSettingsPath;
+};
+
+} // namespace
+
+TPortLineChanges MapPortSettings(const TPortSettings &settings)
 {
     TPortLineChanges changes;
     changes.CommName = settings.CommName;
     changes.BaudRate = static_cast<uint32_t>(settings.BaudRate);
     switch (settings.ByteSize) {
     case 5:
-        changes.ByteSize = TPortByteSize::_5;
+        changes.ByteSize = TByteSize::_5;
         break;
     case 6:
-        changes.ByteSize = TPortByteSize::_6;
+        changes.ByteSize = TByteSize::_6;
         break;
     case 7:
-        changes.ByteSize = TPortByteSize::_7;
+        changes.ByteSize = TByteSize::_7;
         break;
     case 8:
-        changes.ByteSize = TPortByteSize::_8;
+        changes.ByteSize = TByteSize::_8;
         break;
     default:
         break;
@@ -28,59 +52,76 @@ TPortLineChanges MapPortSettings(const TPortFileSettings &settings)
     if (changes.ParityCheck) {
         const std::string &word = settings.Parity;
         if (word == "Even")
-            changes.Parity = TPortParity::Even;
+            changes.Parity = TParity::Even;
         else if (word == "Mark")
-            changes.Parity = TPortParity::Mark;
+            changes.Parity = TParity::Mark;
         else if (word == "Odd")
-            changes.Parity = TPortParity::Odd;
+            changes.Parity = TParity::Odd;
         else if (word == "Space")
-            changes.Parity = TPortParity::Space;
+            changes.Parity = TParity::Space;
         else
-            changes.Parity = TPortParity::None;
+            changes.Parity = TParity::None;
     }
     // Compared as 32-bit floats: only exactly 1 or 2 name those; every other value means one and a half.
     float stopBits = static_cast<float>(settings.StopBits);
     if (stopBits == 1.0f)
-        changes.StopBits = TPortStopBits::_1;
+        changes.StopBits = TStopBits::_1;
     else if (stopBits == 2.0f)
-        changes.StopBits = TPortStopBits::_2;
+        changes.StopBits = TStopBits::_2;
     else
-        changes.StopBits = TPortStopBits::_1_5;
+        changes.StopBits = TStopBits::_1_5;
     return changes;
+}
+
+void ApplyPortChanges(TComm &comm, const TPortLineChanges &changes)
+{
+    comm.SetCommName(changes.CommName);
+    comm.SetBaudRate(changes.BaudRate);
+    if (changes.ByteSize)
+        comm.SetByteSize(*changes.ByteSize);
+    comm.SetParityCheck(changes.ParityCheck);
+    if (changes.Parity)
+        comm.SetParity(*changes.Parity);
+    comm.SetStopBits(changes.StopBits);
+}
+
+TPortInfo PortInfoOf(const TComm &comm)
+{
+    return TPortInfo { comm.CommName(), comm.BaudRate(), comm.ByteSize(), comm.Parity(), comm.StopBits() };
 }
 
 std::array<std::string, 5> PortInfoTexts(const TPortInfo &info)
 {
     std::string byteSize = "8";
-    if (info.ByteSize == TPortByteSize::_5)
+    if (info.ByteSize == TByteSize::_5)
         byteSize = "5";
-    else if (info.ByteSize == TPortByteSize::_6)
+    else if (info.ByteSize == TByteSize::_6)
         byteSize = "6";
-    else if (info.ByteSize == TPortByteSize::_7)
+    else if (info.ByteSize == TByteSize::_7)
         byteSize = "7";
 
     std::string parity = "无";
     switch (info.Parity) {
-    case TPortParity::Even:
+    case TParity::Even:
         parity = "偶校验";
         break;
-    case TPortParity::Odd:
+    case TParity::Odd:
         parity = "奇校验";
         break;
-    case TPortParity::Mark:
+    case TParity::Mark:
         parity = "标记";
         break;
-    case TPortParity::Space:
+    case TParity::Space:
         parity = "空格";
         break;
-    case TPortParity::None:
+    case TParity::None:
         break;
     }
 
     std::string stopBits = "1";
-    if (info.StopBits == TPortStopBits::_1_5)
+    if (info.StopBits == TStopBits::_1_5)
         stopBits = "1.5";
-    else if (info.StopBits == TPortStopBits::_2)
+    else if (info.StopBits == TStopBits::_2)
         stopBits = "2";
 
     return { info.CommName, IntToStr(info.BaudRate), byteSize, parity, stopBits };
@@ -93,8 +134,7 @@ bool OpenPortFromSettings(TPortAccess &port)
     } catch (...) {
     }
     try {
-        TPortFileSettings settings = port.ReadSettings();
-        port.ApplyChanges(MapPortSettings(settings));
+        port.ApplyChanges(MapPortSettings(port.ReadSettings()));
         port.OpenPort();
     } catch (...) {
         ShowMessageBox("串口打开失败，请检测串口是否被占用或者为无用串口", "提示", mbIconExclamation);
@@ -102,6 +142,12 @@ bool OpenPortFromSettings(TPortAccess &port)
     }
     ShowMessageBox("串口打开成功", "提示", mbIconExclamation);
     return true;
+}
+
+bool OpenPortFromSettings(TComm &comm, const std::string &settingsPath)
+{
+    TCommPortAccess access(comm, settingsPath);
+    return OpenPortFromSettings(access);
 }
 
 void ClosePortAndReport(TPortAccess &port)
@@ -113,4 +159,10 @@ void ClosePortAndReport(TPortAccess &port)
         return;
     }
     ShowMessageBox("串口关闭成功", "提示", mbIconExclamation);
+}
+
+void ClosePortAndReport(TComm &comm)
+{
+    TCommPortAccess access(comm, {});
+    ClosePortAndReport(access);
 }

@@ -1,41 +1,45 @@
 #include "console/PortControl.h"
 
 #include "MessageBoxRecorder.h"
+#include "Pty.h"
 
+#include <QTemporaryDir>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
 namespace
 {
 
+using Texts = std::array<std::string, 5>;
+
 TEST(PortControl, SettingsMapOntoTheComponentAsTheTableSays)
 {
-    TPortFileSettings defaults;
-    TPortLineChanges changes = MapPortSettings(defaults);
+    TPortLineChanges changes = MapPortSettings(TPortSettings {});
     EXPECT_EQ(changes.CommName, "COM1");
     EXPECT_EQ(changes.BaudRate, 9600u);
-    EXPECT_EQ(changes.ByteSize, TPortByteSize::_8);
+    EXPECT_EQ(changes.ByteSize, TByteSize::_8);
     EXPECT_FALSE(changes.ParityCheck);
     EXPECT_EQ(changes.Parity, std::nullopt); // checking off: parity untouched
-    EXPECT_EQ(changes.StopBits, TPortStopBits::_1);
+    EXPECT_EQ(changes.StopBits, TStopBits::_1);
 
     struct Case {
         const char *Name;
-        TPortFileSettings Settings;
-        std::optional<TPortByteSize> ByteSize;
-        std::optional<TPortParity> Parity;
-        TPortStopBits StopBits;
+        TPortSettings Settings;
+        std::optional<TByteSize> ByteSize;
+        std::optional<TParity> Parity;
+        TStopBits StopBits;
     };
     const Case cases[] = {
-        { "5 data bits, Even with checking", { "/dev/x", 115200, 5, "Even", true, 2 }, TPortByteSize::_5,
-            TPortParity::Even, TPortStopBits::_2 },
+        { "5 data bits, Even with checking", { "/dev/x", 115200, 5, "Even", true, 2 }, TByteSize::_5, TParity::Even,
+            TStopBits::_2 },
         { "9 data bits kept, Even without checking", { "c", 1, 9, "Even", false, 1.5 }, std::nullopt, std::nullopt,
-            TPortStopBits::_1_5 },
-        { "lower-case word gives none", { "c", 1, 7, "even", true, 3 }, TPortByteSize::_7, TPortParity::None,
-            TPortStopBits::_1_5 },
-        { "Mark", { "c", 1, 6, "Mark", true, 0 }, TPortByteSize::_6, TPortParity::Mark, TPortStopBits::_1_5 },
-        { "Odd", { "c", 1, 8, "Odd", true, 1.25 }, TPortByteSize::_8, TPortParity::Odd, TPortStopBits::_1_5 },
-        { "Space", { "c", 1, 4, "Space", true, 1.0000000001 }, std::nullopt, TPortParity::Space, TPortStopBits::_1 },
+            TStopBits::_1_5 },
+        { "lower-case word gives none", { "c", 1, 7, "even", true, 3 }, TByteSize::_7, TParity::None, TStopBits::_1_5 },
+        { "Mark", { "c", 1, 6, "Mark", true, 0 }, TByteSize::_6, TParity::Mark, TStopBits::_1_5 },
+        { "Odd", { "c", 1, 8, "Odd", true, 1.25 }, TByteSize::_8, TParity::Odd, TStopBits::_1_5 },
+        { "Space, stop bits equal to 1 as a float", { "c", 1, 4, "Space", true, 1.0000000001 }, std::nullopt,
+            TParity::Space, TStopBits::_1 },
     };
     for (const Case &c : cases) {
         TPortLineChanges mapped = MapPortSettings(c.Settings);
@@ -48,22 +52,19 @@ TEST(PortControl, SettingsMapOntoTheComponentAsTheTableSays)
 
 TEST(PortControl, InformationTexts)
 {
-    using Texts = std::array<std::string, 5>;
     EXPECT_EQ(PortInfoTexts({}), (Texts { "COM1", "9600", "8", "无", "1" }));
-    EXPECT_EQ(PortInfoTexts({ "/tmp/tty", 115200, TPortByteSize::_7, TPortParity::Even, TPortStopBits::_1_5 }),
+    EXPECT_EQ(PortInfoTexts({ "/tmp/tty", 115200, TByteSize::_7, TParity::Even, TStopBits::_1_5 }),
         (Texts { "/tmp/tty", "115200", "7", "偶校验", "1.5" }));
-    EXPECT_EQ(PortInfoTexts({ "x", 0, TPortByteSize::_5, TPortParity::Odd, TPortStopBits::_2 }),
+    EXPECT_EQ(PortInfoTexts({ "x", 0, TByteSize::_5, TParity::Odd, TStopBits::_2 }),
         (Texts { "x", "0", "5", "奇校验", "2" }));
-    EXPECT_EQ(PortInfoTexts({ "x", 1, TPortByteSize::_6, TPortParity::Mark, TPortStopBits::_1 })[3], "标记");
-    EXPECT_EQ(PortInfoTexts({ "x", 1, TPortByteSize::_6, TPortParity::Space, TPortStopBits::_1 })[3], "空格");
+    EXPECT_EQ(PortInfoTexts({ "x", 1, TByteSize::_6, TParity::Mark, TStopBits::_1 })[3], "标记");
+    EXPECT_EQ(PortInfoTexts({ "x", 1, TByteSize::_6, TParity::Space, TStopBits::_1 })[3], "空格");
 }
 
 struct TFakePort : TPortAccess {
     std::vector<std::string> Calls;
     bool FailClose = false;
     bool FailOpen = false;
-    TPortFileSettings Settings;
-    std::optional<TPortLineChanges> Applied;
 
     void ClosePort() override
     {
@@ -71,16 +72,12 @@ struct TFakePort : TPortAccess {
         if (FailClose)
             throw std::runtime_error("close");
     }
-    TPortFileSettings ReadSettings() override
+    TPortSettings ReadSettings() override
     {
         Calls.push_back("read");
-        return Settings;
+        return {};
     }
-    void ApplyChanges(const TPortLineChanges &changes) override
-    {
-        Calls.push_back("apply");
-        Applied = changes;
-    }
+    void ApplyChanges(const TPortLineChanges &) override { Calls.push_back("apply"); }
     void OpenPort() override
     {
         Calls.push_back("open");
@@ -89,32 +86,76 @@ struct TFakePort : TPortAccess {
     }
 };
 
-TEST(PortControl, OpenAndCloseReportInTheirOwnWords)
+const TMessageBoxRequest OpenedBox { "串口打开成功", "提示", mbIconExclamation };
+const TMessageBoxRequest OpenFailedBox { "串口打开失败，请检测串口是否被占用或者为无用串口", "提示",
+    mbIconExclamation };
+const TMessageBoxRequest ClosedBox { "串口关闭成功", "提示", mbIconExclamation };
+
+TEST(PortControl, OpenClosesFirstIgnoringFailuresAndCloseReportsBothWays)
 {
     TMessageBoxRecorder boxes;
     TFakePort port;
-    port.FailClose = true; // a failing close before the open is ignored
-    port.Settings.CommName = "/tmp/pty";
+    port.FailClose = true;
     EXPECT_TRUE(OpenPortFromSettings(port));
     EXPECT_EQ(port.Calls, (std::vector<std::string> { "close", "read", "apply", "open" }));
-    EXPECT_EQ(port.Applied->CommName, "/tmp/pty");
-    EXPECT_EQ(boxes.Boxes, (std::vector<TMessageBoxRequest> { { "串口打开成功", "提示", mbIconExclamation } }));
+    EXPECT_EQ(boxes.Boxes, (std::vector<TMessageBoxRequest> { OpenedBox }));
 
     boxes.Boxes.clear();
-    port.FailOpen = true;
-    EXPECT_FALSE(OpenPortFromSettings(port));
-    EXPECT_EQ(boxes.Boxes,
-        (std::vector<TMessageBoxRequest> {
-            { "串口打开失败，请检测串口是否被占用或者为无用串口", "提示", mbIconExclamation } }));
-
-    boxes.Boxes.clear();
+    ClosePortAndReport(port);
     port.FailClose = false;
     ClosePortAndReport(port);
-    port.FailClose = true;
-    ClosePortAndReport(port);
-    EXPECT_EQ(boxes.Boxes,
-        (std::vector<TMessageBoxRequest> {
-            { "串口关闭成功", "提示", mbIconExclamation }, { "串口关闭失败", "提示", mbIconStop } }));
+    EXPECT_EQ(boxes.Boxes, (std::vector<TMessageBoxRequest> { { "串口关闭失败", "提示", mbIconStop }, ClosedBox }));
+}
+
+// The real component on a pty, with a real settings file.
+class PortControlOnPty : public ::testing::Test
+{
+protected:
+    void WriteSettings(const std::string &keys)
+    {
+        // The section name is stored in GBK.
+        std::ofstream(SettingsPath, std::ios::binary) << "[\xCF\xB5\xCD\xB3\xB2\xCE\xCA\xFD]\r\n" << keys;
+    }
+
+    QTemporaryDir Dir;
+    std::string SettingsPath = Dir.filePath(QStringLiteral("setfile.ini")).toStdString();
+    TMessageBoxRecorder Boxes;
+    TPty Pty;
+    TComm Comm1;
+};
+
+TEST_F(PortControlOnPty, OpensThePortNamedInTheSettingsAndShowsItsValues)
+{
+    ASSERT_TRUE(Pty.Valid());
+    Comm1.SetCommName("COM1"); // as the main window keeps it before any open
+    EXPECT_EQ(PortInfoTexts(PortInfoOf(Comm1)), (Texts { "COM1", "9600", "8", "无", "1" }));
+
+    WriteSettings("commname=" + Pty.SlavePath
+        + "\r\nbaudrate=115200\r\nbytesize=7\r\nparity=Even\r\nparitycheck=1\r\nstopbits=1.5\r\n");
+    EXPECT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_TRUE(Comm1.IsOpen());
+    EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { OpenedBox }));
+    EXPECT_EQ(PortInfoTexts(PortInfoOf(Comm1)), (Texts { Pty.SlavePath, "115200", "7", "偶校验", "1.5" }));
+
+    // Reopening closes first; data bits 9 keep 7, Even without checking keeps Even, 3 stop bits mean 1.5.
+    WriteSettings("commname=" + Pty.SlavePath
+        + "\r\nbaudrate=9600\r\nbytesize=9\r\nparity=Odd\r\nparitycheck=0\r\nstopbits=3\r\n");
+    EXPECT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_EQ(PortInfoTexts(PortInfoOf(Comm1)), (Texts { Pty.SlavePath, "9600", "7", "偶校验", "1.5" }));
+
+    Boxes.Boxes.clear();
+    ClosePortAndReport(Comm1);
+    EXPECT_FALSE(Comm1.IsOpen());
+    ClosePortAndReport(Comm1); // closing a closed port reports success too
+    EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { ClosedBox, ClosedBox }));
+}
+
+TEST_F(PortControlOnPty, AMissingDeviceFailsAndLeavesThePortClosed)
+{
+    WriteSettings("commname=" + Dir.filePath(QStringLiteral("no-such-tty")).toStdString() + "\r\n");
+    EXPECT_FALSE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_FALSE(Comm1.IsOpen());
+    EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { OpenFailedBox }));
 }
 
 } // namespace
