@@ -1,0 +1,106 @@
+#include "console/IntervalForm.h"
+
+#include "MessageBoxRecorder.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+void Press(QWidget *target, int key, const QString &text, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(target, &release);
+}
+
+class IntervalFormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QObject::connect(&Form, &TForm3::IntervalChosen, [this](int ms) { Chosen.push_back(ms); });
+        QObject::connect(&Form, &TForm3::Cancelled, [this] { ++Cancels; });
+        Form.show();
+    }
+
+    TMessageBoxRecorder Boxes;
+    TForm3 Form;
+    std::vector<int> Chosen;
+    int Cancels = 0;
+};
+
+TEST_F(IntervalFormTest, StartsWithTenAndTheListOf21To60)
+{
+    EXPECT_EQ(Form.windowTitle(), QStringLiteral("间隔时间"));
+    EXPECT_EQ(Form.ComboBox1->currentText(), QStringLiteral("10"));
+    ASSERT_EQ(Form.ComboBox1->count(), 40);
+    EXPECT_EQ(Form.ComboBox1->itemText(0), QStringLiteral("21"));
+    EXPECT_EQ(Form.ComboBox1->itemText(39), QStringLiteral("60"));
+}
+
+TEST_F(IntervalFormTest, OnlyDigitsAndBackspaceCanBeTyped)
+{
+    QLineEdit *edit = Form.ComboBox1->lineEdit();
+    edit->clear();
+    Press(edit, Qt::Key_A, QStringLiteral("a"));
+    Press(edit, Qt::Key_5, QStringLiteral("5"));
+    Press(edit, Qt::Key_Minus, QStringLiteral("-"));
+    Press(edit, Qt::Key_Period, QStringLiteral("."));
+    Press(edit, Qt::Key_0, QStringLiteral("0"));
+    Press(edit, Qt::Key_Space, QStringLiteral(" "));
+    EXPECT_EQ(edit->text(), QStringLiteral("50"));
+    Press(edit, Qt::Key_Backspace, QStringLiteral("\b"));
+    EXPECT_EQ(edit->text(), QStringLiteral("5"));
+
+    QApplication::clipboard()->setText(QStringLiteral("-7"));
+    Press(edit, Qt::Key_V, QStringLiteral("\x16"), Qt::ControlModifier); // the paste shortcut is a typed character
+    EXPECT_EQ(edit->text(), QStringLiteral("5"));
+    Press(edit, Qt::Key_Insert, QString(), Qt::ShiftModifier); // pasting by other ways is not filtered
+    EXPECT_EQ(edit->text(), QStringLiteral("5-7"));
+}
+
+TEST_F(IntervalFormTest, OkStartsWithTheIntervalAndHides)
+{
+    Form.ComboBox1->setEditText(QStringLiteral("10"));
+    Form.Button1Click();
+    EXPECT_EQ(Chosen, std::vector<int> { 10 });
+    EXPECT_FALSE(Form.isVisible());
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    EXPECT_EQ(Form.ComboBox1->currentText(), QStringLiteral("10")); // kept for the next time
+}
+
+TEST_F(IntervalFormTest, ANumberThatDoesNotConvertShowsTheErrorBoxAndTheWindowStays)
+{
+    for (const char *text : { "", "99999999999" }) {
+        Boxes.Boxes.clear();
+        Form.ComboBox1->setEditText(QString::fromLatin1(text));
+        Form.Button1Click();
+        ASSERT_EQ(Boxes.Boxes.size(), 1u) << text;
+        EXPECT_EQ(Boxes.Boxes[0],
+            (TMessageBoxRequest {
+                "'" + std::string(text) + "' is not a valid integer value.", "Kelvara", mbIconStop }));
+        EXPECT_TRUE(Form.isVisible());
+    }
+    EXPECT_TRUE(Chosen.empty());
+}
+
+TEST_F(IntervalFormTest, CancelHidesAndSaysSoWhileTheCloseBoxOnlyHides)
+{
+    Form.Button2Click();
+    EXPECT_FALSE(Form.isVisible());
+    EXPECT_EQ(Cancels, 1);
+    Form.show();
+    Form.close();
+    EXPECT_FALSE(Form.isVisible());
+    EXPECT_EQ(Cancels, 1);
+    EXPECT_TRUE(Chosen.empty());
+}
+
+} // namespace
