@@ -1,0 +1,205 @@
+// kelvara-demo-device: a virtual serial device for trying the program without hardware.
+//
+// It creates a pseudo-terminal, makes --link a symbolic link to the terminal's device, and plays a device on it that
+// sends a sine wave of five-digit integers (one "12345" CR LF line per sample, 75 samples a second, in bursts of 15
+// every 200 ms so that each burst arrives as one chunk) and, every few seconds, a line of text. It sends only while a
+// program has the device open, and drops what that program sends to it.
+//
+// With --setfile it writes a settings file naming the link, unless that file exists and names another port (then the
+// user's own settings stay as they are).
+//
+// Usage: kelvara-demo-device --link /tmp/kelvara-demo-tty [--setfile build/bin/setfile.ini]
+// Runs until SIGINT or SIGTERM, then removes the link.
+#include "core/AnsiText.h"
+#include "platform/ProfileFile.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <numbers>
+#include <poll.h>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+constexpr const char *Section = "\xCF\xB5\xCD\xB3\xB2\xCE\xCA\xFD"; // the settings section's name in GBK
+constexpr int SamplesPerBurst = 15;
+constexpr int SamplesPerPeriod = 75;
+constexpr auto BurstInterval = std::chrono::milliseconds(200);
+constexpr int BurstsPerText = 25;
+
+volatile std::sig_atomic_t Stop = 0;
+
+void OnSignal(int)
+{
+    Stop = 1;
+}
+
+void Usage()
+{
+    std::fprintf(stderr, "usage: kelvara-demo-device --link PATH [--setfile PATH]\n");
+}
+
+bool ReadFile(const std::string &path, std::string &bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    bytes = buffer.str();
+    return true;
+}
+
+// Writes the settings file for the link, unless the user's file names another port.
+void WriteSettings(const std::string &path, const std::string &link)
+{
+    std::string contents;
+    if (ReadFile(path, contents)) {
+        std::optional<std::string> port = FindProfileValue(contents, Section, "commname");
+        if (!port || *port != link) {
+            std::fprintf(stderr, "kelvara-demo-device: %s names another port; left as it is\n", path.c_str());
+            return;
+        }
+    }
+    std::string text = std::string("[") + Section + "]\r\n" + "commname=" + link
+        + "\r\nbaudrate=115200\r\nbytesize=8\r\nparity=none\r\nparitycheck=0\r\nstopbits=1\r\n";
+    std::string temporary = path + ".demo-tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text;
+        if (!out) {
+            std::fprintf(stderr, "kelvara-demo-device: cannot write %s\n", path.c_str());
+            return;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        std::fprintf(stderr, "kelvara-demo-device: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+}
+
+// Points the link at the device; an existing link is replaced, anything else at that path is left alone.
+bool MakeLink(const std::string &link, const std::string &device)
+{
+    struct stat info {
+    };
+    if (::lstat(link.c_str(), &info) == 0) {
+        if (!S_ISLNK(info.st_mode)) {
+            std::fprintf(stderr, "kelvara-demo-device: %s exists and is not a link\n", link.c_str());
+            return false;
+        }
+        ::unlink(link.c_str());
+    }
+    if (::symlink(device.c_str(), link.c_str()) != 0) {
+        std::fprintf(stderr, "kelvara-demo-device: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+void RemoveLink(const std::string &link, const std::string &device)
+{
+    char target[4096];
+    ssize_t n = ::readlink(link.c_str(), target, sizeof(target) - 1);
+    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == device)
+        ::unlink(link.c_str());
+}
+
+std::string Burst(long &sample, long burst)
+{
+    static const std::vector<std::string> texts = {
+        Utf8ToAnsi("Kelvara 演示设备：正弦波，每秒 75 个点"),
+        Utf8ToAnsi("状态正常 STATUS OK"),
+        Utf8ToAnsi("温度 25.5℃ 湿度 40%"),
+    };
+    if (burst % BurstsPerText == 0)
+        return texts[static_cast<std::size_t>(burst / BurstsPerText) % texts.size()] + "\r\n";
+    std::string bytes;
+    for (int i = 0; i < SamplesPerBurst; ++i, ++sample) {
+        double phase = 2 * std::numbers::pi * static_cast<double>(sample) / SamplesPerPeriod;
+        long value = std::lround(20000 + 8000 * std::sin(phase) + 1500 * std::sin(3 * phase));
+        bytes += std::to_string(value) + "\r\n";
+    }
+    return bytes;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::string link;
+    std::string setfile;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--link" && i + 1 < argc)
+            link = argv[++i];
+        else if (arg == "--setfile" && i + 1 < argc)
+            setfile = argv[++i];
+        else {
+            Usage();
+            return 2;
+        }
+    }
+    if (link.empty()) {
+        Usage();
+        return 2;
+    }
+
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::fprintf(stderr, "kelvara-demo-device: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+        return 1;
+    }
+    const std::string device = ::ptsname(master);
+    termios raw {};
+    ::tcgetattr(master, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(master, TCSANOW, &raw);
+    // Open and close the device once: from then on the master reports a hang-up whenever no program has it open.
+    int slave = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave >= 0)
+        ::close(slave);
+
+    if (!MakeLink(link, device))
+        return 1;
+    if (!setfile.empty())
+        WriteSettings(setfile, link);
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGHUP, OnSignal);
+    std::printf("kelvara-demo-device: %s -> %s\n", link.c_str(), device.c_str());
+    std::fflush(stdout);
+
+    long sample = 0;
+    long burst = 0;
+    auto next = std::chrono::steady_clock::now();
+    while (!Stop) {
+        next += BurstInterval;
+        std::this_thread::sleep_until(next);
+        pollfd fd { master, POLLIN | POLLOUT, 0 };
+        if (::poll(&fd, 1, 0) < 0)
+            continue;
+        char discard[4096];
+        while (::read(master, discard, sizeof(discard)) > 0) { }
+        if (fd.revents & POLLHUP)
+            continue; // nobody listens
+        std::string bytes = Burst(sample, burst++);
+        if (::write(master, bytes.data(), bytes.size()) < 0 && errno != EAGAIN)
+            break;
+    }
+    RemoveLink(link, device);
+    ::close(master);
+    return 0;
+}
