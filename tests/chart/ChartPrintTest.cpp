@@ -3,11 +3,15 @@
 #include "chart/PlotError.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -27,9 +31,11 @@ void DrawChart(QPainter &p, const QSize &size)
     p.drawText(QPoint(20, 30), QStringLiteral("Time 12.50"));
 }
 
-QString RunTool(const QString &program, const QStringList &arguments)
+QString RunTool(const QString &program, const QStringList &arguments,
+    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return QStringLiteral("<%1 failed: %2>").arg(program, QString::fromUtf8(process.readAllStandardError()));
@@ -54,6 +60,14 @@ int PdfPages(const QString &info)
         if (line.startsWith(QStringLiteral("Pages:")))
             return line.mid(6).trimmed().toInt();
     return -1;
+}
+
+QString PdfTitle(const QString &info)
+{
+    for (const QString &line : info.split('\n'))
+        if (line.startsWith(QStringLiteral("Title:")))
+            return line.mid(6).trimmed();
+    return {};
 }
 
 // The bounding box of the dark pixels of the page rendered at 72 dots per inch (one pixel per point).
@@ -172,6 +186,89 @@ TEST(ChartPrint, CancellingTheDialogPrintsNothing)
     EXPECT_TRUE(dialogSeen);
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
     EXPECT_EQ(printer.docName(), QStringLiteral("Chart job"));
+}
+
+// A private print server (tests/support/cups_session.sh) for the duration of a test; stopped by its process id.
+class TCupsSession
+{
+public:
+    TCupsSession()
+    {
+        const QString out = RunTool("bash", { Script(), "start" });
+        // The script prints shell assignments: KEY='value'.
+        static const QRegularExpression assignment(QStringLiteral("(\\w+)='([^']*)'"));
+        for (auto m = assignment.globalMatch(out); m.hasNext();) {
+            const QRegularExpressionMatch one = m.next();
+            FEnvironment.insert(one.captured(1), one.captured(2));
+        }
+        FEnvironment.remove("PRINTER");
+        FEnvironment.remove("LPDEST");
+        FError = FEnvironment.contains("CUPS_SESSION_PID") ? QString() : out;
+    }
+    ~TCupsSession()
+    {
+        if (FError.isEmpty())
+            RunTool("bash", { Script(), "stop" }, FEnvironment);
+    }
+    QString Error() const { return FError; }
+    QProcessEnvironment Environment() const { return FEnvironment; }
+    QString Output() const { return FEnvironment.value("CUPS_SESSION_OUTPUT"); }
+    bool WaitForJobs() const { return RunTool("bash", { Script(), "wait", "60" }, FEnvironment).isEmpty(); }
+
+private:
+    static QString Script()
+    {
+        return QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath("../support/cups_session.sh");
+    }
+
+    QProcessEnvironment FEnvironment = QProcessEnvironment::systemEnvironment();
+    QString FError;
+};
+
+// Printing through a real queue: the test starts a print server and runs itself again in a child process that uses
+// it as the system's print server (the print system reads its server address once per process), then reads the
+// job's output. In the child (KELVARA_CUPS_CHILD set) it prints the chart on the default printer.
+TEST(ChartPrint, PrintsOneLandscapePageThroughAPrintQueue)
+{
+    const QSize chart(600, 250);
+    if (qEnvironmentVariableIsSet("KELVARA_CUPS_CHILD")) {
+        ASSERT_EQ(QPrinterInfo::defaultPrinter().printerName(), qEnvironmentVariable("CUPS_SESSION_PRINTER"));
+        QPrinter printer(QPrinter::HighResolution);
+        TChartPrintSettings settings;
+        settings.ShowDialog = false;
+        ASSERT_TRUE(ChartPrintSetup(printer, settings, nullptr));
+        PrintChartPage(printer, chart, DrawChart, settings);
+        return;
+    }
+
+    TCupsSession session;
+    ASSERT_TRUE(session.Error().isEmpty()) << "print server did not start: " << session.Error().toStdString();
+    QProcessEnvironment environment = session.Environment();
+    environment.insert("KELVARA_CUPS_CHILD", "1");
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+        { "--gtest_filter=ChartPrint.PrintsOneLandscapePageThroughAPrintQueue" });
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    ASSERT_TRUE(session.WaitForJobs()) << "the job did not finish";
+
+    const QString pdf = session.Output();
+    const QString info = RunTool("pdfinfo", { pdf });
+    EXPECT_EQ(PdfPages(info), 1) << info.toStdString();
+    EXPECT_EQ(PdfTitle(info), QStringLiteral("Untitled"));
+    EXPECT_TRUE(RunTool("pdftotext", { pdf, "-" }).contains(QStringLiteral("Time 12.50")));
+    // Landscape: the chart's long side runs along the sheet's long side, however the sheet itself is described.
+    const QSizeF page = PdfPageSize(info);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QRect dark = DarkArea(pdf, dir.path());
+    ASSERT_FALSE(dark.isEmpty());
+    EXPECT_EQ(dark.width() > dark.height(), page.width() > page.height())
+        << "chart " << dark.width() << "x" << dark.height() << " on a sheet " << page.width() << "x" << page.height();
+    // One scale for both directions keeps the chart's proportions.
+    const double ratio = double(std::max(dark.width(), dark.height())) / std::min(dark.width(), dark.height());
+    EXPECT_NEAR(ratio, 600.0 / 250.0, 0.05);
 }
 
 } // namespace

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "chart/PlotTypes.h"
+
+#include <QColor>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+class TPlotClock;
+
+// A control that paints itself through an off-screen picture and limits its repaints to UpdateFrameRate a second.
+// A repaint request that falls within 1/UpdateFrameRate s of the last granted one is held and granted by a one-shot
+// timer at the end of that window, so the newest state is always drawn, even when changes stop. Requests inside a
+// BeginUpdate/EndUpdate bracket are held until the bracket ends.
+class TPaintedControl : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TPaintedControl(TPlotClock &clock, QWidget *parent = nullptr);
+
+    void RequestRepaint();
+    void BeginUpdate();
+    void EndUpdate();
+
+    bool RepaintPending() const { return FRepaintPending; }
+    // Monotonic seconds of the last granted request.
+    double LastRepaintTime() const { return FLastRepaintTime; }
+    // How many requests were granted (each invalidates the control once).
+    int GrantedRepaints() const { return FGrantedRepaints; }
+
+    int UpdateFrameRate() const { return FUpdateFrameRate; }
+    void SetUpdateFrameRate(int rate);
+    bool AutoFrameRate() const { return FAutoFrameRate; }
+    void SetAutoFrameRate(bool automatic);
+    const QColor &BackGroundColor() const { return FBackGroundColor; }
+    void SetBackGroundColor(const QColor &color);
+    TPlotBevelStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TPlotBevelStyle style);
+    int BorderWidth() const { return FBorderStyle == bsNone ? 0 : 2; }
+
+    TPlotClock &Clock() const { return FClock; }
+
+protected:
+    // Draws the whole picture. Failures are shown as the error picture.
+    virtual void PaintControl(QPainter &painter, const QSize &size) = 0;
+    // A black picture with the failure's text in white.
+    static void DrawErrorPicture(QPainter &painter, const QSize &size, const QString &message);
+    void DrawBorder(QPainter &painter, const QSize &size) const;
+
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void GrantRepaint(double now);
+    void RepaintTimerFired();
+
+    TPlotClock &FClock;
+    QTimer FRepaintTimer;
+    QImage FBuffer;
+    int FUpdateCount = 0;
+    bool FRepaintPending = false;
+    double FLastRepaintTime = -1e300;
+    int FGrantedRepaints = 0;
+    int FUpdateFrameRate = 60;
+    bool FAutoFrameRate = true;
+    QColor FBackGroundColor = Qt::black;
+    TPlotBevelStyle FBorderStyle = bsLowered;
+};

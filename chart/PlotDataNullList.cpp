@@ -1,0 +1,120 @@
+#include "chart/PlotDataNullList.h"
+
+#include "chart/PlotError.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <type_traits>
+
+TPlotDataNullList::~TPlotDataNullList()
+{
+    FreeArrays();
+}
+
+int TPlotDataNullList::Slot(int index) const
+{
+    if (index < 0 || index >= FCount)
+        throw EPlotError("Index out of Bounds");
+    int slot = index + FStart;
+    return slot >= FCapacity ? slot - FCapacity : slot;
+}
+
+void TPlotDataNullList::FreeArrays()
+{
+    std::free(FX);
+    std::free(FY);
+    std::free(FFlags);
+    FX = FY = nullptr;
+    FFlags = nullptr;
+    FCapacity = 0;
+}
+
+// Grows or shrinks all three arrays. realloc lets large arrays move by remapping pages instead of copying, so growth
+// does not need the old and the new array at once. When one array cannot be had, the capacity stays as it was (the
+// arrays that did grow are merely larger than needed) and std::bad_alloc is raised.
+void TPlotDataNullList::Reallocate(int capacity)
+{
+    auto resize = [capacity](auto *&array) {
+        using T = std::remove_reference_t<decltype(*array)>;
+        void *grown = std::realloc(array, static_cast<std::size_t>(capacity) * sizeof(T));
+        if (!grown && capacity > 0)
+            throw std::bad_alloc();
+        array = static_cast<T *>(grown);
+    };
+    if (capacity == 0) {
+        FreeArrays();
+        return;
+    }
+    resize(FX);
+    resize(FY);
+    resize(FFlags);
+    FCapacity = capacity;
+}
+
+void TPlotDataNullList::Grow()
+{
+    int delta = FCapacity > 64 ? FCapacity / 4 : FCapacity > 8 ? 16 : 4;
+    long long wanted = static_cast<long long>(FCapacity) + delta;
+    if (wanted > FMaxCount) {
+        if (FCapacity >= FMaxCount)
+            throw EPlotError("Exceed Maximum List Size");
+        wanted = FMaxCount;
+    }
+    Reallocate(static_cast<int>(wanted));
+}
+
+int TPlotDataNullList::Add(double x, double y, uint16_t flags)
+{
+    int slot;
+    if (FRingBufferSize > 0 && FCount == FCapacity) {
+        slot = FStart;
+        FStart = FStart + 1 == FCapacity ? 0 : FStart + 1;
+    } else {
+        if (FCount == FCapacity)
+            Grow();
+        slot = FCount + FStart;
+        if (slot >= FCapacity)
+            slot -= FCapacity;
+        ++FCount;
+    }
+    FX[slot] = x;
+    FY[slot] = y;
+    FFlags[slot] = flags;
+    return FCount - 1;
+}
+
+void TPlotDataNullList::Clear()
+{
+    FCount = 0;
+    FStart = 0;
+    if (FRingBufferSize == 0)
+        FreeArrays();
+}
+
+void TPlotDataNullList::SetRingBufferSize(int size)
+{
+    if (size < 0)
+        size = 0;
+    if (size == FRingBufferSize)
+        return;
+    if (FStart != 0)
+        Clear();
+    if (size > 0) {
+        if (FCount > size) {
+            // Keep the newest points.
+            int drop = FCount - size;
+            std::memmove(FX, FX + drop, sizeof(double) * size);
+            std::memmove(FY, FY + drop, sizeof(double) * size);
+            std::memmove(FFlags, FFlags + drop, sizeof(uint16_t) * size);
+            FCount = size;
+        }
+        Reallocate(size);
+    }
+    FRingBufferSize = size;
+}
+
+std::size_t TPlotDataNullList::MemoryBytes() const
+{
+    return static_cast<std::size_t>(FCapacity) * BytesPerPoint;
+}

@@ -1,0 +1,8 @@
+#include "chart/PlotManualClock.h"
+
+void TPlotManualClock::Advance(double seconds)
+{
+    FNow += seconds / SecondsPerDay;
+    if (seconds > 0)
+        FMonotonic += seconds;
+}

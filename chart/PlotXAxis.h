@@ -1,0 +1,10 @@
+#pragma once
+
+#include "chart/PlotAxis.h"
+
+// A horizontal axis. Inside a TPlot it scrolls smoothly with new data; its first value aligns automatically.
+class TPlotXAxis : public TPlotAxis
+{
+public:
+    TPlotXAxis(TPlotMasterManager *owner, const TPlotObjectHooks &hooks);
+};

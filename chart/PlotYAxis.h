@@ -1,0 +1,10 @@
+#pragma once
+
+#include "chart/PlotAxis.h"
+
+// A vertical axis that widens to take in new extremes.
+class TPlotYAxis : public TPlotAxis
+{
+public:
+    TPlotYAxis(TPlotMasterManager *owner, const TPlotObjectHooks &hooks);
+};

@@ -1,0 +1,68 @@
+#include "PlotTestSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+// Lets the event loop run until the condition holds; generous, since these machines are busy.
+bool WaitFor(const std::function<bool()> &condition)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return condition();
+}
+
+TEST(RepaintThrottle, HeldRequestIsGrantedAtTheEndOfTheWindow)
+{
+    TStripChart chart;
+    TPlot &plot = *chart.Plot;
+    ASSERT_TRUE(WaitFor([&] { return !plot.RepaintPending(); })); // the set-up's own changes
+    chart.Clock.Advance(1.0);
+    plot.RequestRepaint();
+    const int granted = plot.GrantedRepaints();
+    EXPECT_FALSE(plot.RepaintPending());
+
+    // Within 1/60 s of the last granted request: held, however many arrive.
+    chart.AddAfter(0.005, 10);
+    chart.AddAfter(0.005, 20);
+    EXPECT_TRUE(plot.RepaintPending());
+    EXPECT_EQ(plot.GrantedRepaints(), granted);
+
+    // No further change arrives: the held request is still granted.
+    EXPECT_TRUE(WaitFor([&] { return !plot.RepaintPending(); }));
+    EXPECT_EQ(plot.GrantedRepaints(), granted + 1);
+
+    // Past the window a request goes through at once.
+    chart.Clock.Advance(0.02);
+    plot.RequestRepaint();
+    EXPECT_EQ(plot.GrantedRepaints(), granted + 2);
+}
+
+TEST(RepaintThrottle, UpdateBracketHoldsRequestsAndRateZeroGrantsAll)
+{
+    TStripChart chart;
+    TPlot &plot = *chart.Plot;
+    ASSERT_TRUE(WaitFor([&] { return !plot.RepaintPending(); }));
+    chart.Clock.Advance(1.0);
+    const int granted = plot.GrantedRepaints();
+    plot.BeginUpdate();
+    chart.AddAfter(0.5, 10);
+    chart.AddAfter(0.5, 20);
+    EXPECT_EQ(plot.GrantedRepaints(), granted);
+    EXPECT_TRUE(plot.RepaintPending());
+    plot.EndUpdate();
+    EXPECT_EQ(plot.GrantedRepaints(), granted + 1);
+    EXPECT_FALSE(plot.RepaintPending());
+
+    plot.SetUpdateFrameRate(0);
+    plot.RequestRepaint();
+    plot.RequestRepaint();
+    EXPECT_EQ(plot.GrantedRepaints(), granted + 3);
+}
+
+} // namespace

@@ -1,0 +1,117 @@
+#include "PlotTestSupport.h"
+#include "chart/PlotDataNullList.h"
+#include "chart/PlotError.h"
+#include "chart/PlotYAxis.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace
+{
+
+std::vector<int> CapacitiesWhileAdding(TPlotDataNullList &list, int points)
+{
+    std::vector<int> capacities;
+    for (int i = 0; i < points; ++i) {
+        list.Add(i, i, 0);
+        if (capacities.empty() || capacities.back() != list.Capacity())
+            capacities.push_back(list.Capacity());
+    }
+    return capacities;
+}
+
+TEST(PlotStore, GrowsByFourThenSixteenThenAQuarter)
+{
+    TPlotDataNullList list;
+    EXPECT_EQ(CapacitiesWhileAdding(list, 100), (std::vector<int> { 4, 8, 12, 28, 44, 60, 76, 95, 118 }));
+    EXPECT_EQ(list.Count(), 100);
+    EXPECT_EQ(list.X(99), 99);
+    // Three arrays of 8 + 8 + 2 bytes a place.
+    EXPECT_EQ(list.MemoryBytes(), 118u * 18u);
+}
+
+TEST(PlotStore, StopsAtItsMaximumWithTheStoreUnchanged)
+{
+    TPlotDataNullList list;
+    EXPECT_EQ(list.MaxCount(), 89478485);
+    list.SetMaxCount(10);
+    EXPECT_EQ(CapacitiesWhileAdding(list, 10), (std::vector<int> { 4, 8, 10 }));
+    try {
+        list.Add(10, 10, 0);
+        FAIL() << "no error";
+    } catch (const EPlotError &error) {
+        EXPECT_STREQ(error.what(), "Exceed Maximum List Size");
+    }
+    EXPECT_EQ(list.Count(), 10);
+    EXPECT_EQ(list.X(9), 9);
+}
+
+TEST(PlotStore, IndexesOutsideTheStoreFail)
+{
+    TPlotDataNullList list;
+    EXPECT_THROW(list.X(0), EPlotError);
+    list.Add(1, 2, 0);
+    for (int index : { -1, 1 }) {
+        try {
+            list.Y(index);
+            FAIL() << index;
+        } catch (const EPlotError &error) {
+            EXPECT_STREQ(error.what(), "Index out of Bounds");
+        }
+    }
+}
+
+TEST(PlotStore, RingKeepsTheNewestPoints)
+{
+    TPlotDataNullList list;
+    list.SetRingBufferSize(3);
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(list.Add(i, -i, 0), std::min(i, 3) - 1); // the newest point is always the last index
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ((std::vector<double> { list.X(0), list.X(1), list.X(2) }), (std::vector<double> { 3, 4, 5 }));
+    EXPECT_EQ(list.Y(2), -5);
+
+    // Resizing a ring that has wrapped starts it afresh.
+    list.SetRingBufferSize(2);
+    EXPECT_EQ(list.Count(), 0);
+
+    // Shrinking a ring that has not wrapped keeps its newest points.
+    list.SetRingBufferSize(5);
+    for (int i = 1; i <= 4; ++i)
+        list.Add(i, i, 0);
+    list.SetRingBufferSize(2);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.X(0), 3);
+    EXPECT_EQ(list.X(1), 4);
+
+    // Out of ring mode the store grows again.
+    list.SetRingBufferSize(0);
+    for (int i = 5; i <= 10; ++i)
+        list.Add(i, i, 0);
+    EXPECT_EQ(list.Count(), 8);
+    EXPECT_EQ(list.X(7), 10);
+}
+
+TEST(PlotStore, ChannelRefusesAPointWhenTheStoreIsFull)
+{
+    TStripChart chart;
+    TPlotChannel &channel = *chart.Plot->Channel(0);
+    static_cast<TPlotDataNullList &>(channel.Data()).SetMaxCount(2);
+    chart.AddAfter(2.0, 10);
+    chart.AddAfter(0.5, 20);
+    const double xMin = chart.Plot->XAxis(0)->Min();
+    try {
+        chart.AddAfter(5.0, 500);
+        FAIL() << "no error";
+    } catch (const EPlotError &error) {
+        EXPECT_STREQ(error.what(), "Exceed Maximum List Size");
+    }
+    EXPECT_EQ(channel.Count(), 2);
+    EXPECT_EQ(channel.AddedCount(), 2);
+    EXPECT_EQ(channel.YMax(), 20);
+    EXPECT_DOUBLE_EQ(channel.YMean(), 15);
+    EXPECT_EQ(chart.Plot->XAxis(0)->Min(), xMin); // not tracked either
+    EXPECT_EQ(chart.Plot->YAxis(0)->Span(), 100);
+}
+
+} // namespace
