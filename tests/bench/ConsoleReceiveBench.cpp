@@ -1,0 +1,257 @@
+// console_receive_bench: floods a pseudo-terminal with lines and takes them in the way the main window does: the real
+// serial component (receive thread, notification window) reading the pty, each chunk appended as a line to the shared
+// receive log shown by two visible receive panes (main and floating) and to the PlotQueue, and the plot feed's 10 ms
+// step taking one line from the PlotQueue. Prints one line of figures; tests/bench/console_receive_bench.sh runs it
+// for each size and kind of line.
+//
+// Usage: console_receive_bench --megabytes N --lines integer|text
+#include "comm/SerialComm.h"
+#include "console/PlotQueue.h"
+#include "console/ReceiveLog.h"
+#include "console/ReceivePane.h"
+#include "console/ReceivedChunk.h"
+#include "core/AnsiText.h"
+#include "core/ParseInteger.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <signal.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+double CpuSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long RssBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// An event posted from another thread every few milliseconds; the delay until the user-interface thread handles it
+// is how long a user's input would wait.
+class TPing : public QEvent
+{
+public:
+    static const QEvent::Type Kind;
+    explicit TPing(Clock::time_point sent)
+        : QEvent(Kind)
+        , Sent(sent)
+    {
+    }
+    Clock::time_point Sent;
+};
+const QEvent::Type TPing::Kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class TPingSink : public QObject
+{
+public:
+    std::vector<double> DelaysMs;
+
+protected:
+    void customEvent(QEvent *event) override
+    {
+        if (event->type() == TPing::Kind) {
+            auto sent = static_cast<TPing *>(event)->Sent;
+            DelaysMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+        }
+    }
+};
+
+double Percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<std::size_t>(p * (values.size() - 1) + 0.5))];
+}
+
+// Writes `total` bytes of lines into the pty master, as fast as the reading side takes them.
+[[noreturn]] void Write(int master, std::size_t total, bool integers)
+{
+    std::string pattern;
+    if (integers) {
+        for (int i = 0; i < 10000; ++i)
+            pattern += std::to_string(10000 + (i * 7919) % 90000) + "\r\n"; // seven bytes a line
+    } else {
+        std::string line = Utf8ToAnsi("Kelvara 接收测试 the quick brown fox 0123456789\r\n");
+        for (int i = 0; i < 2000; ++i)
+            pattern += line;
+    }
+    std::size_t written = 0;
+    while (written < total) {
+        std::size_t count = std::min(pattern.size(), total - written);
+        ssize_t n = ::write(master, pattern.data(), count);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            _exit(1);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    _exit(0);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    double megabytes = 10;
+    bool integers = true;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string option = argv[i];
+        if (option == "--megabytes")
+            megabytes = std::atof(argv[i + 1]);
+        else if (option == "--lines")
+            integers = std::string(argv[i + 1]) != "text";
+    }
+    const std::size_t total = static_cast<std::size_t>(megabytes * 1e6);
+
+    QApplication app(argc, argv);
+    auto log = std::make_shared<TReceiveLog>();
+    TReceivePane mainPane;
+    mainPane.resize(854, 140);
+    mainPane.SetLog(log);
+    TReceivePane floatingPane;
+    floatingPane.resize(764, 142);
+    floatingPane.SetLog(log);
+    mainPane.show();
+    floatingPane.show();
+    TPlotQueue plotQueue;
+
+    std::size_t received = 0;
+    std::size_t chunks = 0;
+    double worstChunkMs = 0;
+    TComm comm;
+    comm.OnReceiveData = [&](TComm *, const char *buffer, uint16_t length) {
+        auto t0 = Clock::now();
+        std::string_view text = ReceivedChunkText(buffer, length);
+        received += text.size();
+        ++chunks;
+        TakeReceivedChunk(text, *log, plotQueue);
+        worstChunkMs = std::max(worstChunkMs, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    };
+
+    // The plot feed's step: one PlotQueue line every 10 ms, converted when long enough.
+    long plotted = 0;
+    QTimer feed;
+    QObject::connect(&feed, &QTimer::timeout, [&] {
+        std::string_view line = plotQueue.FirstLine();
+        if (line.size() > 4 && TryParseInteger(line))
+            ++plotted;
+        plotQueue.RemoveFirstLine();
+    });
+    feed.start(10);
+
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::fprintf(stderr, "no pseudo-terminal\n");
+        return 1;
+    }
+    termios raw {};
+    ::tcgetattr(master, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(master, TCSANOW, &raw);
+    comm.SetCommName(::ptsname(master));
+    comm.SetBaudRate(115200);
+    comm.OpenPort();
+
+    auto runFor = [&](int ms) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms)
+            app.processEvents(QEventLoop::AllEvents, 10);
+    };
+    runFor(500);
+
+    // Idle: the port open, nothing arriving, the plot feed ticking.
+    double cpuIdleStart = CpuSeconds();
+    auto idleStart = Clock::now();
+    QEventLoop idleLoop;
+    QTimer::singleShot(3000, &idleLoop, &QEventLoop::quit);
+    idleLoop.exec();
+    double idleSeconds = std::chrono::duration<double>(Clock::now() - idleStart).count();
+    double idleCpu = (CpuSeconds() - cpuIdleStart) / idleSeconds * 100;
+
+    const long rssBefore = RssBytes();
+    TPingSink pings;
+    std::atomic<bool> pinging { true };
+    std::thread pinger([&] {
+        while (pinging) {
+            QCoreApplication::postEvent(&pings, new TPing(Clock::now()));
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+
+    const double cpuStart = CpuSeconds();
+    const auto start = Clock::now();
+    pid_t writer = fork();
+    if (writer == 0)
+        Write(master, total, integers);
+    QElapsedTimer limit;
+    limit.start();
+    while (received < total && limit.elapsed() < 600000)
+        app.processEvents(QEventLoop::AllEvents, 10);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double cpu = CpuSeconds() - cpuStart;
+    pinging = false;
+    pinger.join();
+    runFor(200); // the panes catch up
+    const long rssAfter = RssBytes();
+    waitpid(writer, nullptr, 0);
+
+    // Taking a line off the PlotQueue with the backlog left by the flood, and with a short one.
+    auto takeCost = [](TPlotQueue &queue, int lines) {
+        auto t0 = Clock::now();
+        for (int i = 0; i < lines; ++i)
+            queue.RemoveFirstLine();
+        return std::chrono::duration<double, std::nano>(Clock::now() - t0).count() / lines;
+    };
+    const std::size_t backlog = plotQueue.Size();
+    const double takeLong = takeCost(plotQueue, 10000);
+    TPlotQueue shortQueue;
+    for (int i = 0; i < 20000; ++i)
+        shortQueue.AppendChunk(integers ? "12345\r\n" : "Kelvara the quick brown fox 0123456789\r\n");
+    const double takeShort = takeCost(shortQueue, 10000);
+
+    comm.ClosePort();
+    std::printf("%-7s %5.0f MB  taken in %6.2f s (%5.2f MB/s)  cpu %6.2f s  loop answer median %5.1f ms, "
+                "p99 %6.1f ms, worst %6.1f ms  memory %4.2f B per byte  idle cpu %4.2f %%  "
+                "PlotQueue take %4.0f ns (backlog %.0f MB) vs %4.0f ns (short)  worst chunk %.1f ms (%.0f bytes a "
+                "chunk)  panes refreshed "
+                "%d times\n",
+        integers ? "integer" : "text", megabytes, seconds, megabytes / seconds, cpu, Percentile(pings.DelaysMs, 0.5),
+        Percentile(pings.DelaysMs, 0.99), Percentile(pings.DelaysMs, 1.0),
+        static_cast<double>(rssAfter - rssBefore) / static_cast<double>(total), idleCpu, takeLong, backlog / 1e6,
+        takeShort, worstChunkMs, chunks ? static_cast<double>(received) / chunks : 0.0, mainPane.RefreshCount());
+    if (received < total) {
+        std::fprintf(stderr, "only %zu of %zu bytes arrived\n", received, total);
+        return 1;
+    }
+    return 0;
+}
