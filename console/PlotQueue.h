@@ -1,16 +1,24 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+#include <deque>
+#include <memory>
 #include <string_view>
 
 // The PlotQueue: a first-in, first-out queue of received lines on their way to the chart, held as bytes.
 // Each appended chunk follows the multi-line append rule: it is followed by CR LF, so its lines are the pieces between
 // CR LF pairs and a chunk that ends in CR LF leaves an empty line after it. Lines leave only from the top.
-// Taking a line costs the length of that line, however long the backlog; memory stays close to the queued bytes.
+// The bytes live in blocks; a chunk with its CR LF never straddles two, so every line is contiguous. Appending costs
+// the chunk's length and taking a line the length of that line, however long the backlog: no stored byte is ever
+// moved, and a block is released as soon as its last line has been taken. Memory stays close to the queued bytes.
 class TPlotQueue
 {
 public:
+    TPlotQueue();
+    ~TPlotQueue();
+    TPlotQueue(const TPlotQueue &) = delete;
+    TPlotQueue &operator=(const TPlotQueue &) = delete;
+
     void AppendChunk(std::string_view chunk);
 
     // Line 0 without its line break; empty when the queue is empty.
@@ -18,14 +26,22 @@ public:
     // Removes line 0 with its line break; nothing happens on an empty queue.
     void RemoveFirstLine();
 
-    bool Empty() const { return FHead == FBytes.size(); }
+    bool Empty() const { return FSize == 0; }
     // Queued bytes, line breaks included.
-    std::size_t Size() const { return FBytes.size() - FHead; }
-    std::size_t Capacity() const { return FBytes.capacity(); }
+    std::size_t Size() const { return FSize; }
+    // Bytes held in storage blocks.
+    std::size_t Capacity() const;
 
 private:
-    std::size_t FirstLineEnd() const;
+    static constexpr std::size_t BlockSize = std::size_t(256) << 10;
 
-    std::string FBytes; // every queued line followed by CR LF; bytes before FHead are already taken
-    std::size_t FHead = 0;
+    struct TBlock {
+        std::unique_ptr<char[]> Data;
+        std::size_t Size = 0;
+        std::size_t Used = 0;
+    };
+
+    std::deque<TBlock> FBlocks;
+    std::size_t FHead = 0; // offset of line 0 in the front block
+    std::size_t FSize = 0;
 };

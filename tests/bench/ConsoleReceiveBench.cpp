@@ -14,7 +14,6 @@
 #include "core/ParseInteger.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QTimer>
 #include <algorithm>
@@ -130,7 +129,7 @@ int main(int argc, char **argv)
         else if (option == "--lines")
             integers = std::string(argv[i + 1]) != "text";
     }
-    const std::size_t total = static_cast<std::size_t>(megabytes * 1e6);
+    const std::size_t bytes = static_cast<std::size_t>(megabytes * 1e6);
 
     QApplication app(argc, argv);
     auto log = std::make_shared<TReceiveLog>();
@@ -145,6 +144,8 @@ int main(int argc, char **argv)
     TPlotQueue plotQueue;
 
     std::size_t received = 0;
+    std::size_t total = 0;
+    QEventLoop flood;
     std::size_t chunks = 0;
     double worstChunkMs = 0;
     TComm comm;
@@ -154,6 +155,8 @@ int main(int argc, char **argv)
         received += text.size();
         ++chunks;
         TakeReceivedChunk(text, *log, plotQueue);
+        if (total > 0 && received >= total)
+            flood.quit();
         worstChunkMs = std::max(worstChunkMs, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     };
 
@@ -182,19 +185,16 @@ int main(int argc, char **argv)
     comm.OpenPort();
 
     auto runFor = [&](int ms) {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < ms)
-            app.processEvents(QEventLoop::AllEvents, 10);
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
     };
     runFor(500);
 
     // Idle: the port open, nothing arriving, the plot feed ticking.
     double cpuIdleStart = CpuSeconds();
     auto idleStart = Clock::now();
-    QEventLoop idleLoop;
-    QTimer::singleShot(3000, &idleLoop, &QEventLoop::quit);
-    idleLoop.exec();
+    runFor(3000);
     double idleSeconds = std::chrono::duration<double>(Clock::now() - idleStart).count();
     double idleCpu = (CpuSeconds() - cpuIdleStart) / idleSeconds * 100;
 
@@ -208,15 +208,14 @@ int main(int argc, char **argv)
         }
     });
 
+    total = bytes;
     const double cpuStart = CpuSeconds();
     const auto start = Clock::now();
     pid_t writer = fork();
     if (writer == 0)
         Write(master, total, integers);
-    QElapsedTimer limit;
-    limit.start();
-    while (received < total && limit.elapsed() < 600000)
-        app.processEvents(QEventLoop::AllEvents, 10);
+    QTimer::singleShot(600000, &flood, &QEventLoop::quit);
+    flood.exec();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double cpu = CpuSeconds() - cpuStart;
     pinging = false;
