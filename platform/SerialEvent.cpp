@@ -9,6 +9,7 @@
 
 TSerialEvent::TSerialEvent(bool signalled)
     : FFd(eventfd(signalled ? 1 : 0, EFD_NONBLOCK | EFD_CLOEXEC))
+    , FSet(signalled)
 {
 }
 
@@ -20,6 +21,8 @@ TSerialEvent::~TSerialEvent()
 
 void TSerialEvent::Set()
 {
+    // The flag first, so that whoever wakes on the descriptor also finds the event set.
+    FSet.store(true, std::memory_order_release);
     uint64_t one = 1;
     // The counter only has to be non-zero; a full counter (EAGAIN) is still set.
     while (write(FFd, &one, sizeof one) < 0 && errno == EINTR) { }
@@ -27,18 +30,14 @@ void TSerialEvent::Set()
 
 void TSerialEvent::Reset()
 {
+    FSet.store(false, std::memory_order_release);
     uint64_t value;
     while (read(FFd, &value, sizeof value) < 0 && errno == EINTR) { }
 }
 
 bool TSerialEvent::IsSet() const
 {
-    pollfd item { FFd, POLLIN, 0 };
-    int result;
-    do {
-        result = poll(&item, 1, 0);
-    } while (result < 0 && errno == EINTR);
-    return result > 0 && (item.revents & POLLIN);
+    return FSet.load(std::memory_order_acquire);
 }
 
 int WaitForSerialEvents(std::initializer_list<const TSerialEvent *> events, int timeoutMs)

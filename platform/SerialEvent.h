@@ -1,9 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <initializer_list>
 
 // A manual-reset event that threads set and wait for, and that can be waited for together with file descriptors
-// (it is an eventfd). Once set it stays set until Reset. Set, Reset and IsSet may be called from any thread.
+// (it is an eventfd). Once set it stays set until Reset. Set, Reset and IsSet may be called from any thread, but
+// a Set and a Reset must not race each other (callers that use both hold a lock around them). IsSet costs no
+// system call.
 class TSerialEvent
 {
 public:
@@ -21,6 +24,7 @@ public:
 
 private:
     int FFd = -1;
+    std::atomic<bool> FSet;
 };
 
 constexpr int SerialWaitTimeout = -2;

@@ -335,10 +335,14 @@ TIoResult TPosixSerialDevice::ClearCommError(uint32_t &errors)
 TDrain TPosixSerialDevice::Drain()
 {
     while (FReadCount < FReadSize) {
-        ssize_t n = read(FFd, FReadBuffer + FReadCount, FReadSize - FReadCount);
+        uint32_t asked = FReadSize - FReadCount;
+        ssize_t n = read(FFd, FReadBuffer + FReadCount, asked);
         if (n > 0) {
             FReadCount += static_cast<uint32_t>(n);
             FLastByte = TClock::now();
+            // The terminal driver hands over all it holds, so a short read has emptied it.
+            if (static_cast<uint32_t>(n) < asked)
+                return TDrain::Ok;
             continue;
         }
         if (n == 0) // a terminal in raw mode with VMIN 1 reads 0 only after a hang-up
@@ -418,12 +422,9 @@ TIoResult TPosixSerialDevice::ReadResult(uint32_t &count)
 int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
-        if (closeEvent.IsSet())
-            return 0;
-        if (FCommDone)
-            return 1;
-        if (FReadDone)
-            return 2;
+        // The close request wins over completions; while nothing has completed the poll below watches for it.
+        if (FCommDone || FReadDone)
+            return closeEvent.IsSet() ? 0 : FCommDone ? 1 : 2;
 
         TClock::time_point now = TClock::now();
         if (FReadPending) {
