@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 
 namespace
 {
@@ -127,4 +128,13 @@ void TForm3::Button2Click()
 {
     hide();
     emit Cancelled();
+}
+
+void StartSendTimer(QTimer *timer, int milliseconds)
+{
+    timer->stop();
+    if (milliseconds <= 0)
+        return;
+    timer->setInterval(milliseconds);
+    timer->start();
 }

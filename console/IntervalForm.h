@@ -42,3 +42,9 @@ protected:
 private:
     bool FPlaced = false;
 };
+
+class QTimer;
+
+// Starts the timed-send timer with the interval chosen in the interval window. An interval of 0 or less leaves the
+// timer without ticks (a zero-interval timer would otherwise fire on every pass of the event loop).
+void StartSendTimer(QTimer *timer, int milliseconds);

@@ -3,7 +3,9 @@
 #include "console/HistoryForm.h"
 #include "console/HistoryLines.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -201,7 +203,10 @@ TEST_F(HistoryFormTest, DoubleClickHandsTheSelectedEntryBackAndHides)
     EXPECT_TRUE(Boxes.Boxes.empty());
 
     Form.ListBox1->setCurrentRow(1);
-    Form.ListBox1DblClick();
+    QPointF at = Form.ListBox1->visualItemRect(Form.ListBox1->item(1)).center();
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, Form.ListBox1->viewport()->mapToGlobal(at), Qt::LeftButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Form.ListBox1->viewport(), &doubleClick);
     EXPECT_EQ(chosen, QStringList { QStringLiteral("中") });
     EXPECT_FALSE(Form.isVisible());
 

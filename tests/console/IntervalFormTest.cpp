@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace
@@ -101,6 +102,18 @@ TEST_F(IntervalFormTest, CancelHidesAndSaysSoWhileTheCloseBoxOnlyHides)
     EXPECT_FALSE(Form.isVisible());
     EXPECT_EQ(Cancels, 1);
     EXPECT_TRUE(Chosen.empty());
+}
+
+TEST(SendTimer, StartsOnlyWithAPositiveInterval)
+{
+    QTimer timer;
+    StartSendTimer(&timer, 10);
+    EXPECT_TRUE(timer.isActive());
+    EXPECT_EQ(timer.interval(), 10);
+    StartSendTimer(&timer, 0);
+    EXPECT_FALSE(timer.isActive());
+    StartSendTimer(&timer, -5);
+    EXPECT_FALSE(timer.isActive());
 }
 
 } // namespace
