@@ -1,0 +1,25 @@
+#include "app/Startup.h"
+
+#include "app/AppIcon.h"
+#include "core/MessageBox.h"
+#include "core/ui/QtMessageBox.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+void PrepareApplication(QApplication &app)
+{
+    QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(ApplicationIcon());
+
+    // Standard buttons and dialogs ("确定", the file and print dialogs) speak Chinese whatever the user's locale.
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+
+    InstallQtMessageBoxes();
+}

@@ -1,0 +1,509 @@
+#include "console/MainForm.h"
+
+#include "auxwin/CompanionForm.h"
+#include "auxwin/HelpForm.h"
+#include "auxwin/UpgradeForm.h"
+#include "console/DataPanelFold.h"
+#include "console/FloatForm.h"
+#include "console/HistoryForm.h"
+#include "console/IntervalForm.h"
+#include "core/DateTime.h"
+#include "core/MessageBox.h"
+#include "core/ui/Fonts.h"
+#include "settings/PortSettingsForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <chrono>
+
+namespace
+{
+
+constexpr int FormWidth = 860;
+constexpr int FormHeight = 455;
+constexpr int TopBarHeight = 43;
+
+const QColor PaneBackground(197, 207, 235);
+const QColor LabelText(206, 214, 235);
+
+const QString ShowPanelCaption = QStringLiteral("显示数据面板");
+const QString ClosePanelCaption = QStringLiteral("关闭数据面板");
+const QString UnfoldCaption = QStringLiteral("↑↑");
+const QString FoldCaption = QStringLiteral("↓↓");
+
+QPushButton *MakeButton(QWidget *parent, const QString &caption, QRect geometry)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QPushButton *MakeBoldButton(QWidget *parent, const QString &caption, QRect geometry)
+{
+    QPushButton *button = MakeButton(parent, caption, geometry);
+    QFont font = button->font();
+    font.setBold(true);
+    button->setFont(font);
+    return button;
+}
+
+QFrame *MakePanel(QWidget *parent, QFrame::Shadow shadow)
+{
+    auto *panel = new QFrame(parent);
+    panel->setFrameStyle(shadow == QFrame::Plain ? int(QFrame::NoFrame) : QFrame::Panel | shadow);
+    return panel;
+}
+
+QLabel *MakeLabel(QWidget *parent, const QString &caption, QPoint position)
+{
+    auto *label = new QLabel(caption, parent);
+    label->move(position);
+    label->adjustSize();
+    return label;
+}
+
+void SetTextColours(QWidget *widget, const QColor &text, const QColor &background)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::Base, background);
+    palette.setColor(QPalette::Button, background);
+    widget->setPalette(palette);
+}
+
+void SetLabelColour(QLabel *label, const QColor &colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+QPlainTextEdit *MakePane(QWidget *parent, QRect geometry, bool readOnly)
+{
+    auto *pane = new QPlainTextEdit(parent);
+    pane->setGeometry(geometry);
+    pane->setReadOnly(readOnly);
+    pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane->setFont(SongFont(13, true));
+    SetTextColours(pane, Qt::black, PaneBackground);
+    return pane;
+}
+
+// Opens a window modeless, or brings it forward when it is already open.
+void ShowModeless(QWidget *window)
+{
+    if (!window)
+        return;
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+TMainForm::TMainForm(QWidget *parent)
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
+{
+    setWindowTitle(QString::fromUtf8(ApplicationTitle));
+    setFixedSize(FormWidth, FormHeight);
+    setFont(SongFont(11, true));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    BuildTopBar();
+    BuildChartArea();
+    BuildDataPanel();
+    BuildPortInformationPanel();
+    BuildTimers();
+    ConnectHandlers();
+    SetDataPanelHeight(DataPanelFold::FoldedHeight);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::SetWindows(const TMainFormWindows &windows)
+{
+    FWindows = windows;
+    if (FWindows.Form7)
+        FWindows.Form7->SetHost(this);
+}
+
+// ---- Building the window ----
+
+void TMainForm::BuildTopBar()
+{
+    Panel2 = MakePanel(this, QFrame::Raised);
+    Panel2->setFont(SongFont(12));
+
+    Button1 = MakeBoldButton(Panel2, QStringLiteral("打开串口"), { 8, 8, 75, 25 });
+    Button2 = MakeBoldButton(Panel2, QStringLiteral("关闭串口"), { 88, 8, 75, 25 });
+    Button3 = MakeBoldButton(Panel2, QStringLiteral("串口设置"), { 168, 8, 75, 25 });
+
+    ComboBox1 = new QComboBox(Panel2);
+    ComboBox1->setEditable(false);
+    ComboBox1->setGeometry(313, 12, 49, 20);
+    ComboBox1->setToolTip(QStringLiteral("波形间隔"));
+    QStringList spans;
+    spans.reserve(1000);
+    for (int span = 1; span <= 1000; ++span)
+        spans << QString::number(span);
+    ComboBox1->addItems(spans);
+    ComboBox1->setCurrentIndex(-1);
+    SetTextColours(ComboBox1, Qt::black, PaneBackground);
+
+    Label1 = MakeLabel(Panel2, QStringLiteral("间隔量："), { 261, 16 });
+    QFont labelFont = Label1->font();
+    labelFont.setBold(true);
+    Label1->setFont(labelFont);
+    Label1->adjustSize();
+    SetLabelColour(Label1, LabelText);
+    Label1->setBuddy(ComboBox1);
+
+    Button12 = MakeBoldButton(Panel2, QStringLiteral("显示串口信息"), { 379, 10, 96, 25 });
+    Button12->setToolTip(QStringLiteral("单击查看当前串口参数"));
+    Button11 = MakeBoldButton(Panel2, ShowPanelCaption, { 482, 10, 96, 25 });
+    BitBtn1 = MakeButton(Panel2, QStringLiteral("帮助"), { 744, 10, 52, 25 });
+    BitBtn2 = MakeButton(Panel2, QStringLiteral("升级"), { 800, 10, 52, 25 });
+}
+
+void TMainForm::BuildChartArea()
+{
+    Panel1 = MakePanel(this, QFrame::Plain);
+    auto *layout = new QVBoxLayout(Panel1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Plot1 = new QWidget(Panel1);
+    QPalette palette = Plot1->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    Plot1->setPalette(palette);
+    Plot1->setAutoFillBackground(true);
+    layout->addWidget(Plot1);
+}
+
+void TMainForm::BuildDataPanel()
+{
+    Panel3 = MakePanel(this, QFrame::Plain);
+
+    // The panel's contents stand at fixed places from its top; a lower panel shows less of them, so folding
+    // uncovers the chart without moving anything inside the panel.
+    SpeedButton1 = MakeButton(Panel3, UnfoldCaption, { 0, 0, FormWidth, 30 });
+    SpeedButton1->setFlat(true);
+    SpeedButton1->setToolTip(QStringLiteral("数据发送/接收"));
+    SpeedButton1->setFont(SongFont(27, true));
+
+    GroupBox1 = new QGroupBox(QStringLiteral("接收数据"), Panel3);
+    GroupBox1->setGeometry(0, 30, FormWidth, 198);
+    GroupBox1->setFont(SongFont(13, true));
+    Panel4 = MakePanel(GroupBox1, QFrame::Raised);
+    Panel4->setGeometry(3, 15, 854, 41);
+    Button4 = MakeButton(Panel4, QStringLiteral("保存"), { 8, 8, 75, 25 });
+    Button5 = MakeButton(Panel4, QStringLiteral("打印"), { 88, 8, 75, 25 });
+    Button6 = MakeButton(Panel4, QStringLiteral("清空"), { 168, 8, 75, 25 });
+    BitBtn3 = MakeButton(Panel4, QStringLiteral("悬浮窗体"), { 247, 8, 75, 25 });
+    BitBtn3->setToolTip(QStringLiteral("悬浮 【接收/发送数据窗体】"));
+    Memo1 = MakePane(GroupBox1, { 3, 56, 854, 140 }, true);
+
+    GroupBox2 = new QGroupBox(QStringLiteral("发送数据"), Panel3);
+    GroupBox2->setGeometry(0, 228, FormWidth, 104);
+    GroupBox2->setFont(SongFont(13, true));
+    Memo2 = MakePane(GroupBox2, { 3, 15, 854, 87 }, false);
+
+    Panel5 = MakePanel(Panel3, QFrame::Raised);
+    Panel5->setGeometry(0, 332, FormWidth, 41);
+    Button7 = MakeButton(Panel5, QStringLiteral("发送"), { 8, 8, 75, 25 });
+    Button8 = MakeButton(Panel5, QStringLiteral("发送并保存"), { 88, 8, 75, 25 });
+    Button9 = MakeButton(Panel5, QStringLiteral("定时发送"), { 168, 8, 75, 25 });
+    Button10 = MakeButton(Panel5, QStringLiteral("历史数据"), { 248, 8, 75, 25 });
+    BitBtn4 = MakeButton(Panel5, QStringLiteral("悬浮窗体"), { 327, 8, 75, 25 });
+    BitBtn4->setToolTip(QStringLiteral("悬浮 【接收/发送数据窗体"));
+}
+
+void TMainForm::BuildPortInformationPanel()
+{
+    Panel6 = MakePanel(this, QFrame::Raised);
+    Panel6->setGeometry(378, 36, 200, 162);
+    PortInfoGroupBox = new QGroupBox(QStringLiteral("当前串口信息"), Panel6);
+    PortInfoGroupBox->setGeometry(5, 4, 189, 156);
+    PortInfoGroupBox->setFont(SongFont(13, true));
+
+    const int tops[] = { 38, 59, 79, 99, 119 };
+    const QString captions[] = { QStringLiteral("串口名称："), QStringLiteral("波特率："), QStringLiteral("数据位："),
+        QStringLiteral("校验位："), QStringLiteral("停止位：") };
+    QLabel **names[] = { &Label2, &Label3, &Label4, &Label5, &Label6 };
+    QLabel **values[] = { &Label7, &Label8, &Label9, &Label10, &Label11 };
+    for (int row = 0; row < 5; ++row) {
+        *names[row] = MakeLabel(PortInfoGroupBox, captions[row], { row == 2 ? 37 : 38, tops[row] });
+        *values[row] = MakeLabel(PortInfoGroupBox, QString(), { 107, tops[row] });
+        (*values[row])->resize(78, (*names[row])->height());
+        SetLabelColour(*names[row], LabelText);
+        SetLabelColour(*values[row], LabelText);
+    }
+    Panel6->hide();
+}
+
+void TMainForm::BuildTimers()
+{
+    Timer2 = new QTimer(this);
+    Timer3 = new QTimer(this);
+    Timer3->setInterval(10);
+    Timer4 = new QTimer(this);
+    Timer4->setInterval(1);
+    Timer4->setTimerType(Qt::PreciseTimer);
+    Timer5 = new QTimer(this);
+    Timer5->setInterval(10);
+    Timer3->start();
+}
+
+void TMainForm::ConnectHandlers()
+{
+    connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TMainForm::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TMainForm::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TMainForm::Button6Click);
+    connect(Button7, &QPushButton::clicked, this, &TMainForm::Button7Click);
+    connect(Button8, &QPushButton::clicked, this, &TMainForm::Button8Click);
+    connect(Button9, &QPushButton::clicked, this, &TMainForm::Button9Click);
+    connect(Button10, &QPushButton::clicked, this, &TMainForm::Button10Click);
+    connect(Button11, &QPushButton::clicked, this, &TMainForm::Button11Click);
+    connect(Button12, &QPushButton::clicked, this, &TMainForm::Button12Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TMainForm::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TMainForm::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TMainForm::BitBtn4Click);
+    connect(SpeedButton1, &QPushButton::clicked, this, &TMainForm::SpeedButton1Click);
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TMainForm::ComboBox1Change);
+    connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
+    connect(Timer3, &QTimer::timeout, this, &TMainForm::Timer3Timer);
+    connect(Timer4, &QTimer::timeout, this, &TMainForm::Timer4Timer);
+    connect(Timer5, &QTimer::timeout, this, &TMainForm::Timer5Timer);
+    Panel2->installEventFilter(this);
+    Button12->installEventFilter(this);
+}
+
+// ---- Window behaviour ----
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (!FPlaced) {
+        FPlaced = true;
+        CentreOnScreen();
+    }
+    FormShow();
+}
+
+void TMainForm::FormShow()
+{
+    if (FWindows.Form4)
+        FWindows.Form4->show();
+    emit Shown();
+}
+
+void TMainForm::CentreOnScreen()
+{
+    if (QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    // The close box, Alt+F4 and the window menu hide the window; the program stays reachable from the tray. The end
+    // of the desktop session and the exit command are never refused.
+    if (FCloseAllowed || qApp->isSavingSession()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    hide();
+    if (FWindows.Form4)
+        FWindows.Form4->hide();
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Panel2 && event->type() == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        QPoint at = mouse->position().toPoint();
+        if (mouse->button() == Qt::LeftButton && Panel2->rect().contains(at) && !Panel2->childAt(at))
+            Panel2Click();
+    } else if (watched == Button12 && event->type() == QEvent::Leave) {
+        Button12MouseLeave();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::HotKeyPressed()
+{
+    std::string stamp = FormatHhnnss(std::chrono::system_clock::now());
+    Memo2->setPlainText(Memo2->toPlainText() + QString::fromStdString(stamp));
+}
+
+// ---- Port ----
+
+void TMainForm::Button1Click() { }
+
+void TMainForm::Button2Click() { }
+
+void TMainForm::Button3Click()
+{
+    ShowModeless(FWindows.Form1);
+}
+
+void TMainForm::Button12Click()
+{
+    Panel6->show();
+    Panel6->raise();
+}
+
+void TMainForm::Button12MouseLeave()
+{
+    Panel6->hide();
+}
+
+// ---- Received data ----
+
+void TMainForm::Button4Click() { }
+
+void TMainForm::Button5Click() { }
+
+void TMainForm::Button6Click() { }
+
+// ---- Sending and history ----
+
+void TMainForm::Button7Click() { }
+
+void TMainForm::Button8Click() { }
+
+void TMainForm::Button9Click() { }
+
+void TMainForm::Button10Click() { }
+
+void TMainForm::Timer2Timer() { }
+
+// ---- Chart ----
+
+void TMainForm::ComboBox1Change() { }
+
+void TMainForm::Timer3Timer() { }
+
+// ---- Information windows ----
+
+void TMainForm::BitBtn1Click()
+{
+    ShowModeless(FWindows.Form5);
+}
+
+void TMainForm::BitBtn2Click()
+{
+    ShowModeless(FWindows.Form6);
+}
+
+// ---- Data panel ----
+
+void TMainForm::SetDataPanelHeight(int height)
+{
+    // The top bar keeps the top, the data panel the bottom, the chart area takes what is left between them.
+    Panel2->setGeometry(0, 0, FormWidth, TopBarHeight);
+    Panel3->setGeometry(0, FormHeight - height, FormWidth, height);
+    Panel1->setGeometry(0, TopBarHeight, FormWidth, FormHeight - TopBarHeight - height);
+}
+
+void TMainForm::SpeedButton1Click()
+{
+    if (DataPanelFold::DirectionForClick(Panel3->height()) == DataPanelFold::TDirection::Unfold) {
+        SpeedButton1->setText(FoldCaption);
+        Timer5->stop();
+        Timer4->start();
+    } else {
+        SpeedButton1->setText(UnfoldCaption);
+        Timer4->stop();
+        Timer5->start();
+    }
+}
+
+void TMainForm::Timer4Timer()
+{
+    SetDataPanelHeight(DataPanelFold::NextUnfoldHeight(Panel3->height()));
+    if (DataPanelFold::UnfoldDone(Panel3->height()))
+        Timer4->stop();
+}
+
+void TMainForm::Timer5Timer()
+{
+    SetDataPanelHeight(DataPanelFold::NextFoldHeight(Panel3->height()));
+    if (DataPanelFold::FoldDone(Panel3->height()))
+        Timer5->stop();
+}
+
+void TMainForm::Button11Click()
+{
+    // The toggle keeps no state beyond its caption and the fold button decides by height, so the two can disagree
+    // after the user folded or unfolded with the fold button; the next click brings them back in step.
+    if (Panel3->isEnabledTo(this)) {
+        bool showing = Button11->text() == ShowPanelCaption;
+        SpeedButton1Click();
+        Button11->setText(showing ? ClosePanelCaption : ShowPanelCaption);
+    }
+    if (!Panel3->isEnabledTo(this))
+        Button11->setText(ShowPanelCaption);
+}
+
+void TMainForm::FloatDataPanel()
+{
+    // Called from the code the fold button acts even on the disabled panel; the float buttons are only reachable
+    // while the panel is unfolded, so this folds it.
+    Panel3->setEnabled(false);
+    SpeedButton1Click();
+    ShowModeless(FWindows.Form7);
+}
+
+void TMainForm::BitBtn3Click()
+{
+    FloatDataPanel();
+}
+
+void TMainForm::BitBtn4Click()
+{
+    FloatDataPanel();
+}
+
+void TMainForm::Panel2Click()
+{
+    Panel3->show();
+}
+
+void TMainForm::EnableDataPanel()
+{
+    Panel3->setEnabled(true);
+}
+
+void TMainForm::SetSendText(const QString &text)
+{
+    Memo2->setPlainText(text);
+}

@@ -1,0 +1,171 @@
+#pragma once
+
+#include "console/DataPanelHost.h"
+#include "console/PlotQueue.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm6;
+class TForm7;
+
+// The other windows of the program, created once at start-up and only shown and hidden afterwards. Any of them may
+// be missing (tests build the main window alone); the buttons that open a missing window then do nothing.
+struct TMainFormWindows {
+    TForm1 *Form1 = nullptr; // port settings
+    TForm2 *Form2 = nullptr; // send history
+    TForm3 *Form3 = nullptr; // interval of the timed send
+    TForm4 *Form4 = nullptr; // companion web strip, shown and hidden together with the main window
+    TForm5 *Form5 = nullptr; // help
+    TForm6 *Form6 = nullptr; // upgrade
+    TForm7 *Form7 = nullptr; // floating receive/send window
+};
+
+// The main window: the top bar of buttons, the chart area and the data panel that unfolds upwards over the chart.
+// Closing it only hides it and the companion window; the program ends from the tray menu.
+class TMainForm : public QWidget, public TDataPanelHost
+{
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // Also makes this window the floating window's host, so that its buttons act here.
+    void SetWindows(const TMainFormWindows &windows);
+    const TMainFormWindows &Windows() const { return FWindows; }
+
+    // From now on a close request closes the window instead of hiding it (exit and the end of the session).
+    void AllowClose() { FCloseAllowed = true; }
+
+    // Top bar
+    QFrame *Panel2;
+    QPushButton *Button1;
+    QPushButton *Button2;
+    QPushButton *Button3;
+    QLabel *Label1;
+    QComboBox *ComboBox1;
+    QPushButton *Button12;
+    QPushButton *Button11;
+    QPushButton *BitBtn1;
+    QPushButton *BitBtn2;
+
+    // Chart area
+    QFrame *Panel1;
+    QWidget *Plot1;
+    TPlotQueue Memo3; // the PlotQueue: received lines on their way to the chart, never shown
+
+    // Data panel
+    QFrame *Panel3;
+    QPushButton *SpeedButton1;
+    QGroupBox *GroupBox1;
+    QFrame *Panel4;
+    QPushButton *Button4;
+    QPushButton *Button5;
+    QPushButton *Button6;
+    QPushButton *BitBtn3;
+    QPlainTextEdit *Memo1;
+    QGroupBox *GroupBox2;
+    QPlainTextEdit *Memo2;
+    QFrame *Panel5;
+    QPushButton *Button7;
+    QPushButton *Button8;
+    QPushButton *Button9;
+    QPushButton *Button10;
+    QPushButton *BitBtn4;
+
+    // Port information panel
+    QFrame *Panel6;
+    QGroupBox *PortInfoGroupBox;
+    QLabel *Label2;
+    QLabel *Label3;
+    QLabel *Label4;
+    QLabel *Label5;
+    QLabel *Label6;
+    QLabel *Label7;
+    QLabel *Label8;
+    QLabel *Label9;
+    QLabel *Label10;
+    QLabel *Label11;
+
+    QTimer *Timer2; // timed send
+    QTimer *Timer3; // plot feed, 10 ms, always on
+    QTimer *Timer4; // one unfold step per tick
+    QTimer *Timer5; // one fold step per tick
+
+public slots:
+    // Port
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button12Click();
+    void Button12MouseLeave();
+    // Received data
+    void Button4Click() override;
+    void Button5Click() override;
+    void Button6Click() override;
+    // Sending and history
+    void Button7Click() override;
+    void Button8Click() override;
+    void Button9Click() override;
+    void Button10Click() override;
+    void Timer2Timer();
+    // Chart
+    void ComboBox1Change();
+    void Timer3Timer();
+    // Information windows
+    void BitBtn1Click();
+    void BitBtn2Click();
+    // Data panel
+    void SpeedButton1Click();
+    void Timer4Timer();
+    void Timer5Timer();
+    void Button11Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void Panel2Click();
+
+    // Runs each time the window becomes visible: shows the companion window, then asks for the tray icon.
+    void FormShow();
+    // The global hot key: appends the local time as hhnnss to the send box.
+    void HotKeyPressed();
+
+    // For the floating window.
+    void SetSendText(const QString &text) override;
+    void EnableDataPanel() override;
+
+signals:
+    // Emitted by FormShow after the companion window is shown; the shell adds the tray icon then.
+    void Shown();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildTopBar();
+    void BuildChartArea();
+    void BuildDataPanel();
+    void BuildPortInformationPanel();
+    void BuildTimers();
+    void ConnectHandlers();
+
+    void SetDataPanelHeight(int height);
+    void FloatDataPanel();
+    void CentreOnScreen();
+
+    TMainFormWindows FWindows;
+    bool FCloseAllowed = false;
+    bool FPlaced = false;
+};

@@ -1,0 +1,124 @@
+#include "platform/SingleInstance.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+
+// A name no running program uses, so that the tests neither collide with each other nor with a real copy.
+std::string TestName(const char *what)
+{
+    return std::string("kelvara-test-") + what + "-" + std::to_string(::getpid());
+}
+
+class EnvironmentGuard
+{
+public:
+    EnvironmentGuard()
+    {
+        Save("DISPLAY", FDisplay);
+        Save("WAYLAND_DISPLAY", FWayland);
+    }
+    ~EnvironmentGuard()
+    {
+        Restore("DISPLAY", FDisplay);
+        Restore("WAYLAND_DISPLAY", FWayland);
+    }
+
+private:
+    static void Save(const char *name, std::optional<std::string> &slot)
+    {
+        if (const char *value = std::getenv(name))
+            slot = value;
+    }
+    static void Restore(const char *name, const std::optional<std::string> &slot)
+    {
+        if (slot)
+            setenv(name, slot->c_str(), 1);
+        else
+            unsetenv(name);
+    }
+    std::optional<std::string> FDisplay;
+    std::optional<std::string> FWayland;
+};
+
+} // namespace
+
+TEST(SingleInstance, SecondClaimOnTheSameDesktopFailsUntilTheFirstIsReleased)
+{
+    EnvironmentGuard guard;
+    setenv("DISPLAY", ":42", 1);
+    std::string name = TestName("claim");
+    TSingleInstance first;
+    TSingleInstance second;
+    ASSERT_TRUE(first.Acquire(name));
+    EXPECT_FALSE(second.Acquire(name));
+    EXPECT_FALSE(second.Held());
+
+    // ":42.0" is the same desktop as ":42"; another display is another desktop.
+    setenv("DISPLAY", ":42.0", 1);
+    EXPECT_FALSE(second.Acquire(name));
+    setenv("DISPLAY", ":43", 1);
+    TSingleInstance elsewhere;
+    EXPECT_TRUE(elsewhere.Acquire(name));
+
+    setenv("DISPLAY", ":42", 1);
+    first.Release();
+    EXPECT_TRUE(second.Acquire(name));
+}
+
+TEST(SingleInstance, ClaimOfAKilledProcessIsFreeAtOnce)
+{
+    std::string name = TestName("killed");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TSingleInstance held;
+        char answer = held.Acquire(name) ? 'y' : 'n';
+        (void)!::write(ready[1], &answer, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    ::close(ready[0]);
+    ASSERT_EQ(answer, 'y');
+
+    TSingleInstance mine;
+    EXPECT_FALSE(mine.Acquire(name));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(mine.Acquire(name));
+}
+
+TEST(SingleInstance, DesktopNameDropsTheScreenNumber)
+{
+    EnvironmentGuard guard;
+    struct Case {
+        const char *Display;
+        const char *Wayland;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        { ":0", nullptr, ":0" },
+        { ":0.1", nullptr, ":0" },
+        { "host.example:10.0", nullptr, "host.example:10" },
+        { "/tmp/launch-x/org.xquartz:0", nullptr, "/tmp/launch-x/org.xquartz:0" },
+        { nullptr, "wayland-1", "wayland:wayland-1" },
+        { nullptr, nullptr, "" },
+    };
+    for (const Case &c : cases) {
+        c.Display ? setenv("DISPLAY", c.Display, 1) : unsetenv("DISPLAY");
+        c.Wayland ? setenv("WAYLAND_DISPLAY", c.Wayland, 1) : unsetenv("WAYLAND_DISPLAY");
+        EXPECT_EQ(TSingleInstance::DesktopName(), c.Expected) << (c.Display ? c.Display : "(no DISPLAY)");
+    }
+}

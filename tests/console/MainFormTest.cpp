@@ -1,0 +1,236 @@
+#include "console/MainForm.h"
+
+#include "auxwin/CompanionForm.h"
+#include "console/DataPanelFold.h"
+#include "console/FloatForm.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace
+{
+
+const std::vector<int> UnfoldHeights = { 144, 220, 270, 304, 326, 341, 351, 358, 362, 365, 367, 368, 369, 370 };
+const std::vector<int> FoldHeights = { 300, 244, 200, 164, 136, 113, 95, 80, 68, 59, 52, 46, 41, 37, 34, 32, 30 };
+
+class MainFormTest : public ::testing::Test
+{
+protected:
+    MainFormTest() { Form.SetWindows({ .Form4 = &Companion, .Form7 = &Floating }); }
+
+    // Runs the animation timer that is on until it stops by itself; returns the heights it went through.
+    std::vector<int> Animate(int maxSteps = 100)
+    {
+        std::vector<int> heights;
+        for (int step = 0; step < maxSteps; ++step) {
+            if (Form.Timer4->isActive())
+                Form.Timer4Timer();
+            else if (Form.Timer5->isActive())
+                Form.Timer5Timer();
+            else
+                break;
+            heights.push_back(Form.Panel3->height());
+            // The chart area gives up what the data panel takes.
+            EXPECT_EQ(Form.Panel1->height() + Form.Panel3->height(), 455 - 43);
+        }
+        return heights;
+    }
+
+    void Unfold()
+    {
+        Form.SpeedButton1->click();
+        Animate();
+        ASSERT_EQ(Form.Panel3->height(), 370);
+    }
+
+    TForm4 Companion;
+    TForm7 Floating;
+    TMainForm Form;
+};
+
+} // namespace
+
+TEST(DataPanelFold, StepsFromEitherEndRunTheKnownSequences)
+{
+    std::vector<int> up;
+    for (int h = DataPanelFold::FoldedHeight; !DataPanelFold::UnfoldDone(h) || up.empty();) {
+        h = DataPanelFold::NextUnfoldHeight(h);
+        up.push_back(h);
+    }
+    EXPECT_EQ(up, UnfoldHeights);
+
+    std::vector<int> down;
+    for (int h = DataPanelFold::UnfoldedHeight; !DataPanelFold::FoldDone(h) || down.empty();) {
+        h = DataPanelFold::NextFoldHeight(h);
+        down.push_back(h);
+    }
+    EXPECT_EQ(down, FoldHeights);
+}
+
+TEST_F(MainFormTest, StartsFoldedWithTheFixedSizeAndTimers)
+{
+    EXPECT_EQ(Form.size(), QSize(860, 455));
+    EXPECT_EQ(Form.minimumSize(), Form.maximumSize());
+    EXPECT_EQ(Form.windowTitle(), "Kelvara");
+    EXPECT_EQ(Form.Panel2->geometry(), QRect(0, 0, 860, 43));
+    EXPECT_EQ(Form.Panel3->geometry(), QRect(0, 425, 860, 30));
+    EXPECT_EQ(Form.Panel1->geometry(), QRect(0, 43, 860, 382));
+    EXPECT_EQ(Form.SpeedButton1->text(), "↑↑");
+    EXPECT_EQ(Form.Button11->text(), "显示数据面板");
+    EXPECT_FALSE(Form.Panel6->isVisibleTo(&Form));
+    EXPECT_TRUE(Form.Panel3->isVisibleTo(&Form));
+    EXPECT_TRUE(Form.Panel3->isEnabled());
+    EXPECT_TRUE(Form.Memo3.Empty());
+    EXPECT_TRUE(Form.Memo2->toPlainText().isEmpty());
+
+    ASSERT_EQ(Form.ComboBox1->count(), 1000);
+    EXPECT_EQ(Form.ComboBox1->itemText(0), "1");
+    EXPECT_EQ(Form.ComboBox1->itemText(999), "1000");
+    EXPECT_EQ(Form.ComboBox1->currentIndex(), -1);
+    EXPECT_TRUE(Form.ComboBox1->currentText().isEmpty());
+    EXPECT_FALSE(Form.ComboBox1->isEditable());
+
+    EXPECT_FALSE(Form.Timer2->isActive());
+    EXPECT_TRUE(Form.Timer3->isActive());
+    EXPECT_EQ(Form.Timer3->interval(), 10);
+    EXPECT_FALSE(Form.Timer4->isActive());
+    EXPECT_EQ(Form.Timer4->interval(), 1);
+    EXPECT_FALSE(Form.Timer5->isActive());
+    EXPECT_EQ(Form.Timer5->interval(), 10);
+}
+
+TEST_F(MainFormTest, FoldButtonUnfoldsAndFoldsThroughTheKnownHeights)
+{
+    Form.SpeedButton1->click();
+    EXPECT_EQ(Form.SpeedButton1->text(), "↓↓");
+    EXPECT_EQ(Animate(), UnfoldHeights);
+    EXPECT_EQ(Form.Panel1->height(), 42);
+
+    Form.SpeedButton1->click();
+    EXPECT_EQ(Form.SpeedButton1->text(), "↑↑");
+    EXPECT_EQ(Animate(), FoldHeights);
+    EXPECT_EQ(Form.Panel3->geometry(), QRect(0, 425, 860, 30));
+}
+
+TEST_F(MainFormTest, AClickWhileUnfoldingFoldsFromTheHeightReachedAndAClickWhileFoldingKeepsFolding)
+{
+    Form.SpeedButton1->click();
+    Form.Timer4Timer();
+    Form.Timer4Timer();
+    ASSERT_EQ(Form.Panel3->height(), 220);
+
+    Form.SpeedButton1->click();
+    EXPECT_FALSE(Form.Timer4->isActive());
+    EXPECT_TRUE(Form.Timer5->isActive());
+    Form.Timer5Timer();
+    EXPECT_EQ(Form.Panel3->height(), 180); // 220 - (220 - 20) / 5
+
+    Form.SpeedButton1->click();
+    EXPECT_TRUE(Form.Timer5->isActive());
+    EXPECT_FALSE(Form.Timer4->isActive());
+    // From a height off the usual sequence the fold ends at the first step at or below 30 (here 29).
+    std::vector<int> rest = Animate();
+    EXPECT_EQ(rest.back(), 29);
+    Form.SpeedButton1->click();
+    EXPECT_TRUE(Form.Timer4->isActive());
+}
+
+TEST_F(MainFormTest, ToggleUnfoldsAndFoldsAndCanFallOutOfStepWithTheFoldButton)
+{
+    Form.Button11->click();
+    EXPECT_EQ(Form.Button11->text(), "关闭数据面板");
+    EXPECT_EQ(Animate().back(), 370);
+    Form.Button11->click();
+    EXPECT_EQ(Form.Button11->text(), "显示数据面板");
+    EXPECT_EQ(Animate().back(), 30);
+
+    // Unfolded with the fold button, the toggle still reads "显示数据面板": its click folds the panel.
+    Unfold();
+    Form.Button11->click();
+    EXPECT_EQ(Form.Button11->text(), "关闭数据面板");
+    EXPECT_EQ(Animate().back(), 30);
+    Form.Button11->click();
+    EXPECT_EQ(Form.Button11->text(), "显示数据面板");
+    EXPECT_EQ(Animate().back(), 370);
+}
+
+TEST_F(MainFormTest, FloatDisablesAndFoldsThePanelAndTheToggleOnlyResetsItsCaptionUntilReEnabled)
+{
+    QPushButton *floatButtons[] = { Form.BitBtn3, Form.BitBtn4 };
+    for (QPushButton *floatButton : floatButtons) {
+        if (Form.Panel3->height() <= 30)
+            Unfold();
+        Form.Button11->setText("关闭数据面板");
+
+        floatButton->click();
+        EXPECT_FALSE(Form.Panel3->isEnabled());
+        EXPECT_TRUE(Floating.isVisible());
+        EXPECT_EQ(Animate().back(), 30);
+
+        Form.Button11->click();
+        EXPECT_EQ(Form.Button11->text(), "显示数据面板");
+        EXPECT_FALSE(Form.Timer4->isActive());
+        EXPECT_FALSE(Form.Timer5->isActive());
+        Form.Button11->click();
+        EXPECT_EQ(Form.Button11->text(), "显示数据面板");
+        EXPECT_FALSE(Form.Timer4->isActive());
+
+        // The floating window's close button enables the panel again; it stays folded until asked.
+        Floating.BitBtn1->click();
+        EXPECT_FALSE(Floating.isVisible());
+        EXPECT_TRUE(Form.Panel3->isEnabled());
+        EXPECT_EQ(Form.Panel3->height(), 30);
+        Form.Button11->click();
+        EXPECT_EQ(Form.Button11->text(), "关闭数据面板");
+        EXPECT_EQ(Animate().back(), 370);
+    }
+}
+
+TEST_F(MainFormTest, PortInformationPanelShowsOnClickAndHidesWhenTheMouseLeaves)
+{
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(Form.Button12, &leave);
+    EXPECT_FALSE(Form.Panel6->isVisibleTo(&Form));
+
+    Form.Button12->click();
+    EXPECT_TRUE(Form.Panel6->isVisibleTo(&Form));
+    QCoreApplication::sendEvent(Form.Button12, &leave);
+    EXPECT_FALSE(Form.Panel6->isVisibleTo(&Form));
+}
+
+TEST_F(MainFormTest, ClickOnTheTopBarShowsTheDataPanel)
+{
+    Form.Panel3->hide();
+    Form.Panel2Click();
+    EXPECT_TRUE(Form.Panel3->isVisibleTo(&Form));
+}
+
+TEST_F(MainFormTest, CloseRequestHidesMainAndCompanionUnlessClosingIsAllowed)
+{
+    Form.show();
+    EXPECT_TRUE(Companion.isVisible());
+    EXPECT_FALSE(Form.close());
+    EXPECT_FALSE(Form.isVisible());
+    EXPECT_FALSE(Companion.isVisible());
+
+    Form.show();
+    Form.AllowClose();
+    EXPECT_TRUE(Form.close());
+}
+
+TEST_F(MainFormTest, HotKeyAppendsTheLocalTimeToTheSendBox)
+{
+    Form.Memo2->setPlainText("ABC");
+    Form.HotKeyPressed();
+    EXPECT_TRUE(
+        QRegularExpression("^ABC([01][0-9]|2[0-3])[0-5][0-9][0-5][0-9]$").match(Form.Memo2->toPlainText()).hasMatch())
+        << Form.Memo2->toPlainText().toStdString();
+}
