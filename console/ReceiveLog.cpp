@@ -25,6 +25,23 @@ const char *LineEnd(const char *start, const char *limit)
     return limit;
 }
 
+// Whether the text, read from a character boundary, ends in a lone GBK lead byte.
+bool EndsInLeadByte(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x81 && c <= 0xFE) {
+            if (i + 1 == text.size())
+                return true;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 TReceiveLog::TReceiveLog(std::size_t blockSize)
@@ -62,8 +79,10 @@ void TReceiveLog::AppendChunk(std::string_view text)
     const char *begin = dst;
     const char *limit = dst + size;
     const char *lineStart = begin;
+    const char *lastLine = begin;
     while (lineStart < limit) {
         const char *end = LineEnd(lineStart, limit);
+        lastLine = lineStart;
         lineStart = end + 2;
         ++FEndLine;
         if (FEndLine % LinesPerCheckpoint == 0)
@@ -71,12 +90,19 @@ void TReceiveLog::AppendChunk(std::string_view text)
     }
     FBlocks.back().Used += size;
     FEndOffset += size;
+    if (EndsInLeadByte(std::string_view(lastLine, static_cast<std::size_t>(limit - 2 - lastLine))))
+        FSplitLines.push_back(FEndLine - 1);
 
     std::vector<TReceiveText *> readers = FReaders;
     for (TReceiveText *reader : readers) {
         if (reader->OnAppended)
             reader->OnAppended();
     }
+}
+
+bool TReceiveLog::EndsInSplitCharacter(uint64_t line) const
+{
+    return std::binary_search(FSplitLines.begin(), FSplitLines.end(), line);
 }
 
 const TReceiveLog::TBlock &TReceiveLog::BlockAt(uint64_t offset) const
@@ -170,6 +196,7 @@ void TReceiveLog::ReleaseUnread()
     FBeginOffset = offset;
     while (!FBlocks.empty() && FBlocks.front().Start + FBlocks.front().Used <= FBeginOffset)
         FBlocks.pop_front();
+    FSplitLines.erase(FSplitLines.begin(), std::lower_bound(FSplitLines.begin(), FSplitLines.end(), FBeginLine));
     while (FCheckpoints.size() > 1 && FCheckpoints[1] <= FBeginOffset) {
         FCheckpoints.pop_front();
         ++FFirstCheckpoint;

@@ -47,6 +47,10 @@ public:
     std::string_view Line(uint64_t line) const;
     uint64_t LineStart(uint64_t line) const;
 
+    // Whether the line is the last one of its chunk and ends in the first byte of a two-byte GBK character: a
+    // character that the chunk boundary split, its second byte starting the next chunk.
+    bool EndsInSplitCharacter(uint64_t line) const;
+
     // Calls sink with the stored bytes from offset `from` to the end, in order, in one or more pieces.
     void ForEachPiece(uint64_t from, const std::function<void(std::string_view)> &sink) const;
 
@@ -80,4 +84,5 @@ private:
     uint64_t FBeginOffset = 0;
     uint64_t FBeginLine = 0;
     std::vector<TReceiveText *> FReaders;
+    std::vector<uint64_t> FSplitLines; // ascending
 };

@@ -32,6 +32,12 @@ QString Decode(std::string_view bytes)
     return QString::fromStdString(AnsiToUtf8(bytes));
 }
 
+// A line's height on screen; never 0, so that walking lines to fill the pane always ends.
+qreal HeightOf(const QTextLayout &layout)
+{
+    return std::max<qreal>(layout.boundingRect().height(), 1);
+}
+
 // Control characters are laid out as blanks (one for one, so positions stay the same); a tab stays a tab.
 QString DisplayForm(QString text)
 {
@@ -81,6 +87,7 @@ void TReceivePane::ResetView()
     FVisible.clear();
     FAccessible.reset();
     FAnchor = FCaret = TPosition { FText.FirstLine(), 0 };
+    FShownEndLine = FText.Log()->EndLine();
     FSelecting = false;
     FDirty = false;
     FRefreshTimer.stop();
@@ -103,6 +110,12 @@ void TReceivePane::LogAppended()
 
 void TReceivePane::Refresh()
 {
+    // The line that was last may show one byte less now that the next chunk holds the rest of its last character.
+    const TReceiveLog &log = *FText.Log();
+    if (FShownEndLine > FText.FirstLine() && FShownEndLine <= log.EndLine()
+        && log.EndsInSplitCharacter(FShownEndLine - 1))
+        FLayouts.erase(FShownEndLine - 1);
+    FShownEndLine = log.EndLine();
     FDirty = false;
     FSinceRefresh.start();
     ++FRefreshCount;
@@ -128,7 +141,17 @@ qreal TReceivePane::TextWidth() const
 
 QString TReceivePane::DecodedLine(uint64_t absoluteLine) const
 {
-    return Decode(FText.Log()->Line(absoluteLine));
+    const TReceiveLog &log = *FText.Log();
+    std::string_view bytes = log.Line(absoluteLine);
+    // A GBK character split by a chunk boundary is shown whole, at the start of the line that holds its second byte.
+    if (log.EndsInSplitCharacter(absoluteLine) && absoluteLine + 1 < log.EndLine())
+        bytes.remove_suffix(1);
+    if (absoluteLine > FText.FirstLine() && log.EndsInSplitCharacter(absoluteLine - 1)) {
+        std::string joined(1, log.Line(absoluteLine - 1).back());
+        joined.append(bytes);
+        return Decode(joined);
+    }
+    return Decode(bytes);
 }
 
 QString TReceivePane::LineText(uint64_t index) const
@@ -172,7 +195,7 @@ void TReceivePane::UpdateScrollRange()
     uint64_t top = count;
     qreal used = 0;
     while (top > 0) {
-        qreal lineHeight = LayoutOf(first + top - 1)->boundingRect().height();
+        qreal lineHeight = HeightOf(*LayoutOf(first + top - 1));
         if (used + lineHeight > height)
             break;
         used += lineHeight;
@@ -206,7 +229,7 @@ void TReceivePane::LayoutVisible() const
         while (index > 0 && bottom > 0) {
             --index;
             auto layout = LayoutOf(first + index);
-            bottom -= layout->boundingRect().height();
+            bottom -= HeightOf(*layout);
             FVisible.insert(FVisible.begin(), TVisibleLine { first + index, bottom, layout });
         }
         if (index == 0 && bottom > 0) {
@@ -218,7 +241,7 @@ void TReceivePane::LayoutVisible() const
         for (uint64_t index = static_cast<uint64_t>(bar->value()); index < count && top < height; ++index) {
             auto layout = LayoutOf(first + index);
             FVisible.push_back(TVisibleLine { first + index, top, layout });
-            top += layout->boundingRect().height();
+            top += HeightOf(*layout);
         }
     }
 }
@@ -398,6 +421,7 @@ QString TReceivePane::PlainText() const
 
 QStringList TReceivePane::DisplayedLines() const
 {
+    FLayouts.clear(); // laid out afresh at the present width and with every split character joined
     QStringList rows;
     const uint64_t first = FText.FirstLine();
     for (uint64_t index = 0; index < FText.LineCount(); ++index) {
@@ -477,6 +501,13 @@ void TReceivePane::UpdateAccessibleCache() const
         FAccessible->UpTo = FText.FirstLine();
     }
     const uint64_t end = FText.Log()->EndLine();
+    TAccessibleCache &cache = *FAccessible;
+    if (end > cache.UpTo && cache.UpTo > cache.FirstLine && FText.Log()->EndsInSplitCharacter(cache.UpTo - 1)) {
+        // Decode the last line again: its split character now shows at the start of the next one.
+        cache.Text.truncate(cache.LineStarts.back() > 0 ? cache.LineStarts.back() - 1 : 0);
+        cache.LineStarts.pop_back();
+        --cache.UpTo;
+    }
     for (uint64_t line = FAccessible->UpTo; line < end; ++line) {
         if (line != FAccessible->FirstLine)
             FAccessible->Text += u'\n';

@@ -114,6 +114,7 @@ private:
     QTimer FRefreshTimer;
     QElapsedTimer FSinceRefresh;
     bool FDirty = false;
+    uint64_t FShownEndLine = 0; // the log's end line at the last refresh
     int FRefreshCount = 0;
     TPosition FAnchor; // absolute lines
     TPosition FCaret;

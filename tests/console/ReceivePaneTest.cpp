@@ -49,6 +49,27 @@ TEST_F(ReceivePaneTest, ShowsEachChunkAsLinesDecodedFromGbk)
     EXPECT_EQ(Pane.Text().Bytes(), "12345\r\n\r\n678\r\n\xD6\xD0\xCE\xC4 ok\r\na\rb\r\n");
 }
 
+TEST_F(ReceivePaneTest, AGbkCharacterSplitBetweenChunksIsShownWhole)
+{
+    Pane.show();
+    Log->AppendChunk("ab\xD6");
+    EXPECT_EQ(Pane.LineText(0), QStringLiteral("ab\uFFFD")); // nothing has completed it yet
+    EXPECT_EQ(Pane.PlainText(), QStringLiteral("ab\uFFFD"));
+    Pane.RefreshNow();
+    Log->AppendChunk("\xD0"
+                     "cd\xCE\xC4");
+    Log->AppendChunk("x\xD6\r\ny"); // a lead byte before the device's own line break is not carried
+    Pane.RefreshNow();
+    EXPECT_EQ(Pane.LineText(0), QStringLiteral("ab"));
+    EXPECT_EQ(Pane.LineText(1), QStringLiteral("中cd文"));
+    EXPECT_EQ(Pane.LineText(2), QStringLiteral("x\uFFFD"));
+    EXPECT_EQ(Pane.PlainText(), QStringLiteral("ab\n中cd文\nx\uFFFD\ny"));
+    EXPECT_EQ(Pane.DisplayedLines(), (QStringList { "ab", "中cd文", "x\uFFFD", "y" }));
+    EXPECT_EQ(Pane.Text().Bytes(),
+        "ab\xD6\r\n\xD0"
+        "cd\xCE\xC4\r\nx\xD6\r\ny\r\n"); // the bytes stay as received
+}
+
 TEST_F(ReceivePaneTest, AFloodOfChunksCostsOneRefreshAndTheViewFollowsTheEnd)
 {
     Pane.show();
