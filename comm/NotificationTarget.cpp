@@ -1,18 +1,11 @@
 #include "comm/NotificationTarget.h"
 
 #include "comm/CommMessages.h"
+#include "comm/NotifyMessage.h"
 
 #include <QCoreApplication>
 #include <QObject>
 #include <new>
-
-TNotifyMessage::TNotifyMessage(unsigned code, uint32_t wParam, uint32_t lParam, std::unique_ptr<char[]> block)
-    : QEvent(static_cast<QEvent::Type>(code))
-    , FWParam(wParam)
-    , FLParam(lParam)
-    , FBlock(std::move(block))
-{
-}
 
 bool TNotificationTarget::Post(unsigned code, uint32_t wParam, uint32_t lParam, std::unique_ptr<char[]> block)
 {

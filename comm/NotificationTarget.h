@@ -1,30 +1,13 @@
 #pragma once
 
-#include <QEvent>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 
+class QEvent;
 class QObject;
-
-// One notification on its way from a worker to the notification window. A block of received bytes travels inside
-// the message and is released with it, whether it was dispatched or dropped with a destroyed window.
-class TNotifyMessage : public QEvent
-{
-public:
-    TNotifyMessage(unsigned code, uint32_t wParam, uint32_t lParam, std::unique_ptr<char[]> block);
-
-    unsigned Code() const { return static_cast<unsigned>(type()); }
-    uint32_t WParam() const { return FWParam; }
-    uint32_t LParam() const { return FLParam; }
-    const char *Block() const { return FBlock.get(); }
-
-private:
-    uint32_t FWParam;
-    uint32_t FLParam;
-    std::unique_ptr<char[]> FBlock;
-};
+class TNotifyMessage;
 
 // What the workers hold of the notification window: posting never waits for the user-interface thread. The
 // component and its workers share it, so a worker can never post to a window that no longer exists: once the

@@ -1,6 +1,7 @@
 #include "comm/NotificationWindow.h"
 
 #include "comm/NotificationTarget.h"
+#include "comm/NotifyMessage.h"
 #include "comm/SerialComm.h"
 
 TNotificationWindow::TNotificationWindow(TComm *comm, std::shared_ptr<TNotificationTarget> target)

@@ -3,6 +3,7 @@
 #include "comm/CommMessages.h"
 #include "comm/NotificationTarget.h"
 #include "comm/NotificationWindow.h"
+#include "comm/NotifyMessage.h"
 #include "comm/ReadThread.h"
 #include "comm/WriteThread.h"
 #include "platform/SerialPosix.h"

@@ -1,0 +1,9 @@
+#include "comm/NotifyMessage.h"
+
+TNotifyMessage::TNotifyMessage(unsigned code, uint32_t wParam, uint32_t lParam, std::unique_ptr<char[]> block)
+    : QEvent(static_cast<QEvent::Type>(code))
+    , FWParam(wParam)
+    , FLParam(lParam)
+    , FBlock(std::move(block))
+{
+}

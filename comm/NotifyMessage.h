@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QEvent>
+#include <cstdint>
+#include <memory>
+
+// One notification on its way from a worker to the notification window. A block of received bytes travels inside
+// the message and is released with it, whether it was dispatched or dropped with a destroyed window.
+class TNotifyMessage : public QEvent
+{
+public:
+    TNotifyMessage(unsigned code, uint32_t wParam, uint32_t lParam, std::unique_ptr<char[]> block);
+
+    unsigned Code() const { return static_cast<unsigned>(type()); }
+    uint32_t WParam() const { return FWParam; }
+    uint32_t LParam() const { return FLParam; }
+    const char *Block() const { return FBlock.get(); }
+
+private:
+    uint32_t FWParam;
+    uint32_t FLParam;
+    std::unique_ptr<char[]> FBlock;
+};
