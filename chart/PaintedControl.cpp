@@ -27,7 +27,7 @@ void TPaintedControl::RequestRepaint()
     }
     if (FAutoFrameRate && FUpdateFrameRate > 0) {
         // A held request is already due to be granted: nothing to decide (and no clock to read) until then.
-        if (FRepaintPending && FRepaintTimer.isActive())
+        if (FRepaintPending && FRepaintScheduled)
             return;
         const double now = FClock.MonotonicSeconds();
         const double windowEnd = FLastRepaintTime + 1.0 / FUpdateFrameRate;
@@ -35,6 +35,7 @@ void TPaintedControl::RequestRepaint()
         if (now <= windowEnd) {
             int milliseconds = static_cast<int>(std::ceil((windowEnd - now) * 1000.0));
             FRepaintTimer.start(std::max(milliseconds, 1));
+            FRepaintScheduled = true;
             return;
         }
         GrantRepaint(now);
@@ -48,12 +49,14 @@ void TPaintedControl::GrantRepaint(double now)
     FRepaintPending = false;
     FLastRepaintTime = now;
     FRepaintTimer.stop();
+    FRepaintScheduled = false;
     ++FGrantedRepaints;
     update();
 }
 
 void TPaintedControl::RepaintTimerFired()
 {
+    FRepaintScheduled = false;
     if (FRepaintPending && FUpdateCount == 0)
         GrantRepaint(FClock.MonotonicSeconds());
 }

@@ -59,6 +59,7 @@ private:
 
     TPlotClock &FClock;
     QTimer FRepaintTimer;
+    bool FRepaintScheduled = false; // the timer runs (kept here: asking the timer costs a call per change)
     QImage FBuffer;
     int FUpdateCount = 0;
     bool FRepaintPending = false;

@@ -36,7 +36,6 @@ void TPlotChannelCustom::ResetStatistics()
     FXMax = FYMax = -1e300;
     FAddedCount = 0;
     FXSum = FYSum = 0;
-    FXMean = FYMean = 0;
     FFirstVisibleIndex = FLastVisibleIndex = -1;
 }
 
@@ -138,9 +137,7 @@ int TPlotChannelCustom::AddPoint(double x, double y)
         FXMin = x;
     ++FAddedCount;
     FYSum += y;
-    FYMean = static_cast<double>(FYSum / FAddedCount);
     FXSum += x;
-    FXMean = static_cast<double>(FXSum / FAddedCount);
 
     if (XAxisTrackingEnabled() || YAxisTrackingEnabled())
         Track(x, y);

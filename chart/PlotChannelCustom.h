@@ -41,8 +41,9 @@ public:
     int64_t AddedCount() const { return FAddedCount; }
     long double XSum() const { return FXSum; }
     long double YSum() const { return FYSum; }
-    double XMean() const { return FXMean; }
-    double YMean() const { return FYMean; }
+    // Sums over AddedCount; 0 before the first point.
+    double XMean() const { return FAddedCount ? static_cast<double>(FXSum / FAddedCount) : 0.0; }
+    double YMean() const { return FAddedCount ? static_cast<double>(FYSum / FAddedCount) : 0.0; }
     int FirstVisibleIndex() const { return FFirstVisibleIndex; }
     int LastVisibleIndex() const { return FLastVisibleIndex; }
     bool XAscending() const { return FXAscending; }
@@ -108,7 +109,6 @@ private:
     double FXMin, FXMax, FYMin, FYMax;
     int64_t FAddedCount;
     long double FXSum, FYSum;
-    double FXMean, FYMean;
     int FFirstVisibleIndex = -1;
     int FLastVisibleIndex = -1;
     bool FXAscending = true;

@@ -98,6 +98,8 @@ void TPlotComponent::PaintControl(QPainter &painter, const QSize &size)
 QImage TPlotComponent::RenderImage(bool showToolBars)
 {
     QImage image(size(), QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
     image.fill(BackGroundColor());
     QPainter painter(&image);
     Render(painter, size(), showToolBars);

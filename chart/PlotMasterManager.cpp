@@ -128,7 +128,7 @@ std::pair<bool, int> TPlotMasterManager::AxisPlace(TPlotAxis *axis) const
 
 void TPlotMasterManager::AxisMinChanged(TPlotAxis *axis, double oldMin)
 {
-    if (FLoading)
+    if (FLoading || (!OnXAxisMinChange && !OnYAxisMinChange))
         return;
     auto [isX, index] = AxisPlace(axis);
     auto &handler = isX ? OnXAxisMinChange : OnYAxisMinChange;
@@ -138,7 +138,7 @@ void TPlotMasterManager::AxisMinChanged(TPlotAxis *axis, double oldMin)
 
 void TPlotMasterManager::AxisSpanChanged(TPlotAxis *axis, double oldSpan)
 {
-    if (FLoading)
+    if (FLoading || (!OnXAxisSpanChange && !OnYAxisSpanChange))
         return;
     auto [isX, index] = AxisPlace(axis);
     auto &handler = isX ? OnXAxisSpanChange : OnYAxisSpanChange;
@@ -148,7 +148,7 @@ void TPlotMasterManager::AxisSpanChanged(TPlotAxis *axis, double oldSpan)
 
 void TPlotMasterManager::AxisMinSpanChanged(TPlotAxis *axis, double oldMin, double oldSpan)
 {
-    if (FLoading)
+    if (FLoading || (!OnXAxisMinSpanChange && !OnYAxisMinSpanChange))
         return;
     auto [isX, index] = AxisPlace(axis);
     auto &handler = isX ? OnXAxisMinSpanChange : OnYAxisMinSpanChange;

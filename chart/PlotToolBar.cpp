@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
+#include <stdexcept>
 
 namespace
 {

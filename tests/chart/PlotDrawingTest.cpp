@@ -151,6 +151,22 @@ TEST(PlotDrawing, ScrolledTraceDrawsOnlyTheWindowAndOnePointBeyond)
     EXPECT_EQ(channel.LastVisibleIndex(), channel.Count() - 1);
 }
 
+TEST(PlotDrawing, TinyChartsDrawWithoutFailing)
+{
+    TStripChart chart;
+    chart.AddAfter(0.2, 20);
+    chart.AddAfter(0.3, 80);
+    for (QSize size : { QSize(1, 1), QSize(40, 30), QSize(120, 45) }) {
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        chart.Plot->Render(painter, size);
+        // Nothing fails: the toolbar heads the picture, where a failure would leave black.
+        EXPECT_FALSE(Is(image, 0, 0, Qt::black)) << size.width();
+    }
+    chart.Plot->resize(0, 0);
+    EXPECT_TRUE(chart.Paint().isNull());
+}
+
 // A label whose drawing fails, as a failure deep inside the picture would.
 class TFailingLabel : public TPlotLabel
 {

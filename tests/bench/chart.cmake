@@ -1,0 +1,7 @@
+# The chart's benchmarks: adding points, memory per stored point, and painting against the number of stored points.
+if(NOT TARGET benchmark::benchmark)
+    find_package(benchmark REQUIRED)
+endif()
+add_executable(chart_bench ${CMAKE_CURRENT_LIST_DIR}/ChartBench.cpp)
+target_link_libraries(chart_bench PRIVATE kelvara_chart benchmark::benchmark Qt6::Widgets)
+add_dependencies(benchmarks chart_bench)
