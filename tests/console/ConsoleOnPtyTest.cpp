@@ -1,0 +1,116 @@
+// The console's receive and send paths on the real serial component, with a pty as the device.
+#include "MessageBoxRecorder.h"
+#include "Pty.h"
+#include "comm/SerialComm.h"
+#include "console/IntervalForm.h"
+#include "console/PlotQueue.h"
+#include "console/ReceiveLog.h"
+#include "console/ReceivePane.h"
+#include "console/ReceivedChunk.h"
+#include "console/SendLogic.h"
+#include "console/TimedSendReporter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+class ConsoleOnPty : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Pty.Valid());
+        MainPane.SetLog(Log);
+        FloatingPane.SetLog(Log);
+        Comm1.OnReceiveData = [this](TComm *, const char *buffer, uint16_t length) {
+            TakeReceivedChunk(ReceivedChunkText(buffer, length), *Log, Memo3);
+            ++Chunks;
+        };
+        Comm1.SetCommName(Pty.SlavePath);
+        Comm1.OpenPort();
+    }
+
+    // Runs the event loop until `done` holds or a generous limit passes.
+    template <class Condition> bool RunUntil(Condition done, int limitMs = 5000)
+    {
+        QElapsedTimer limit;
+        limit.start();
+        while (!done() && limit.elapsed() < limitMs)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
+
+    TSendFunction Sender()
+    {
+        return [this](const char *data, unsigned count) { return Comm1.SendData(data, count); };
+    }
+
+    TPty Pty;
+    std::shared_ptr<TReceiveLog> Log = std::make_shared<TReceiveLog>();
+    TReceivePane MainPane;
+    TReceivePane FloatingPane;
+    TPlotQueue Memo3;
+    TComm Comm1;
+    int Chunks = 0;
+    TMessageBoxRecorder Boxes;
+};
+
+TEST_F(ConsoleOnPty, EachChunkBecomesLinesInBothPanesAndThePlotQueue)
+{
+    Pty.Write("12345\r\n");
+    ASSERT_TRUE(RunUntil([&] { return Chunks == 1; }));
+    Pty.Write("678");
+    ASSERT_TRUE(RunUntil([&] { return Chunks == 2; }));
+    Pty.Write(std::string("\x31\x32\x00\x33\x34", 5));
+    ASSERT_TRUE(RunUntil([&] { return Chunks == 3; }));
+
+    EXPECT_EQ(MainPane.PlainText(), QStringLiteral("12345\n\n678\n12"));
+    EXPECT_EQ(MainPane.Text().Bytes(), "12345\r\n\r\n678\r\n12\r\n");
+    MainPane.Clear();
+    EXPECT_EQ(FloatingPane.LineCount(), 4u);
+    std::vector<std::string> queued;
+    for (; !Memo3.Empty(); Memo3.RemoveFirstLine())
+        queued.emplace_back(Memo3.FirstLine());
+    EXPECT_EQ(queued, (std::vector<std::string> { "12345", "", "678", "12" }));
+}
+
+TEST_F(ConsoleOnPty, SendPutsTheTextAndTrailerOnTheLineAndAClosedPortIsReportedOnce)
+{
+    EXPECT_EQ(SendAndReport(SendBoxBytes("ABC"), Sender()), TSendResult::Sent);
+    EXPECT_EQ(Pty.Read(7), "ABC[RS]");
+    EXPECT_TRUE(Boxes.Boxes.empty());
+
+    const std::string big(70000, 'z');
+    EXPECT_EQ(SendAndReport(big, Sender()), TSendResult::Sent);
+    EXPECT_EQ(Pty.Read(big.size() + 4), big + "[RS]");
+
+    Comm1.ClosePort();
+    EXPECT_EQ(SendAndReport(SendBoxBytes("ABC"), Sender()), TSendResult::SendFailed);
+    EXPECT_EQ(Boxes.Texts(), std::vector<std::string> { "数据发送错误，请检查串口是否打开" });
+}
+
+TEST_F(ConsoleOnPty, TimedSendRepeatsUntilStopped)
+{
+    QTimer Timer2;
+    TTimedSendReporter reporter;
+    QObject::connect(&Timer2, &QTimer::timeout, [&] { reporter.Report(SendText("T", Sender())); });
+    StartSendTimer(&Timer2, 10);
+    std::string received;
+    ASSERT_TRUE(RunUntil([&] {
+        received += Pty.Read(1, 0);
+        return received.size() >= 5 * 5;
+    }));
+    Timer2.stop();
+    RunUntil([] { return false; }, 100);
+    Pty.Read(1 << 16, 200); // whatever was still on its way
+    RunUntil([] { return false; }, 100);
+    EXPECT_EQ(Pty.Read(1, 200), "");
+    EXPECT_EQ(received.substr(0, 10), "T[RS]T[RS]");
+    EXPECT_TRUE(Boxes.Boxes.empty());
+}
+
+} // namespace
