@@ -64,6 +64,7 @@ void TShell::CreateWindows()
         .Form5 = Form5.get(),
         .Form6 = Form6.get(),
         .Form7 = Form7.get() });
+    Form4->SetFollowedWindow(MainForm.get());
     connect(MainForm.get(), &TMainForm::Shown, this, &TShell::AddTrayIcon);
 }
 

@@ -36,6 +36,8 @@ constexpr int TopBarHeight = 43;
 
 const QColor PaneBackground(197, 207, 235);
 const QColor LabelText(206, 214, 235);
+// The light label colours are made for a dark face: the bars that hold such labels get one.
+const QColor BarFace(50, 66, 106);
 
 const QString ShowPanelCaption = QStringLiteral("显示数据面板");
 const QString ClosePanelCaption = QStringLiteral("关闭数据面板");
@@ -64,6 +66,14 @@ QFrame *MakePanel(QWidget *parent, QFrame::Shadow shadow)
     auto *panel = new QFrame(parent);
     panel->setFrameStyle(shadow == QFrame::Plain ? int(QFrame::NoFrame) : QFrame::Panel | shadow);
     return panel;
+}
+
+void SetFace(QWidget *widget, const QColor &face)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, face);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
 }
 
 QLabel *MakeLabel(QWidget *parent, const QString &caption, QPoint position)
@@ -155,6 +165,7 @@ void TMainForm::BuildTopBar()
 {
     Panel2 = MakePanel(this, QFrame::Raised);
     Panel2->setFont(SongFont(12));
+    SetFace(Panel2, BarFace);
 
     Button1 = MakeBoldButton(Panel2, QStringLiteral("打开串口"), { 8, 8, 75, 25 });
     Button2 = MakeBoldButton(Panel2, QStringLiteral("关闭串口"), { 88, 8, 75, 25 });
@@ -247,6 +258,10 @@ void TMainForm::BuildPortInformationPanel()
     PortInfoGroupBox = new QGroupBox(QStringLiteral("当前串口信息"), Panel6);
     PortInfoGroupBox->setGeometry(5, 4, 189, 156);
     PortInfoGroupBox->setFont(SongFont(13, true));
+    SetFace(Panel6, BarFace);
+    QPalette titlePalette = PortInfoGroupBox->palette();
+    titlePalette.setColor(QPalette::WindowText, LabelText);
+    PortInfoGroupBox->setPalette(titlePalette);
 
     const int tops[] = { 38, 59, 79, 99, 119 };
     const QString captions[] = { QStringLiteral("串口名称："), QStringLiteral("波特率："), QStringLiteral("数据位："),
