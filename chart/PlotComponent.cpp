@@ -1,5 +1,8 @@
 #include "chart/PlotComponent.h"
 
+#include "chart/ChartClipboard.h"
+#include "chart/ChartPrint.h"
+#include "chart/PictureFile.h"
 #include "chart/PlotAxis.h"
 #include "chart/PlotChannelCustom.h"
 #include "chart/PlotClock.h"
@@ -10,9 +13,15 @@
 #include "chart/PlotLayoutManager.h"
 #include "chart/PlotLegend.h"
 #include "chart/PlotMasterManager.h"
+#include "chart/PlotToolActions.h"
 #include "chart/PlotToolBar.h"
+#include "chart/PlotToolController.h"
 
+#include <QFileDialog>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPrinter>
 #include <algorithm>
 #include <exception>
 
@@ -36,13 +45,59 @@ private:
     QPainter &FPainter;
 };
 
+// A begin-update bracket: repaints are held until the scope ends, also when it ends by an exception.
+class TUpdateBracket
+{
+public:
+    explicit TUpdateBracket(TPaintedControl &control)
+        : FControl(control)
+    {
+        FControl.BeginUpdate();
+    }
+    ~TUpdateBracket() { FControl.EndUpdate(); }
+    TUpdateBracket(const TUpdateBracket &) = delete;
+    TUpdateBracket &operator=(const TUpdateBracket &) = delete;
+
+private:
+    TPaintedControl &FControl;
+};
+
+// Hides every toolbar for a picture and gives each its visibility back on leaving the scope, also on failure.
+class TToolBarsHidden
+{
+public:
+    explicit TToolBarsHidden(TPlotMasterManager &master)
+        : FMaster(master)
+    {
+        for (int i = 0; i < master.ToolBars().Count(); ++i) {
+            TPlotToolBar *toolBar = master.ToolBars().Item(i);
+            FVisible.push_back(toolBar->Visible());
+            toolBar->SetVisible(false);
+        }
+    }
+    ~TToolBarsHidden()
+    {
+        for (int i = 0; i < FMaster.ToolBars().Count() && i < static_cast<int>(FVisible.size()); ++i)
+            FMaster.ToolBars().Item(i)->SetVisible(FVisible[static_cast<std::size_t>(i)]);
+    }
+    TToolBarsHidden(const TToolBarsHidden &) = delete;
+    TToolBarsHidden &operator=(const TToolBarsHidden &) = delete;
+
+private:
+    TPlotMasterManager &FMaster;
+    std::vector<bool> FVisible;
+};
+
 } // namespace
 
 TPlotComponent::TPlotComponent(QWidget *parent, TPlotClock *clock, bool insidePlot)
     : TPaintedControl(clock ? *clock : TPlotClock::System(), parent)
     , FMaster(std::make_unique<TPlotMasterManager>(
           Clock(), [this]() { RequestRepaint(); }, insidePlot))
+    , FTools(new TPlotToolController(*this))
 {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 TPlotComponent::~TPlotComponent() = default;
@@ -120,15 +175,9 @@ void TPlotComponent::Render(QPainter &painter, const QSize &size, bool showToolB
     DrawErrorPicture(painter, size, failure);
 }
 
-void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool showToolBars)
+void TPlotComponent::LayoutChart(const TPlotMeasure &measure, const QSize &size, bool showToolBars)
 {
     TPlotMasterManager &master = *FMaster;
-    // The picture needs its toolbar, legend and plot area.
-    if (master.ToolBars().Count() == 0 || master.Legends().Count() == 0 || master.DataViews().Count() == 0)
-        return;
-
-    TPlotFontMeasure measure(painter.device());
-    TPlotDrawContext context { measure, BackGroundColor() };
     TPlotLayoutFrame frame;
     frame.Width = size.width();
     frame.Height = size.height();
@@ -151,6 +200,29 @@ void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool sh
     layout.Run(measure, frame);
     for (TPlotAxis *axis : axes)
         axis->ComputeTicks(measure);
+}
+
+void TPlotComponent::LayoutForScreen()
+{
+    TPlotMasterManager &master = *FMaster;
+    if (master.ToolBars().Count() == 0 || master.Legends().Count() == 0 || master.DataViews().Count() == 0)
+        return;
+    TPlotFontMeasure measure(this);
+    LayoutChart(measure, size(), true);
+}
+
+void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool showToolBars)
+{
+    TPlotMasterManager &master = *FMaster;
+    // The picture needs its toolbar, legend and plot area.
+    if (master.ToolBars().Count() == 0 || master.Legends().Count() == 0 || master.DataViews().Count() == 0)
+        return;
+
+    TPlotFontMeasure measure(painter.device());
+    TPlotDrawContext context { measure, BackGroundColor() };
+    LayoutChart(measure, size, showToolBars);
+    const std::vector<TPlotAxis *> axes = master.Axes();
+    TPlotLayoutManager &layout = master.Layout();
     for (int i = 0; i < master.Channels().Count(); ++i)
         master.Channels().Item(i)->DrawSetup(context);
 
@@ -190,4 +262,150 @@ void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool sh
             master.DataCursors().Item(i)->Draw(painter, context);
     for (int i = 0; i < master.Legends().Count(); ++i)
         drawPlaced(master.Legends().Item(i));
+    // Selection frames, the zoom box and a pending hint belong to the screen, not to pictures.
+    if (showToolBars)
+        FTools->DrawOverlay(painter, measure);
+}
+
+void TPlotComponent::PauseAll()
+{
+    PauseAllAxes(*FMaster);
+}
+
+void TPlotComponent::ResumeAll()
+{
+    ResumeAllAxes(*FMaster);
+}
+
+void TPlotComponent::ZoomAll(double factor)
+{
+    ZoomAllAxes(*FMaster, factor);
+}
+
+void TPlotComponent::ClearSelection()
+{
+    FTools->ClearSelection();
+}
+
+void TPlotComponent::CopyToClipboard()
+{
+    {
+        TUpdateBracket bracket(*this);
+        TToolBarsHidden hidden(*FMaster);
+        ClearSelection();
+        CopyChartToClipboard(
+            size(), [this](QPainter &painter, const QSize &size) { Render(painter, size, false); },
+            CopyToClipBoardFormat());
+    }
+    LayoutForScreen();
+}
+
+bool TPlotComponent::SaveToFile(const QString &fileName)
+{
+    bool saved = false;
+    {
+        TUpdateBracket bracket(*this);
+        ClearSelection();
+        TToolBarsHidden hidden(*FMaster);
+        saved = SaveChartPicture(
+            fileName, size(), [this](QPainter &painter, const QSize &size) { Render(painter, size, false); });
+    }
+    LayoutForScreen();
+    return saved;
+}
+
+void TPlotComponent::SaveToFileWithDialog()
+{
+    static const QStringList filters = { QStringLiteral("Bitmap (*.bmp)"), QStringLiteral("Enhanced Metafile (*.emf)"),
+        QStringLiteral("JPEG File (*.jpg)"), QStringLiteral("PNG (*.png)") };
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("SaveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(filters);
+    dialog.selectFile(QStringLiteral("Untitled"));
+    // A name typed without an ending takes the one of the chosen filter.
+    auto suffixOf = [](const QString &filter) { return filter.section(QStringLiteral("*."), 1).chopped(1); };
+    dialog.setDefaultSuffix(suffixOf(filters.first()));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, suffixOf](const QString &filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    SaveToFile(dialog.selectedFiles().first());
+}
+
+void TPlotComponent::Print()
+{
+    TChartPrintSettings settings;
+    settings.MarginLeft = PrintMarginLeft();
+    settings.MarginTop = PrintMarginTop();
+    settings.MarginRight = PrintMarginRight();
+    settings.MarginBottom = PrintMarginBottom();
+    settings.DocumentName = PrintDocumentName();
+    settings.Orientation = PrintOrientation();
+    settings.PrinterName = PrinterName().trimmed();
+    settings.ShowDialog = PrintShowDialog();
+    QPrinter printer(QPrinter::HighResolution);
+    if (!ChartPrintSetup(printer, settings, this))
+        return;
+    {
+        TUpdateBracket bracket(*this);
+        if (OnBeforePrint)
+            OnBeforePrint();
+        ClearSelection();
+        TToolBarsHidden hidden(*FMaster);
+        const QSize chartSize = size();
+        PrintChartPage(
+            printer, chartSize, [this](QPainter &painter, const QSize &size) { Render(painter, size, false); },
+            settings);
+    }
+    LayoutForScreen();
+    if (OnAfterPrint)
+        OnAfterPrint();
+}
+
+void TPlotComponent::mousePressEvent(QMouseEvent *event)
+{
+    LayoutForScreen();
+    const QPoint point = event->position().toPoint();
+    FTools->MousePress(point, event->button(), event->modifiers());
+    if (event->button() == Qt::RightButton) {
+        if (QMenu *menu = FTools->CreateContextMenu(point, this)) {
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu->popup(event->globalPosition().toPoint());
+        }
+    }
+}
+
+void TPlotComponent::mouseMoveEvent(QMouseEvent *event)
+{
+    LayoutForScreen();
+    FTools->MouseMove(event->position().toPoint(), event->buttons(), event->modifiers());
+}
+
+void TPlotComponent::mouseReleaseEvent(QMouseEvent *event)
+{
+    LayoutForScreen();
+    FTools->MouseRelease(event->position().toPoint(), event->button());
+}
+
+void TPlotComponent::wheelEvent(QWheelEvent *event)
+{
+    // Whole notches of 120 eighths of a degree; fine-grained wheels add up to one.
+    FWheelRemainder += event->angleDelta().y() / 120.0;
+    const int notches = static_cast<int>(FWheelRemainder);
+    FWheelRemainder -= notches;
+    FTools->Wheel(notches, event->modifiers());
+    event->accept();
+}
+
+void TPlotComponent::keyPressEvent(QKeyEvent *event)
+{
+    FTools->KeyPress(event->key(), event->modifiers());
+}
+
+void TPlotComponent::leaveEvent(QEvent *event)
+{
+    TPaintedControl::leaveEvent(event);
+    FTools->MouseLeave();
 }

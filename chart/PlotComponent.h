@@ -4,10 +4,16 @@
 #include "chart/PlotFont.h"
 #include "chart/PlotTypes.h"
 
+class TPlotMeasure;
+
+#include <QPoint>
+#include <functional>
 #include <memory>
 
 class TPlotClock;
 class TPlotMasterManager;
+class TPlotObject;
+class TPlotToolController;
 
 // Declares a component setting: a getter, and a setter that requests a repaint when the value changes.
 #define PLOT_COMPONENT_PROPERTY(Type, Name, ...)                                                                       \
@@ -60,6 +66,36 @@ public:
     // Empties every channel.
     void ClearAllData();
 
+    // The mouse, key, toolbar, menu and hint handling.
+    TPlotToolController &Tools() const { return *FTools; }
+
+    // Tracking off on every axis (saving resume values), or back on (restoring them).
+    void PauseAll();
+    void ResumeAll();
+    // Every axis span times factor about its centre; a factor not above 0 raises the zoom error.
+    void ZoomAll(double factor);
+    void ClearSelection();
+
+    // The picture of the chart without its toolbars, on the clipboard in CopyToClipBoardFormat.
+    void CopyToClipboard();
+    // Saves the picture without toolbars by the name's last three characters (bmp, emf, jpg, png); any other ending
+    // writes nothing and returns false. Failures to write raise EPlotError.
+    bool SaveToFile(const QString &fileName);
+    // Asks for a file name in a save dialog ("Untitled" at first) and saves there.
+    void SaveToFileWithDialog();
+    // Prints the picture without toolbars on one page (PrintShowDialog: through the print dialog). Failures raise
+    // "Error Printing : " and the reason.
+    void Print();
+
+    // Raised after every toolbar button action, with the toolbar's and the button's index.
+    std::function<void(int toolBarIndex, int buttonIndex)> OnToolBarButtonClick;
+    // May veto an accepted zoom box (return false).
+    std::function<bool(const QPoint &start, const QPoint &end)> OnBeforeZoomBox;
+    std::function<void()> OnBeforePrint;
+    std::function<void()> OnAfterPrint;
+    // Opens a property editor on an object (null: the whole chart). The chart has none of its own.
+    std::function<void(TPlotObject *object)> OnEditObject;
+
     PLOT_COMPONENT_PROPERTY(bool, BackGroundGradientEnabled, false)
     PLOT_COMPONENT_PROPERTY(int, DataViewZHorz, 1)
     PLOT_COMPONENT_PROPERTY(int, DataViewZVert, 1)
@@ -85,9 +121,21 @@ public:
 
 protected:
     void PaintControl(QPainter &painter, const QSize &size) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     void RenderContent(QPainter &painter, const QSize &size, bool showToolBars);
+    // Ticks and layout for a canvas, as a paint does them before drawing.
+    void LayoutChart(const TPlotMeasure &measure, const QSize &size, bool showToolBars);
+    // The layout of the screen picture, so that mouse points meet what is shown.
+    void LayoutForScreen();
 
     std::unique_ptr<TPlotMasterManager> FMaster;
+    TPlotToolController *FTools;
+    double FWheelRemainder = 0;
 };

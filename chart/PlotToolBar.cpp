@@ -1,5 +1,6 @@
 #include "chart/PlotToolBar.h"
 
+#include "chart/PictureGlyphs.h"
 #include "chart/PlotAxis.h"
 #include "chart/PlotBevel.h"
 #include "chart/PlotMasterManager.h"
@@ -120,6 +121,26 @@ void TPlotToolBar::LayoutButtons()
     }
 }
 
+const QImage &TPlotToolBar::Glyph(TPlotToolBarButton &button)
+{
+    if (FImagesSmall != SmallButtons()) {
+        // Small and large buttons use different pictures: start a new image list.
+        FImages.clear();
+        FGreyedImages.clear();
+        for (TPlotToolBarButton &each : FButtons)
+            each.ImageIndex = -1;
+        FImagesSmall = SmallButtons();
+    }
+    if (button.ImageIndex < 0) {
+        QImage glyph = LoadGlyph((FImagesSmall ? QStringLiteral("SMALL") : QString()) + button.GlyphName);
+        button.ImageIndex = static_cast<int>(FImages.size());
+        FGreyedImages.push_back(glyph.isNull() ? glyph : GreyedGlyph(glyph));
+        FImages.push_back(std::move(glyph));
+    }
+    const std::size_t index = static_cast<std::size_t>(button.ImageIndex);
+    return button.Enabled ? FImages[index] : FGreyedImages[index];
+}
+
 void TPlotToolBar::Place(const TPlotLayoutPlacement &placement)
 {
     TPlotLayoutObject::Place(placement);
@@ -134,7 +155,7 @@ void TPlotToolBar::Draw(QPainter &painter, const TPlotDrawContext &)
     painter.fillRect(area, QGuiApplication::palette().color(QPalette::Button));
     if (!FlatBorder())
         DrawPlotBevel(painter, area, bsRaised);
-    for (const TPlotToolBarButton &button : FButtons) {
+    for (TPlotToolBarButton &button : FButtons) {
         if (!button.Visible)
             continue;
         const TPlotRect &r = button.Rect();
@@ -144,5 +165,13 @@ void TPlotToolBar::Draw(QPainter &painter, const TPlotDrawContext &)
             painter.fillRect(rect, DownFill);
         if (!FlatButtons() || sunken)
             DrawPlotBevel(painter, rect, sunken ? bsLowered : bsRaised);
+        const QImage &glyph = Glyph(button);
+        if (glyph.isNull())
+            continue;
+        // Centred; a pressed or down button shows its glyph one pixel right and down.
+        const int shift = sunken ? 1 : 0;
+        painter.drawImage(QPoint(r.Left + (r.Right - r.Left - glyph.width()) / 2 + shift,
+                              r.Top + (r.Bottom - r.Top - glyph.height()) / 2 + shift),
+            glyph);
     }
 }

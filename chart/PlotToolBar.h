@@ -3,6 +3,7 @@
 #include "chart/PlotLayoutObject.h"
 #include "chart/PlotToolBarButton.h"
 
+#include <QImage>
 #include <vector>
 
 // The toolbar band across the top of the chart: 36 pixels high (28 with small buttons), buttons of 30 x 30 pixels
@@ -42,6 +43,8 @@ public:
     TPlotToolBarButton &Button(int index);
     // Lays the buttons out in the current band and refreshes their visibility and enabled states.
     void LayoutButtons();
+    // The image list: each button's glyph, loaded the first time the button is drawn (index in ImageIndex).
+    const std::vector<QImage> &Images() const { return FImages; }
 
     PLOT_LAYOUT_PROPERTY(bool, ShowResumeButton, true)
     PLOT_LAYOUT_PROPERTY(bool, ShowPauseButton, true)
@@ -62,6 +65,10 @@ public:
 
 private:
     void RefreshStates();
+    const QImage &Glyph(TPlotToolBarButton &button);
 
     std::vector<TPlotToolBarButton> FButtons;
+    std::vector<QImage> FImages;
+    std::vector<QImage> FGreyedImages;
+    bool FImagesSmall = false;
 };
