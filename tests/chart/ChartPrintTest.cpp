@@ -1,12 +1,15 @@
 #include "chart/ChartPrint.h"
 
+#include "PlotTestSupport.h"
 #include "chart/PlotError.h"
+#include "chart/PlotToolBar.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -267,6 +270,59 @@ TEST(ChartPrint, PrintsOneLandscapePageThroughAPrintQueue)
     EXPECT_EQ(dark.width() > dark.height(), page.width() > page.height())
         << "chart " << dark.width() << "x" << dark.height() << " on a sheet " << page.width() << "x" << page.height();
     // One scale for both directions keeps the chart's proportions.
+    const double ratio = double(std::max(dark.width(), dark.height())) / std::min(dark.width(), dark.height());
+    EXPECT_NEAR(ratio, 600.0 / 250.0, 0.05);
+}
+
+// The main window's chart printed from its Print button through a real queue: one landscape page, the chart's
+// proportions kept, and the toolbar back on screen afterwards.
+TEST(ChartPrint, ThePrintButtonPrintsTheChartOnOneLandscapePage)
+{
+    if (qEnvironmentVariableIsSet("KELVARA_CUPS_CHILD")) {
+        TStripChart chart(600, 250);
+        for (int i = 0; i < 50; ++i)
+            chart.AddAfter(0.1, i % 10);
+        chart.Plot->SetPrintShowDialog(false);
+        int beforePrint = 0, afterPrint = 0;
+        chart.Plot->OnBeforePrint = [&]() { ++beforePrint; };
+        chart.Plot->OnAfterPrint = [&]() { ++afterPrint; };
+        chart.Paint();
+        const TPlotRect r = chart.Plot->ToolBar(0)->Button(TPlotToolBar::tbPrint).Rect();
+        const QPoint centre((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        for (QEvent::Type type : { QEvent::MouseButtonPress, QEvent::MouseButtonRelease }) {
+            QMouseEvent event(type, QPointF(centre), QPointF(centre), Qt::LeftButton,
+                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(chart.Plot.get(), &event);
+        }
+        EXPECT_EQ(beforePrint, 1);
+        EXPECT_EQ(afterPrint, 1);
+        EXPECT_TRUE(chart.Plot->ToolBar(0)->Visible());
+        return;
+    }
+
+    TCupsSession session;
+    ASSERT_TRUE(session.Error().isEmpty()) << "print server did not start: " << session.Error().toStdString();
+    QProcessEnvironment environment = session.Environment();
+    environment.insert("KELVARA_CUPS_CHILD", "1");
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+        { "--gtest_filter=ChartPrint.ThePrintButtonPrintsTheChartOnOneLandscapePage" });
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    ASSERT_TRUE(session.WaitForJobs()) << "the job did not finish";
+
+    const QString pdf = session.Output();
+    const QString info = RunTool("pdfinfo", { pdf });
+    EXPECT_EQ(PdfPages(info), 1) << info.toStdString();
+    EXPECT_EQ(PdfTitle(info), QStringLiteral("Untitled"));
+    const QSizeF page = PdfPageSize(info);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QRect dark = DarkArea(pdf, dir.path());
+    ASSERT_FALSE(dark.isEmpty());
+    EXPECT_EQ(dark.width() > dark.height(), page.width() > page.height())
+        << "chart " << dark.width() << "x" << dark.height() << " on a sheet " << page.width() << "x" << page.height();
     const double ratio = double(std::max(dark.width(), dark.height())) / std::min(dark.width(), dark.height());
     EXPECT_NEAR(ratio, 600.0 / 250.0, 0.05);
 }
