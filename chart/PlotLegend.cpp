@@ -1,6 +1,7 @@
 #include "chart/PlotLegend.h"
 
 #include "chart/PlotChannelCustom.h"
+#include "chart/PlotDataCursor.h"
 #include "chart/PlotMasterManager.h"
 #include "chart/PlotPen.h"
 
@@ -49,6 +50,31 @@ int TPlotLegend::TextColumnWidth(const TPlotMeasure &measure) const
     return width;
 }
 
+const TPlotDataCursor *TPlotLegend::CursorColumns() const
+{
+    const auto &cursors = Owner().DataCursors();
+    for (int i = 0; i < cursors.Count(); ++i) {
+        const TPlotDataCursor *cursor = cursors.Item(i);
+        if (cursor->Visible() && cursor->IsAllChannels() && cursor->ChannelShowAllInLegend())
+            return cursor;
+    }
+    return nullptr;
+}
+
+int TPlotLegend::CursorColumnsWidth(const TPlotMeasure &measure) const
+{
+    const TPlotDataCursor *cursor = CursorColumns();
+    if (!cursor)
+        return 0;
+    const QFont &font = Font().Font;
+    int xWidth = 0, yWidth = 0;
+    for (TPlotChannelCustom *channel : Entries()) {
+        xWidth = std::max(xWidth, measure.TextWidth(font, cursor->XText(*channel)));
+        yWidth = std::max(yWidth, measure.TextWidth(font, cursor->YText(*channel)));
+    }
+    return xWidth + yWidth + 2 * Round(ColumnSpacing() * measure.TextWidth(font, QStringLiteral("0")));
+}
+
 int TPlotLegend::Thickness(const TPlotMeasure &measure) const
 {
     const QFont &font = Font().Font;
@@ -60,7 +86,8 @@ int TPlotLegend::Thickness(const TPlotMeasure &measure) const
         return thickness + std::max(rows - 1, 0) * Round(RowSpacing() * rowHeight);
     }
     int columns = 1;
-    int thickness = Round(MarginLeft() * digitWidth) + TextColumnWidth(measure) + Round(MarginRight() * digitWidth);
+    int thickness = Round(MarginLeft() * digitWidth) + TextColumnWidth(measure) + Round(MarginRight() * digitWidth)
+        + CursorColumnsWidth(measure);
     if (ShowColumnLine()) {
         thickness += LineSampleWidth;
         ++columns;
@@ -80,6 +107,7 @@ TPlotRect TPlotLegend::EntryRect(const TPlotMeasure &measure, int entry) const
     int width = TextColumnWidth(measure);
     if (ShowColumnLine())
         width += LineSampleWidth + Round(ColumnSpacing() * digitWidth);
+    width += CursorColumnsWidth(measure);
     rect.Right = rect.Left + width;
     return rect;
 }
@@ -92,6 +120,10 @@ void TPlotLegend::Draw(QPainter &painter, const TPlotDrawContext &context)
         painter.fillRect(QRect(QPoint(band.Left, band.Top), QPoint(band.Right, band.Bottom)), BackGroundColor());
     const int digitWidth = measure.TextWidth(Font().Font, QStringLiteral("0"));
     const std::vector<TPlotChannelCustom *> entries = Entries();
+    int xColumnWidth = 0;
+    if (const TPlotDataCursor *cursor = CursorColumns())
+        for (TPlotChannelCustom *channel : entries)
+            xColumnWidth = std::max(xColumnWidth, measure.TextWidth(Font().Font, cursor->XText(*channel)));
     for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
         TPlotRect row = EntryRect(measure, i);
         if (row.Bottom > band.Bottom)
@@ -114,5 +146,15 @@ void TPlotLegend::Draw(QPainter &painter, const TPlotDrawContext &context)
         painter.setPen(ChannelNameColorStyle() == plcncsChannel ? channel.Color() : font.Color);
         painter.drawText(QRect(x, row.Top, measure.TextWidth(font.Font, text), row.Bottom - row.Top),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, text);
+        if (const TPlotDataCursor *cursor = CursorColumns()) {
+            x += TextColumnWidth(measure) + Round(ColumnSpacing() * digitWidth);
+            const QString xText = cursor->XText(channel);
+            painter.drawText(QRect(x, row.Top, measure.TextWidth(font.Font, xText), row.Bottom - row.Top),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, xText);
+            x += xColumnWidth + Round(ColumnSpacing() * digitWidth);
+            const QString yText = cursor->YText(channel);
+            painter.drawText(QRect(x, row.Top, measure.TextWidth(font.Font, yText), row.Bottom - row.Top),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, yText);
+        }
     }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 class TPlotChannelCustom;
+class TPlotDataCursor;
 
 // The legend band: one row per channel shown in the legend, a 16-pixel line sample in the channel's colour and line
 // style, then the channel's title (its name when the title is blank). Measures follow the legend font: rows are as
@@ -73,8 +74,14 @@ public:
     PLOT_LAYOUT_PROPERTY(bool, WrapRowSpacingAuto, false)
     PLOT_PROPERTY(TPlotLegendChannelNameColorStyle, ChannelNameColorStyle, plcncsFont)
 
+public:
+    // A shown data cursor reading every channel into the legend: the rows then carry its X and Y texts.
+    const TPlotDataCursor *CursorColumns() const;
+
 private:
     int TextColumnWidth(const TPlotMeasure &measure) const;
+    // Width of the cursor's X and Y columns together with their spacing (0 without them).
+    int CursorColumnsWidth(const TPlotMeasure &measure) const;
 
     int FSelectedEntry = -1;
 };

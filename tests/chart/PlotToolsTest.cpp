@@ -342,6 +342,28 @@ TEST_F(PlotTools, CursorReadsTheTraceAtHalfTheWidth)
     EXPECT_TRUE(X().TrackingEnabled());
 }
 
+TEST_F(PlotTools, CursorOnAllChannelsFillsTheLegendInsteadOfAHint)
+{
+    X().SetSpan(10);
+    for (int i = 0; i < 11; ++i)
+        Chart.AddAfter(1.0, i * 10);
+    TPlotDataCursor &cursor = *Plot.DataCursor(0);
+    TPlotLegend &legend = *Plot.Legend(0);
+    TPlotFontMeasure measure(&Plot);
+    Chart.Paint();
+    const int narrow = legend.Thickness(measure);
+    ClickButton(TPlotToolBar::tbCursor);
+    cursor.SetChannelName("<All>");
+    Chart.Paint();
+    EXPECT_FALSE(cursor.HintVisible());
+    ASSERT_EQ(legend.CursorColumns(), &cursor);
+    const TPlotChannelCustom &channel = *Plot.Channel(0);
+    const int wide = legend.Thickness(measure);
+    EXPECT_GT(wide, narrow + measure.TextWidth(legend.Font().Font, cursor.XText(channel)));
+    EXPECT_EQ(cursor.XText(channel), X().LabelText(X().PixelToValue(cursor.PointerPixel(1))));
+    EXPECT_NE(cursor.YText(channel), "Empty");
+}
+
 TEST_F(PlotTools, HintBoxFlipsToTheLeftNearTheRightEdge)
 {
     TPlotDataCursor &cursor = *Plot.DataCursor(0);
