@@ -3,18 +3,30 @@
 #include "auxwin/CompanionForm.h"
 #include "auxwin/HelpForm.h"
 #include "auxwin/UpgradeForm.h"
+#include "chart/Plot.h"
+#include "chart/PlotDescription.h"
+#include "comm/SerialComm.h"
 #include "console/DataPanelFold.h"
 #include "console/FloatForm.h"
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
+#include "console/PortControl.h"
+#include "console/ReceiveLog.h"
+#include "console/ReceivePane.h"
+#include "console/ReceivePrint.h"
+#include "console/ReceiveSave.h"
+#include "console/ReceivedChunk.h"
+#include "console/SendLogic.h"
 #include "core/DateTime.h"
 #include "core/MessageBox.h"
 #include "core/ui/Fonts.h"
+#include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -25,6 +37,7 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <array>
 #include <chrono>
 
 namespace
@@ -101,13 +114,21 @@ void SetLabelColour(QLabel *label, const QColor &colour)
     label->setPalette(palette);
 }
 
-QPlainTextEdit *MakePane(QWidget *parent, QRect geometry, bool readOnly)
+QPlainTextEdit *MakeSendBox(QWidget *parent, QRect geometry)
 {
-    auto *pane = new QPlainTextEdit(parent);
+    auto *box = new QPlainTextEdit(parent);
+    box->setGeometry(geometry);
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setFont(SongFont(13, true));
+    SetTextColours(box, Qt::black, PaneBackground);
+    return box;
+}
+
+TReceivePane *MakeReceivePane(QWidget *parent, QRect geometry)
+{
+    auto *pane = new TReceivePane(parent);
     pane->setGeometry(geometry);
-    pane->setReadOnly(readOnly);
-    pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setFont(SongFont(13, true));
     SetTextColours(pane, Qt::black, PaneBackground);
     return pane;
@@ -141,6 +162,12 @@ TMainForm::TMainForm(QWidget *parent)
     setPalette(palette);
     setAutoFillBackground(true);
 
+    FReceiveLog = std::make_shared<TReceiveLog>();
+    Comm1 = std::make_unique<TComm>();
+    Comm1->SetCommName("COM1");
+    Comm1->OnReceiveData
+        = [this](TComm *sender, const char *buffer, uint16_t length) { Comm1ReceiveData(sender, buffer, length); };
+
     BuildTopBar();
     BuildChartArea();
     BuildDataPanel();
@@ -148,15 +175,28 @@ TMainForm::TMainForm(QWidget *parent)
     BuildTimers();
     ConnectHandlers();
     SetDataPanelHeight(DataPanelFold::FoldedHeight);
+    TPlotFeed::SetUpChart(*Plot1);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The port goes first: no receive event may reach the panes and the queue once they start to go.
+    Comm1.reset();
+}
 
 void TMainForm::SetWindows(const TMainFormWindows &windows)
 {
     FWindows = windows;
-    if (FWindows.Form7)
+    if (FWindows.Form7) {
         FWindows.Form7->SetHost(this);
+        FWindows.Form7->Memo1->SetLog(FReceiveLog);
+    }
+    if (FWindows.Form2)
+        connect(FWindows.Form2, &TForm2::EntryChosen, this, &TMainForm::Form2EntryChosen, Qt::UniqueConnection);
+    if (FWindows.Form3) {
+        connect(FWindows.Form3, &TForm3::IntervalChosen, this, &TMainForm::Form3IntervalChosen, Qt::UniqueConnection);
+        connect(FWindows.Form3, &TForm3::Cancelled, this, &TMainForm::Form3Cancelled, Qt::UniqueConnection);
+    }
 }
 
 // ---- Building the window ----
@@ -205,12 +245,10 @@ void TMainForm::BuildChartArea()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    Plot1 = new QWidget(Panel1);
-    QPalette palette = Plot1->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    Plot1->setPalette(palette);
-    Plot1->setAutoFillBackground(true);
+    Plot1 = new TPlot(Panel1);
+    LoadStripChartDescription(*Plot1);
     layout->addWidget(Plot1);
+    FPlotFeed = std::make_unique<TPlotFeed>(Memo3, *Plot1);
 }
 
 void TMainForm::BuildDataPanel()
@@ -234,12 +272,13 @@ void TMainForm::BuildDataPanel()
     Button6 = MakeButton(Panel4, QStringLiteral("清空"), { 168, 8, 75, 25 });
     BitBtn3 = MakeButton(Panel4, QStringLiteral("悬浮窗体"), { 247, 8, 75, 25 });
     BitBtn3->setToolTip(QStringLiteral("悬浮 【接收/发送数据窗体】"));
-    Memo1 = MakePane(GroupBox1, { 3, 56, 854, 140 }, true);
+    Memo1 = MakeReceivePane(GroupBox1, { 3, 56, 854, 140 });
+    Memo1->SetLog(FReceiveLog);
 
     GroupBox2 = new QGroupBox(QStringLiteral("发送数据"), Panel3);
     GroupBox2->setGeometry(0, 228, FormWidth, 104);
     GroupBox2->setFont(SongFont(13, true));
-    Memo2 = MakePane(GroupBox2, { 3, 15, 854, 87 }, false);
+    Memo2 = MakeSendBox(GroupBox2, { 3, 15, 854, 87 });
 
     Panel5 = MakePanel(Panel3, QFrame::Raised);
     Panel5->setGeometry(0, 332, FormWidth, 41);
@@ -381,9 +420,15 @@ void TMainForm::HotKeyPressed()
 
 // ---- Port ----
 
-void TMainForm::Button1Click() { }
+void TMainForm::Button1Click()
+{
+    OpenPortFromSettings(*Comm1, SettingsFilePath());
+}
 
-void TMainForm::Button2Click() { }
+void TMainForm::Button2Click()
+{
+    ClosePortAndReport(*Comm1);
+}
 
 void TMainForm::Button3Click()
 {
@@ -392,6 +437,10 @@ void TMainForm::Button3Click()
 
 void TMainForm::Button12Click()
 {
+    std::array<std::string, 5> texts = PortInfoTexts(PortInfoOf(*Comm1));
+    QLabel *values[] = { Label7, Label8, Label9, Label10, Label11 };
+    for (std::size_t row = 0; row < texts.size(); ++row)
+        values[row]->setText(QString::fromStdString(texts[row]));
     Panel6->show();
     Panel6->raise();
 }
@@ -403,29 +452,106 @@ void TMainForm::Button12MouseLeave()
 
 // ---- Received data ----
 
-void TMainForm::Button4Click() { }
+void TMainForm::Comm1ReceiveData(TComm *, const char *Buffer, uint16_t BufferLength)
+{
+    // The main and the floating receive pane read the same log.
+    TakeReceivedChunk(ReceivedChunkText(Buffer, BufferLength), *FReceiveLog, Memo3);
+}
 
-void TMainForm::Button5Click() { }
+void TMainForm::Button4Click()
+{
+    SaveReceivedText(Memo1->Text(), SaveDialog1, this);
+}
 
-void TMainForm::Button6Click() { }
+void TMainForm::Button5Click()
+{
+    PrintAndReport(Memo1->DisplayedLines());
+}
+
+void TMainForm::Button6Click()
+{
+    Memo1->Clear();
+}
 
 // ---- Sending and history ----
 
-void TMainForm::Button7Click() { }
+std::string TMainForm::SendBoxText() const
+{
+    return SendBoxBytes(Memo2->toPlainText().toStdString());
+}
 
-void TMainForm::Button8Click() { }
+TSendFunction TMainForm::Sender()
+{
+    return [this](const char *data, unsigned count) { return Comm1->SendData(data, count); };
+}
 
-void TMainForm::Button9Click() { }
+void TMainForm::Button7Click()
+{
+    SendAndReport(SendBoxText(), Sender());
+}
 
-void TMainForm::Button10Click() { }
+void TMainForm::Button8Click()
+{
+    SendSaveAndReport(
+        SendBoxText(), Sender(), QFile::encodeName(QCoreApplication::applicationDirPath() + "/txt.txt").toStdString());
+}
 
-void TMainForm::Timer2Timer() { }
+void TMainForm::Button9Click()
+{
+    switch (TimedSendButtonAction(Memo2->toPlainText().isEmpty(), Button9->text().toStdString())) {
+    case TTimedSendAction::NothingToSend:
+        break;
+    case TTimedSendAction::ChooseInterval:
+        ShowModeless(FWindows.Form3);
+        Button9->setText(QString::fromUtf8(StopSendCaption));
+        break;
+    case TTimedSendAction::Stop:
+        Timer2->stop();
+        Button9->setText(QString::fromUtf8(TimedSendCaption));
+        break;
+    }
+}
+
+void TMainForm::Timer2Timer()
+{
+    FTimedSendReporter.Report(SendText(SendBoxText(), Sender()));
+}
+
+void TMainForm::Button10Click()
+{
+    ShowModeless(FWindows.Form2);
+}
+
+void TMainForm::Form2EntryChosen(const QString &text)
+{
+    Memo2->setPlainText(text);
+}
+
+void TMainForm::Form3IntervalChosen(int milliseconds)
+{
+    StartSendTimer(Timer2, milliseconds);
+}
+
+void TMainForm::Form3Cancelled()
+{
+    Button9->setText(QString::fromUtf8(TimedSendCaption));
+}
 
 // ---- Chart ----
 
-void TMainForm::ComboBox1Change() { }
+void TMainForm::ComboBox1Change()
+{
+    FPlotFeed->SpanSelected(ComboBox1->currentText().toStdString());
+}
 
-void TMainForm::Timer3Timer() { }
+void TMainForm::Timer3Timer()
+{
+    // Stopped during the step, which lets waiting events through: a step never runs inside another, and the next
+    // one follows a full interval.
+    Timer3->stop();
+    FPlotFeed->Step();
+    Timer3->start();
+}
 
 // ---- Information windows ----
 

@@ -1,9 +1,14 @@
 #pragma once
 
 #include "console/DataPanelHost.h"
+#include "console/PlotFeed.h"
 #include "console/PlotQueue.h"
+#include "console/SaveDialog.h"
+#include "console/TimedSendReporter.h"
 
 #include <QWidget>
+#include <cstdint>
+#include <memory>
 
 class QComboBox;
 class QFrame;
@@ -12,6 +17,10 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class TComm;
+class TPlot;
+class TReceiveLog;
+class TReceivePane;
 class TForm1;
 class TForm2;
 class TForm3;
@@ -41,7 +50,8 @@ public:
     explicit TMainForm(QWidget *parent = nullptr);
     ~TMainForm() override;
 
-    // Also makes this window the floating window's host, so that its buttons act here.
+    // Also makes this window the floating window's host, so that its buttons act here, lets the floating receive pane
+    // show the received text, and connects the history and interval windows to the send box and the send timer.
     void SetWindows(const TMainFormWindows &windows);
     const TMainFormWindows &Windows() const { return FWindows; }
 
@@ -62,7 +72,7 @@ public:
 
     // Chart area
     QFrame *Panel1;
-    QWidget *Plot1;
+    TPlot *Plot1;
     TPlotQueue Memo3; // the PlotQueue: received lines on their way to the chart, never shown
 
     // Data panel
@@ -74,7 +84,7 @@ public:
     QPushButton *Button5;
     QPushButton *Button6;
     QPushButton *BitBtn3;
-    QPlainTextEdit *Memo1;
+    TReceivePane *Memo1;
     QGroupBox *GroupBox2;
     QPlainTextEdit *Memo2;
     QFrame *Panel5;
@@ -98,6 +108,10 @@ public:
     QLabel *Label10;
     QLabel *Label11;
 
+    // The serial port. Its receive events arrive on this thread while the event loop runs.
+    std::unique_ptr<TComm> Comm1;
+    TSaveDialog SaveDialog1;
+
     QTimer *Timer2; // timed send
     QTimer *Timer3; // plot feed, 10 ms, always on
     QTimer *Timer4; // one unfold step per tick
@@ -120,6 +134,8 @@ public slots:
     void Button9Click() override;
     void Button10Click() override;
     void Timer2Timer();
+    // Received data
+    void Comm1ReceiveData(TComm *Sender, const char *Buffer, uint16_t BufferLength);
     // Chart
     void ComboBox1Change();
     void Timer3Timer();
@@ -161,11 +177,23 @@ private:
     void BuildTimers();
     void ConnectHandlers();
 
+    void Form2EntryChosen(const QString &text);
+    void Form3IntervalChosen(int milliseconds);
+    void Form3Cancelled();
+    // The send box's text as it goes on the line, and the port as the send functions use it.
+    std::string SendBoxText() const;
+    TSendFunction Sender();
+
     void SetDataPanelHeight(int height);
     void FloatDataPanel();
     void CentreOnScreen();
 
     TMainFormWindows FWindows;
+    // The received text of the main and the floating receive pane, stored once.
+    std::shared_ptr<TReceiveLog> FReceiveLog;
+    TTimedSendReporter FTimedSendReporter;
+    // Reads Memo3: declared after it, so destroyed before it.
+    std::unique_ptr<TPlotFeed> FPlotFeed;
     bool FCloseAllowed = false;
     bool FPlaced = false;
 };
