@@ -1,0 +1,286 @@
+// The serial console as the program builds it: the shell in this process (every window, created as at start-up),
+// a pseudo-terminal as the device named by setfile.ini beside the executable, message boxes intercepted. The test
+// program lives in a folder of its own, so setfile.ini and txt.txt there belong to these tests.
+#include "app/Shell.h"
+#include "chart/Plot.h"
+#include "chart/PlotChannel.h"
+#include "comm/SerialComm.h"
+#include "console/FloatForm.h"
+#include "console/HistoryForm.h"
+#include "console/IntervalForm.h"
+#include "console/MainForm.h"
+#include "console/ReceivePane.h"
+#include "core/MessageBox.h"
+#include "settings/PortSettings.h"
+#include "tests/console/MessageBoxRecorder.h"
+#include "tests/console/Pty.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace
+{
+
+const std::string OpenFailed = "串口打开失败，请检测串口是否被占用或者为无用串口";
+
+std::string BesideProgram(const char *name)
+{
+    return (QCoreApplication::applicationDirPath() + "/" + name).toStdString();
+}
+
+std::string FileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// Runs the event loop until `done` holds or a generous limit passes.
+template <class Condition> bool RunUntil(Condition done, int limitMs = 10000)
+{
+    QElapsedTimer limit;
+    limit.start();
+    while (!done() && limit.elapsed() < limitMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+void RunFor(int ms)
+{
+    RunUntil([] { return false; }, ms);
+}
+
+class ConsoleShell : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Pty.Valid());
+        std::remove(BesideProgram("setfile.ini").c_str());
+        std::remove(BesideProgram("txt.txt").c_str());
+        Shell = std::make_unique<TShell>();
+        Main = Shell->MainForm.get();
+        Floating = Shell->Form7.get();
+    }
+
+    void TearDown() override
+    {
+        Shell.reset();
+        std::remove(BesideProgram("setfile.ini").c_str());
+        std::remove(BesideProgram("txt.txt").c_str());
+    }
+
+    static void WriteSettings(const TPortSettingsChoice &choice)
+    {
+        SavePortSettings(BesideProgram("setfile.ini"), choice);
+    }
+
+    void OpenOnPty()
+    {
+        WriteSettings({ .CommName = Pty.SlavePath,
+            .BaudRate = "115200",
+            .ByteSize = "8",
+            .Parity = "无",
+            .ParityCheck = "否",
+            .StopBits = "1" });
+        Main->Button1->click();
+        ASSERT_EQ(Boxes.Texts(), std::vector<std::string> { "串口打开成功" });
+        Boxes.Boxes.clear();
+    }
+
+    QStringList InfoTexts()
+    {
+        Main->Button12->click();
+        return { Main->Label7->text(), Main->Label8->text(), Main->Label9->text(), Main->Label10->text(),
+            Main->Label11->text() };
+    }
+
+    static QStringList Lines(const TReceivePane *pane)
+    {
+        QStringList lines;
+        for (uint64_t i = 0; i < pane->LineCount(); ++i)
+            lines << pane->LineText(i);
+        return lines;
+    }
+
+    TPlotChannel *Channel() const { return Main->Plot1->Channel(0); }
+
+    TPty Pty;
+    TMessageBoxRecorder Boxes;
+    std::unique_ptr<TShell> Shell;
+    TMainForm *Main = nullptr;
+    TForm7 *Floating = nullptr;
+};
+
+} // namespace
+
+TEST_F(ConsoleShell, PortButtonsOpenFromSetfileReportAndShowTheValuesInUse)
+{
+    EXPECT_EQ(InfoTexts(), QStringList({ "COM1", "9600", "8", "无", "1" }));
+
+    Main->Button2->click();
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0], (TMessageBoxRequest { "串口关闭成功", "提示", mbIconExclamation }));
+    Boxes.Boxes.clear();
+
+    WriteSettings({ .CommName = QCoreApplication::applicationDirPath().toStdString() + "/no-such-device",
+        .BaudRate = "19200",
+        .ByteSize = "8",
+        .Parity = "无",
+        .ParityCheck = "否",
+        .StopBits = "1" });
+    Main->Button1->click();
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0], (TMessageBoxRequest { OpenFailed, "提示", mbIconExclamation }));
+    Boxes.Boxes.clear();
+
+    WriteSettings({ .CommName = Pty.SlavePath,
+        .BaudRate = "115200",
+        .ByteSize = "7",
+        .Parity = "偶校验",
+        .ParityCheck = "是",
+        .StopBits = "2" });
+    Main->Button1->click();
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0], (TMessageBoxRequest { "串口打开成功", "提示", mbIconExclamation }));
+    EXPECT_EQ(InfoTexts(), QStringList({ QString::fromStdString(Pty.SlavePath), "115200", "7", "偶校验", "2" }));
+
+    // The open port carries the send box's text and the trailer, and nothing is shown.
+    Boxes.Boxes.clear();
+    Main->Memo2->setPlainText("ABC");
+    Main->Button7->click();
+    EXPECT_EQ(Pty.Read(7), "ABC[RS]");
+    EXPECT_TRUE(Boxes.Boxes.empty());
+
+    Main->Button2->click();
+    EXPECT_EQ(Boxes.Texts(), std::vector<std::string> { "串口关闭成功" });
+    Boxes.Boxes.clear();
+    Main->Button7->click();
+    EXPECT_EQ(Boxes.Texts(), std::vector<std::string> { "数据发送错误，请检查串口是否打开" });
+}
+
+TEST_F(ConsoleShell, ReceivedChunksReachBothPanesAndTheChartAndClearingLeavesTheRest)
+{
+    OpenOnPty();
+    // The plot feed waits, so that the PlotQueue can be seen before and after clearing.
+    Main->Timer3->stop();
+
+    Pty.Write("12345\r\n");
+    ASSERT_TRUE(RunUntil([&] { return Main->Memo3.Size() == 9; }));
+    Pty.Write("678");
+    ASSERT_TRUE(RunUntil([&] { return Main->Memo3.Size() == 14; }));
+    Pty.Write(std::string("\x31\x32\x00\x33\x34", 5));
+    ASSERT_TRUE(RunUntil([&] { return Main->Memo3.Size() == 18; }));
+
+    const QStringList received = { "12345", "", "678", "12" };
+    Main->Memo1->RefreshNow();
+    EXPECT_EQ(Lines(Main->Memo1), received);
+    EXPECT_EQ(Lines(Floating->Memo1), received);
+    EXPECT_EQ(Main->Memo1->Text().Bytes(), "12345\r\n\r\n678\r\n12\r\n");
+
+    Main->Button6->click();
+    EXPECT_EQ(Main->Memo1->LineCount(), 0u);
+    EXPECT_EQ(Lines(Floating->Memo1), received);
+    EXPECT_EQ(Main->Memo3.Size(), 18u);
+    EXPECT_EQ(Main->Memo3.FirstLine(), "12345");
+
+    // The feed takes the queued lines: only 12345 is long enough and a whole number.
+    Main->Timer3->start();
+    ASSERT_TRUE(RunUntil([&] { return Main->Memo3.Empty(); }));
+    ASSERT_EQ(Channel()->Count(), 1);
+    EXPECT_EQ(Channel()->Y(0), 12345.0);
+    EXPECT_GE(Channel()->X(0), 0.0);
+    EXPECT_TRUE(Boxes.Boxes.empty());
+
+    // The floating window's "清空" empties both panes.
+    Pty.Write("67890\r\n");
+    ASSERT_TRUE(RunUntil([&] { return Channel()->Count() == 2; }));
+    EXPECT_EQ(Channel()->Y(1), 67890.0);
+    EXPECT_EQ(Main->Memo1->LineCount(), 2u);
+    Floating->Button6->click();
+    EXPECT_EQ(Main->Memo1->LineCount(), 0u);
+    EXPECT_EQ(Floating->Memo1->LineCount(), 0u);
+}
+
+TEST_F(ConsoleShell, FloatingSendButtonsActThroughTheMainWindowAndSendAndSaveKeepsHistory)
+{
+    OpenOnPty();
+    {
+        std::ofstream history(BesideProgram("txt.txt"), std::ios::binary);
+    }
+
+    Floating->Memo2->setPlainText("XY\nZ");
+    Floating->Button8->click();
+    EXPECT_EQ(Main->Memo2->toPlainText(), "XY\nZ");
+    EXPECT_EQ(Pty.Read(9), "XY\r\nZ[RS]");
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0], (TMessageBoxRequest { "数据保存成功", " 示", mbIconInformation }));
+    EXPECT_EQ(FileBytes(BesideProgram("txt.txt")), "XY\r\nZ\r\n");
+
+    // The history window hands an entry to the main send box, not to the floating one.
+    Floating->Button10->click();
+    ASSERT_TRUE(Shell->Form2->isVisible());
+    Shell->Form2->ListBox1->setCurrentRow(1);
+    Shell->Form2->ListBox1DblClick();
+    EXPECT_EQ(Main->Memo2->toPlainText(), "Z");
+    EXPECT_EQ(Floating->Memo2->toPlainText(), "XY\nZ");
+
+    Boxes.Boxes.clear();
+    Floating->Memo2->clear();
+    Floating->Button7->click();
+    EXPECT_TRUE(Main->Memo2->toPlainText().isEmpty());
+    EXPECT_EQ(Boxes.Texts(), std::vector<std::string> { "无数据可发送，请先输入要发送的数据" });
+}
+
+TEST_F(ConsoleShell, TimedSendAtTenMillisecondsRepeatsUntilStopped)
+{
+    OpenOnPty();
+    Main->Memo2->setPlainText("T");
+    Main->Button9->click();
+    EXPECT_EQ(Main->Button9->text(), "停止发送");
+    ASSERT_TRUE(Shell->Form3->isVisible());
+    EXPECT_FALSE(Main->Timer2->isActive());
+
+    Shell->Form3->ComboBox1->setEditText("10");
+    Shell->Form3->Button1->click();
+    EXPECT_FALSE(Shell->Form3->isVisible());
+    ASSERT_TRUE(Main->Timer2->isActive());
+    EXPECT_EQ(Main->Timer2->interval(), 10);
+
+    std::string line;
+    ASSERT_TRUE(RunUntil([&] {
+        line += Pty.Read(1, 0);
+        return line.size() >= 5 * 6;
+    })) << "only "
+        << line.size() << " bytes were sent";
+    EXPECT_EQ(line.substr(0, 30), "T[RS]T[RS]T[RS]T[RS]T[RS]T[RS]");
+
+    // The floating twin stops it too; its own caption stays.
+    Floating->Memo2->setPlainText("T");
+    Floating->Button9->click();
+    EXPECT_EQ(Main->Button9->text(), "定时发送");
+    EXPECT_EQ(Floating->Button9->text(), "定时发送");
+    EXPECT_FALSE(Main->Timer2->isActive());
+    RunFor(100);
+    Pty.Read(1 << 20, 200); // what was queued before the stop
+    RunFor(200);
+    EXPECT_EQ(Pty.Read(1, 100), "");
+    EXPECT_TRUE(Boxes.Boxes.empty());
+
+    // "取消" in the interval window gives the caption back without starting anything.
+    Main->Button9->click();
+    Shell->Form3->Button2->click();
+    EXPECT_EQ(Main->Button9->text(), "定时发送");
+    EXPECT_FALSE(Main->Timer2->isActive());
+}
