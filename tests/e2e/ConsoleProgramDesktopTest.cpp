@@ -1,0 +1,164 @@
+// The real program on a private X desktop with a pty as its serial device: a copy of the executable in a folder of
+// its own, whose setfile.ini names the pty. The test clicks and types through the X server as a user would: open the
+// port, receive, send ABC, and save the received text through the save dialog.
+#include "settings/PortSettings.h"
+#include "tests/console/Pty.h"
+#include "tests/e2e/DesktopSupport.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <set>
+#include <sstream>
+#include <thread>
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace
+{
+
+std::string FileBytes(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// Viewable windows of the program big enough not to be the tray icon.
+std::vector<TXWindow> ProgramWindows()
+{
+    std::vector<TXWindow> found;
+    for (const TXWindow &w : ListWindows())
+        if (w.Class == "Kelvara" && w.Width > 32 && w.Height > 32 && IsViewable(w.Id))
+            found.push_back(w);
+    return found;
+}
+
+std::set<unsigned long> Ids(const std::vector<TXWindow> &windows)
+{
+    std::set<unsigned long> ids;
+    for (const TXWindow &w : windows)
+        ids.insert(w.Id);
+    return ids;
+}
+
+void Click(int x, int y)
+{
+    RunTool("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+class ProgramWithPty : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(GDesktopReady) << GDesktopProblem;
+        ASSERT_TRUE(Pty.Valid());
+        char pattern[] = "/tmp/kelvara-console-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        Folder = pattern;
+        fs::copy_file(KELVARA_PROGRAM, Folder / "kelvara");
+        SavePortSettings((Folder / "setfile.ini").string(),
+            { .CommName = Pty.SlavePath,
+                .BaudRate = "115200",
+                .ByteSize = "8",
+                .Parity = "无",
+                .ParityCheck = "否",
+                .StopBits = "1" });
+        std::ofstream(Folder / "txt.txt").close();
+
+        ASSERT_TRUE(Program.Start({ (Folder / "kelvara").string() }, { "KELVARA_REPORT_SHOWN=1" }));
+        for (;;) {
+            std::string line = Program.ReadLine(15s, true);
+            ASSERT_FALSE(line.empty()) << "the program did not show its main window";
+            if (line.rfind("kelvara-shown ", 0) == 0)
+                break;
+        }
+        ASSERT_TRUE(WaitFor(
+            [this] {
+                for (const TXWindow &w : ProgramWindows())
+                    if (w.Width == 860 && w.Height == 455) {
+                        Main = w;
+                        return true;
+                    }
+                return false;
+            },
+            10s))
+            << "no main window";
+    }
+
+    void TearDown() override
+    {
+        Program.Stop();
+        std::error_code ignored;
+        fs::remove_all(Folder, ignored);
+    }
+
+    // Clicks at a point of the main window and waits for a window of the program that was not there before.
+    TXWindow ClickForNewWindow(int x, int y)
+    {
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        Click(Main.X + x, Main.Y + y);
+        TXWindow shown;
+        WaitFor(
+            [&] {
+                for (const TXWindow &w : ProgramWindows())
+                    if (!before.count(w.Id)) {
+                        shown = w;
+                        return true;
+                    }
+                return false;
+            },
+            10s);
+        return shown;
+    }
+
+    bool WaitGone(unsigned long id)
+    {
+        return WaitFor([id] { return !Ids(ProgramWindows()).count(id); }, 10s);
+    }
+
+    TPty Pty;
+    fs::path Folder;
+    TChild Program;
+    TXWindow Main;
+};
+
+} // namespace
+
+TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceivedText)
+{
+    // "打开串口": the success box, closed with Enter.
+    TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
+    ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
+    EXPECT_LT(box.Width, 860);
+    RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
+    ASSERT_TRUE(WaitGone(box.Id));
+
+    Pty.Write("12345\r\n");
+    std::this_thread::sleep_for(300ms);
+    Pty.Write("678");
+
+    // Unfold the data panel, type ABC into the send box and press "发送".
+    Click(Main.X + 430, Main.Y + 455 - 15);
+    std::this_thread::sleep_for(500ms);
+    const int panelTop = 455 - 370;
+    Click(Main.X + 400, Main.Y + panelTop + 228 + 15 + 40);
+    RunTool("xdotool type --delay 50 ABC");
+    Click(Main.X + 8 + 37, Main.Y + panelTop + 332 + 8 + 12);
+    EXPECT_EQ(Pty.Read(7, 5000), "ABC[RS]");
+
+    // "保存": the save dialog takes a full path; the file holds the received bytes exactly.
+    TXWindow dialog = ClickForNewWindow(8 + 37, panelTop + 30 + 15 + 8 + 12);
+    ASSERT_NE(dialog.Id, 0u) << "no save dialog";
+    fs::path saved = Folder / "received.txt";
+    RunTool("xdotool windowactivate --sync " + std::to_string(dialog.Id) + " key ctrl+a type --delay 30 '"
+        + saved.string() + "'");
+    RunTool("xdotool key Return");
+    ASSERT_TRUE(WaitGone(dialog.Id)) << "the save dialog stayed open";
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(saved); }, 5s));
+    EXPECT_EQ(FileBytes(saved), "12345\r\n\r\n678\r\n");
+    EXPECT_TRUE(Program.Running());
+}
