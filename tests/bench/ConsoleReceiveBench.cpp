@@ -1,17 +1,19 @@
-// console_receive_bench: floods a pseudo-terminal with lines and takes them in the way the main window does: the real
-// serial component (receive thread, notification window) reading the pty, each chunk appended as a line to the shared
-// receive log shown by two visible receive panes (main and floating) and to the PlotQueue, and the plot feed's 10 ms
-// step taking one line from the PlotQueue. Prints one line of figures; tests/bench/console_receive_bench.sh runs it
-// for each size and kind of line.
+// console_receive_bench: floods a pseudo-terminal with lines and takes them in with the real main window: its serial
+// component (receive thread, notification window) reading the pty, each chunk appended as a line to the shared receive
+// log shown by the main window's receive pane (data panel unfolded) and the floating window's, and to the PlotQueue,
+// and the plot feed's 10 ms step taking one line from the PlotQueue onto the chart. Prints one line of figures;
+// tests/bench/console_receive_bench.sh runs it for each size and kind of line.
 //
 // Usage: console_receive_bench --megabytes N --lines integer|text
+#include "chart/Plot.h"
+#include "chart/PlotChannel.h"
 #include "comm/SerialComm.h"
+#include "console/FloatForm.h"
+#include "console/MainForm.h"
 #include "console/PlotQueue.h"
-#include "console/ReceiveLog.h"
 #include "console/ReceivePane.h"
 #include "console/ReceivedChunk.h"
 #include "core/AnsiText.h"
-#include "core/ParseInteger.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -132,44 +134,29 @@ int main(int argc, char **argv)
     const std::size_t bytes = static_cast<std::size_t>(megabytes * 1e6);
 
     QApplication app(argc, argv);
-    auto log = std::make_shared<TReceiveLog>();
-    TReceivePane mainPane;
-    mainPane.resize(854, 140);
-    mainPane.SetLog(log);
-    TReceivePane floatingPane;
-    floatingPane.resize(764, 142);
-    floatingPane.SetLog(log);
-    mainPane.show();
-    floatingPane.show();
-    TPlotQueue plotQueue;
+    TMainForm form;
+    TForm7 floating;
+    form.SetWindows({ .Form7 = &floating });
+    form.show();
+    form.SpeedButton1Click(); // unfold the data panel: the main receive pane on screen
+    floating.show();
 
     std::size_t received = 0;
     std::size_t total = 0;
     QEventLoop flood;
     std::size_t chunks = 0;
     double worstChunkMs = 0;
-    TComm comm;
-    comm.OnReceiveData = [&](TComm *, const char *buffer, uint16_t length) {
+    TComm &comm = *form.Comm1;
+    TReceiveDataEvent takeIn = comm.OnReceiveData;
+    comm.OnReceiveData = [&](TComm *sender, const char *buffer, uint16_t length) {
         auto t0 = Clock::now();
-        std::string_view text = ReceivedChunkText(buffer, length);
-        received += text.size();
+        received += ReceivedChunkText(buffer, length).size();
         ++chunks;
-        TakeReceivedChunk(text, *log, plotQueue);
+        takeIn(sender, buffer, length);
         if (total > 0 && received >= total)
             flood.quit();
         worstChunkMs = std::max(worstChunkMs, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     };
-
-    // The plot feed's step: one PlotQueue line every 10 ms, converted when long enough.
-    long plotted = 0;
-    QTimer feed;
-    QObject::connect(&feed, &QTimer::timeout, [&] {
-        std::string_view line = plotQueue.FirstLine();
-        if (line.size() > 4 && TryParseInteger(line))
-            ++plotted;
-        plotQueue.RemoveFirstLine();
-    });
-    feed.start(10);
 
     int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
@@ -231,8 +218,11 @@ int main(int argc, char **argv)
             queue.RemoveFirstLine();
         return std::chrono::duration<double, std::nano>(Clock::now() - t0).count() / lines;
     };
-    const std::size_t backlog = plotQueue.Size();
-    const double takeLong = takeCost(plotQueue, 10000);
+    // The window's own feed stops first, so that only this loop takes lines.
+    form.Timer3->stop();
+    const long plotted = form.Plot1->Channel(0)->AddedCount();
+    const std::size_t backlog = form.Memo3.Size();
+    const double takeLong = takeCost(form.Memo3, 10000);
     TPlotQueue shortQueue;
     for (int i = 0; i < 20000; ++i)
         shortQueue.AppendChunk(integers ? "12345\r\n" : "Kelvara the quick brown fox 0123456789\r\n");
@@ -242,12 +232,12 @@ int main(int argc, char **argv)
     std::printf("%-7s %5.0f MB  taken in %6.2f s (%5.2f MB/s)  cpu %6.2f s  loop answer median %5.1f ms, "
                 "p99 %6.1f ms, worst %6.1f ms  memory %4.2f B per byte  idle cpu %4.2f %%  "
                 "PlotQueue take %4.0f ns (backlog %.0f MB) vs %4.0f ns (short)  worst chunk %.1f ms (%.0f bytes a "
-                "chunk)  panes refreshed "
-                "%d times\n",
+                "chunk)  panes refreshed %d times  points plotted %ld\n",
         integers ? "integer" : "text", megabytes, seconds, megabytes / seconds, cpu, Percentile(pings.DelaysMs, 0.5),
         Percentile(pings.DelaysMs, 0.99), Percentile(pings.DelaysMs, 1.0),
         static_cast<double>(rssAfter - rssBefore) / static_cast<double>(total), idleCpu, takeLong, backlog / 1e6,
-        takeShort, worstChunkMs, chunks ? static_cast<double>(received) / chunks : 0.0, mainPane.RefreshCount());
+        takeShort, worstChunkMs, chunks ? static_cast<double>(received) / chunks : 0.0, form.Memo1->RefreshCount(),
+        plotted);
     if (received < total) {
         std::fprintf(stderr, "only %zu of %zu bytes arrived\n", received, total);
         return 1;

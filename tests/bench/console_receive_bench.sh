@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Receive benchmark of the serial console: 10 MB and 50 MB of integer lines (seven bytes each) and of text lines
-# through a pseudo-terminal into the receive path (serial component, both receive panes on screen, PlotQueue, plot
-# feed). Prints, per run: time until everything was taken in, CPU seconds, how long the event loop took to answer
+# through a pseudo-terminal into the real main window (its serial component, both receive panes on screen, PlotQueue,
+# plot feed onto the chart). Prints, per run: time until everything was taken in, CPU seconds, how long the event loop took to answer
 # (median, 99th percentile, worst), memory growth per received byte, CPU while idle with the port open, and the cost
 # of taking a line off the PlotQueue with a long and a short backlog.
 # Targets: 10 MB/s of integer lines; answer median under 30 ms and worst under 100 ms; at most 4 bytes of memory per
