@@ -1,28 +1,9 @@
 #include "console/PlotQueue.h"
 
+#include "core/CrLfLines.h"
+
 #include <algorithm>
 #include <cstring>
-
-namespace
-{
-
-// End of the line that starts at `start`: the CR of the first CR LF pair. A line start always follows the LF of a
-// pair (or is the first byte), so an LF right at `start` cannot end the line.
-const char *LineEnd(const char *start, const char *limit)
-{
-    const char *p = start;
-    while (p < limit) {
-        const char *lf = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(limit - p)));
-        if (!lf)
-            break;
-        if (lf > start && lf[-1] == '\r')
-            return lf - 1;
-        p = lf + 1;
-    }
-    return limit;
-}
-
-} // namespace
 
 TPlotQueue::TPlotQueue() = default;
 TPlotQueue::~TPlotQueue() = default;
@@ -51,7 +32,7 @@ std::string_view TPlotQueue::FirstLine() const
         return {};
     const TBlock &block = FBlocks.front();
     const char *start = block.Data.get() + FHead;
-    const char *end = LineEnd(start, block.Data.get() + block.Used);
+    const char *end = CrLfLineEnd(start, block.Data.get() + block.Used);
     return std::string_view(start, static_cast<std::size_t>(end - start));
 }
 

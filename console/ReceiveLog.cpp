@@ -1,48 +1,12 @@
 #include "console/ReceiveLog.h"
 
 #include "console/ReceiveText.h"
+#include "core/AnsiText.h"
+#include "core/CrLfLines.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
-
-namespace
-{
-
-// End of the line that starts at `start` in [start, limit): the position of the CR of the first CR LF pair. The byte
-// before a line start is always the LF of the previous pair, so an LF right at `start` cannot end the line.
-const char *LineEnd(const char *start, const char *limit)
-{
-    const char *p = start;
-    while (p < limit) {
-        const char *lf = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(limit - p)));
-        if (!lf)
-            break;
-        if (lf > start && lf[-1] == '\r')
-            return lf - 1;
-        p = lf + 1;
-    }
-    return limit;
-}
-
-// Whether the text, read from a character boundary, ends in a lone GBK lead byte.
-bool EndsInLeadByte(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x81 && c <= 0xFE) {
-            if (i + 1 == text.size())
-                return true;
-            i += 2;
-        } else {
-            ++i;
-        }
-    }
-    return false;
-}
-
-} // namespace
 
 TReceiveLog::TReceiveLog(std::size_t blockSize)
     : FBlockSize(std::max<std::size_t>(blockSize, 16))
@@ -81,7 +45,7 @@ void TReceiveLog::AppendChunk(std::string_view text)
     const char *lineStart = begin;
     const char *lastLine = begin;
     while (lineStart < limit) {
-        const char *end = LineEnd(lineStart, limit);
+        const char *end = CrLfLineEnd(lineStart, limit);
         lastLine = lineStart;
         lineStart = end + 2;
         ++FEndLine;
@@ -90,7 +54,7 @@ void TReceiveLog::AppendChunk(std::string_view text)
     }
     FBlocks.back().Used += size;
     FEndOffset += size;
-    if (EndsInLeadByte(std::string_view(lastLine, static_cast<std::size_t>(limit - 2 - lastLine))))
+    if (EndsInGbkLeadByte(std::string_view(lastLine, static_cast<std::size_t>(limit - 2 - lastLine))))
         FSplitLines.push_back(FEndLine - 1);
 
     std::vector<TReceiveText *> readers = FReaders;
@@ -131,7 +95,7 @@ uint64_t TReceiveLog::LineStart(uint64_t line) const
         const TBlock &block = BlockAt(offset);
         const char *data = block.Data.get();
         const char *start = data + (offset - block.Start);
-        const char *end = LineEnd(start, data + block.Used);
+        const char *end = CrLfLineEnd(start, data + block.Used);
         offset += static_cast<uint64_t>(end - start) + 2;
         ++from;
     }
@@ -145,7 +109,7 @@ std::string_view TReceiveLog::Line(uint64_t line) const
     uint64_t offset = LineStart(line);
     const TBlock &block = BlockAt(offset);
     const char *start = block.Data.get() + (offset - block.Start);
-    const char *end = LineEnd(start, block.Data.get() + block.Used);
+    const char *end = CrLfLineEnd(start, block.Data.get() + block.Used);
     return std::string_view(start, static_cast<std::size_t>(end - start));
 }
 

@@ -39,11 +39,6 @@ std::string Convert(const char *to, const char *from, std::string_view input, st
     return out;
 }
 
-bool IsGbkLead(unsigned char c)
-{
-    return c >= 0x81 && c <= 0xFE;
-}
-
 } // namespace
 
 std::string AnsiToUtf8(std::string_view gbk)
@@ -56,25 +51,30 @@ std::string Utf8ToAnsi(std::string_view utf8)
     return Convert("GBK", "UTF-8", utf8, "?");
 }
 
+bool EndsInGbkLeadByte(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        if (IsGbkLeadByte(text[i])) {
+            if (i + 1 == text.size())
+                return true;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return false;
+}
+
 std::string TAnsiStreamDecoder::Decode(std::string_view piece)
 {
     std::string bytes = FPending;
     bytes.append(piece);
     FPending.clear();
-    // Walk the characters to find whether the last byte is a lead byte waiting for its trail.
-    size_t i = 0;
-    while (i < bytes.size()) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (IsGbkLead(c)) {
-            if (i + 1 == bytes.size()) {
-                FPending = bytes.substr(i);
-                bytes.resize(i);
-                break;
-            }
-            i += 2;
-        } else {
-            ++i;
-        }
+    // A lead byte at the end waits for its trail byte in the next piece.
+    if (EndsInGbkLeadByte(bytes)) {
+        FPending = bytes.substr(bytes.size() - 1);
+        bytes.pop_back();
     }
     return AnsiToUtf8(bytes);
 }

@@ -9,6 +9,16 @@
 std::string AnsiToUtf8(std::string_view gbk);
 std::string Utf8ToAnsi(std::string_view utf8);
 
+// A GBK lead byte: the first byte of a two-byte character.
+inline bool IsGbkLeadByte(char c)
+{
+    auto b = static_cast<unsigned char>(c);
+    return b >= 0x81 && b <= 0xFE;
+}
+
+// Whether GBK text, read from a character boundary, ends in a lone lead byte (a character cut in two).
+bool EndsInGbkLeadByte(std::string_view text);
+
 // Decodes GBK bytes that arrive in pieces: a lead byte at the end of one piece is kept and joined with the next
 // piece, so a character split across two buffers is not mangled.
 class TAnsiStreamDecoder

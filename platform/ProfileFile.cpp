@@ -1,5 +1,7 @@
 #include "platform/ProfileFile.h"
 
+#include "core/AnsiText.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -31,12 +33,6 @@ std::string_view Trim(std::string_view text)
 char FoldAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IsGbkLeadByte(char c)
-{
-    auto b = static_cast<unsigned char>(c);
-    return b >= 0x81 && b <= 0xFE;
 }
 
 // Compares two names, folding ASCII letters only. A GBK lead byte and the byte after it are compared exactly: the
