@@ -7,9 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 cd "$root"
 
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVARA_BENCH=ON >/dev/null
-fi
+# The options are forced: scripts/run.sh configures build/ with the tests (and so the benchmarks) off.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVARA_TESTS=ON -DKELVARA_BENCH=ON >/dev/null
 ninja -C "$build" benchmarks
 
 status=0
