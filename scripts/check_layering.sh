@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Fails when a source file includes against the dependency order of the folders, or when a toolkit-free folder
+# includes a Qt Widgets header. The order, from the top:
+#   app -> console -> {comm, chart, settings, auxwin} -> ui -> {platform, core}
+# A folder may include itself and any folder below it, never one beside or above it. tools/ (the demo device) sits
+# on platform/ and core/ alone. comm/, platform/ and core/ are free of Qt Widgets; ui/ holds the widget helpers that
+# several windows share.
+# Usage: scripts/check_layering.sh [SOURCE_ROOT]
+set -euo pipefail
+root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
+cd "$root"
+
+declare -A allowed=(
+    [core]="core"
+    [platform]="platform core"
+    [ui]="ui platform core"
+    [comm]="comm platform core"
+    [chart]="chart ui platform core"
+    [settings]="settings ui platform core"
+    [auxwin]="auxwin ui platform core"
+    [console]="console comm chart settings auxwin ui platform core"
+    [app]="app console comm chart settings auxwin ui platform core"
+    [tools]="tools platform core"
+)
+widget_free="comm platform core"
+
+widgets_dir=$(find /usr/include -maxdepth 3 -type d -path '*qt6/QtWidgets' 2>/dev/null | head -1)
+
+status=0
+report() {
+    echo "layering: $1"
+    status=1
+}
+
+for folder in "${!allowed[@]}"; do
+    [ -d "$folder" ] || continue
+    while IFS= read -r -d '' file; do
+        while IFS=: read -r line target; do
+            dependency=${target%%/*}
+            [ -n "${allowed[$dependency]+set}" ] || continue
+            case " ${allowed[$folder]} " in
+            *" $dependency "*) ;;
+            *) report "$file:$line includes \"$target\": $folder/ may not depend on $dependency/" ;;
+            esac
+        done < <(grep -noE '^\s*#\s*include\s+"[^"]+"' "$file" | sed -E 's/^([0-9]+):.*"([^"]+)"/\1:\2/')
+
+        case " $widget_free " in
+        *" $folder "*)
+            while IFS=: read -r line header; do
+                base=${header#QtWidgets/}
+                if [ "$header" != "$base" ] || { [ -n "$widgets_dir" ] && [ -e "$widgets_dir/$base" ]; }; then
+                    report "$file:$line includes <$header>: $folder/ is free of Qt Widgets"
+                fi
+            done < <(grep -noE '^\s*#\s*include\s+<Q[^>]*>' "$file" | sed -E 's/^([0-9]+):.*<([^>]+)>/\1:\2/')
+            if grep -qE 'Qt6?::Widgets|Qt6?::PrintSupport' "$folder/CMakeLists.txt" 2>/dev/null; then
+                report "$folder/CMakeLists.txt links Qt Widgets: $folder/ is free of Qt Widgets"
+            fi
+            ;;
+        esac
+    done < <(find "$folder" -type f \( -name '*.h' -o -name '*.cpp' \) -print0)
+done
+
+if [ $status -eq 0 ]; then
+    echo "layering: every include follows the dependency order"
+fi
+exit $status
