@@ -13,8 +13,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The send history file (txt.txt beside the executable): one GBK entry per line, each ended by CR LF.
-// Used on the user-interface thread only.
+// The send history file (txt.txt in the program's folder, platform/ProgramFolder.h): one GBK entry per line, each ended
+// by CR LF. Used on the user-interface thread only.
 class THistoryFile
 {
 public:

@@ -5,8 +5,8 @@
 #include "core/AnsiText.h"
 #include "core/MessageBox.h"
 #include "core/ui/Fonts.h"
+#include "platform/ProgramFolder.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QListWidget>
 #include <QPushButton>
@@ -16,7 +16,7 @@ TForm2::TForm2(QWidget *parent)
     : QWidget(parent,
         Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
             | Qt::WindowCloseButtonHint)
-    , FFile(QCoreApplication::applicationDirPath().toStdString() + "/txt.txt")
+    , FFile(ProgramFilePath(HistoryFileName))
 {
     setWindowTitle(QStringLiteral("历史数据"));
     setFixedSize(190, 378);

@@ -18,7 +18,7 @@ class TForm2 : public QWidget
 public:
     explicit TForm2(QWidget *parent = nullptr);
 
-    // The history file; by default txt.txt in the folder of the running executable.
+    // The history file; by default txt.txt in the program's folder (platform/ProgramFolder.h).
     void SetHistoryPath(const std::string &path);
     const std::string &HistoryPath() const { return FFile.Path(); }
     // The entries as listed, GBK bytes.

@@ -20,13 +20,13 @@
 #include "core/DateTime.h"
 #include "core/MessageBox.h"
 #include "core/ui/Fonts.h"
+#include "platform/ProgramFolder.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -492,8 +492,7 @@ void TMainForm::Button7Click()
 
 void TMainForm::Button8Click()
 {
-    SendSaveAndReport(
-        SendBoxText(), Sender(), QFile::encodeName(QCoreApplication::applicationDirPath() + "/txt.txt").toStdString());
+    SendSaveAndReport(SendBoxText(), Sender(), ProgramFilePath(HistoryFileName));
 }
 
 void TMainForm::Button9Click()

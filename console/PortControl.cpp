@@ -2,6 +2,10 @@
 
 #include "core/IntToStr.h"
 #include "core/MessageBox.h"
+#include "platform/PortPermission.h"
+#include "platform/SerialPortName.h"
+
+#include <cstdio>
 
 namespace
 {
@@ -16,9 +20,20 @@ public:
     }
 
     void ClosePort() override { FComm.ClosePort(); }
-    TPortSettings ReadSettings() override { return ReadPortSettings(FSettingsPath); }
+    TPortSettings ReadSettings() override { return WithPortForThisRun(ReadPortSettings(FSettingsPath)); }
     void ApplyChanges(const TPortLineChanges &changes) override { ApplyPortChanges(FComm, changes); }
-    void OpenPort() override { FComm.OpenPort(); }
+
+    // A device this user may not open gets a hint on standard error; the message box is the same for every failure.
+    void OpenPort() override
+    {
+        try {
+            FComm.OpenPort();
+        } catch (...) {
+            if (std::string hint = PortPermissionHint(SerialDevicePath(FComm.CommName())); !hint.empty())
+                std::fprintf(stderr, "%s\n", hint.c_str());
+            throw;
+        }
+    }
 
 private:
     TComm &FComm;

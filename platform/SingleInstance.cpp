@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -33,6 +35,36 @@ std::string TSingleInstance::DesktopName()
 bool TSingleInstance::Acquire(const std::string &name)
 {
     Release();
+    if (std::optional<bool> claimed = AcquireLockFile(name))
+        return *claimed;
+    return AcquireSocket(name);
+}
+
+std::optional<bool> TSingleInstance::AcquireLockFile(const std::string &name)
+{
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || runtime[0] != '/')
+        return std::nullopt;
+    std::string desktop = DesktopName();
+    std::replace(desktop.begin(), desktop.end(), '/', '_');
+    std::string path = std::string(runtime) + "/" + name + (desktop.empty() ? "" : "-" + desktop) + ".lock";
+
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return std::nullopt;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        FHandle = fd;
+        return true;
+    }
+    int error = errno;
+    ::close(fd);
+    if (error == EWOULDBLOCK)
+        return false;
+    return std::nullopt;
+}
+
+bool TSingleInstance::AcquireSocket(const std::string &name)
+{
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return true;
@@ -46,7 +78,7 @@ bool TSingleInstance::Acquire(const std::string &name)
     socklen_t size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
 
     if (::bind(fd, reinterpret_cast<sockaddr *>(&address), size) == 0) {
-        FSocket = fd;
+        FHandle = fd;
         return true;
     }
     int error = errno;
@@ -56,8 +88,8 @@ bool TSingleInstance::Acquire(const std::string &name)
 
 void TSingleInstance::Release()
 {
-    if (FSocket >= 0) {
-        ::close(FSocket);
-        FSocket = -1;
+    if (FHandle >= 0) {
+        ::close(FHandle);
+        FHandle = -1;
     }
 }

@@ -1,15 +1,41 @@
 #include "settings/PortSettings.h"
 
 #include "core/ParseInteger.h"
+#include "platform/ProgramFolder.h"
 #include "settings/ParseNumber.h"
 #include "settings/SettingsFile.h"
 
-#include <QCoreApplication>
-#include <QFile>
-
 std::string SettingsFilePath()
 {
-    return QFile::encodeName(QCoreApplication::applicationDirPath() + "/" + SettingsFileName).toStdString();
+    return ProgramFilePath(SettingsFileName);
+}
+
+namespace
+{
+
+std::string &PortForThisRunSlot()
+{
+    static std::string name;
+    return name;
+}
+
+} // namespace
+
+void SetPortForThisRun(std::string name)
+{
+    PortForThisRunSlot() = std::move(name);
+}
+
+const std::string &PortForThisRun()
+{
+    return PortForThisRunSlot();
+}
+
+TPortSettings WithPortForThisRun(TPortSettings settings)
+{
+    if (!PortForThisRun().empty())
+        settings.CommName = PortForThisRun();
+    return settings;
 }
 
 TPortSettings ReadPortSettings(const std::string &path)
@@ -30,6 +56,7 @@ void SavePortSettings(const std::string &path, const TPortSettingsChoice &choice
 {
     SettingsFile file(path);
     file.WriteKeyText(SettingsSection, KeyCommName, TrimControls(choice.CommName));
+    PortForThisRunSlot().clear();
     file.WriteKeyInteger(SettingsSection, KeyBaudRate, ParseInteger(TrimControls(choice.BaudRate)));
     file.WriteKeyInteger(SettingsSection, KeyByteSize, ParseInteger(TrimControls(choice.ByteSize)));
     file.WriteKeyText(SettingsSection, KeyParity, ParityWord(TrimControls(choice.Parity)));

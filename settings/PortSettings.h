@@ -27,8 +27,16 @@ struct TPortSettings {
     bool operator==(const TPortSettings &) const = default;
 };
 
-// The full path of setfile.ini: in the folder of the running executable. Needs the application object.
+// The full path of setfile.ini in the folder of this run: beside the executable in a portable setup, else in the
+// per-user settings folder (platform/ProgramFolder.h).
 std::string SettingsFilePath();
+
+// A port named on the command line (--port) for this run; empty when none. It takes the place of commname each
+// time the port is opened, and lasts until the user saves in the port settings window, whose choice then counts.
+// The file itself is never changed by it. User-interface thread only.
+void SetPortForThisRun(std::string name);
+const std::string &PortForThisRun();
+TPortSettings WithPortForThisRun(TPortSettings settings);
 
 // Reads the six keys of the file at path, in the order commname, baudrate, bytesize, parity, paritycheck, stopbits;
 // a missing file, key or unconvertible value gives that key's default. Never fails.
@@ -45,8 +53,9 @@ struct TPortSettingsChoice {
 };
 
 // Trims each text, converts it and writes the six keys in order, each write reaching the file before the next value
-// is worked out. The first failure ends the save by throwing (EConvertError for a text that does not convert,
-// ESettingsWriteError for a refused write): the keys before it are in the file, the later ones keep their old values.
+// is worked out; once commname is written, a port given for this run no longer counts. The first failure ends the
+// save by throwing (EConvertError for a text that does not convert, ESettingsWriteError for a refused write): the
+// keys before it are in the file, the later ones keep their old values.
 void SavePortSettings(const std::string &path, const TPortSettingsChoice &choice);
 
 // The word stored for a parity label: "偶校验" Even, "奇校验" Odd, "标记" Mark, "空格" Space, anything else none.

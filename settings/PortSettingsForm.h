@@ -19,7 +19,7 @@ class TForm1 : public QWidget
 public:
     explicit TForm1(QWidget *parent = nullptr);
 
-    // Where the save writes; setfile.ini beside the executable unless set.
+    // Where the save writes; setfile.ini in the program's folder (platform/ProgramFolder.h) unless set.
     void SetSettingsPath(std::string path) { FSettingsPath = std::move(path); }
     const std::string &SettingsPath() const { return FSettingsPath; }
     // What the probe opens and lists; the real system unless set.

@@ -1,5 +1,7 @@
 #include "platform/SingleInstance.h"
 
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -24,11 +26,13 @@ public:
     {
         Save("DISPLAY", FDisplay);
         Save("WAYLAND_DISPLAY", FWayland);
+        Save("XDG_RUNTIME_DIR", FRuntime);
     }
     ~EnvironmentGuard()
     {
         Restore("DISPLAY", FDisplay);
         Restore("WAYLAND_DISPLAY", FWayland);
+        Restore("XDG_RUNTIME_DIR", FRuntime);
     }
 
 private:
@@ -46,13 +50,32 @@ private:
     }
     std::optional<std::string> FDisplay;
     std::optional<std::string> FWayland;
+    std::optional<std::string> FRuntime;
+};
+
+// The claim is a lock file in the user's runtime folder when there is one, else an abstract socket: both kinds must
+// refuse a second copy and free themselves the moment the holder dies.
+class SingleInstanceClaim : public ::testing::TestWithParam<bool>
+{
+protected:
+    void SetUp() override
+    {
+        if (GetParam()) {
+            ASSERT_TRUE(Runtime.isValid());
+            setenv("XDG_RUNTIME_DIR", Runtime.path().toLocal8Bit().constData(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+    }
+
+    EnvironmentGuard Guard;
+    QTemporaryDir Runtime;
 };
 
 } // namespace
 
-TEST(SingleInstance, SecondClaimOnTheSameDesktopFailsUntilTheFirstIsReleased)
+TEST_P(SingleInstanceClaim, SecondClaimOnTheSameDesktopFailsUntilTheFirstIsReleased)
 {
-    EnvironmentGuard guard;
     setenv("DISPLAY", ":42", 1);
     std::string name = TestName("claim");
     TSingleInstance first;
@@ -73,7 +96,7 @@ TEST(SingleInstance, SecondClaimOnTheSameDesktopFailsUntilTheFirstIsReleased)
     EXPECT_TRUE(second.Acquire(name));
 }
 
-TEST(SingleInstance, ClaimOfAKilledProcessIsFreeAtOnce)
+TEST_P(SingleInstanceClaim, ClaimOfAKilledProcessIsFreeAtOnce)
 {
     std::string name = TestName("killed");
     int ready[2];
@@ -98,6 +121,29 @@ TEST(SingleInstance, ClaimOfAKilledProcessIsFreeAtOnce)
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     EXPECT_TRUE(mine.Acquire(name));
+}
+
+INSTANTIATE_TEST_SUITE_P(SingleInstance, SingleInstanceClaim, ::testing::Values(false, true),
+    [](const ::testing::TestParamInfo<bool> &info) { return info.param ? "RuntimeFolder" : "AbstractSocket"; });
+
+TEST(SingleInstance, TheLockFileLivesInTheRuntimeFolder)
+{
+    EnvironmentGuard guard;
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    setenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData(), 1);
+    setenv("DISPLAY", ":7.0", 1);
+    TSingleInstance instance;
+    ASSERT_TRUE(instance.Acquire(TestName("file")));
+    EXPECT_TRUE(QFileInfo::exists(runtime.filePath(QString::fromStdString(TestName("file") + "-:7.lock"))));
+
+    // A Wayland display given as a path still names one file in the folder.
+    unsetenv("DISPLAY");
+    setenv("WAYLAND_DISPLAY", "/run/user/0/wayland-0", 1);
+    TSingleInstance wayland;
+    ASSERT_TRUE(wayland.Acquire(TestName("file")));
+    EXPECT_TRUE(QFileInfo::exists(
+        runtime.filePath(QString::fromStdString(TestName("file") + "-wayland:_run_user_0_wayland-0.lock"))));
 }
 
 TEST(SingleInstance, DesktopNameDropsTheScreenNumber)

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <stdexcept>
 
 namespace
@@ -156,6 +157,29 @@ TEST_F(PortControlOnPty, AMissingDeviceFailsAndLeavesThePortClosed)
     EXPECT_FALSE(OpenPortFromSettings(Comm1, SettingsPath));
     EXPECT_FALSE(Comm1.IsOpen());
     EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { OpenFailedBox }));
+}
+
+TEST_F(PortControlOnPty, APortGivenForThisRunOpensInsteadOfTheFileUntilTheUserSaves)
+{
+    ASSERT_TRUE(Pty.Valid());
+    const std::string missing = Dir.filePath(QStringLiteral("no-such-tty")).toStdString();
+    WriteSettings("commname=" + missing + "\r\nbaudrate=115200\r\n");
+    std::ifstream before(SettingsPath, std::ios::binary);
+    const std::string fileBefore((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+
+    SetPortForThisRun(Pty.SlavePath);
+    EXPECT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_EQ(PortInfoTexts(PortInfoOf(Comm1))[0], Pty.SlavePath);
+    EXPECT_EQ(PortInfoTexts(PortInfoOf(Comm1))[1], "115200") << "the other values still come from the file";
+    std::ifstream after(SettingsPath, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), fileBefore);
+
+    // Saving in the settings window names the port from then on.
+    SavePortSettings(SettingsPath, { missing, "9600", "8", "无", "否", "1" });
+    EXPECT_EQ(PortForThisRun(), "");
+    EXPECT_FALSE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_EQ(Comm1.CommName(), missing);
+    SetPortForThisRun({});
 }
 
 } // namespace
