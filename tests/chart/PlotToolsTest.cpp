@@ -485,6 +485,29 @@ TEST_F(PlotTools, HintsShowAfterAPauseAndHideOnPress)
     EXPECT_TRUE(WaitFor([&] { return !Plot.Tools().HintShown(); }));
 }
 
+TEST_F(PlotTools, AHintWaitsUntilTheMouseRestsAndAppearsWhereItRested)
+{
+    Plot.SetHintsPause(1000);
+    Plot.SetHintsHidePause(60000);
+    // Moving along the time axis for longer than the pause: each move starts the pause again.
+    QElapsedTimer moving;
+    moving.start();
+    double fraction = 0.2;
+    while (moving.elapsed() < 1600) {
+        Hover(XAxisPoint(fraction));
+        fraction += 0.01;
+        WaitFor([] { return false; }, 50);
+        ASSERT_FALSE(Plot.Tools().HintShown()) << "shown while the mouse moved, after " << moving.elapsed() << " ms";
+    }
+    const QPoint rest = XAxisPoint(fraction - 0.01);
+    QElapsedTimer resting;
+    resting.start();
+    ASSERT_TRUE(WaitFor([&] { return Plot.Tools().HintShown(); }));
+    EXPECT_GE(resting.elapsed(), 900);
+    EXPECT_EQ(Plot.Tools().HintText(), "Time (Seconds)");
+    EXPECT_EQ(Plot.Tools().HintPoint(), rest - QPoint(0, 20));
+}
+
 // The toolbar's band in a picture with toolbars is painted in the button face; without them it is chart background.
 bool HasToolBar(const QImage &image)
 {
