@@ -9,9 +9,13 @@ TPlotChannel::TPlotChannel(TPlotMasterManager *owner, const TPlotObjectHooks &ho
 {
 }
 
-int TPlotChannel::AddElapsed(double y)
+double TPlotChannel::ElapsedSeconds() const
 {
     long double days = static_cast<long double>(Owner().Clock().Now()) - FStartTime;
-    double x = static_cast<double>(days * 60 * 60 * 24);
-    return AddPoint(x, y);
+    return static_cast<double>(days * 60 * 60 * 24);
+}
+
+int TPlotChannel::AddElapsed(double y)
+{
+    return AddPoint(ElapsedSeconds(), y);
 }

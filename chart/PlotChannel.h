@@ -12,7 +12,9 @@ public:
     // The local date-time at construction. Nothing resets it, clearing included.
     TDateTime StartTime() const { return FStartTime; }
 
-    // Adds Y at X = seconds from StartTime to now, by the chart's clock. Returns the point's index.
+    // Seconds from StartTime to now, by the chart's clock.
+    double ElapsedSeconds() const;
+    // Adds Y at X = ElapsedSeconds(). Returns the point's index.
     int AddElapsed(double y);
 
     // Every data style keeps its points in the standard store.

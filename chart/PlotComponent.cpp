@@ -334,6 +334,13 @@ void TPlotComponent::SaveToFileWithDialog()
     SaveToFile(dialog.selectedFiles().first());
 }
 
+QPrinter &TPlotComponent::Printer()
+{
+    if (!FPrinter)
+        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *FPrinter;
+}
+
 void TPlotComponent::Print()
 {
     TChartPrintSettings settings;
@@ -345,7 +352,7 @@ void TPlotComponent::Print()
     settings.Orientation = PrintOrientation();
     settings.PrinterName = PrinterName().trimmed();
     settings.ShowDialog = PrintShowDialog();
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter &printer = Printer();
     if (!ChartPrintSetup(printer, settings, this))
         return;
     {

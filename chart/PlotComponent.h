@@ -10,6 +10,7 @@ class TPlotMeasure;
 #include <functional>
 #include <memory>
 
+class QPrinter;
 class TPlotClock;
 class TPlotMasterManager;
 class TPlotObject;
@@ -86,6 +87,9 @@ public:
     // Prints the picture without toolbars on one page (PrintShowDialog: through the print dialog). Failures raise
     // "Error Printing : " and the reason.
     void Print();
+    // The printer the chart prints on, kept for the component's life: the print dialog opens on the printer and the
+    // output file chosen last time.
+    QPrinter &Printer();
 
     // Raised after every toolbar button action, with the toolbar's and the button's index.
     std::function<void(int toolBarIndex, int buttonIndex)> OnToolBarButtonClick;
@@ -136,6 +140,7 @@ private:
     void LayoutForScreen();
 
     std::unique_ptr<TPlotMasterManager> FMaster;
+    std::unique_ptr<QPrinter> FPrinter; // made at the first print
     TPlotToolController *FTools;
     double FWheelRemainder = 0;
 };

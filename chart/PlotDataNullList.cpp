@@ -56,6 +56,8 @@ void TPlotDataNullList::Grow()
 {
     int delta = FCapacity > 64 ? FCapacity / 4 : FCapacity > 8 ? 16 : 4;
     long long wanted = static_cast<long long>(FCapacity) + delta;
+    if (FRingBufferSize > 0 && wanted > FRingBufferSize)
+        wanted = FRingBufferSize;
     if (wanted > FMaxCount) {
         if (FCapacity >= FMaxCount)
             throw EPlotError("Exceed Maximum List Size");
@@ -67,7 +69,7 @@ void TPlotDataNullList::Grow()
 int TPlotDataNullList::Add(double x, double y, uint16_t flags)
 {
     int slot;
-    if (FRingBufferSize > 0 && FCount == FCapacity) {
+    if (FRingBufferSize > 0 && FCount == FRingBufferSize) {
         slot = FStart;
         FStart = FStart + 1 == FCapacity ? 0 : FStart + 1;
     } else {
@@ -109,7 +111,9 @@ void TPlotDataNullList::SetRingBufferSize(int size)
             std::memmove(FFlags, FFlags + drop, sizeof(uint16_t) * size);
             FCount = size;
         }
-        Reallocate(size);
+        // A ring grows like the plain store up to its size, so a large ring costs memory only as it fills.
+        if (FCapacity > size)
+            Reallocate(size);
     }
     FRingBufferSize = size;
 }

@@ -4,7 +4,8 @@
 
 // The standard point store: X, Y and flag words in three contiguous arrays (18 bytes a point), with a ring start for
 // ring mode. Outside ring mode a full store grows by 4 places up to a capacity of 8, by 16 up to 64 and by a quarter
-// of itself beyond, never past MaxCount(); points are never discarded.
+// of itself beyond, never past MaxCount(); points are never discarded. In ring mode the store grows the same way up to
+// the ring's size, and once full each new point takes the place of the oldest.
 class TPlotDataNullList : public TPlotDataCustomList
 {
 public:

@@ -371,8 +371,15 @@ void TPlotToolController::MouseMove(const QPoint &point, Qt::MouseButtons button
         return;
     const THintTarget target = HintAt(point);
     const bool same = target.Object == FHintTarget.Object && target.Button == FHintTarget.Button;
-    if (same)
+    if (same) {
+        // A hint waits for the mouse to rest: every move over the same object starts the pause again, and the hint
+        // appears where the mouse came to rest. A hint already shown stays where it is.
+        if (target.Object && !FHintShown) {
+            FHintTarget = target;
+            FHintShowTimer.start(FPlot.HintsPause());
+        }
         return;
+    }
     FHintTarget = target;
     if (!target.Object) {
         FHintShowTimer.stop();

@@ -4,6 +4,7 @@
 #include "auxwin/HelpForm.h"
 #include "auxwin/UpgradeForm.h"
 #include "chart/Plot.h"
+#include "chart/PlotChannel.h"
 #include "chart/PlotDescription.h"
 #include "comm/SerialComm.h"
 #include "console/DataPanelFold.h"
@@ -455,7 +456,8 @@ void TMainForm::Button12MouseLeave()
 void TMainForm::Comm1ReceiveData(TComm *, const char *Buffer, uint16_t BufferLength)
 {
     // The main and the floating receive pane read the same log.
-    TakeReceivedChunk(ReceivedChunkText(Buffer, BufferLength), *FReceiveLog, Memo3);
+    const double arrival = FArrivalClock ? FArrivalClock() : Plot1->Channel(0)->ElapsedSeconds();
+    TakeReceivedChunk(ReceivedChunkText(Buffer, BufferLength), *FReceiveLog, Memo3, arrival);
 }
 
 void TMainForm::Button4Click()
@@ -545,8 +547,8 @@ void TMainForm::ComboBox1Change()
 
 void TMainForm::Timer3Timer()
 {
-    // Stopped during the step, which lets waiting events through: a step never runs inside another, and the next
-    // one follows a full interval.
+    // A step takes every waiting line within its few milliseconds; stopped around it, so the next step follows a full
+    // interval in which input, painting and received data are handled.
     Timer3->stop();
     FPlotFeed->Step();
     Timer3->start();

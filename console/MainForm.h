@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -54,6 +55,10 @@ public:
     // show the received text, and connects the history and interval windows to the send box and the send timer.
     void SetWindows(const TMainFormWindows &windows);
     const TMainFormWindows &Windows() const { return FWindows; }
+
+    // The clock that dates received chunks for the chart, in seconds since program start; by default the chart's own
+    // elapsed time. Tests set their own.
+    void SetArrivalClock(std::function<double()> clock) { FArrivalClock = std::move(clock); }
 
     // From now on a close request closes the window instead of hiding it (exit and the end of the session).
     void AllowClose() { FCloseAllowed = true; }
@@ -194,6 +199,7 @@ private:
     TTimedSendReporter FTimedSendReporter;
     // Reads Memo3: declared after it, so destroyed before it.
     std::unique_ptr<TPlotFeed> FPlotFeed;
+    std::function<double()> FArrivalClock;
     bool FCloseAllowed = false;
     bool FPlaced = false;
 };

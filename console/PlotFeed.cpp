@@ -6,7 +6,7 @@
 #include "console/PlotQueue.h"
 #include "core/ParseInteger.h"
 
-#include <QCoreApplication>
+#include <chrono>
 #include <cstdint>
 
 namespace
@@ -15,29 +15,50 @@ namespace
 // Lines this short are never numbers worth plotting.
 constexpr std::size_t MaxDroppedLength = 4;
 
+double SteadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 } // namespace
 
-TPlotFeed::TPlotFeed(TPlotQueue &queue, TPlot &plot, std::function<void()> processMessages)
+TPlotFeed::TPlotFeed(TPlotQueue &queue, TPlot &plot, std::function<double()> monotonicSeconds, double budgetSeconds)
     : FQueue(queue)
     , FPlot(plot)
-    , FProcessMessages(processMessages ? std::move(processMessages) : [] { QCoreApplication::processEvents(); })
+    , FMonotonicSeconds(monotonicSeconds ? std::move(monotonicSeconds) : SteadySeconds)
+    , FBudgetSeconds(budgetSeconds)
 {
 }
 
-TPlotFeed::TStepResult TPlotFeed::Step() noexcept
+std::size_t TPlotFeed::Step() noexcept
+{
+    std::size_t taken = 0;
+    try {
+        const double deadline = FMonotonicSeconds() + FBudgetSeconds;
+        do {
+            if (TakeLine() == TStepResult::Idle)
+                break;
+            ++taken;
+        } while (FMonotonicSeconds() < deadline);
+    } catch (...) {
+        // Only the clock could throw here; the lines taken so far are plotted.
+    }
+    return taken;
+}
+
+TPlotFeed::TStepResult TPlotFeed::TakeLine() noexcept
 {
     try {
         if (FQueue.Empty())
             return TStepResult::Idle;
-        if (FQueue.FirstLine().size() <= MaxDroppedLength) {
+        const std::string_view line = FQueue.FirstLine();
+        if (line.size() <= MaxDroppedLength) {
             FQueue.RemoveFirstLine();
             return TStepResult::Dropped;
         }
-        // Converted before other handlers run: appends may move the queue's bytes.
-        int32_t value = ParseInteger(FQueue.FirstLine());
-        FProcessMessages();
+        const double value = ParseInteger(line);
         try {
-            FPlot.Channel(0)->AddElapsed(static_cast<double>(value));
+            FPlot.Channel(0)->AddPoint(FQueue.FirstLineTime(), value);
         } catch (...) {
             FQueue.RemoveFirstLine();
             return TStepResult::ChartFailed;
@@ -63,4 +84,5 @@ void TPlotFeed::SetUpChart(TPlot &plot)
     plot.SetTitleVisible(false);
     plot.XAxis(0)->SetSpan(1);
     plot.XAxis(0)->SetTitle("Time (Seconds)");
+    plot.Channel(0)->SetRingBufferSize(MaxPoints);
 }

@@ -1,15 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string_view>
 
 class TPlot;
 class TPlotQueue;
 
-// The plot feed: each step takes at most one line from the top of the PlotQueue and, when it reads as a whole number
-// (ParseInteger), adds it to the chart's first channel at the seconds elapsed since the channel's start. Lines of 4
-// bytes or fewer are dropped unread; lines that do not convert, and lines the chart refuses, are dropped without a
-// word. Every step removes the line it looked at, so the feed never stalls on a bad line.
+// The plot feed: takes lines from the top of the PlotQueue and, when a line reads as a whole number (ParseInteger),
+// adds it to the chart's first channel at the line's arrival time (seconds since program start, from the queue).
+// Lines of 4 bytes or fewer are dropped unread; lines that do not convert, and lines the chart refuses, are dropped
+// without a word. Every line looked at is removed, so the feed never stalls on a bad line.
+//
+// The channel keeps the newest MaxPoints points, the oldest leaving first, so an endless flood neither exhausts memory
+// nor runs into the store's limit.
 class TPlotFeed
 {
 public:
@@ -21,22 +25,32 @@ public:
         ChartFailed, // the chart refused the point (for example its store is full)
     };
 
-    // processMessages lets the user interface handle what is waiting before each point is added (received data,
-    // input, painting); by default QCoreApplication::processEvents. Lines appended meanwhile land at the end of the
-    // queue, so the line removed at the end of a step is the one it converted.
-    TPlotFeed(TPlotQueue &queue, TPlot &plot, std::function<void()> processMessages = {});
+    static constexpr int MaxPoints = 20'000'000;
+    // Time a step may spend before it hands the thread back to the event loop.
+    static constexpr double DefaultBudgetSeconds = 0.004;
 
-    // One step; never throws. The caller stops its timer around the step, so steps never nest.
-    TStepResult Step() noexcept;
+    // monotonicSeconds paces the step's budget; by default the machine's steady clock.
+    TPlotFeed(TPlotQueue &queue, TPlot &plot, std::function<double()> monotonicSeconds = {},
+        double budgetSeconds = DefaultBudgetSeconds);
+
+    // One step of the plot timer: takes every waiting line until the queue is empty or the budget is spent (at least
+    // one line), so the chart keeps up with any line rate while input and painting still get their turn between
+    // steps. Returns the number of lines taken. Never throws; the caller stops its timer around the step.
+    std::size_t Step() noexcept;
+
+    // Takes one line; never throws.
+    TStepResult TakeLine() noexcept;
 
     // The span selector changed: the time axis shows that many seconds. A text that is not a whole number is ignored.
     void SpanSelected(std::string_view text) noexcept;
 
-    // The chart's set-up at the main window's creation: no title, a time axis of 1 second titled "Time (Seconds)".
+    // The chart's set-up at the main window's creation: no title, a time axis of 1 second titled "Time (Seconds)",
+    // and a channel that keeps the newest MaxPoints points.
     static void SetUpChart(TPlot &plot);
 
 private:
     TPlotQueue &FQueue;
     TPlot &FPlot;
-    std::function<void()> FProcessMessages;
+    std::function<double()> FMonotonicSeconds;
+    double FBudgetSeconds;
 };

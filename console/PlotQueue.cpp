@@ -8,7 +8,7 @@
 TPlotQueue::TPlotQueue() = default;
 TPlotQueue::~TPlotQueue() = default;
 
-void TPlotQueue::AppendChunk(std::string_view chunk)
+void TPlotQueue::AppendChunk(std::string_view chunk, double arrival)
 {
     const std::size_t size = chunk.size() + 2;
     if (FBlocks.empty() || FBlocks.back().Size - FBlocks.back().Used < size) {
@@ -22,6 +22,20 @@ void TPlotQueue::AppendChunk(std::string_view chunk)
     std::memcpy(dst, chunk.data(), chunk.size());
     dst[chunk.size()] = '\r';
     dst[chunk.size() + 1] = '\n';
+
+    // The lines exactly as FirstLine will cut them. A chunk that ends in a line break leaves an empty last line,
+    // which is not spread.
+    TChunk record;
+    const char *limit = dst + size;
+    for (const char *start = dst; start < limit; start = CrLfLineEnd(start, limit) + 2)
+        ++record.Lines;
+    const bool emptyLast = chunk.size() >= 2 && chunk.substr(chunk.size() - 2) == "\r\n";
+    record.Spread = emptyLast ? record.Lines - 1 : record.Lines;
+    record.Span = ArrivalSpan(arrival, FLastArrival, FHasArrival);
+    FChunks.push_back(record);
+    FLastArrival = arrival;
+    FHasArrival = true;
+
     block.Used += size;
     FSize += size;
 }
@@ -36,10 +50,22 @@ std::string_view TPlotQueue::FirstLine() const
     return std::string_view(start, static_cast<std::size_t>(end - start));
 }
 
+double TPlotQueue::FirstLineTime() const
+{
+    if (FChunks.empty())
+        return 0;
+    const TChunk &chunk = FChunks.front();
+    return LineArrivalTime(chunk.Span, FLineInChunk, chunk.Spread);
+}
+
 void TPlotQueue::RemoveFirstLine()
 {
     if (Empty())
         return;
+    if (++FLineInChunk == FChunks.front().Lines) {
+        FChunks.pop_front();
+        FLineInChunk = 0;
+    }
     const std::size_t taken = FirstLine().size() + 2;
     FHead += taken;
     FSize -= taken;

@@ -8,13 +8,24 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+QPrinter &ReceivePrinter()
+{
+    // Made once and never destroyed: a printer torn down among the static objects at exit could outlive the print
+    // system's own state.
+    static QPrinter *printer = new QPrinter(QPrinter::HighResolution);
+    return *printer;
+}
+
 bool PrintOnDefaultPrinter(const QStringList &lines)
 {
     // Without a default printer a QPrinter would still accept the job and print nowhere.
     QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
     if (printerInfo.isNull())
         return false;
-    QPrinter printer(printerInfo, QPrinter::HighResolution);
+    QPrinter &printer = ReceivePrinter();
+    // Bound to the default printer at the first print; the printer and output file it holds then stay for the run.
+    if (printer.printerName().isEmpty() && printer.outputFileName().isEmpty())
+        printer.setPrinterName(printerInfo.printerName());
     printer.setResolution(PrintResolution);
     printer.setDocName(QStringLiteral("Kelvara"));
     QPainter painter;

@@ -11,5 +11,6 @@ class TPlotQueue;
 std::string_view ReceivedChunkText(const void *buffer, std::size_t length);
 
 // Takes one chunk's text in: appended as a line to the receive panes' shared log (the main and the floating pane read
-// it) and to the PlotQueue. A failure (out of memory) is swallowed: the sinks not yet reached miss this chunk.
-void TakeReceivedChunk(std::string_view text, TReceiveLog &panes, TPlotQueue &plotQueue) noexcept;
+// it) and to the PlotQueue, dated `arrival` (seconds since program start) there. A failure (out of memory) is
+// swallowed: the sinks not yet reached miss this chunk.
+void TakeReceivedChunk(std::string_view text, TReceiveLog &panes, TPlotQueue &plotQueue, double arrival) noexcept;

@@ -5,10 +5,13 @@
 #include "chart/PlotToolBar.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -189,6 +192,47 @@ TEST(ChartPrint, CancellingTheDialogPrintsNothing)
     EXPECT_TRUE(dialogSeen);
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
     EXPECT_EQ(printer.docName(), QStringLiteral("Chart job"));
+}
+
+// The chart's Print button twice: the first time the user picks printing to a file in the print dialog and names
+// the file; the second time the dialog opens with that choice and the file name, and accepting it prints there again.
+TEST(ChartPrint, ThePrintDialogOpensWithThePrinterAndFileChosenLastTime)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("chart.pdf"));
+    TStripChart chart(600, 250);
+    chart.Plot->SetPrintShowDialog(true);
+    chart.Paint();
+
+    QString printerShown, fileShown;
+    auto answer = [&](bool choose) {
+        QTimer::singleShot(0, [&, choose] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
+            auto *fileName = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+            ASSERT_TRUE(printers && fileName);
+            if (choose) {
+                printers->setCurrentIndex(printers->count() - 1); // the last entry prints to a file
+                fileName->setText(file);
+            }
+            printerShown = printers->currentText();
+            fileShown = fileName->text();
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    answer(true);
+    chart.Plot->Print();
+    ASSERT_TRUE(QFile::exists(file));
+    const QString chosen = printerShown;
+    QFile::remove(file);
+
+    answer(false);
+    chart.Plot->Print();
+    EXPECT_EQ(printerShown, chosen);
+    EXPECT_EQ(fileShown, file);
+    EXPECT_TRUE(QFile::exists(file));
 }
 
 // A private print server (tests/support/cups_session.sh) for the duration of a test; stopped by its process id.

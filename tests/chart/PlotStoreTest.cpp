@@ -92,6 +92,27 @@ TEST(PlotStore, RingKeepsTheNewestPoints)
     EXPECT_EQ(list.X(7), 10);
 }
 
+TEST(PlotStore, ALargeRingTakesMemoryOnlyAsItFills)
+{
+    TPlotDataNullList list;
+    list.SetRingBufferSize(20000000);
+    EXPECT_EQ(list.Capacity(), 0);
+    for (int i = 0; i < 1000; ++i)
+        list.Add(i, i, 0);
+    EXPECT_LT(list.Capacity(), 2000);
+
+    // A small ring fills up the same way and then keeps its newest points.
+    list.SetRingBufferSize(100);
+    EXPECT_EQ(list.Capacity(), 100);
+    list.Clear();
+    for (int i = 0; i < 250; ++i)
+        list.Add(i, -i, 0);
+    EXPECT_EQ(list.Count(), 100);
+    EXPECT_EQ(list.Capacity(), 100);
+    EXPECT_EQ(list.X(0), 150);
+    EXPECT_EQ(list.Y(99), -249);
+}
+
 TEST(PlotStore, ChannelRefusesAPointWhenTheStoreIsFull)
 {
     TStripChart chart;

@@ -485,6 +485,27 @@ TEST_F(PlotTools, HintsShowAfterAPauseAndHideOnPress)
     EXPECT_TRUE(WaitFor([&] { return !Plot.Tools().HintShown(); }));
 }
 
+TEST_F(PlotTools, AHintWaitsUntilTheMouseRestsAndAppearsWhereItRested)
+{
+    Plot.SetHintsPause(1000);
+    Plot.SetHintsHidePause(60000);
+    // Moving along the time axis for longer than the pause: each move starts the pause again.
+    QElapsedTimer moving, sinceLastMove;
+    moving.start();
+    QPoint rest;
+    for (double fraction = 0.2; moving.elapsed() < 1600; fraction += 0.01) {
+        rest = XAxisPoint(fraction);
+        Hover(rest);
+        sinceLastMove.start();
+        WaitFor([] { return false; }, 50);
+        ASSERT_FALSE(Plot.Tools().HintShown()) << "shown while the mouse moved, after " << moving.elapsed() << " ms";
+    }
+    ASSERT_TRUE(WaitFor([&] { return Plot.Tools().HintShown(); }));
+    EXPECT_GE(sinceLastMove.elapsed(), 900); // the pause, less the timer's coarseness
+    EXPECT_EQ(Plot.Tools().HintText(), "Time (Seconds)");
+    EXPECT_EQ(Plot.Tools().HintPoint(), rest - QPoint(0, 20));
+}
+
 // The toolbar's band in a picture with toolbars is painted in the button face; without them it is chart background.
 bool HasToolBar(const QImage &image)
 {

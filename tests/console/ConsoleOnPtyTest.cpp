@@ -27,7 +27,7 @@ protected:
         MainPane.SetLog(Log);
         FloatingPane.SetLog(Log);
         Comm1.OnReceiveData = [this](TComm *, const char *buffer, uint16_t length) {
-            TakeReceivedChunk(ReceivedChunkText(buffer, length), *Log, Memo3);
+            TakeReceivedChunk(ReceivedChunkText(buffer, length), *Log, Memo3, 0);
             ++Chunks;
         };
         Comm1.SetCommName(Pty.SlavePath);

@@ -1,6 +1,8 @@
 #include "console/MainForm.h"
 
 #include "auxwin/CompanionForm.h"
+#include "chart/Plot.h"
+#include "chart/PlotChannel.h"
 #include "console/DataPanelFold.h"
 #include "console/FloatForm.h"
 
@@ -105,6 +107,27 @@ TEST_F(MainFormTest, StartsFoldedWithTheFixedSizeAndTimers)
     EXPECT_EQ(Form.Timer4->interval(), 1);
     EXPECT_FALSE(Form.Timer5->isActive());
     EXPECT_EQ(Form.Timer5->interval(), 10);
+}
+
+// A received chunk is dated by the arrival clock on its way in; the plot timer's step later puts its samples at that
+// time, however late it runs.
+TEST_F(MainFormTest, ReceivedSamplesArePlottedAtTheirArrivalTime)
+{
+    double now = 7.5;
+    Form.SetArrivalClock([&now] { return now; });
+    const char first[] = "11111\r\n";
+    Form.Comm1ReceiveData(nullptr, first, sizeof first - 1);
+    now = 7.54;
+    const char second[] = "22222\r\n33333\r\n";
+    Form.Comm1ReceiveData(nullptr, second, sizeof second - 1);
+    Form.Timer3Timer();
+    EXPECT_TRUE(Form.Memo3.Empty());
+    const TPlotChannel &channel = *Form.Plot1->Channel(0);
+    ASSERT_EQ(channel.Count(), 3);
+    EXPECT_DOUBLE_EQ(channel.X(0), 7.5);
+    EXPECT_DOUBLE_EQ(channel.X(1), 7.52);
+    EXPECT_DOUBLE_EQ(channel.X(2), 7.54);
+    EXPECT_EQ(channel.Y(2), 33333);
 }
 
 TEST_F(MainFormTest, FoldButtonUnfoldsAndFoldsThroughTheKnownHeights)

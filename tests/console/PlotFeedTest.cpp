@@ -8,8 +8,8 @@
 #include "chart/PlotXAxis.h"
 #include "console/PlotQueue.h"
 
-#include <QTimer>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -18,18 +18,19 @@ namespace
 
 using TResult = TPlotFeed::TStepResult;
 
-// The main window's chart and PlotQueue with a feed that counts its pauses for waiting messages; each step happens
-// 10 ms after the previous one.
+// Seconds a line costs the feed in these tests: the feed's budget clock moves on by this much each time it is read.
+constexpr double LineCost = 20e-6;
+
+// The main window's chart and PlotQueue with a feed whose budget clock moves only as lines are taken.
 struct TFeedFixture {
     TPlotManualClock Clock;
     TPlot Plot { nullptr, &Clock };
     TPlotQueue Queue;
-    int MessagePauses = 0;
-    std::function<void()> DuringPause;
+    double Busy = 0; // the feed's monotonic clock
+    int ClockReads = 0;
     TPlotFeed Feed { Queue, Plot, [this] {
-                        ++MessagePauses;
-                        if (DuringPause)
-                            DuringPause();
+                        ++ClockReads;
+                        return Busy += LineCost;
                     } };
 
     TFeedFixture()
@@ -38,13 +39,12 @@ struct TFeedFixture {
         TPlotFeed::SetUpChart(Plot);
     }
 
-    // Steps until the queue is empty and returns each step's result.
+    // Takes line after line until the queue is empty and returns each line's result.
     std::vector<TResult> Drain()
     {
         std::vector<TResult> results;
         for (int guard = 0; guard < 1000; ++guard) {
-            Clock.Advance(0.01);
-            TResult result = Feed.Step();
+            TResult result = Feed.TakeLine();
             if (result == TResult::Idle)
                 break;
             results.push_back(result);
@@ -78,7 +78,7 @@ class PlotFeedLines : public testing::TestWithParam<TFeedCase>
 {
 };
 
-TEST_P(PlotFeedLines, OneLinePerStep)
+TEST_P(PlotFeedLines, EachLineIsPlottedOrDropped)
 {
     TFeedFixture fixture;
     for (const std::string &chunk : GetParam().Chunks)
@@ -104,27 +104,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, PlotFeedLines,
         TFeedCase { "ThreeSamplesInOneChunk", { "11111\r\n22222\r\n33333" }, { P, P, P }, { 11111, 22222, 33333 } }),
     [](const testing::TestParamInfo<TFeedCase> &info) { return std::string(info.param.Name); });
 
-TEST(PlotFeed, PointsAreDatedWhenAddedAfterWaitingMessages)
-{
-    TFeedFixture fixture;
-    fixture.Queue.AppendChunk("10000");
-    fixture.Queue.AppendChunk("20000");
-    fixture.Queue.AppendChunk("123");
-    // Data that arrives while the feed lets messages through lands behind the queued lines.
-    fixture.DuringPause = [&] {
-        if (fixture.MessagePauses == 1)
-            fixture.Queue.AppendChunk("30000");
-    };
-    fixture.Clock.Advance(2.0);
-    EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { P, P, D, P }));
-    EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 10000, 20000, 30000 }));
-    EXPECT_EQ(fixture.MessagePauses, 3); // once before each point, never for dropped lines
-    const TPlotChannel &channel = *fixture.Plot.Channel(0);
-    EXPECT_NEAR(channel.X(0), 2.01, 1e-6);
-    EXPECT_NEAR(channel.X(1), 2.02, 1e-6);
-    EXPECT_NEAR(channel.X(2), 2.04, 1e-6);
-}
-
 TEST(PlotFeed, ChartErrorsDropTheLineAndTheFeedGoesOn)
 {
     TFeedFixture fixture;
@@ -144,6 +123,7 @@ TEST(PlotFeed, SetUpAndSpanSelector)
     EXPECT_FALSE(fixture.Plot.TitleVisible());
     EXPECT_EQ(axis.Span(), 1);
     EXPECT_EQ(axis.Title(), "Time (Seconds)");
+    EXPECT_EQ(fixture.Plot.Channel(0)->RingBufferSize(), TPlotFeed::MaxPoints); // the newest points, the oldest leave
     fixture.Feed.SpanSelected("10");
     EXPECT_EQ(axis.Span(), 10);
     fixture.Feed.SpanSelected("");
@@ -154,21 +134,94 @@ TEST(PlotFeed, SetUpAndSpanSelector)
     EXPECT_EQ(axis.Min(), 0);
 }
 
-TEST(PlotFeed, ByDefaultWaitingEventsRunBeforeEachPoint)
+TEST(PlotFeed, PointsStandAtTheArrivalOfTheirLinesNotWhenTheyArePlotted)
 {
-    TPlotManualClock clock;
-    TPlot plot(nullptr, &clock);
-    LoadStripChartDescription(plot);
-    TPlotQueue queue;
-    TPlotFeed feed(queue, plot);
-    bool ran = false;
-    QTimer::singleShot(0, [&] { ran = true; });
-    queue.AppendChunk("1234");
-    EXPECT_EQ(feed.Step(), TResult::Dropped);
-    EXPECT_FALSE(ran);
-    queue.AppendChunk("12345");
-    EXPECT_EQ(feed.Step(), TResult::Plotted);
-    EXPECT_TRUE(ran);
+    TFeedFixture fixture;
+    fixture.Queue.AppendChunk("10000\r\n", 2.0);
+    fixture.Queue.AppendChunk("20000\r\n30000\r\n40000\r\n", 2.03); // three lines over the 30 ms since 2.0
+    fixture.Clock.Advance(60.0); // plotted a minute later
+    EXPECT_EQ(fixture.Feed.Step(), 6u); // every waiting line in one step, the empty ones included
+    const TPlotChannel &channel = *fixture.Plot.Channel(0);
+    ASSERT_EQ(fixture.Plotted(), (std::vector<double> { 10000, 20000, 30000, 40000 }));
+    const double expected[] = { 2.0, 2.01, 2.02, 2.03 };
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(channel.X(i), expected[i], 1e-9) << i;
+    EXPECT_EQ(fixture.Plot.XAxis(0)->Min(), 2.0); // the time axis follows the arrival times too
+}
+
+TEST(PlotFeed, AStepEndsWhenItsBudgetIsSpentAndTheBacklogDrainsInOrder)
+{
+    TFeedFixture fixture;
+    for (int i = 0; i < 5000; ++i)
+        fixture.Queue.AppendChunk(std::to_string(10000 + i), 1.0 + i * 1e-4);
+    const std::size_t perStep = static_cast<std::size_t>(TPlotFeed::DefaultBudgetSeconds / LineCost);
+    std::size_t steps = 0;
+    while (!fixture.Queue.Empty()) {
+        const double before = fixture.Busy;
+        const std::size_t taken = fixture.Feed.Step();
+        EXPECT_GE(taken, 1u);
+        EXPECT_LE(taken, perStep + 1);
+        EXPECT_LE(fixture.Busy - before, TPlotFeed::DefaultBudgetSeconds + 2 * LineCost);
+        ASSERT_LT(++steps, 100u);
+    }
+    EXPECT_GE(steps, 5000 / (perStep + 1));
+    const std::vector<double> plotted = fixture.Plotted();
+    ASSERT_EQ(plotted.size(), 5000u);
+    for (int i = 0; i < 5000; ++i)
+        ASSERT_EQ(plotted[i], 10000 + i);
+    EXPECT_EQ(fixture.Feed.Step(), 0u); // an empty queue: a cheap idle step
+}
+
+// A device sending 2000 lines a second for 5 s; the receive thread hands them over in chunks at uneven gaps (1 to
+// 40 ms) and the plot timer steps 10 ms after each step ends. Simulated time in steps of 0.5 ms: line j (from 1) is
+// sent at j / 2000 s and each chunk carries the lines sent since the previous one. Every line must be on the chart
+// within 0.5 s of the last one, each at the time it was sent (the spread over the gap since the previous chunk
+// rebuilds the sending pace), and no step may hold the window longer than its budget.
+TEST(PlotFeed, TwoThousandLinesASecondArePlottedAtTheirArrivalAndInTime)
+{
+    TFeedFixture fixture;
+    constexpr int Rate = 2000, Seconds = 5, Lines = Rate * Seconds;
+    constexpr double Tick = 0.5e-3;
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> chunkGap(2, 80); // in ticks: 1 ms to 40 ms
+    int sent = 0, nextChunk = chunkGap(random);
+    double nextStep = 0.010, lastStepLength = 0;
+    double allPlottedAt = -1;
+    const double lastLineAt = Seconds;
+    for (int tick = 1; tick <= 2 * Rate * (Seconds + 1); ++tick) {
+        const double now = tick * Tick;
+        if ((tick >= nextChunk || tick == Lines) && sent < Lines) {
+            const int upTo = std::min(tick, Lines); // one line per tick
+            std::string chunk;
+            for (int j = sent + 1; j <= upTo; ++j)
+                chunk += std::to_string(100000 + j) + "\r\n";
+            fixture.Queue.AppendChunk(chunk, now);
+            sent = upTo;
+            nextChunk = tick + chunkGap(random);
+        }
+        if (now >= nextStep - 1e-12) {
+            const double before = fixture.Busy;
+            fixture.Feed.Step();
+            lastStepLength = std::max(lastStepLength, fixture.Busy - before);
+            nextStep = now + (fixture.Busy - before) + 0.010;
+            if (allPlottedAt < 0 && fixture.Plot.Channel(0)->Count() == Lines)
+                allPlottedAt = now + (fixture.Busy - before);
+        }
+    }
+    ASSERT_EQ(sent, Lines);
+    ASSERT_GT(allPlottedAt, 0) << "not every line was plotted";
+    EXPECT_LE(allPlottedAt - lastLineAt, 0.5);
+    EXPECT_LE(lastStepLength, TPlotFeed::DefaultBudgetSeconds + 2 * LineCost);
+
+    const TPlotChannel &channel = *fixture.Plot.Channel(0);
+    ASSERT_EQ(channel.Count(), Lines);
+    int firstChunkLines = 0;
+    while (channel.X(firstChunkLines) == channel.X(0))
+        ++firstChunkLines; // the first chunk has no gap before it: its lines stand together at its arrival
+    for (int i = firstChunkLines; i < Lines; ++i) {
+        ASSERT_EQ(channel.Y(i), 100001 + i);
+        ASSERT_NEAR(channel.X(i), (i + 1) * Tick, 1e-9) << "line " << i + 1;
+    }
 }
 
 } // namespace

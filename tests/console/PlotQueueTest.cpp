@@ -1,6 +1,8 @@
 #include "console/PlotQueue.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -45,6 +47,39 @@ TEST(PlotQueue, LongBacklogIsCompactedAsItDrains)
         queue.RemoveFirstLine();
     EXPECT_EQ(queue.Size(), 90u);
     EXPECT_EQ(queue.FirstLine(), "1234567");
+}
+
+// Each case queues chunks at arrival times and reads back the time at which each line stands on the chart.
+struct TLineTimeCase {
+    const char *Name;
+    std::vector<std::pair<std::string, double>> Chunks; // text and arrival
+    std::vector<double> Times; // one per line
+};
+
+TEST(PlotQueue, LinesOfAChunkAreSpreadOverTheGapSinceThePreviousChunk)
+{
+    const TLineTimeCase cases[] = {
+        { "FirstChunkStandsAtItsArrival", { { "11111\r\n22222\r\n", 3.0 } }, { 3.0, 3.0, 3.0 } },
+        { "FourLinesOverFortyMilliseconds", { { "1", 1.0 }, { "a\r\nb\r\nc\r\nd\r\n", 1.04 } },
+            { 1.0, 1.01, 1.02, 1.03, 1.04, 1.04 } },
+        { "UnterminatedLastLineIsSpreadToo", { { "1", 1.0 }, { "a\r\nb", 1.02 } }, { 1.0, 1.01, 1.02 } },
+        { "GapCappedAtOneHundredMilliseconds", { { "1", 1.0 }, { "a\r\nb\r\n", 6.0 } }, { 1.0, 5.95, 6.0, 6.0 } },
+        { "ClockSetBackStandsAtArrival", { { "1", 9.0 }, { "a\r\nb", 4.0 } }, { 9.0, 4.0, 4.0 } },
+        { "EmptyChunkIsOneLine", { { "1", 1.0 }, { "", 1.05 }, { "2", 1.06 } }, { 1.0, 1.05, 1.06 } },
+    };
+    for (const TLineTimeCase &c : cases) {
+        TPlotQueue queue;
+        for (const auto &[text, arrival] : c.Chunks)
+            queue.AppendChunk(text, arrival);
+        std::vector<double> times;
+        while (!queue.Empty()) {
+            times.push_back(queue.FirstLineTime());
+            queue.RemoveFirstLine();
+        }
+        ASSERT_EQ(times.size(), c.Times.size()) << c.Name;
+        for (std::size_t i = 0; i < times.size(); ++i)
+            EXPECT_NEAR(times[i], c.Times[i], 1e-12) << c.Name << " line " << i;
+    }
 }
 
 } // namespace

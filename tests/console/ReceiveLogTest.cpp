@@ -142,11 +142,12 @@ TEST(ReceivedChunk, TextEndsAtTheFirstZeroByteAndGoesToPanesAndPlotQueue)
     auto log = std::make_shared<TReceiveLog>();
     TReceiveText main(log), floating(log);
     TPlotQueue plotQueue;
-    TakeReceivedChunk(text, *log, plotQueue);
-    TakeReceivedChunk("12345\r\n", *log, plotQueue);
+    TakeReceivedChunk(text, *log, plotQueue, 1.0);
+    TakeReceivedChunk("12345\r\n", *log, plotQueue, 1.05);
     main.Clear(); // the main pane's clear leaves the floating pane and the PlotQueue alone
     EXPECT_EQ(floating.Bytes(), "12\r\n12345\r\n\r\n");
     EXPECT_EQ(plotQueue.FirstLine(), "12");
+    EXPECT_EQ(plotQueue.FirstLineTime(), 1.0); // dated on the way in
     EXPECT_EQ(plotQueue.Size(), 13u);
 }
 

@@ -3,8 +3,11 @@
 
 #include "MessageBoxRecorder.h"
 
+#include <QFile>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -79,6 +82,26 @@ TEST_F(ReceivePrintTest, PrintsTwentySixLinesAPageOnTheDefaultPrinter)
     EXPECT_EQ(first.front().trimmed(), QStringLiteral("line 1 接收"));
     EXPECT_EQ(first.back().trimmed(), QStringLiteral("line 26 接收"));
     EXPECT_EQ(PageText(2).trimmed(), QStringLiteral("line 27 接收"));
+}
+
+// One printer for the run: an output file set on it (as a print dialog would) still holds at the next print.
+TEST_F(ReceivePrintTest, KeepsItsPrinterAndOutputFileFromOnePrintToTheNext)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("received.pdf"));
+    QPrinter &printer = ReceivePrinter();
+    const QString queue = printer.printerName();
+    EXPECT_EQ(queue, QString::fromLocal8Bit(std::getenv("CUPS_SESSION_PRINTER")));
+    printer.setOutputFileName(file);
+    for (const QString &text : { QStringLiteral("print one"), QStringLiteral("print two") }) {
+        QFile::remove(file);
+        ASSERT_TRUE(PrintOnDefaultPrinter({ text }));
+        EXPECT_EQ(&ReceivePrinter(), &printer);
+        const QString printed = RunTool(QStringLiteral("pdftotext"), { file, QStringLiteral("-") });
+        EXPECT_TRUE(printed.contains(text)) << text.toStdString() << " / " << printed.toStdString();
+    }
+    printer.setOutputFileName(QString()); // back to the queue for the tests that follow
 }
 
 TEST_F(ReceivePrintTest, WithoutAPrinterTheErrorBoxAppears)
