@@ -167,6 +167,7 @@ TMainForm::TMainForm(QWidget *parent)
     Comm1->SetCommName("COM1");
     Comm1->OnReceiveData
         = [this](TComm *sender, const char *buffer, uint16_t length) { Comm1ReceiveData(sender, buffer, length); };
+    Comm1->OnRequestHangup = [this](TComm *sender) { Comm1RequestHangup(sender); };
 
     BuildTopBar();
     BuildChartArea();
@@ -428,6 +429,11 @@ void TMainForm::Button1Click()
 void TMainForm::Button2Click()
 {
     ClosePortAndReport(*Comm1);
+}
+
+void TMainForm::Comm1RequestHangup(TComm *)
+{
+    ClosePortOnHangup(*Comm1);
 }
 
 void TMainForm::Button3Click()
