@@ -168,6 +168,7 @@ TMainForm::TMainForm(QWidget *parent)
     Comm1->SetCommName("COM1");
     Comm1->OnReceiveData
         = [this](TComm *sender, const char *buffer, uint16_t length) { Comm1ReceiveData(sender, buffer, length); };
+    Comm1->OnRequestHangup = [this](TComm *sender) { Comm1RequestHangup(sender); };
 
     BuildTopBar();
     BuildChartArea();
@@ -429,6 +430,11 @@ void TMainForm::Button1Click()
 void TMainForm::Button2Click()
 {
     ClosePortAndReport(*Comm1);
+}
+
+void TMainForm::Comm1RequestHangup(TComm *)
+{
+    ClosePortOnHangup(*Comm1);
 }
 
 void TMainForm::Button3Click()

@@ -141,6 +141,7 @@ public slots:
     void Timer2Timer();
     // Received data
     void Comm1ReceiveData(TComm *Sender, const char *Buffer, uint16_t BufferLength);
+    void Comm1RequestHangup(TComm *Sender);
     // Chart
     void ComboBox1Change();
     void Timer3Timer();

@@ -181,3 +181,14 @@ void ClosePortAndReport(TComm &comm)
     TCommPortAccess access(comm, {});
     ClosePortAndReport(access);
 }
+
+void ClosePortOnHangup(TComm &comm)
+{
+    if (!comm.IsOpen())
+        return;
+    try {
+        comm.ClosePort();
+    } catch (...) {
+    }
+    ShowMessageBox("串口已断开", "提示", mbIconExclamation);
+}

@@ -60,3 +60,8 @@ bool OpenPortFromSettings(TComm &comm, const std::string &settingsPath);
 // "关闭串口": close and report.
 void ClosePortAndReport(TPortAccess &port);
 void ClosePortAndReport(TComm &comm);
+
+// The serial component's hang-up request (the device vanished, or a worker failed): closes the port and says so
+// once. A request that finds the port closed already (the other worker's, or one queued before a close) is ignored.
+// Safe inside the component's notification: the workers that posted it are not this thread.
+void ClosePortOnHangup(TComm &comm);

@@ -60,9 +60,10 @@ constexpr uint8_t DtrControlDisable = 0, DtrControlEnable = 1, DtrControlHandsha
 constexpr uint8_t RtsControlDisable = 0, RtsControlEnable = 1, RtsControlHandshake = 2, RtsControlToggle = 3;
 
 // The five timeouts in milliseconds. A read waits for its first byte and then completes when ReadIntervalTimeout
-// passes without a further byte or when the buffer is full; a non-zero total (multiplier times size plus constant)
-// bounds the whole read and may complete it with fewer bytes, even none. MAXDWORD as interval with both totals 0
-// makes a read return at once with what is there. Writes are bounded the same way by the two write totals.
+// passes without a further byte, when the buffer is full, or at the latest 100 ms after its first byte (so that a
+// steady stream is never held back; the rules are in platform/ReadTimeouts.h); a non-zero total (multiplier times size
+// plus constant) bounds the whole read and may complete it with fewer bytes, even none. MAXDWORD as interval with both
+// totals 0 makes a read return at once with what is there. Writes are bounded the same way by the two write totals.
 struct TCommTimeouts {
     uint32_t ReadIntervalTimeout = 0;
     uint32_t ReadTotalTimeoutMultiplier = 0;

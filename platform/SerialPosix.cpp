@@ -1,5 +1,6 @@
 #include "platform/SerialPosix.h"
 
+#include "platform/ReadTimeouts.h"
 #include "platform/SerialPortName.h"
 #include "platform/SerialPosix2.h"
 
@@ -57,6 +58,7 @@ public:
 private:
     TCommTimeouts Timeouts();
     TDrain Drain();
+    bool ReadIsDue(TClock::time_point now) const;
     void CompleteRead(TIoResult result);
     void CompleteCommWait(TIoResult result, uint32_t mask);
     void SampleLineCounters();
@@ -64,6 +66,8 @@ private:
 
     const int FFd;
     const bool FIsTerminal;
+    // The terminal's configuration before this device set it up, put back when the device is closed.
+    TSavedTerminalState FSavedState;
 
     // Owner's state, also read by the workers (timeouts).
     std::mutex FConfigLock;
@@ -89,12 +93,8 @@ private:
     TIoResult FReadResult = TIoResult::Done;
     char *FReadBuffer = nullptr;
     uint32_t FReadSize = 0;
-    uint32_t FReadCount = 0;
-    uint32_t FReadInterval = 0; // 0: no interval rule
-    bool FReadReturnOnFirstByte = false;
-    bool FReadHasTotal = false;
-    TClock::time_point FReadDeadline;
-    TClock::time_point FLastByte;
+    TReadTimeoutPlan FReadPlan;
+    TPendingReadTimes FRead; // start, count and byte times of the pending read
 
     // Send worker's state.
     bool FWritePending = false;
@@ -142,6 +142,7 @@ TPosixSerialDevice::TPosixSerialDevice(int fd)
     , FIsTerminal(isatty(fd) == 1)
 {
     if (FIsTerminal) {
+        SaveTerminalState(FFd, FSavedState);
         TSerialLineConfig line;
         if (ReadSerialLineConfig(FFd, line)) {
             WriteSerialLineConfig(FFd, line);
@@ -153,8 +154,12 @@ TPosixSerialDevice::TPosixSerialDevice(int fd)
 
 TPosixSerialDevice::~TPosixSerialDevice()
 {
-    if (FIsTerminal)
+    if (FIsTerminal) {
+        // Leaves the line as the next user expects it (not in raw mode with this program's settings). A vanished
+        // device refuses; nothing is left to restore then.
+        RestoreTerminalState(FFd, FSavedState);
         ioctl(FFd, TIOCNXCL);
+    }
     close(FFd);
 }
 
@@ -334,12 +339,15 @@ TIoResult TPosixSerialDevice::ClearCommError(uint32_t &errors)
 
 TDrain TPosixSerialDevice::Drain()
 {
-    while (FReadCount < FReadSize) {
-        uint32_t asked = FReadSize - FReadCount;
-        ssize_t n = read(FFd, FReadBuffer + FReadCount, asked);
+    while (FRead.Count < FReadSize) {
+        uint32_t asked = FReadSize - FRead.Count;
+        ssize_t n = read(FFd, FReadBuffer + FRead.Count, asked);
         if (n > 0) {
-            FReadCount += static_cast<uint32_t>(n);
-            FLastByte = TClock::now();
+            TClock::time_point now = TClock::now();
+            if (FRead.Count == 0)
+                FRead.FirstByte = now;
+            FRead.LastByte = now;
+            FRead.Count += static_cast<uint32_t>(n);
             // The terminal driver hands over all it holds, so a short read has emptied it.
             if (static_cast<uint32_t>(n) < asked)
                 return TDrain::Ok;
@@ -364,43 +372,37 @@ TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &co
         return TIoResult::Failed;
     if (FReadPending || FReadDone || size == 0)
         return TIoResult::Failed;
-    TCommTimeouts t = Timeouts();
     FReadBuffer = buffer;
     FReadSize = size;
-    FReadCount = 0;
-    TClock::time_point start = TClock::now();
-
-    bool returnAtOnce
-        = t.ReadIntervalTimeout == MaxDword && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
-    FReadReturnOnFirstByte = t.ReadIntervalTimeout == MaxDword && t.ReadTotalTimeoutMultiplier == MaxDword
-        && t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != MaxDword;
-    FReadInterval = t.ReadIntervalTimeout == MaxDword ? 0 : t.ReadIntervalTimeout;
-    uint64_t total = FReadReturnOnFirstByte
-        ? t.ReadTotalTimeoutConstant
-        : uint64_t(t.ReadTotalTimeoutMultiplier) * size + t.ReadTotalTimeoutConstant;
-    FReadHasTotal = total != 0;
-    FReadDeadline = start + std::chrono::milliseconds(total);
+    FReadPlan = PlanRead(Timeouts(), size);
+    FRead = TPendingReadTimes { TClock::now(), 0, {}, {} };
 
     switch (Drain()) {
     case TDrain::Ok:
         break;
     case TDrain::Vanished:
         FVanished = true;
-        if (FReadCount == 0)
+        if (FRead.Count == 0)
             return TIoResult::Failed;
-        count = FReadCount;
+        count = FRead.Count;
         return TIoResult::Done;
     case TDrain::BadHandle:
         return TIoResult::InvalidHandle;
     case TDrain::Failed:
         return TIoResult::Failed;
     }
-    if (FReadCount == size || returnAtOnce || (FReadReturnOnFirstByte && FReadCount > 0)) {
-        count = FReadCount;
+    if (FRead.Count == size || ReadIsDue(TClock::now())) {
+        count = FRead.Count;
         return TIoResult::Done;
     }
     FReadPending = true;
     return TIoResult::Pending;
+}
+
+bool TPosixSerialDevice::ReadIsDue(TClock::time_point now) const
+{
+    std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead);
+    return deadline && now >= *deadline;
 }
 
 void TPosixSerialDevice::CompleteRead(TIoResult result)
@@ -415,7 +417,7 @@ TIoResult TPosixSerialDevice::ReadResult(uint32_t &count)
     if (!FReadDone)
         return FReadPending ? TIoResult::Pending : TIoResult::Failed;
     FReadDone = false;
-    count = FReadCount;
+    count = FRead.Count;
     return FReadResult;
 }
 
@@ -427,14 +429,9 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             return closeEvent.IsSet() ? 0 : FCommDone ? 1 : 2;
 
         TClock::time_point now = TClock::now();
-        if (FReadPending) {
-            bool intervalOver
-                = FReadInterval != 0 && FReadCount > 0 && now >= FLastByte + std::chrono::milliseconds(FReadInterval);
-            bool totalOver = FReadHasTotal && now >= FReadDeadline;
-            if (intervalOver || totalOver) {
-                CompleteRead(TIoResult::Done);
-                continue;
-            }
+        if (FReadPending && ReadIsDue(now)) {
+            CompleteRead(TIoResult::Done);
+            continue;
         }
         bool sampling = FCommPending && FIcountSupported && !FVanished;
         if (sampling && now >= FNextIcountSample) {
@@ -451,10 +448,10 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             int ms = MillisecondsUntil(now, deadline);
             timeout = timeout < 0 ? ms : std::min(timeout, ms);
         };
-        if (FReadPending && FReadInterval != 0 && FReadCount > 0)
-            limit(FLastByte + std::chrono::milliseconds(FReadInterval));
-        if (FReadPending && FReadHasTotal)
-            limit(FReadDeadline);
+        if (FReadPending) {
+            if (std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead))
+                limit(*deadline);
+        }
         if (sampling)
             limit(FNextIcountSample);
 
@@ -489,14 +486,14 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             drained = TDrain::Vanished;
         switch (drained) {
         case TDrain::Ok:
-            if (FReadPending && FReadCount == FReadSize)
+            if (FReadPending && FRead.Count == FReadSize)
                 CompleteRead(TIoResult::Done);
             break;
         case TDrain::Vanished:
             // The bytes read before the device went away are still delivered; the next read fails.
             FVanished = true;
             if (FReadPending)
-                CompleteRead(FReadCount > 0 ? TIoResult::Done : TIoResult::Failed);
+                CompleteRead(FRead.Count > 0 ? TIoResult::Done : TIoResult::Failed);
             else
                 CompleteCommWait(TIoResult::Failed, 0);
             break;

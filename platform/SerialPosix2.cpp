@@ -1,6 +1,7 @@
 #include "platform/SerialPosix2.h"
 
 #include <asm/termbits.h>
+#include <cstring>
 #include <sys/ioctl.h>
 
 bool ReadSerialLineConfig(int fd, TSerialLineConfig &config)
@@ -89,5 +90,24 @@ bool WriteSerialLineConfig(int fd, const TSerialLineConfig &config)
         t.c_iflag |= IXOFF;
     t.c_cc[VSTART] = config.XonChar;
     t.c_cc[VSTOP] = config.XoffChar;
+    return ioctl(fd, TCSETS2, &t) == 0;
+}
+
+bool SaveTerminalState(int fd, TSavedTerminalState &state)
+{
+    static_assert(sizeof(termios2) <= sizeof(state.Bytes));
+    termios2 t {};
+    state.Valid = ioctl(fd, TCGETS2, &t) == 0;
+    if (state.Valid)
+        std::memcpy(state.Bytes, &t, sizeof t);
+    return state.Valid;
+}
+
+bool RestoreTerminalState(int fd, const TSavedTerminalState &state)
+{
+    if (!state.Valid)
+        return false;
+    termios2 t {};
+    std::memcpy(&t, state.Bytes, sizeof t);
     return ioctl(fd, TCSETS2, &t) == 0;
 }

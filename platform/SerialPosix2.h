@@ -23,3 +23,15 @@ bool ReadSerialLineConfig(int fd, TSerialLineConfig &config);
 // Puts the terminal in raw mode (no line editing, echo, signals or character translation; receiver on; modem
 // status lines ignored for opening and hang-up) and applies config. False when the driver refused the request.
 bool WriteSerialLineConfig(int fd, const TSerialLineConfig &config);
+
+// A terminal's whole driver configuration as it was at one moment, kept to be put back later. The kernel's record
+// (termios2, which carries any baud rate) is kept as bytes, for the header reason above.
+struct TSavedTerminalState {
+    alignas(8) unsigned char Bytes[64] {};
+    bool Valid = false;
+};
+
+// Takes the configuration of the terminal fd. False when fd is no terminal.
+bool SaveTerminalState(int fd, TSavedTerminalState &state);
+// Puts a taken configuration back at once. False when there is none or the driver refused it (a vanished device).
+bool RestoreTerminalState(int fd, const TSavedTerminalState &state);

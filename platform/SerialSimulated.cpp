@@ -1,11 +1,14 @@
 #include "platform/SerialSimulated.h"
 
+#include "platform/ReadTimeouts.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace
 {
@@ -18,11 +21,18 @@ struct TScriptStep {
     uint32_t Mask;
     uint32_t Errors;
 };
+
+// Received bytes waiting for a read, with the moment they arrived.
+struct TRxPiece {
+    TClock::time_point At;
+    std::string Bytes;
+};
 } // namespace
 
 struct TSimulatedLine {
     mutable std::mutex Lock;
     std::condition_variable StallEnded;
+    std::condition_variable ReceiverSettled;
     // Wake the workers' waits whenever the test side changes something.
     TSerialEvent RxWake;
     TSerialEvent TxWake;
@@ -32,7 +42,7 @@ struct TSimulatedLine {
     std::map<TSimulatedCall, TIoResult> Failures;
 
     std::deque<TScriptStep> Script;
-    std::string Rx;
+    std::deque<TRxPiece> Rx;
     std::deque<uint32_t> Completions; // comm-event masks waiting for a comm-event wait
     uint32_t Errors = 0;
     bool Vanished = false;
@@ -49,6 +59,15 @@ struct TSimulatedLine {
     TDeviceControlBlock Dcb;
     TCommTimeouts Timeouts;
     std::vector<TSimulatedConfigCall> ConfigCalls;
+
+    // The line's clock: the steady clock, or one that only the test moves.
+    bool ManualClock = false;
+    TClock::time_point ManualNow;
+    // Whether the receive worker is waiting with nothing to do, and the time it last looked at.
+    bool ReceiverWaiting = false;
+    TClock::time_point ReceiverSeen;
+
+    TClock::time_point Now() const { return ManualClock ? ManualNow : TClock::now(); }
 
     TSimulatedLine()
     {
@@ -78,11 +97,11 @@ struct TSimulatedLine {
 
     void Advance()
     {
-        TClock::time_point now = TClock::now();
+        TClock::time_point now = Now();
         while (!Script.empty() && Script.front().Due <= now) {
             TScriptStep &step = Script.front();
             if (step.IsData) {
-                Rx += step.Bytes;
+                Rx.push_back({ step.Due, step.Bytes });
             } else {
                 Errors |= step.Errors;
                 Completions.push_back(step.Mask);
@@ -91,12 +110,21 @@ struct TSimulatedLine {
         }
     }
 
-    int MillisecondsToNextStep() const
+    // How long a wait may block before something is due at `due`; -1 for no limit. Under the manual clock only the
+    // test moves time, and it wakes the waits when it does.
+    int MillisecondsUntil(std::optional<TClock::time_point> due) const
+    {
+        if (!due || ManualClock)
+            return -1;
+        auto ms = std::chrono::ceil<std::chrono::milliseconds>(*due - TClock::now()).count();
+        return static_cast<int>(std::clamp<long long>(ms, 0, 1000 * 60 * 60));
+    }
+
+    std::optional<TClock::time_point> NextStep() const
     {
         if (Script.empty())
-            return -1;
-        auto ms = std::chrono::ceil<std::chrono::milliseconds>(Script.front().Due - TClock::now()).count();
-        return static_cast<int>(std::max<long long>(ms, 0));
+            return std::nullopt;
+        return Script.front().Due;
     }
 
     uint32_t TakeWrite(const char *data, uint32_t size)
@@ -204,9 +232,14 @@ public:
         FLine->Advance();
         FReadBuffer = buffer;
         FReadSize = size;
-        if (FLine->CompleteAtOnce && !FLine->Rx.empty()) {
-            count = TakeReceived();
-            return TIoResult::Done;
+        FReadPlan = PlanRead(FLine->Timeouts, size);
+        FRead = TPendingReadTimes { FLine->Now(), 0, {}, {} };
+        if (FLine->CompleteAtOnce) {
+            TakeReceived();
+            if (ReadComplete()) {
+                count = FRead.Count;
+                return TIoResult::Done;
+            }
         }
         FReadPending = true;
         return TIoResult::Pending;
@@ -226,8 +259,9 @@ public:
             if (FLine->Vanished) {
                 if (FCommPending)
                     CompleteCommWait(TIoResult::Failed, 0);
+                // The bytes a read holds when the device goes away are still delivered; the next read fails.
                 if (FReadPending)
-                    CompleteRead(TIoResult::Failed, 0);
+                    CompleteRead(FRead.Count > 0 ? TIoResult::Done : TIoResult::Failed, FRead.Count);
             }
             if (FCommPending && !FLine->Completions.empty()) {
                 uint32_t mask = FLine->Completions.front();
@@ -236,14 +270,25 @@ public:
             }
             if (FCommDone)
                 return 1;
-            if (FReadPending && !FLine->Rx.empty())
-                CompleteRead(TIoResult::Done, TakeReceived());
+            if (FReadPending) {
+                TakeReceived();
+                if (ReadComplete())
+                    CompleteRead(TIoResult::Done, FRead.Count);
+            }
             if (FReadDone)
                 return 2;
-            int timeout = FLine->MillisecondsToNextStep();
+            std::optional<TClock::time_point> due = FLine->NextStep();
+            if (std::optional<TClock::time_point> deadline
+                = FReadPending ? ReadDeadline(FReadPlan, FRead) : std::nullopt)
+                due = due ? std::min(*due, *deadline) : *deadline;
+            int timeout = FLine->MillisecondsUntil(due);
+            FLine->ReceiverWaiting = true;
+            FLine->ReceiverSeen = FLine->Now();
+            FLine->ReceiverSettled.notify_all();
             lock.unlock();
             int woken = WaitForSerialEvents({ &closeEvent, &FLine->RxWake }, timeout);
             lock.lock();
+            FLine->ReceiverWaiting = false;
             if (woken == -1)
                 return SerialWaitFailed;
         }
@@ -357,12 +402,36 @@ private:
         return !FLine->Failing(call, injected);
     }
 
-    uint32_t TakeReceived()
+    // Moves arrived bytes into the pending read, up to its size. A byte that arrived after the read's deadline is
+    // left for the next read, so the chunks do not depend on how late the worker looks.
+    void TakeReceived()
     {
-        uint32_t n = static_cast<uint32_t>(std::min<std::size_t>(FReadSize, FLine->Rx.size()));
-        std::memcpy(FReadBuffer, FLine->Rx.data(), n);
-        FLine->Rx.erase(0, n);
-        return n;
+        std::deque<TRxPiece> &rx = FLine->Rx;
+        while (!rx.empty() && FRead.Count < FReadSize) {
+            TRxPiece &piece = rx.front();
+            // Bytes that were already waiting reach the read when it starts, as a driver's buffered bytes do.
+            TClock::time_point at = std::max(piece.At, FRead.Start);
+            std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead);
+            if (deadline && at > *deadline)
+                break;
+            uint32_t n = static_cast<uint32_t>(std::min<std::size_t>(FReadSize - FRead.Count, piece.Bytes.size()));
+            std::memcpy(FReadBuffer + FRead.Count, piece.Bytes.data(), n);
+            if (FRead.Count == 0)
+                FRead.FirstByte = at;
+            FRead.LastByte = at;
+            FRead.Count += n;
+            piece.Bytes.erase(0, n);
+            if (piece.Bytes.empty())
+                rx.pop_front();
+        }
+    }
+
+    bool ReadComplete() const
+    {
+        if (FRead.Count == FReadSize)
+            return true;
+        std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead);
+        return deadline && FLine->Now() >= *deadline;
     }
 
     void CompleteCommWait(TIoResult result, uint32_t mask)
@@ -395,6 +464,8 @@ private:
     uint32_t FCommMask = 0;
     char *FReadBuffer = nullptr;
     uint32_t FReadSize = 0;
+    TReadTimeoutPlan FReadPlan;
+    TPendingReadTimes FRead;
     bool FReadPending = false, FReadDone = false;
     TIoResult FReadResult = TIoResult::Done;
     uint32_t FReadCount = 0;
@@ -444,7 +515,7 @@ int TSerialSimulator::OpenDevices() const
 void TSerialSimulator::Receive(const std::string &bytes, std::chrono::milliseconds after)
 {
     std::lock_guard lock(FLine->Lock);
-    TClock::time_point base = FLine->Script.empty() ? TClock::now() : FLine->Script.back().Due;
+    TClock::time_point base = FLine->Script.empty() ? FLine->Now() : FLine->Script.back().Due;
     FLine->Script.push_back({ base + after, true, bytes, 0, 0 });
     FLine->Wake();
 }
@@ -452,7 +523,7 @@ void TSerialSimulator::Receive(const std::string &bytes, std::chrono::millisecon
 void TSerialSimulator::SignalCommEvent(uint32_t mask, uint32_t errors, std::chrono::milliseconds after)
 {
     std::lock_guard lock(FLine->Lock);
-    TClock::time_point base = FLine->Script.empty() ? TClock::now() : FLine->Script.back().Due;
+    TClock::time_point base = FLine->Script.empty() ? FLine->Now() : FLine->Script.back().Due;
     FLine->Script.push_back({ base + after, false, {}, mask, errors });
     FLine->Wake();
 }
@@ -470,6 +541,25 @@ bool TSerialSimulator::ReceivePending() const
         if (step.IsData)
             return true;
     return !FLine->Rx.empty();
+}
+
+void TSerialSimulator::UseManualClock()
+{
+    std::lock_guard lock(FLine->Lock);
+    if (!FLine->ManualClock)
+        FLine->ManualNow = TClock::now();
+    FLine->ManualClock = true;
+    FLine->Wake();
+}
+
+void TSerialSimulator::AdvanceClock(std::chrono::milliseconds by)
+{
+    std::unique_lock lock(FLine->Lock);
+    FLine->ManualNow += by;
+    FLine->Wake();
+    // Bounded, so that a receive worker that has ended (or none at all) does not hold the test up for long.
+    FLine->ReceiverSettled.wait_for(lock, std::chrono::seconds(2),
+        [this] { return FLine->ReceiverWaiting && FLine->ReceiverSeen == FLine->ManualNow; });
 }
 
 void TSerialSimulator::Vanish()

@@ -62,6 +62,11 @@ public:
     void CompleteAtOnce(bool atOnce);
     // Scripted bytes not yet taken by a read.
     bool ReceivePending() const;
+    // From now on the line's time (script gaps, read timeouts) moves only by AdvanceClock. Each advance wakes the
+    // receive worker and returns once it waits again with nothing to do at the new time (or after 2 s when no
+    // worker waits), so that a test sees every completion the new time brings.
+    void UseManualClock();
+    void AdvanceClock(std::chrono::milliseconds by);
     // The device goes away: pending and later reads, waits and writes fail.
     void Vanish();
 

@@ -37,7 +37,8 @@ fi
 if [ $demo -eq 1 ] && [ -x "$bin/kelvara-demo-device" ]; then
     "$bin/kelvara-demo-device" --link /tmp/kelvara-demo-tty --setfile "$bin/setfile.ini" &
     pids+=($!)
-    sleep 0.3
+    # The device makes its link last, once the settings file is written.
+    for _ in $(seq 50); do [ -L /tmp/kelvara-demo-tty ] && break; sleep 0.1; done
 fi
 
 "$bin/kelvara"

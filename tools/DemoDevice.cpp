@@ -172,13 +172,21 @@ int main(int argc, char **argv)
     if (slave >= 0)
         ::close(slave);
 
-    if (!MakeLink(link, device))
-        return 1;
-    if (!setfile.empty())
-        WriteSettings(setfile, link);
+    // The link comes last: whoever waits for it may at once read the settings file and stop the device with a signal
+    // (which must then remove the link).
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGHUP, OnSignal);
+    struct stat info {
+    };
+    if (::lstat(link.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
+        std::fprintf(stderr, "kelvara-demo-device: %s exists and is not a link\n", link.c_str());
+        return 1;
+    }
+    if (!setfile.empty())
+        WriteSettings(setfile, link);
+    if (!MakeLink(link, device))
+        return 1;
     std::printf("kelvara-demo-device: %s -> %s\n", link.c_str(), device.c_str());
     std::fflush(stdout);
 

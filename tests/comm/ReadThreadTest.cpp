@@ -129,6 +129,71 @@ TEST_F(ReadThread, VanishedDeviceHangsUp)
     EXPECT_EQ(Sim.OpenDevices(), 0);
 }
 
+TEST_F(ReadThread, TheHangupHandlerMayCloseThePortAndOpenItAgain)
+{
+    int hangups = 0;
+    Comm.OnRequestHangup = [&hangups](TComm *sender) {
+        ++hangups;
+        sender->ClosePort();
+    };
+    Open();
+    Sim.Receive("last words");
+    ASSERT_TRUE(WaitUntil([&] { return Log.Received == "last words"; }));
+    Sim.Vanish();
+    ASSERT_TRUE(WaitUntil([&] { return hangups >= 1; }));
+    PumpFor(100ms);
+    EXPECT_FALSE(Comm.IsOpen());
+    EXPECT_EQ(Sim.OpenDevices(), 0);
+
+    Comm.OpenPort();
+    Sim.Receive("again");
+    EXPECT_TRUE(WaitUntil([&] { return Log.Received == "last wordsagain"; }));
+}
+
+// Script steps: the gap before them (ms) and their bytes.
+struct TPacingCase {
+    const char *Name;
+    uint32_t Interval;
+    std::vector<std::pair<int, std::string>> Script;
+    std::vector<std::string> Chunks;
+};
+
+// The line's clock moves only when the test says, so the chunks follow from the timeouts alone.
+TEST(ReadThreadPacing, ReadsEndAfterTheIntervalOrAtMost100msAfterTheirFirstByte)
+{
+    std::vector<std::pair<int, std::string>> steady;
+    for (int i = 0; i < 10; ++i)
+        steady.emplace_back(i == 0 ? 10 : 50, "L" + std::to_string(i) + "\r\n");
+    const TPacingCase cases[] = {
+        { "a line every 50 ms, never a 100 ms pause", 100, steady,
+            { "L0\r\nL1\r\nL2\r\n", "L3\r\nL4\r\nL5\r\n", "L6\r\nL7\r\nL8\r\n", "L9\r\n" } },
+        { "a pause longer than a short interval", 20,
+            { { 10, "a" }, { 10, "b" }, { 10, "c" }, { 50, "d" }, { 10, "e" } }, { "abc", "de" } },
+        { "bytes close together, then a pause", 100, { { 10, "1234" }, { 30, "5678" }, { 150, "9" } },
+            { "12345678", "9" } },
+    };
+    for (const TPacingCase &row : cases) {
+        SCOPED_TRACE(row.Name);
+        TSerialSimulator sim;
+        sim.UseManualClock();
+        TComm comm(nullptr, sim.Factory());
+        comm.SetReadIntervalTimeout(row.Interval);
+        TEventLog log(comm);
+        comm.OpenPort();
+        ASSERT_TRUE(WaitUntil([&] { return log.Count("empty") == 1; }));
+        std::string all;
+        for (const auto &[gap, bytes] : row.Script) {
+            sim.Receive(bytes, std::chrono::milliseconds(gap));
+            all += bytes;
+        }
+        for (int ms = 0; ms < 1000; ms += 10)
+            sim.AdvanceClock(10ms);
+        ASSERT_TRUE(WaitUntil([&] { return log.Received.size() == all.size(); }));
+        EXPECT_EQ(log.Chunks, row.Chunks);
+        comm.ClosePort();
+    }
+}
+
 struct TFailureCase {
     const char *Name;
     TSimulatedCall Call;

@@ -5,6 +5,7 @@
 #include "comm/SerialComm.h"
 
 #include <gtest/gtest.h>
+#include <termios.h>
 #include <thread>
 
 namespace
@@ -49,15 +50,16 @@ TEST_F(PtyComm, BytesGoBothWaysUntranslated)
 TEST_F(PtyComm, ReadIntervalJoinsCloseBytesAndSplitsAtAPause)
 {
     Open();
-    // Bytes 20 ms apart stay well inside the 100 ms interval; 300 ms is well past it. Deadlines are absolute so
-    // that a late wake-up does not stretch the following gaps.
+    // Bytes 10 ms apart stay well inside the 100 ms interval (and a group of five inside the 100 ms that a read may
+    // wait after its first byte); 300 ms is well past it. Deadlines are absolute so that a late wake-up does not
+    // stretch the following gaps.
     std::thread writer([this] {
         auto next = std::chrono::steady_clock::now();
         for (const char *burst : { "abcde", "fghij" }) {
             for (const char *c = burst; *c; ++c) {
                 std::this_thread::sleep_until(next);
                 Pty.Write(std::string(1, *c));
-                next += 20ms;
+                next += 10ms;
             }
             next += 300ms;
         }
@@ -93,6 +95,54 @@ TEST_F(PtyComm, VanishedDeviceHangsUpAndClosesCleanly)
     PumpFor(100ms);
     Comm.ClosePort();
     EXPECT_FALSE(Comm.IsOpen());
+}
+
+TEST_F(PtyComm, TheHangupHandlerMayCloseThePort)
+{
+    int hangups = 0;
+    Comm.OnRequestHangup = [&hangups](TComm *sender) {
+        ++hangups;
+        sender->ClosePort();
+    };
+    Open();
+    Pty.CloseMaster();
+    // Both workers may see the vanished device: the second request finds the port closed.
+    Comm.SendData("x", 1);
+    ASSERT_TRUE(WaitUntil([&] { return hangups >= 1; }));
+    PumpFor(200ms);
+    EXPECT_FALSE(Comm.IsOpen());
+}
+
+TEST(SerialPosix, ClosingPutsBackTheLineSettingsTheDeviceHadBefore)
+{
+    TPty pty;
+    // The test's own descriptor keeps the terminal and reads its settings before, during and after.
+    int watch = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    termios before {};
+    ASSERT_EQ(::tcgetattr(watch, &before), 0);
+    ASSERT_NE(before.c_lflag & ICANON, 0u); // a fresh pty is in line mode
+
+    TComm comm;
+    comm.SetCommName(pty.SlavePath());
+    comm.SetBaudRate(115200);
+    comm.OpenPort();
+    termios during {};
+    ASSERT_EQ(::tcgetattr(watch, &during), 0);
+    EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u);
+    comm.ClosePort();
+
+    termios after {};
+    ASSERT_EQ(::tcgetattr(watch, &after), 0);
+    ::close(watch);
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_oflag, before.c_oflag);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(after.c_cc), NCCS),
+        std::string(reinterpret_cast<char *>(before.c_cc), NCCS));
+    EXPECT_EQ(::cfgetispeed(&after), ::cfgetispeed(&before));
+    EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&before));
 }
 
 TEST_F(PtyComm, PortIsExclusive)

@@ -3,6 +3,8 @@
 #include "MessageBoxRecorder.h"
 #include "Pty.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -91,6 +93,7 @@ const TMessageBoxRequest OpenedBox { "串口打开成功", "提示", mbIconExcla
 const TMessageBoxRequest OpenFailedBox { "串口打开失败，请检测串口是否被占用或者为无用串口", "提示",
     mbIconExclamation };
 const TMessageBoxRequest ClosedBox { "串口关闭成功", "提示", mbIconExclamation };
+const TMessageBoxRequest LostBox { "串口已断开", "提示", mbIconExclamation };
 
 TEST(PortControl, OpenClosesFirstIgnoringFailuresAndCloseReportsBothWays)
 {
@@ -116,6 +119,16 @@ protected:
     {
         // The section name is stored in GBK.
         std::ofstream(SettingsPath, std::ios::binary) << "[\xCF\xB5\xCD\xB3\xB2\xCE\xCA\xFD]\r\n" << keys;
+    }
+
+    // Runs the event loop until `done` holds or `limitMs` passes.
+    template <class Condition> bool RunUntil(Condition done, int limitMs = 5000)
+    {
+        QElapsedTimer limit;
+        limit.start();
+        while (!done() && limit.elapsed() < limitMs)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
     }
 
     QTemporaryDir Dir;
@@ -180,6 +193,38 @@ TEST_F(PortControlOnPty, APortGivenForThisRunOpensInsteadOfTheFileUntilTheUserSa
     EXPECT_FALSE(OpenPortFromSettings(Comm1, SettingsPath));
     EXPECT_EQ(Comm1.CommName(), missing);
     SetPortForThisRun({});
+}
+
+TEST_F(PortControlOnPty, AVanishedDeviceClosesThePortWithOneBoxAndTheNextOpenWorks)
+{
+    ASSERT_TRUE(Pty.Valid());
+    Comm1.OnRequestHangup = [this](TComm *) { ClosePortOnHangup(Comm1); };
+    WriteSettings("commname=" + Pty.SlavePath + "\r\n");
+    ASSERT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
+    Boxes.Boxes.clear();
+    // A hang-up that arrives while the box is up (its event loop runs) adds no box.
+    Boxes.OnShow = [this](const TMessageBoxRequest &) { ClosePortOnHangup(Comm1); };
+
+    Pty.CloseMaster();
+    Comm1.SendData("x", 1); // the send thread meets the vanished device as well
+    ASSERT_TRUE(RunUntil([&] { return !Boxes.Boxes.empty(); }));
+    RunUntil([] { return false; }, 300);
+    EXPECT_FALSE(Comm1.IsOpen());
+    EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { LostBox }));
+    EXPECT_EQ(PortInfoTexts(PortInfoOf(Comm1))[0], Pty.SlavePath);
+
+    // A hang-up that finds the port closed says nothing.
+    ClosePortOnHangup(Comm1);
+    EXPECT_EQ(Boxes.Boxes.size(), 1u);
+
+    Boxes.OnShow = nullptr;
+    Boxes.Boxes.clear();
+    TPty replacement;
+    WriteSettings("commname=" + replacement.SlavePath + "\r\n");
+    EXPECT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_TRUE(Comm1.IsOpen());
+    EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { OpenedBox }));
+    Comm1.ClosePort();
 }
 
 } // namespace

@@ -24,13 +24,17 @@ public:
             ::tcsetattr(FMaster, TCSANOW, &raw);
         }
     }
-    ~TPty()
+    ~TPty() { CloseMaster(); }
+    TPty(const TPty &) = delete;
+    TPty &operator=(const TPty &) = delete;
+
+    // The device goes away: the program's side sees a hang-up.
+    void CloseMaster()
     {
         if (FMaster >= 0)
             ::close(FMaster);
+        FMaster = -1;
     }
-    TPty(const TPty &) = delete;
-    TPty &operator=(const TPty &) = delete;
 
     bool Valid() const { return FMaster >= 0 && !SlavePath.empty(); }
     int Master() const { return FMaster; }

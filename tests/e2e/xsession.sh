@@ -19,7 +19,13 @@ start)
     obpid=$!
     DBUS_SESSION_BUS_ADDRESS=$busaddr trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
     trpid=$!
-    sleep 0.3
+    # Ready once the window manager has announced itself on the root window and manages the tray host's window (the
+    # host's only client at this point); a fixed pause lost that race on a busy machine.
+    for _ in $(seq 200); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
+            && xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+    done
     echo "export DISPLAY=$display DBUS_SESSION_BUS_ADDRESS=$busaddr XSESSION_PIDS='$trpid $obpid $buspid $xpid'"
     ;;
 stop)

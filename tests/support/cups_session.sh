@@ -66,11 +66,12 @@ DataDir /usr/share/cups
 CONF
     cupsd -f -c "$dir"/etc/cupsd.conf -s "$dir"/etc/cups-files.conf </dev/null >/dev/null 2>&1 &
     pid=$!
+    # The socket appears when cupsd binds it, before it accepts requests: wait until the scheduler answers.
     for _ in $(seq 100); do
-        [ -S "$dir"/cups.sock ] && break
+        CUPS_SERVER="$dir"/cups.sock lpstat -r 2>/dev/null | grep -q 'scheduler is running' && break
         sleep 0.05
     done
-    if [ ! -S "$dir"/cups.sock ]; then
+    if ! CUPS_SERVER="$dir"/cups.sock lpstat -r 2>/dev/null | grep -q 'scheduler is running'; then
         kill "$pid" 2>/dev/null || true
         echo "cups_session: cupsd did not start (see $dir/log/error_log)" >&2
         exit 1
