@@ -1,5 +1,7 @@
 #include "console/HistoryFile.h"
 
+#include "console/HistoryMemory.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -24,7 +26,10 @@ int ReadAll(const std::string &path, std::string &bytes)
     struct stat info {
     };
     std::size_t expected = ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
-    bytes.assign(expected + 1, '\0'); // one byte more tells the end of the file without another read
+    bytes.clear();
+    bytes.reserve(expected + 1);
+    AdviseLargePages(bytes.data(), bytes.capacity());
+    bytes.resize(expected + 1); // one byte more tells the end of the file without another read
     std::size_t size = 0;
     for (;;) {
         if (size == bytes.size())
