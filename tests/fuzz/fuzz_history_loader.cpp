@@ -1,6 +1,7 @@
 // Fuzzes the send history loader: any bytes must load without a crash into entries free of line breaks and NULs,
 // duplicate removal must keep first occurrences only, and writing the entries back must load the same entries again.
 // The compact list that the history window holds must agree with these rules entry for entry and byte for byte.
+// fuzz-sources: console/HistoryMemory.cpp
 #include "console/HistoryLines.h"
 #include "console/HistoryList.h"
 
