@@ -6,6 +6,7 @@
 #include "console/MainForm.h"
 
 #include <QAbstractItemModel>
+#include <QAccessible>
 #include <QApplication>
 #include <QListView>
 #include <QMouseEvent>
@@ -314,6 +315,12 @@ TEST_F(HistoryFormTest, LargeHistoryListsEveryEntryAndHandsOneBack)
     EXPECT_EQ(model->index(1, 0).data().toString(), QStringLiteral("AT+SEND=1 中文"));
     EXPECT_EQ(model->index(distinct - 1, 0).data().toString(), QStringLiteral("AT+SEND=999999 中文"));
     EXPECT_EQ(model->index(distinct, 0).data().toString(), QStringLiteral("last without a line break"));
+
+    // What a screen reader gets: the rows as children of the list, made only when asked for.
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(Form.ListBox1);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->childCount(), distinct + 1);
+    EXPECT_EQ(list->child(distinct)->text(QAccessible::Name), QStringLiteral("last without a line break"));
 
     std::string rewritten = ReadFile(Path);
     EXPECT_EQ(rewritten.size(), bytes.size() - repeated + 2);
