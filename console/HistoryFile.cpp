@@ -1,12 +1,12 @@
 #include "console/HistoryFile.h"
 
-#include "console/HistoryLines.h"
+#include "console/HistoryMemory.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_set>
 
 namespace
 {
@@ -22,10 +22,19 @@ int ReadAll(const std::string &path, std::string &bytes)
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return errno;
+    // Read straight into a string of the file's size, so that a large file is held once, not grown by doubling.
+    struct stat info {
+    };
+    std::size_t expected = ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
     bytes.clear();
-    char buffer[65536];
+    bytes.reserve(expected + 1);
+    AdviseLargePages(bytes.data(), bytes.capacity());
+    bytes.resize(expected + 1); // one byte more tells the end of the file without another read
+    std::size_t size = 0;
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof(buffer));
+        if (size == bytes.size())
+            bytes.resize(bytes.size() + bytes.size() / 2 + 65536);
+        ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -35,9 +44,10 @@ int ReadAll(const std::string &path, std::string &bytes)
         }
         if (n == 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        size += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    bytes.resize(size);
     return 0;
 }
 
@@ -63,41 +73,41 @@ THistoryFile::THistoryFile(std::string path)
 {
 }
 
-std::vector<std::string> THistoryFile::Load()
+THistoryList THistoryFile::Load()
 {
-    std::string bytes;
-    if (int error = ReadAll(FPath, bytes))
+    auto bytes = std::make_shared<std::string>();
+    if (int error = ReadAll(FPath, *bytes))
         throw EHistoryFileError(FailureText("Cannot open file", FPath, error));
     FKnownBytes = bytes;
-    return ParseHistoryEntries(bytes);
+    return THistoryList::Parse(std::move(bytes));
 }
 
-std::vector<std::string> THistoryFile::Rewrite(const std::vector<std::string> &entries)
+THistoryList THistoryFile::Rewrite(const THistoryList &entries)
 {
-    std::vector<std::string> kept = entries;
+    THistoryList kept = entries;
+    // Only a file that has grown can hold appended entries; the size alone spares reading a large file every time.
+    struct stat info {
+    };
     std::string current;
-    if (FKnownBytes && ReadAll(FPath, current) == 0 && current.size() > FKnownBytes->size()
-        && current.starts_with(*FKnownBytes)) {
-        std::vector<std::string> appended = ParseHistoryEntries(std::string_view(current).substr(FKnownBytes->size()));
-        std::unordered_set<std::string> present(entries.begin(), entries.end());
-        for (std::string &entry : appended) {
-            if (present.insert(entry).second)
-                kept.push_back(std::move(entry));
-        }
+    if (FKnownBytes && ::stat(FPath.c_str(), &info) == 0 && static_cast<std::size_t>(info.st_size) > FKnownBytes->size()
+        && ReadAll(FPath, current) == 0 && current.size() > FKnownBytes->size() && current.starts_with(*FKnownBytes)) {
+        auto appended = std::make_shared<const std::string>(current, FKnownBytes->size());
+        current = std::string();
+        kept = entries.WithNewEntries(THistoryList::Parse(appended));
     }
 
-    std::string bytes = FormatHistoryEntries(kept);
+    const std::shared_ptr<const std::string> &bytes = kept.Bytes();
     int fd = ::open(FPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         throw EHistoryFileError(FailureText("Cannot create file", FPath, errno));
-    int error = WriteAll(fd, bytes);
+    int error = WriteAll(fd, *bytes);
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error) {
         FKnownBytes.reset();
         throw EHistoryFileError(FailureText("Cannot create file", FPath, error));
     }
-    FKnownBytes = std::move(bytes);
+    FKnownBytes = bytes;
     return kept;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <optional>
+#include "console/HistoryList.h"
+
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // A failure to read or write the history file; what() is the text for the general error box.
 class EHistoryFileError : public std::runtime_error
@@ -23,13 +24,13 @@ public:
     const std::string &Path() const { return FPath; }
 
     // The file's entries. Throws EHistoryFileError "Cannot open file "<path>". <reason>" when it cannot be read.
-    std::vector<std::string> Load();
+    THistoryList Load();
 
     // Writes the entries over the file (created when missing), each followed by CR LF, and returns what it wrote.
     // Entries that another part of the program appended to the file since the last Load or Rewrite through this
     // object are kept: they follow `entries`, each once, unless already among them. Throws EHistoryFileError
     // "Cannot create file "<path>". <reason>" when the file cannot be created or written.
-    std::vector<std::string> Rewrite(const std::vector<std::string> &entries);
+    THistoryList Rewrite(const THistoryList &entries);
 
     // Adds text and CR LF at the end of the existing file. The file is never created: a missing file, like any
     // other failure, gives false.
@@ -37,5 +38,7 @@ public:
 
 private:
     std::string FPath;
-    std::optional<std::string> FKnownBytes; // the file's bytes as this object last read or wrote them
+    // The file's bytes as this object last read or wrote them (shared with the list read or written); null when
+    // unknown.
+    std::shared_ptr<const std::string> FKnownBytes;
 };

@@ -1,14 +1,13 @@
 #include "console/HistoryForm.h"
 
-#include "console/HistoryLines.h"
+#include "console/HistoryModel.h"
 #include "console/WindowPlacement.h"
-#include "core/AnsiText.h"
 #include "core/MessageBox.h"
 #include "core/ui/Fonts.h"
 #include "platform/ProgramFolder.h"
 
 #include <QEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -22,11 +21,18 @@ TForm2::TForm2(QWidget *parent)
     setFixedSize(190, 378);
     setFont(SongFont(12, true));
 
-    ListBox1 = new QListWidget(this);
+    FModel = new THistoryModel(this);
+    ListBox1 = new QListView(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(1, 1, 188, 329);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setSortingEnabled(false);
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Every row is one line of the same font: the view then measures one row instead of each, and lays out and
+    // decodes only what is on screen. Entries wider than the list are cut short with an ellipsis (the whole entry
+    // shows as the row's tool tip and is what a double click hands back).
+    ListBox1->setUniformItemSizes(true);
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListBox1->setModel(FModel);
     ListBox1->viewport()->installEventFilter(this);
 
     Button1 = new QPushButton(QStringLiteral("删除"), this);
@@ -38,6 +44,11 @@ TForm2::TForm2(QWidget *parent)
 
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+}
+
+const THistoryList &TForm2::Entries() const
+{
+    return FModel->List();
 }
 
 void TForm2::SetHistoryPath(const std::string &path)
@@ -59,14 +70,14 @@ void TForm2::showEvent(QShowEvent *event)
 
 void TForm2::FormShow()
 {
-    std::vector<std::string> loaded;
+    THistoryList loaded;
     try {
         loaded = FFile.Load();
     } catch (const EHistoryFileError &failure) {
         ShowErrorBox(failure.what()); // the list keeps what it held; the window is shown all the same
         return;
     }
-    SetEntries(RemoveDuplicateEntries(loaded));
+    SetEntries(loaded.WithoutDuplicates());
     RewriteFile();
 }
 
@@ -75,11 +86,8 @@ void TForm2::Button1Click()
     int answer = ShowMessageBox("确定要删除此条信息吗？", "提示", mbYesNoQuestion);
     if (answer == idYes) {
         int index = SelectedIndex();
-        if (index >= 0) {
-            std::vector<std::string> entries = FEntries;
-            entries.erase(entries.begin() + index);
-            SetEntries(std::move(entries));
-        }
+        if (index >= 0)
+            SetEntries(Entries().Without(static_cast<std::size_t>(index)));
     }
     RewriteFile();
 }
@@ -94,7 +102,7 @@ void TForm2::ListBox1DblClick()
     int index = SelectedIndex();
     if (index < 0)
         return; // nothing selected: nothing to hand back
-    emit EntryChosen(ListBox1->item(index)->text());
+    emit EntryChosen(FModel->index(index).data().toString());
     hide();
 }
 
@@ -107,23 +115,20 @@ bool TForm2::eventFilter(QObject *watched, QEvent *event)
 
 int TForm2::SelectedIndex() const
 {
-    QList<QListWidgetItem *> selected = ListBox1->selectedItems();
-    return selected.isEmpty() ? -1 : ListBox1->row(selected.front());
+    QModelIndexList selected = ListBox1->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.front().row();
 }
 
-void TForm2::SetEntries(std::vector<std::string> entries)
+void TForm2::SetEntries(THistoryList entries)
 {
-    FEntries = std::move(entries);
-    ListBox1->clear();
-    for (const std::string &entry : FEntries)
-        ListBox1->addItem(QString::fromStdString(AnsiToUtf8(entry)));
+    FModel->SetList(std::move(entries));
 }
 
 void TForm2::RewriteFile()
 {
     try {
-        std::vector<std::string> written = FFile.Rewrite(FEntries);
-        if (written.size() != FEntries.size())
+        THistoryList written = FFile.Rewrite(Entries());
+        if (written.Count() != Entries().Count())
             SetEntries(std::move(written)); // entries appended to the file meanwhile
     } catch (const EHistoryFileError &failure) {
         ShowErrorBox(failure.what());

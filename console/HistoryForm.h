@@ -4,14 +4,15 @@
 
 #include <QWidget>
 #include <string>
-#include <vector>
 
-class QListWidget;
+class QListView;
 class QPushButton;
+class THistoryModel;
 
 // The send history window "历史数据": lists the entries of txt.txt without duplicates, deletes one, and hands one back
 // to the main window's send box by double click. Created once and afterwards only shown and hidden; the list is
-// loaded (and the file rewritten without duplicates) each time the window is shown.
+// loaded (and the file rewritten without duplicates) each time the window is shown. The list view lays out and decodes
+// only the rows on screen, so a history of millions of entries opens as quickly as a short one.
 class TForm2 : public QWidget
 {
     Q_OBJECT
@@ -22,14 +23,14 @@ public:
     void SetHistoryPath(const std::string &path);
     const std::string &HistoryPath() const { return FFile.Path(); }
     // The entries as listed, GBK bytes.
-    const std::vector<std::string> &Entries() const { return FEntries; }
+    const THistoryList &Entries() const;
 
     void FormShow();
     void Button1Click();
     void Button2Click();
     void ListBox1DblClick();
 
-    QListWidget *ListBox1;
+    QListView *ListBox1;
     QPushButton *Button1;
     QPushButton *Button2;
 
@@ -42,11 +43,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void SetEntries(std::vector<std::string> entries);
+    void SetEntries(THistoryList entries);
     void RewriteFile();
     int SelectedIndex() const;
 
     THistoryFile FFile;
-    std::vector<std::string> FEntries;
+    THistoryModel *FModel;
     bool FPlaced = false;
 };

@@ -2,10 +2,16 @@
 #include "console/HistoryFile.h"
 #include "console/HistoryForm.h"
 #include "console/HistoryLines.h"
+#include "console/HistoryList.h"
+#include "console/MainForm.h"
 
+#include <QAbstractItemModel>
+#include <QAccessible>
 #include <QApplication>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -48,8 +54,61 @@ TEST(HistoryLines, LoadsEveryKindOfLineEnd)
         { "empty file", "", {} },
         { "GBK bytes kept", "\xD6\xD0\xCE\xC4\r\n", { "\xD6\xD0\xCE\xC4" } },
     };
-    for (const Case &c : cases)
+    for (const Case &c : cases) {
         EXPECT_EQ(ParseHistoryEntries(c.Bytes), c.Expected) << c.Name;
+        THistoryList list = THistoryList::Parse(std::make_shared<const std::string>(c.Bytes));
+        EXPECT_EQ(list.Entries(), c.Expected) << c.Name;
+        EXPECT_EQ(*list.Bytes(), FormatHistoryEntries(c.Expected)) << c.Name;
+    }
+}
+
+TEST(HistoryLines, ListInTheFileFormSharesTheFileBytes)
+{
+    auto fileForm = std::make_shared<const std::string>("a\r\n\r\nb\r\n");
+    EXPECT_EQ(THistoryList::Parse(fileForm).Bytes(), fileForm);
+    THistoryList unique = THistoryList::Parse(fileForm);
+    EXPECT_EQ(unique.WithoutDuplicates().Bytes(), fileForm);
+    auto lfOnly = std::make_shared<const std::string>("a\nb\n");
+    EXPECT_NE(THistoryList::Parse(lfOnly).Bytes(), lfOnly);
+}
+
+// The list's edits give what the same edits give on a vector of entries.
+TEST(HistoryLines, ListEditsFollowTheEntryRules)
+{
+    const Entries samples[] = { {}, { "" }, { "a", "a", "a", "b", "a" }, { "", "x", "", "X", "x " },
+        { "\xD6\xD0", "\xD6", "\xD6\xD0", "b" } };
+    for (const Entries &entries : samples) {
+        THistoryList list = THistoryList::FromEntries(entries);
+        EXPECT_EQ(list.Entries(), entries);
+        EXPECT_EQ(*list.Bytes(), FormatHistoryEntries(entries));
+        THistoryList unique = list.WithoutDuplicates();
+        EXPECT_EQ(unique.Entries(), RemoveDuplicateEntries(entries));
+        EXPECT_EQ(*unique.Bytes(), FormatHistoryEntries(unique.Entries()));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            Entries expected = entries;
+            expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(i));
+            EXPECT_EQ(list.Without(i).Entries(), expected);
+            EXPECT_EQ(*list.Without(i).Bytes(), FormatHistoryEntries(expected));
+        }
+    }
+
+    struct Case {
+        const char *Name;
+        Entries Listed;
+        Entries Appended;
+        Entries Expected;
+    };
+    const Case cases[] = {
+        { "new ones follow, each once", { "b" }, { "c", "a", "c" }, { "b", "c", "a" } },
+        { "listed ones are not repeated", { "a", "b" }, { "b", "a" }, { "a", "b" } },
+        { "onto an empty list", {}, { "", "x" }, { "", "x" } },
+        { "listed duplicates stay", { "a", "a" }, { "a", "b" }, { "a", "a", "b" } },
+    };
+    for (const Case &c : cases) {
+        THistoryList merged = THistoryList::FromEntries(c.Listed).WithNewEntries(THistoryList::FromEntries(c.Appended));
+        EXPECT_EQ(merged.Entries(), c.Expected) << c.Name;
+        EXPECT_EQ(*merged.Bytes(), FormatHistoryEntries(c.Expected)) << c.Name;
+    }
 }
 
 TEST(HistoryLines, DuplicatesGoInFileOrderAndRewriteEndsEveryLine)
@@ -88,15 +147,15 @@ TEST_F(HistoryFileTest, RewriteKeepsEntriesAppendedSinceTheLoad)
 {
     WriteFile(Path, "a\r\nb\r\n");
     THistoryFile file(Path);
-    ASSERT_EQ(file.Load(), (Entries { "a", "b" }));
+    ASSERT_EQ(file.Load().Entries(), (Entries { "a", "b" }));
     THistoryFile::AppendEntry(Path, "c");
     THistoryFile::AppendEntry(Path, "a"); // already listed: kept once
-    EXPECT_EQ(file.Rewrite({ "b" }), (Entries { "b", "c", "a" }));
+    EXPECT_EQ(file.Rewrite(THistoryList::FromEntries({ "b" })).Entries(), (Entries { "b", "c", "a" }));
     EXPECT_EQ(ReadFile(Path), "b\r\nc\r\na\r\n");
 
     // A file replaced by other means is not merged: the list is written as it is.
     WriteFile(Path, "zzz\r\n");
-    EXPECT_EQ(file.Rewrite({ "b" }), (Entries { "b" }));
+    EXPECT_EQ(file.Rewrite(THistoryList::FromEntries({ "b" })).Entries(), (Entries { "b" }));
     EXPECT_EQ(ReadFile(Path), "b\r\n");
 }
 
@@ -104,7 +163,7 @@ TEST_F(HistoryFileTest, RewriteThatCannotCreateTheFileSaysSo)
 {
     std::string path = Dir.filePath(QStringLiteral("missing/txt.txt")).toStdString();
     try {
-        THistoryFile(path).Rewrite({ "a" });
+        THistoryFile(path).Rewrite(THistoryList::FromEntries({ "a" }));
         FAIL() << "no failure";
     } catch (const EHistoryFileError &failure) {
         EXPECT_EQ(std::string(failure.what()), "Cannot create file \"" + path + "\". No such file or directory");
@@ -119,9 +178,21 @@ protected:
     Entries Listed() const
     {
         Entries items;
-        for (int i = 0; i < Form.ListBox1->count(); ++i)
-            items.push_back(Form.ListBox1->item(i)->text().toStdString());
+        const QAbstractItemModel *model = Form.ListBox1->model();
+        for (int i = 0; i < model->rowCount(); ++i)
+            items.push_back(model->index(i, 0).data().toString().toStdString());
         return items;
+    }
+
+    void SelectRow(int row) { Form.ListBox1->setCurrentIndex(Form.ListBox1->model()->index(row, 0)); }
+
+    // A double click on the row where the list shows it.
+    void DoubleClickRow(int row)
+    {
+        QPointF at = Form.ListBox1->visualRect(Form.ListBox1->model()->index(row, 0)).center();
+        QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, Form.ListBox1->viewport()->mapToGlobal(at),
+            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Form.ListBox1->viewport(), &doubleClick);
     }
 
     TMessageBoxRecorder Boxes;
@@ -142,7 +213,7 @@ TEST_F(HistoryFormTest, DeleteAsksAndRewritesWhateverTheAnswer)
 {
     WriteFile(Path, "a\r\nb\r\nc\r\n");
     Form.show();
-    Form.ListBox1->setCurrentRow(1);
+    SelectRow(1);
 
     Boxes.Answer = idNo;
     WriteFile(Path, "stale\r\n"); // shows that the file is written again
@@ -166,7 +237,7 @@ TEST_F(HistoryFormTest, DeleteKeepsEntriesSavedWhileTheWindowIsOpen)
     WriteFile(Path, "a\r\nb\r\n");
     Form.show();
     THistoryFile::AppendEntry(Path, "new");
-    Form.ListBox1->setCurrentRow(0);
+    SelectRow(0);
     Boxes.Answer = idYes;
     Form.Button1Click();
     EXPECT_EQ(Listed(), (Entries { "b", "new" }));
@@ -181,7 +252,7 @@ TEST_F(HistoryFormTest, MissingFileIsReportedAndAFollowingDeleteCreatesIt)
     EXPECT_EQ(Boxes.Boxes[0],
         (TMessageBoxRequest {
             "Cannot open file \"" + Path + "\". No such file or directory.", "Kelvara", mbIconStop }));
-    EXPECT_EQ(Form.ListBox1->count(), 0);
+    EXPECT_EQ(Form.ListBox1->model()->rowCount(), 0);
 
     Boxes.Answer = idYes;
     Form.Button1Click();
@@ -202,11 +273,8 @@ TEST_F(HistoryFormTest, DoubleClickHandsTheSelectedEntryBackAndHides)
     EXPECT_TRUE(Form.isVisible());
     EXPECT_TRUE(Boxes.Boxes.empty());
 
-    Form.ListBox1->setCurrentRow(1);
-    QPointF at = Form.ListBox1->visualItemRect(Form.ListBox1->item(1)).center();
-    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, Form.ListBox1->viewport()->mapToGlobal(at), Qt::LeftButton,
-        Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(Form.ListBox1->viewport(), &doubleClick);
+    SelectRow(1);
+    DoubleClickRow(1);
     EXPECT_EQ(chosen, QStringList { QStringLiteral("中") });
     EXPECT_FALSE(Form.isVisible());
 
@@ -214,6 +282,60 @@ TEST_F(HistoryFormTest, DoubleClickHandsTheSelectedEntryBackAndHides)
     WriteFile(Path, "other\r\n");
     Form.show();
     EXPECT_EQ(Listed(), (Entries { "other" }));
+}
+
+// A history of a million entries, as "发送并保存" leaves it (duplicates and all): the window lists it without
+// duplicates in file order, and an entry picked at the end of the list lands in the main window's send box.
+TEST_F(HistoryFormTest, LargeHistoryListsEveryEntryAndHandsOneBack)
+{
+    const int distinct = 1'000'000;
+    auto line = [](int i) { return "AT+SEND=" + std::to_string(i) + " \xD6\xD0\xCE\xC4\r\n"; };
+    std::string bytes;
+    std::size_t repeated = 0;
+    bytes.reserve(distinct * 24);
+    for (int i = 0; i < distinct; ++i) {
+        bytes += line(i);
+        if (i % 1000 == 999) {
+            bytes += line(i - 500); // sent again
+            repeated += line(i - 500).size();
+        }
+    }
+    bytes += "last without a line break";
+    WriteFile(Path, bytes);
+
+    TMainForm main;
+    main.SetWindows({ .Form2 = &Form });
+    main.Button10Click();
+    ASSERT_TRUE(Form.isVisible());
+    EXPECT_TRUE(Boxes.Boxes.empty());
+
+    const QAbstractItemModel *model = Form.ListBox1->model();
+    ASSERT_EQ(model->rowCount(), distinct + 1);
+    EXPECT_EQ(model->index(0, 0).data().toString(), QStringLiteral("AT+SEND=0 中文"));
+    EXPECT_EQ(model->index(1, 0).data().toString(), QStringLiteral("AT+SEND=1 中文"));
+    EXPECT_EQ(model->index(distinct - 1, 0).data().toString(), QStringLiteral("AT+SEND=999999 中文"));
+    EXPECT_EQ(model->index(distinct, 0).data().toString(), QStringLiteral("last without a line break"));
+
+    // What a screen reader gets: the rows as children of the list, made only when asked for.
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(Form.ListBox1);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->childCount(), distinct + 1);
+    EXPECT_EQ(list->child(distinct)->text(QAccessible::Name), QStringLiteral("last without a line break"));
+
+    std::string rewritten = ReadFile(Path);
+    EXPECT_EQ(rewritten.size(), bytes.size() - repeated + 2);
+    EXPECT_TRUE(rewritten.starts_with("AT+SEND=0 \xD6\xD0\xCE\xC4\r\nAT+SEND=1 "));
+    EXPECT_TRUE(rewritten.ends_with("AT+SEND=999999 \xD6\xD0\xCE\xC4\r\nlast without a line break\r\n"));
+
+    // Into the list at its top with the keyboard, to the end, one up, and a double click on that row.
+    for (Qt::Key key : { Qt::Key_Home, Qt::Key_End, Qt::Key_Up }) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(Form.ListBox1, &press);
+    }
+    EXPECT_EQ(Form.ListBox1->verticalScrollBar()->value(), Form.ListBox1->verticalScrollBar()->maximum());
+    DoubleClickRow(distinct - 1);
+    EXPECT_EQ(main.Memo2->toPlainText(), QStringLiteral("AT+SEND=999999 中文"));
+    EXPECT_FALSE(Form.isVisible());
 }
 
 } // namespace

@@ -19,7 +19,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -231,7 +231,7 @@ TEST_F(ConsoleShell, FloatingSendButtonsActThroughTheMainWindowAndSendAndSaveKee
     // The history window hands an entry to the main send box, not to the floating one.
     Floating->Button10->click();
     ASSERT_TRUE(Shell->Form2->isVisible());
-    Shell->Form2->ListBox1->setCurrentRow(1);
+    Shell->Form2->ListBox1->setCurrentIndex(Shell->Form2->ListBox1->model()->index(1, 0));
     Shell->Form2->ListBox1DblClick();
     EXPECT_EQ(Main->Memo2->toPlainText(), "Z");
     EXPECT_EQ(Floating->Memo2->toPlainText(), "XY\nZ");

@@ -1,9 +1,13 @@
 // Fuzzes the send history loader: any bytes must load without a crash into entries free of line breaks and NULs,
 // duplicate removal must keep first occurrences only, and writing the entries back must load the same entries again.
+// The compact list that the history window holds must agree with these rules entry for entry and byte for byte.
+// fuzz-sources: console/HistoryMemory.cpp
 #include "console/HistoryLines.h"
+#include "console/HistoryList.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 #include <unordered_set>
 
@@ -22,6 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!unique.empty() && unique.front() != entries.front())
         std::abort();
     if (ParseHistoryEntries(FormatHistoryEntries(unique)) != unique)
+        std::abort();
+
+    THistoryList list = THistoryList::Parse(std::make_shared<const std::string>(bytes));
+    THistoryList uniqueList = list.WithoutDuplicates();
+    if (list.Entries() != entries || uniqueList.Entries() != unique
+        || *uniqueList.Bytes() != FormatHistoryEntries(unique))
+        std::abort();
+    if (!unique.empty()
+        && uniqueList.Without(0).Entries() != std::vector<std::string>(unique.begin() + 1, unique.end()))
         std::abort();
     return 0;
 }
