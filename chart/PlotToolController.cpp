@@ -1,18 +1,19 @@
 #include "chart/PlotToolController.h"
 
 #include "chart/PlotAxis.h"
-#include "chart/PlotChannelCustom.h"
 #include "chart/PlotComponent.h"
+#include "chart/PlotContextMenu.h"
+#include "chart/PlotContextMenuBuilder.h"
 #include "chart/PlotDataCursor.h"
 #include "chart/PlotDataView.h"
 #include "chart/PlotFontMeasure.h"
+#include "chart/PlotHitTest.h"
 #include "chart/PlotLayoutManager.h"
 #include "chart/PlotLegend.h"
 #include "chart/PlotMasterManager.h"
 #include "chart/PlotToolActions.h"
 #include "chart/PlotToolBar.h"
 
-#include <QActionGroup>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
@@ -21,11 +22,6 @@
 
 namespace
 {
-
-bool InRect(const TPlotRect &r, const QPoint &p)
-{
-    return p.x() >= r.Left && p.x() <= r.Right && p.y() >= r.Top && p.y() <= r.Bottom;
-}
 
 // A white dotted frame (the selection's focus frame).
 void DrawFocusFrame(QPainter &painter, const QRect &rect)
@@ -220,116 +216,59 @@ TPlotAxis *TPlotToolController::SelectedAxis() const
     return dynamic_cast<TPlotAxis *>(Selected());
 }
 
-// Hit tests ---------------------------------------------------------------------------------------------------------
-
-TPlotToolBar *TPlotToolController::ToolBarAt(const QPoint &point, int &buttonIndex) const
-{
-    TPlotMasterManager &master = FPlot.Master();
-    for (int i = 0; i < master.ToolBars().Count(); ++i) {
-        TPlotToolBar *toolBar = master.ToolBars().Item(i);
-        if (!toolBar->Visible() || !master.Layout().IsPlaced(toolBar))
-            continue;
-        for (const TPlotToolBarButton &button : toolBar->Buttons())
-            if (button.Visible && button.Contains(point)) {
-                buttonIndex = button.Index;
-                return toolBar;
-            }
-        if (InRect(toolBar->Band(), point)) {
-            buttonIndex = -1;
-            return toolBar;
-        }
-    }
-    return nullptr;
-}
-
-TPlotAxis *TPlotToolController::AxisAt(const QPoint &point) const
-{
-    TPlotMasterManager &master = FPlot.Master();
-    for (TPlotAxis *axis : master.Axes())
-        if (axis->Visible() && master.Layout().IsPlaced(axis) && InRect(axis->Band(), point))
-            return axis;
-    return nullptr;
-}
-
-TPlotObject *TPlotToolController::ObjectAt(const QPoint &point) const
-{
-    TPlotMasterManager &master = FPlot.Master();
-    int button = -1;
-    if (TPlotToolBar *toolBar = ToolBarAt(point, button))
-        return toolBar;
-    for (int i = 0; i < master.DataCursors().Count(); ++i)
-        if (master.DataCursors().Item(i)->HitTest(point))
-            return master.DataCursors().Item(i);
-    for (int i = 0; i < master.Legends().Count(); ++i) {
-        TPlotLegend *legend = master.Legends().Item(i);
-        if (legend->Visible() && master.Layout().IsPlaced(legend) && InRect(legend->Band(), point))
-            return legend;
-    }
-    if (TPlotAxis *axis = AxisAt(point))
-        return axis;
-    if (InRect(master.Layout().DataViewRect(), point) && master.DataViews().Count() > 0)
-        return master.DataViews().Item(0);
-    return nullptr;
-}
-
 // Mouse and keys -----------------------------------------------------------------------------------------------------
 
 void TPlotToolController::MousePress(const QPoint &point, Qt::MouseButton button, Qt::KeyboardModifiers)
 {
     HideHint();
-    FHintTarget = THintTarget();
+    FHintTarget = TPlotHintTarget();
     if (button != Qt::LeftButton)
         return;
     TPlotMasterManager &master = FPlot.Master();
     FLastPoint = point;
 
-    int buttonIndex = -1;
-    if (TPlotToolBar *toolBar = ToolBarAt(point, buttonIndex)) {
-        if (buttonIndex >= 0 && toolBar->Button(buttonIndex).Enabled) {
+    const TPlotHit hit = PlotHitAt(master, point);
+    switch (hit.Kind) {
+    case phkToolBar: {
+        auto *toolBar = static_cast<TPlotToolBar *>(hit.Object);
+        if (hit.Button >= 0 && toolBar->Button(hit.Button).Enabled) {
             FPressedToolBar = toolBar;
-            FPressedButton = buttonIndex;
-            toolBar->Button(buttonIndex).Pressed = true;
+            FPressedButton = hit.Button;
+            toolBar->Button(hit.Button).Pressed = true;
             Repaint();
         }
-        return;
+        break;
     }
-    for (int i = 0; i < master.DataCursors().Count(); ++i) {
-        TPlotDataCursor *cursor = master.DataCursors().Item(i);
-        if (cursor->HitTest(point)) {
-            Select(cursor);
-            FDragCursor = cursor;
-            cursor->MouseDown(point);
-            return;
-        }
+    case phkDataCursor: {
+        auto *cursor = static_cast<TPlotDataCursor *>(hit.Object);
+        Select(cursor);
+        FDragCursor = cursor;
+        cursor->MouseDown(point);
+        break;
     }
-    for (int i = 0; i < master.Legends().Count(); ++i) {
-        TPlotLegend *legend = master.Legends().Item(i);
-        if (!legend->Visible() || !master.Layout().IsPlaced(legend) || !InRect(legend->Band(), point))
-            continue;
+    case phkLegend: {
+        auto *legend = static_cast<TPlotLegend *>(hit.Object);
         Select(legend);
         // The legend's rows are laid out with the screen's text measures.
-        TPlotFontMeasure measure(&FPlot);
-        int entry = -1;
-        for (int e = 0; e < static_cast<int>(legend->Entries().size()); ++e)
-            if (InRect(legend->EntryRect(measure, e), point))
-                entry = e;
-        legend->SetSelectedEntry(entry);
-        return;
+        legend->SetSelectedEntry(PlotLegendEntryAt(*legend, TPlotFontMeasure(&FPlot), point));
+        break;
     }
-    if (TPlotAxis *axis = AxisAt(point)) {
-        FDragAxis = axis;
+    case phkAxis:
+        FDragAxis = static_cast<TPlotAxis *>(hit.Object);
         FDragStarted = false;
-        return;
-    }
-    if (InRect(master.Layout().DataViewRect(), point)) {
+        break;
+    case phkDataView:
         if (ToolBarButtonDown(TPlotToolBar::tbZoomBox)) {
             PauseAllAxes(master);
             FZoomBoxDragging = true;
             FZoomBoxStart = FZoomBoxEnd = point;
             Repaint();
         }
-        if (master.DataViews().Count() > 0)
-            Select(master.DataViews().Item(0));
+        if (hit.Object)
+            Select(hit.Object);
+        break;
+    case phkNone:
+        break;
     }
 }
 
@@ -369,7 +308,7 @@ void TPlotToolController::MouseMove(const QPoint &point, Qt::MouseButtons button
     FLastPoint = point;
     if (!FPlot.HintsShow())
         return;
-    const THintTarget target = HintAt(point);
+    const TPlotHintTarget target = PlotHintAt(FPlot.Master(), point);
     const bool same = target.Object == FHintTarget.Object && target.Button == FHintTarget.Button;
     if (same) {
         // A hint waits for the mouse to rest: every move over the same object starts the pause again, and the hint
@@ -413,7 +352,7 @@ void TPlotToolController::MouseRelease(const QPoint &point, Qt::MouseButton butt
     if (FDragAxis) {
         TPlotAxis *axis = Alive(FDragAxis) ? FDragAxis : nullptr;
         FDragAxis = nullptr;
-        if (axis && AxisAt(point) == axis)
+        if (axis && PlotAxisAt(master, point) == axis)
             Select(axis);
         return;
     }
@@ -458,34 +397,10 @@ void TPlotToolController::KeyPress(int key, Qt::KeyboardModifiers modifiers)
 void TPlotToolController::MouseLeave()
 {
     FHintShowTimer.stop();
-    FHintTarget = THintTarget();
+    FHintTarget = TPlotHintTarget();
 }
 
 // Hints -------------------------------------------------------------------------------------------------------------
-
-TPlotToolController::THintTarget TPlotToolController::HintAt(const QPoint &point) const
-{
-    THintTarget target;
-    int buttonIndex = -1;
-    if (TPlotToolBar *toolBar = ToolBarAt(point, buttonIndex)) {
-        if (buttonIndex >= 0) {
-            const TPlotToolBarButton &button = toolBar->Button(buttonIndex);
-            target.Object = toolBar;
-            target.Button = buttonIndex;
-            target.Text = button.Hint;
-            target.Point = QPoint(button.Rect().Left, button.Rect().Bottom + 3);
-        }
-        return target;
-    }
-    if (TPlotAxis *axis = AxisAt(point)) {
-        if (!axis->TitleShow() && !axis->Title().isEmpty()) {
-            target.Object = axis;
-            target.Text = axis->Title();
-            target.Point = QPoint(point.x(), point.y() - 20);
-        }
-    }
-    return target;
-}
 
 void TPlotToolController::ShowHint()
 {
@@ -513,111 +428,14 @@ void TPlotToolController::HideHint()
 QMenu *TPlotToolController::CreateContextMenu(const QPoint &point, QWidget *parent)
 {
     HideHint();
-    TPlotObject *object = ObjectAt(point);
-    if (!object || !object->PopupEnabled() || dynamic_cast<TPlotToolBar *>(object))
-        return nullptr;
-    auto *menu = new QMenu(parent);
-    if (auto *axis = dynamic_cast<TPlotAxis *>(object)) {
-        QAction *tracking = menu->addAction(QStringLiteral("Tracking Enabled"));
-        tracking->setCheckable(true);
-        tracking->setChecked(axis->TrackingEnabled());
-        connect(tracking, &QAction::triggered, this, [this, axis]() {
-            if (Alive(axis))
-                axis->SetTrackingEnabled(!axis->TrackingEnabled());
+    TPlotObject *object = PlotHitAt(FPlot.Master(), point).Object;
+    return BuildPlotContextMenu(PlotContextMenuItems(object, FPlot.UserCanEditObjects()), parent, this,
+        [this, object](const TPlotMenuItem &item) {
+            if (item.Command == pmcEdit)
+                EditObject(Alive(object) ? object : nullptr);
+            else if (Alive(object))
+                RunPlotMenuCommand(*object, item);
         });
-        QAction *update = menu->addAction(QStringLiteral("Update Resume Values"));
-        update->setEnabled(
-            !axis->TrackingEnabled() && (axis->Min() != axis->ResumeMin() || axis->Span() != axis->ResumeSpan()));
-        connect(update, &QAction::triggered, this, [this, axis]() {
-            if (Alive(axis))
-                axis->SetResumeValues(axis->Min(), axis->Span());
-        });
-        connect(menu->addAction(QStringLiteral("Zoom to Fit")), &QAction::triggered, this, [this, axis]() {
-            if (Alive(axis))
-                ZoomAxisToFit(*axis);
-        });
-    } else if (auto *cursor = dynamic_cast<TPlotDataCursor *>(object)) {
-        QMenu *channels = menu->addMenu(QStringLiteral("Channel"));
-        auto addChannel = [&](const QString &caption, const QString &name) {
-            QAction *action = channels->addAction(caption);
-            action->setCheckable(true);
-            action->setChecked(cursor->ChannelName() == name);
-            connect(action, &QAction::triggered, this, [this, cursor, name]() {
-                if (Alive(cursor))
-                    cursor->SetChannelName(name);
-            });
-        };
-        if (cursor->ChannelAllowAll())
-            addChannel(
-                QString::fromLatin1(TPlotDataCursor::AllChannels), QString::fromLatin1(TPlotDataCursor::AllChannels));
-        auto &list = FPlot.Master().Channels();
-        for (int i = 0; i < list.Count(); ++i) {
-            TPlotChannelCustom *channel = list.Item(i);
-            if (!channel->Visible())
-                continue;
-            QString caption = channel->TitleText();
-            caption.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
-            addChannel(caption, channel->Name());
-        }
-        QMenu *styles = menu->addMenu(QStringLiteral("Style"));
-        const struct {
-            TPlotDataCursorStyle Style;
-            QString Caption;
-            bool Visible;
-        } items[] = {
-            { pcsValueXY, cursor->MenuItemCaptionValueXY(), cursor->MenuItemVisibleValueXY() },
-            { pcsValueX, cursor->MenuItemCaptionValueX(), cursor->MenuItemVisibleValueX() },
-            { pcsValueY, cursor->MenuItemCaptionValueY(), cursor->MenuItemVisibleValueY() },
-            { pcsDeltaX, cursor->MenuItemCaptionDeltaX(), cursor->MenuItemVisibleDeltaX() },
-            { pcsDeltaY, cursor->MenuItemCaptionDeltaY(), cursor->MenuItemVisibleDeltaY() },
-            { pcsInverseDeltaX, cursor->MenuItemCaptionInverseDeltaX(), cursor->MenuItemVisibleInverseDeltaX() },
-        };
-        for (const auto &item : items) {
-            if (!item.Visible)
-                continue;
-            QAction *action = styles->addAction(item.Caption);
-            action->setCheckable(true);
-            action->setChecked(cursor->Style() == item.Style);
-            const TPlotDataCursorStyle style = item.Style;
-            connect(action, &QAction::triggered, this, [this, cursor, style]() {
-                if (Alive(cursor))
-                    cursor->SetStyle(style);
-            });
-        }
-        if (cursor->MenuUserCanChangeOptions()) {
-            QMenu *options = menu->addMenu(QStringLiteral("Options"));
-            QAction *useColor = options->addAction(QStringLiteral("Use Channel Color"));
-            useColor->setCheckable(true);
-            useColor->setChecked(cursor->UseChannelColor());
-            connect(useColor, &QAction::triggered, this, [this, cursor]() {
-                if (Alive(cursor))
-                    cursor->SetUseChannelColor(!cursor->UseChannelColor());
-            });
-            QAction *hideHint = options->addAction(QStringLiteral("Hide Hint On Release"));
-            hideHint->setCheckable(true);
-            hideHint->setChecked(cursor->HintHideOnRelease());
-            connect(hideHint, &QAction::triggered, this, [this, cursor]() {
-                if (Alive(cursor))
-                    cursor->SetHintHideOnRelease(!cursor->HintHideOnRelease());
-            });
-        }
-        QAction *flip = menu->addAction(QStringLiteral("Flip Alignment"));
-        flip->setEnabled(!cursor->IsAllChannels()
-            && (cursor->Style() == pcsValueXY || cursor->Style() == pcsValueX || cursor->Style() == pcsValueY));
-        connect(flip, &QAction::triggered, this, [this, cursor]() {
-            if (Alive(cursor))
-                cursor->SetHintOrientationSide(
-                    cursor->HintOrientationSide() == osBottomRight ? osTopLeft : osBottomRight);
-        });
-    }
-    if (FPlot.UserCanEditObjects())
-        connect(menu->addAction(QStringLiteral("Edit...")), &QAction::triggered, this,
-            [this, object]() { EditObject(Alive(object) ? object : nullptr); });
-    if (menu->isEmpty()) {
-        delete menu;
-        return nullptr;
-    }
-    return menu;
 }
 
 // Drawing -----------------------------------------------------------------------------------------------------------

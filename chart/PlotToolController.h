@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chart/PlotHitTest.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QString>
@@ -18,7 +20,9 @@ class TPlotToolBar;
 // Everything the user does with the mouse and keys on the chart: toolbar buttons (clicked on release), axis drags,
 // wheel notches and keys on the selected axis, the zoom box, the legend and the data cursor, the selection, context
 // menus and hints. Points are in chart pixels of the last screen layout. Objects are looked up again at each use, so
-// replacing the chart's objects never leaves a stale one here.
+// replacing the chart's objects never leaves a stale one here. What lies under a point (PlotHitTest) and what a
+// context menu offers (PlotContextMenu) are decided outside; this class keeps the mouse, key, selection and hint
+// state and carries out what they decide.
 class TPlotToolController : public QObject
 {
     Q_OBJECT
@@ -61,19 +65,8 @@ public:
     void DrawOverlay(QPainter &painter, const TPlotMeasure &measure);
 
 private:
-    struct THintTarget {
-        TPlotObject *Object = nullptr;
-        int Button = -1;
-        QString Text;
-        QPoint Point;
-    };
-
     bool Alive(const TPlotObject *object) const;
-    TPlotToolBar *ToolBarAt(const QPoint &point, int &buttonIndex) const;
-    TPlotAxis *AxisAt(const QPoint &point) const;
-    TPlotObject *ObjectAt(const QPoint &point) const;
     TPlotAxis *SelectedAxis() const;
-    THintTarget HintAt(const QPoint &point) const;
     void ShowHint();
     void HideHint();
     void ButtonAction(TPlotToolBar &toolBar, int index);
@@ -96,7 +89,7 @@ private:
     bool FZoomBoxDragging = false;
     QPoint FZoomBoxStart, FZoomBoxEnd;
 
-    THintTarget FHintTarget;
+    TPlotHintTarget FHintTarget;
     bool FHintShown = false;
     QString FHintText;
     QPoint FHintPoint;

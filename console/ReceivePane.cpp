@@ -2,7 +2,6 @@
 
 #include "console/ReceiveLog.h"
 #include "console/ReceivePaneAccessible.h"
-#include "core/AnsiText.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -22,37 +21,17 @@ namespace
 
 constexpr int Margin = 2;
 
-QString Decode(std::string_view bytes)
-{
-    bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii)
-        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    // A line is decoded whole: CR and LF can never be part of a GBK character, so decoding line by line gives what
-    // decoding the whole text at once would.
-    return QString::fromStdString(AnsiToUtf8(bytes));
-}
-
 // A line's height on screen; never 0, so that walking lines to fill the pane always ends.
 qreal HeightOf(const QTextLayout &layout)
 {
     return std::max<qreal>(layout.boundingRect().height(), 1);
 }
 
-// Control characters are laid out as blanks (one for one, so positions stay the same); a tab stays a tab.
-QString DisplayForm(QString text)
-{
-    for (QChar &c : text) {
-        if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7F)
-            c = u' ';
-    }
-    return text;
-}
-
 } // namespace
 
 TReceivePane::TReceivePane(QWidget *parent)
     : QAbstractScrollArea(parent)
-    , FText(std::make_shared<TReceiveLog>())
+    , FDocument(std::make_shared<TReceiveLog>())
 {
     InstallReceivePaneAccessibleFactory();
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -63,21 +42,21 @@ TReceivePane::TReceivePane(QWidget *parent)
     verticalScrollBar()->setSingleStep(1);
     FRefreshTimer.setSingleShot(true);
     connect(&FRefreshTimer, &QTimer::timeout, this, &TReceivePane::Refresh);
-    FText.OnAppended = [this] { LogAppended(); };
+    FDocument.Text().OnAppended = [this] { LogAppended(); };
 }
 
 TReceivePane::~TReceivePane() = default;
 
 void TReceivePane::SetLog(std::shared_ptr<TReceiveLog> log)
 {
-    FText.Attach(std::move(log));
-    FText.OnAppended = [this] { LogAppended(); };
+    FDocument.Attach(std::move(log));
+    FDocument.Text().OnAppended = [this] { LogAppended(); };
     ResetView();
 }
 
 void TReceivePane::Clear()
 {
-    FText.Clear();
+    FDocument.Clear();
     ResetView();
 }
 
@@ -85,9 +64,7 @@ void TReceivePane::ResetView()
 {
     FLayouts.clear();
     FVisible.clear();
-    FAccessible.reset();
-    FAnchor = FCaret = TPosition { FText.FirstLine(), 0 };
-    FShownEndLine = FText.Log()->EndLine();
+    FShownEndLine = FDocument.Text().Log()->EndLine();
     FSelecting = false;
     FDirty = false;
     FRefreshTimer.stop();
@@ -111,11 +88,9 @@ void TReceivePane::LogAppended()
 void TReceivePane::Refresh()
 {
     // The line that was last may show one byte less now that the next chunk holds the rest of its last character.
-    const TReceiveLog &log = *FText.Log();
-    if (FShownEndLine > FText.FirstLine() && FShownEndLine <= log.EndLine()
-        && log.EndsInSplitCharacter(FShownEndLine - 1))
-        FLayouts.erase(FShownEndLine - 1);
-    FShownEndLine = log.EndLine();
+    if (std::optional<uint64_t> changed = FDocument.LineChangedSince(FShownEndLine))
+        FLayouts.erase(*changed);
+    FShownEndLine = FDocument.Text().Log()->EndLine();
     FDirty = false;
     FSinceRefresh.start();
     ++FRefreshCount;
@@ -139,26 +114,6 @@ qreal TReceivePane::TextWidth() const
     return std::max(viewport()->width() - 2 * Margin, 16);
 }
 
-QString TReceivePane::DecodedLine(uint64_t absoluteLine) const
-{
-    const TReceiveLog &log = *FText.Log();
-    std::string_view bytes = log.Line(absoluteLine);
-    // A GBK character split by a chunk boundary is shown whole, at the start of the line that holds its second byte.
-    if (log.EndsInSplitCharacter(absoluteLine) && absoluteLine + 1 < log.EndLine())
-        bytes.remove_suffix(1);
-    if (absoluteLine > FText.FirstLine() && log.EndsInSplitCharacter(absoluteLine - 1)) {
-        std::string joined(1, log.Line(absoluteLine - 1).back());
-        joined.append(bytes);
-        return Decode(joined);
-    }
-    return Decode(bytes);
-}
-
-QString TReceivePane::LineText(uint64_t index) const
-{
-    return DecodedLine(FText.FirstLine() + index);
-}
-
 std::shared_ptr<QTextLayout> TReceivePane::LayoutOf(uint64_t absoluteLine) const
 {
     auto found = FLayouts.find(absoluteLine);
@@ -166,7 +121,8 @@ std::shared_ptr<QTextLayout> TReceivePane::LayoutOf(uint64_t absoluteLine) const
         return found->second;
     if (FLayouts.size() > 512)
         FLayouts.clear(); // lines come back into view rarely; a fresh set is cheap
-    auto layout = std::make_shared<QTextLayout>(DisplayForm(DecodedLine(absoluteLine)), font());
+    auto layout
+        = std::make_shared<QTextLayout>(TReceiveDocument::DisplayForm(FDocument.DecodedLine(absoluteLine)), font());
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout->setTextOption(option);
@@ -189,8 +145,8 @@ std::shared_ptr<QTextLayout> TReceivePane::LayoutOf(uint64_t absoluteLine) const
 
 void TReceivePane::UpdateScrollRange()
 {
-    const uint64_t count = FText.LineCount();
-    const uint64_t first = FText.FirstLine();
+    const uint64_t count = FDocument.LineCount();
+    const uint64_t first = FDocument.FirstLine();
     const qreal height = viewport()->height();
     uint64_t top = count;
     qreal used = 0;
@@ -216,10 +172,10 @@ void TReceivePane::UpdateScrollRange()
 void TReceivePane::LayoutVisible() const
 {
     FVisible.clear();
-    const uint64_t count = FText.LineCount();
+    const uint64_t count = FDocument.LineCount();
     if (count == 0)
         return;
-    const uint64_t first = FText.FirstLine();
+    const uint64_t first = FDocument.FirstLine();
     const qreal height = viewport()->height();
     const QScrollBar *bar = verticalScrollBar();
     if (bar->value() >= bar->maximum()) {
@@ -251,16 +207,14 @@ void TReceivePane::paintEvent(QPaintEvent *)
     QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::Text));
     LayoutVisible();
-    const TPosition from = std::min(FAnchor, FCaret);
-    const TPosition to = std::max(FAnchor, FCaret);
+    const uint64_t first = FDocument.FirstLine();
     for (const TVisibleLine &line : FVisible) {
         QList<QTextLayout::FormatRange> selections;
-        if (from != to && line.Line >= from.Line && line.Line <= to.Line) {
-            int start = line.Line == from.Line ? from.Column : 0;
-            int end = line.Line == to.Line ? to.Column : static_cast<int>(line.Layout->text().size()) + 1;
+        const int length = static_cast<int>(line.Layout->text().size());
+        if (std::optional<TReceiveDocument::TColumns> columns = FDocument.SelectedColumns(line.Line - first, length)) {
             QTextLayout::FormatRange range;
-            range.start = start;
-            range.length = std::max(0, end - start);
+            range.start = columns->Start;
+            range.length = columns->End - columns->Start;
             range.format.setBackground(palette().brush(QPalette::Highlight));
             range.format.setForeground(palette().brush(QPalette::HighlightedText));
             selections.append(range);
@@ -303,7 +257,7 @@ TReceivePane::TPosition TReceivePane::PositionAt(const QPoint &point) const
     LayoutVisible();
     if (FVisible.empty())
         return TPosition { 0, 0 };
-    const uint64_t first = FText.FirstLine();
+    const uint64_t first = FDocument.FirstLine();
     for (const TVisibleLine &line : FVisible) {
         const QTextLayout &layout = *line.Layout;
         qreal y = point.y() - line.Top;
@@ -324,7 +278,7 @@ TReceivePane::TPosition TReceivePane::PositionAt(const QPoint &point) const
 QRect TReceivePane::CharacterRect(TPosition position) const
 {
     LayoutVisible();
-    const uint64_t absolute = FText.FirstLine() + position.Line;
+    const uint64_t absolute = FDocument.FirstLine() + position.Line;
     for (const TVisibleLine &line : FVisible) {
         if (line.Line != absolute)
             continue;
@@ -347,65 +301,24 @@ void TReceivePane::ScrollToLine(uint64_t index)
 
 void TReceivePane::Select(TPosition anchor, TPosition caret)
 {
-    const uint64_t first = FText.FirstLine();
-    const uint64_t count = FText.LineCount();
-    auto clamp = [&](TPosition p) {
-        if (count == 0)
-            return TPosition { first, 0 };
-        if (p.Line >= count)
-            return TPosition { first + count - 1, static_cast<int>(LineText(count - 1).size()) };
-        return TPosition { first + p.Line, std::clamp(p.Column, 0, static_cast<int>(LineText(p.Line).size())) };
-    };
-    FAnchor = clamp(anchor);
-    FCaret = clamp(caret);
-    viewport()->update();
-    if (QAccessible::isActive()) {
-        QAccessibleTextSelectionEvent event(this, OffsetOf(SelectionStart()), OffsetOf(SelectionEnd()));
-        QAccessible::updateAccessibility(&event);
-    }
+    FDocument.Select(anchor, caret);
+    SelectionChanged();
 }
 
 void TReceivePane::SelectAll()
 {
-    const uint64_t count = FText.LineCount();
-    if (count == 0)
-        return;
-    Select(TPosition { 0, 0 }, TPosition { count - 1, INT_MAX });
+    if (FDocument.SelectAll())
+        SelectionChanged();
 }
 
-bool TReceivePane::HasSelection() const
+void TReceivePane::SelectionChanged()
 {
-    return FAnchor != FCaret;
-}
-
-TReceivePane::TPosition TReceivePane::SelectionStart() const
-{
-    TPosition p = std::min(FAnchor, FCaret);
-    return TPosition { p.Line - FText.FirstLine(), p.Column };
-}
-
-TReceivePane::TPosition TReceivePane::SelectionEnd() const
-{
-    TPosition p = std::max(FAnchor, FCaret);
-    return TPosition { p.Line - FText.FirstLine(), p.Column };
-}
-
-QString TReceivePane::SelectedText() const
-{
-    if (!HasSelection() || FText.LineCount() == 0)
-        return {};
-    const TPosition from = std::min(FAnchor, FCaret);
-    const TPosition to = std::max(FAnchor, FCaret);
-    QString text;
-    for (uint64_t line = from.Line; line <= to.Line; ++line) {
-        QString decoded = DecodedLine(line);
-        int start = line == from.Line ? from.Column : 0;
-        int end = line == to.Line ? to.Column : static_cast<int>(decoded.size());
-        text += decoded.mid(start, end - start);
-        if (line != to.Line)
-            text += u'\n';
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTextSelectionEvent event(
+            this, FDocument.OffsetOf(FDocument.SelectionStart()), FDocument.OffsetOf(FDocument.SelectionEnd()));
+        QAccessible::updateAccessibility(&event);
     }
-    return text;
 }
 
 void TReceivePane::Copy() const
@@ -414,17 +327,12 @@ void TReceivePane::Copy() const
         QApplication::clipboard()->setText(SelectedText());
 }
 
-QString TReceivePane::PlainText() const
-{
-    return AccessibleText();
-}
-
 QStringList TReceivePane::DisplayedLines() const
 {
     FLayouts.clear(); // laid out afresh at the present width and with every split character joined
     QStringList rows;
-    const uint64_t first = FText.FirstLine();
-    for (uint64_t index = 0; index < FText.LineCount(); ++index) {
+    const uint64_t first = FDocument.FirstLine();
+    for (uint64_t index = 0; index < FDocument.LineCount(); ++index) {
         auto layout = LayoutOf(first + index);
         const QString &text = layout->text();
         for (int i = 0; i < layout->lineCount(); ++i) {
@@ -445,7 +353,7 @@ void TReceivePane::mousePressEvent(QMouseEvent *event)
     }
     TPosition at = PositionAt(event->position().toPoint());
     if (event->modifiers() & Qt::ShiftModifier)
-        Select(TPosition { FAnchor.Line - FText.FirstLine(), FAnchor.Column }, at);
+        Select(FDocument.Anchor(), at);
     else
         Select(at, at);
     FSelecting = true;
@@ -457,8 +365,7 @@ void TReceivePane::mouseMoveEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
     }
-    TPosition anchor { FAnchor.Line - FText.FirstLine(), FAnchor.Column };
-    Select(anchor, PositionAt(event->position().toPoint()));
+    Select(FDocument.Anchor(), PositionAt(event->position().toPoint()));
 }
 
 void TReceivePane::keyPressEvent(QKeyEvent *event)
@@ -489,58 +396,6 @@ void TReceivePane::contextMenuEvent(QContextMenuEvent *event)
     QAction *copy = menu.addAction(QStringLiteral("复制(&C)"), this, &TReceivePane::Copy);
     copy->setEnabled(HasSelection());
     QAction *all = menu.addAction(QStringLiteral("全选(&A)"), this, &TReceivePane::SelectAll);
-    all->setEnabled(FText.LineCount() > 0);
+    all->setEnabled(FDocument.LineCount() > 0);
     menu.exec(event->globalPos());
-}
-
-void TReceivePane::UpdateAccessibleCache() const
-{
-    if (!FAccessible || FAccessible->FirstLine != FText.FirstLine()) {
-        FAccessible = std::make_unique<TAccessibleCache>();
-        FAccessible->FirstLine = FText.FirstLine();
-        FAccessible->UpTo = FText.FirstLine();
-    }
-    const uint64_t end = FText.Log()->EndLine();
-    TAccessibleCache &cache = *FAccessible;
-    if (end > cache.UpTo && cache.UpTo > cache.FirstLine && FText.Log()->EndsInSplitCharacter(cache.UpTo - 1)) {
-        // Decode the last line again: its split character now shows at the start of the next one.
-        cache.Text.truncate(cache.LineStarts.back() > 0 ? cache.LineStarts.back() - 1 : 0);
-        cache.LineStarts.pop_back();
-        --cache.UpTo;
-    }
-    for (uint64_t line = FAccessible->UpTo; line < end; ++line) {
-        if (line != FAccessible->FirstLine)
-            FAccessible->Text += u'\n';
-        FAccessible->LineStarts.push_back(static_cast<int>(FAccessible->Text.size()));
-        FAccessible->Text += DecodedLine(line);
-    }
-    FAccessible->UpTo = end;
-}
-
-const QString &TReceivePane::AccessibleText() const
-{
-    UpdateAccessibleCache();
-    return FAccessible->Text;
-}
-
-int TReceivePane::OffsetOf(TPosition position) const
-{
-    UpdateAccessibleCache();
-    if (FAccessible->LineStarts.empty())
-        return 0;
-    if (position.Line >= FAccessible->LineStarts.size())
-        return static_cast<int>(FAccessible->Text.size());
-    return FAccessible->LineStarts[position.Line] + position.Column;
-}
-
-TReceivePane::TPosition TReceivePane::PositionOfOffset(int offset) const
-{
-    UpdateAccessibleCache();
-    const std::vector<int> &starts = FAccessible->LineStarts;
-    if (starts.empty())
-        return TPosition {};
-    offset = std::clamp(offset, 0, static_cast<int>(FAccessible->Text.size()));
-    auto it = std::upper_bound(starts.begin(), starts.end(), offset);
-    uint64_t line = static_cast<uint64_t>(it - starts.begin()) - 1;
-    return TPosition { line, offset - starts[line] };
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/ReceiveText.h"
+#include "console/ReceiveDocument.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
@@ -14,7 +14,8 @@ class QTextLayout;
 class TReceiveLog;
 
 // A read-only receive pane: shows the received text of a (shared) receive log, decoded from GBK, with word wrap and
-// a vertical scroll bar. It follows the end while the scroll bar is at its bottom.
+// a vertical scroll bar. It follows the end while the scroll bar is at its bottom. What it shows (decoded lines,
+// selection, the accessible text) is its TReceiveDocument; the pane lays out, draws and takes the mouse and keys.
 //
 // Built for a fast device: the bytes stay in the log (the pane holds no copy), only the lines on screen are decoded
 // and laid out, and the view catches up with the log at most RefreshIntervalMs after an append and never more often
@@ -33,30 +34,27 @@ public:
     // Shows the given log from its current end on (the pane is empty afterwards). Each pane starts with a log of its
     // own; the main and the floating pane share one.
     void SetLog(std::shared_ptr<TReceiveLog> log);
-    const std::shared_ptr<TReceiveLog> &Log() const { return FText.Log(); }
-    const TReceiveText &Text() const { return FText; }
+    const std::shared_ptr<TReceiveLog> &Log() const { return FDocument.Text().Log(); }
+    const TReceiveText &Text() const { return FDocument.Text(); }
+    const TReceiveDocument &Document() const { return FDocument; }
 
     // Empties this pane; other panes on the same log keep their text.
     void Clear();
 
-    uint64_t LineCount() const { return FText.LineCount(); }
+    uint64_t LineCount() const { return FDocument.LineCount(); }
     // Line `index` decoded, every character as received (lone CR or LF included).
-    QString LineText(uint64_t index) const;
+    QString LineText(uint64_t index) const { return FDocument.LineText(index); }
     // The whole text decoded, lines joined by '\n'.
-    QString PlainText() const;
+    QString PlainText() const { return FDocument.AccessibleText(); }
     // The lines as displayed: each line wrapped at the pane's width into its pieces, in order.
     QStringList DisplayedLines() const;
 
     // Selection, in decoded characters: a position is a line index of this pane and a character index in it.
-    struct TPosition {
-        uint64_t Line = 0;
-        int Column = 0;
-        auto operator<=>(const TPosition &) const = default;
-    };
+    using TPosition = TReceiveDocument::TPosition;
     void Select(TPosition anchor, TPosition caret);
     void SelectAll();
-    bool HasSelection() const;
-    QString SelectedText() const;
+    bool HasSelection() const { return FDocument.HasSelection(); }
+    QString SelectedText() const { return FDocument.SelectedText(); }
     void Copy() const;
 
     // Brings the view up to date at once (normally done by the refresh timer).
@@ -65,13 +63,8 @@ public:
     bool RefreshPending() const { return FDirty; }
     bool FollowingEnd() const;
 
-    // For the accessibility interface: the whole text (lines joined by '\n'), and conversions between character
-    // offsets in it and positions.
-    const QString &AccessibleText() const;
-    int OffsetOf(TPosition position) const;
-    TPosition PositionOfOffset(int offset) const;
-    TPosition SelectionStart() const;
-    TPosition SelectionEnd() const;
+    // Where a character is drawn, in viewport pixels (empty when its line is not on screen), and the character at a
+    // viewport point.
     QRect CharacterRect(TPosition position) const;
     TPosition PositionAt(const QPoint &viewportPoint) const;
     void ScrollToLine(uint64_t index);
@@ -93,12 +86,6 @@ private:
         qreal Top;
         std::shared_ptr<QTextLayout> Layout;
     };
-    struct TAccessibleCache {
-        uint64_t FirstLine = 0;
-        uint64_t UpTo = 0; // absolute line after the last one taken in
-        QString Text;
-        std::vector<int> LineStarts;
-    };
 
     void LogAppended();
     void Refresh();
@@ -107,19 +94,15 @@ private:
     void LayoutVisible() const;
     std::shared_ptr<QTextLayout> LayoutOf(uint64_t absoluteLine) const;
     qreal TextWidth() const;
-    QString DecodedLine(uint64_t absoluteLine) const;
-    void UpdateAccessibleCache() const;
+    void SelectionChanged();
 
-    TReceiveText FText;
+    TReceiveDocument FDocument;
     QTimer FRefreshTimer;
     QElapsedTimer FSinceRefresh;
     bool FDirty = false;
     uint64_t FShownEndLine = 0; // the log's end line at the last refresh
     int FRefreshCount = 0;
-    TPosition FAnchor; // absolute lines
-    TPosition FCaret;
     bool FSelecting = false;
     mutable std::unordered_map<uint64_t, std::shared_ptr<QTextLayout>> FLayouts;
     mutable std::vector<TVisibleLine> FVisible;
-    mutable std::unique_ptr<TAccessibleCache> FAccessible;
 };

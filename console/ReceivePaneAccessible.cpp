@@ -14,6 +14,11 @@ TReceivePane *TReceivePaneAccessible::Pane() const
     return static_cast<TReceivePane *>(widget());
 }
 
+const TReceiveDocument &TReceivePaneAccessible::Document() const
+{
+    return Pane()->Document();
+}
+
 void *TReceivePaneAccessible::interface_cast(QAccessible::InterfaceType type)
 {
     if (type == QAccessible::TextInterface)
@@ -24,7 +29,7 @@ void *TReceivePaneAccessible::interface_cast(QAccessible::InterfaceType type)
 QString TReceivePaneAccessible::text(QAccessible::Text type) const
 {
     if (type == QAccessible::Value)
-        return Pane()->AccessibleText();
+        return Document().AccessibleText();
     return QAccessibleWidget::text(type);
 }
 
@@ -40,15 +45,15 @@ QAccessible::State TReceivePaneAccessible::state() const
 void TReceivePaneAccessible::selection(int selectionIndex, int *startOffset, int *endOffset) const
 {
     *startOffset = *endOffset = 0;
-    if (selectionIndex != 0 || !Pane()->HasSelection())
+    if (selectionIndex != 0 || !Document().HasSelection())
         return;
-    *startOffset = Pane()->OffsetOf(Pane()->SelectionStart());
-    *endOffset = Pane()->OffsetOf(Pane()->SelectionEnd());
+    *startOffset = Document().OffsetOf(Document().SelectionStart());
+    *endOffset = Document().OffsetOf(Document().SelectionEnd());
 }
 
 int TReceivePaneAccessible::selectionCount() const
 {
-    return Pane()->HasSelection() ? 1 : 0;
+    return Document().HasSelection() ? 1 : 0;
 }
 
 void TReceivePaneAccessible::addSelection(int startOffset, int endOffset)
@@ -60,7 +65,7 @@ void TReceivePaneAccessible::removeSelection(int selectionIndex)
 {
     if (selectionIndex != 0)
         return;
-    TReceivePane::TPosition caret = Pane()->SelectionEnd();
+    TReceiveDocument::TPosition caret = Document().SelectionEnd();
     Pane()->Select(caret, caret);
 }
 
@@ -68,23 +73,23 @@ void TReceivePaneAccessible::setSelection(int selectionIndex, int startOffset, i
 {
     if (selectionIndex != 0)
         return;
-    Pane()->Select(Pane()->PositionOfOffset(startOffset), Pane()->PositionOfOffset(endOffset));
+    Pane()->Select(Document().PositionOfOffset(startOffset), Document().PositionOfOffset(endOffset));
 }
 
 int TReceivePaneAccessible::cursorPosition() const
 {
-    return Pane()->OffsetOf(Pane()->SelectionEnd());
+    return Document().OffsetOf(Document().SelectionEnd());
 }
 
 void TReceivePaneAccessible::setCursorPosition(int position)
 {
-    TReceivePane::TPosition at = Pane()->PositionOfOffset(position);
+    TReceiveDocument::TPosition at = Document().PositionOfOffset(position);
     Pane()->Select(at, at);
 }
 
 QString TReceivePaneAccessible::text(int startOffset, int endOffset) const
 {
-    const QString &all = Pane()->AccessibleText();
+    const QString &all = Document().AccessibleText();
     startOffset = std::clamp(startOffset, 0, static_cast<int>(all.size()));
     endOffset = std::clamp(endOffset, startOffset, static_cast<int>(all.size()));
     return all.mid(startOffset, endOffset - startOffset);
@@ -92,12 +97,12 @@ QString TReceivePaneAccessible::text(int startOffset, int endOffset) const
 
 int TReceivePaneAccessible::characterCount() const
 {
-    return static_cast<int>(Pane()->AccessibleText().size());
+    return static_cast<int>(Document().AccessibleText().size());
 }
 
 QRect TReceivePaneAccessible::characterRect(int offset) const
 {
-    QRect local = Pane()->CharacterRect(Pane()->PositionOfOffset(offset));
+    QRect local = Pane()->CharacterRect(Document().PositionOfOffset(offset));
     if (local.isNull())
         return {};
     return QRect(Pane()->viewport()->mapToGlobal(local.topLeft()), local.size());
@@ -108,12 +113,12 @@ int TReceivePaneAccessible::offsetAtPoint(const QPoint &point) const
     QPoint local = Pane()->viewport()->mapFromGlobal(point);
     if (!Pane()->viewport()->rect().contains(local))
         return -1;
-    return Pane()->OffsetOf(Pane()->PositionAt(local));
+    return Document().OffsetOf(Pane()->PositionAt(local));
 }
 
 void TReceivePaneAccessible::scrollToSubstring(int startIndex, int)
 {
-    Pane()->ScrollToLine(Pane()->PositionOfOffset(startIndex).Line);
+    Pane()->ScrollToLine(Document().PositionOfOffset(startIndex).Line);
 }
 
 QString TReceivePaneAccessible::attributes(int offset, int *startOffset, int *endOffset) const

@@ -2,6 +2,7 @@
 
 #include <QAccessibleWidget>
 
+class TReceiveDocument;
 class TReceivePane;
 
 // The receive pane as assistive technology sees it: a read-only text whose whole content can be read, searched by
@@ -31,6 +32,8 @@ public:
 
 private:
     TReceivePane *Pane() const;
+    // What the pane shows: the text, offsets and selection are read here; changes go through the pane.
+    const TReceiveDocument &Document() const;
 };
 
 // Makes Qt use TReceivePaneAccessible for every receive pane; safe to call more than once.

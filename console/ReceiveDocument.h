@@ -1,0 +1,102 @@
+#pragma once
+
+#include "console/ReceiveText.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class TReceiveLog;
+
+// What a receive pane shows, without the widget: its text (TReceiveText) decoded from GBK line by line, the
+// selection, and the whole text as one string for a screen reader with the conversions between character offsets in
+// it and positions. Every decoded character comes from DecodedLine, the one place where bytes become text.
+//
+// A GBK character that a chunk boundary split (its lead byte ends one line, its second byte starts the next chunk) is
+// shown whole at the start of the line that holds its second byte; the line before shows without the lead byte. Until
+// the next chunk arrives the lone lead byte shows as U+FFFD. The bytes themselves stay as received.
+//
+// Positions count decoded characters: a line index of this text (0 = its first line) and a character index in the
+// line. The accessible text joins the lines with '\n'; its offsets are character offsets in it.
+// Used on the user-interface thread only.
+class TReceiveDocument
+{
+public:
+    struct TPosition {
+        uint64_t Line = 0;
+        int Column = 0;
+        auto operator<=>(const TPosition &) const = default;
+    };
+    // The selected columns of one line: [Start, End).
+    struct TColumns {
+        int Start = 0;
+        int End = 0;
+        bool operator==(const TColumns &) const = default;
+    };
+
+    // Starts empty, at the log's current end.
+    explicit TReceiveDocument(std::shared_ptr<TReceiveLog> log);
+
+    // Moves to another log, empty; the selection is dropped.
+    void Attach(std::shared_ptr<TReceiveLog> log);
+    // Empties this text (other texts on the same log keep theirs); the selection is dropped.
+    void Clear();
+
+    TReceiveText &Text() { return FText; }
+    const TReceiveText &Text() const { return FText; }
+    uint64_t LineCount() const { return FText.LineCount(); }
+    uint64_t FirstLine() const { return FText.FirstLine(); }
+
+    // Line `index` decoded, every character as received (lone CR or LF included).
+    QString LineText(uint64_t index) const;
+    // Absolute line `line` of the log decoded, as this text shows it.
+    QString DecodedLine(uint64_t line) const;
+    // The absolute line that decodes differently now than when the log ended at line `endLine`, if any: the line
+    // that was last then, when it ended in a lone lead byte that a later chunk has completed (the character now shows
+    // at the start of the next line).
+    std::optional<uint64_t> LineChangedSince(uint64_t endLine) const;
+
+    // Selection. Positions given are clamped to the text: a line past the end means the end of the last line, a
+    // column past the end of its line means the line's end.
+    void Select(TPosition anchor, TPosition caret);
+    // Selects the whole text; returns false (and changes nothing) when the text is empty.
+    bool SelectAll();
+    bool HasSelection() const { return FAnchor != FCaret; }
+    TPosition Anchor() const;
+    TPosition SelectionStart() const;
+    TPosition SelectionEnd() const;
+    QString SelectedText() const;
+    // The selected columns of line `index` whose text has `length` characters, or nothing when none is selected. A
+    // line that the selection runs past ends one column after its text, so that its line break shows selected.
+    std::optional<TColumns> SelectedColumns(uint64_t index, int length) const;
+
+    // The whole text decoded, lines joined by '\n'. Kept up to date from the log as it grows.
+    const QString &AccessibleText() const;
+    // The offset of a position in the accessible text; a line past the end gives the text's length.
+    int OffsetOf(TPosition position) const;
+    // The position of an offset, clamped to the text.
+    TPosition PositionOfOffset(int offset) const;
+
+    // The form a line is laid out in: control characters become blanks (one for one, so positions stay the same),
+    // a tab stays a tab.
+    static QString DisplayForm(QString text);
+
+private:
+    struct TAccessibleCache {
+        uint64_t FirstLine = 0;
+        uint64_t UpTo = 0; // absolute line after the last one taken in
+        QString Text;
+        std::vector<int> LineStarts;
+    };
+
+    void Reset();
+    TPosition Clamp(TPosition position) const;
+    void UpdateAccessibleCache() const;
+
+    TReceiveText FText;
+    TPosition FAnchor; // absolute lines
+    TPosition FCaret;
+    mutable std::unique_ptr<TAccessibleCache> FAccessible;
+};
