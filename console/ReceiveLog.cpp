@@ -42,6 +42,8 @@ void TReceiveLog::AppendChunk(std::string_view text)
     // chunk and the one added after it can end lines: the text before it ends in CR LF.
     const char *begin = dst;
     const char *limit = dst + size;
+    // When the line before this chunk ends in a split character, this chunk starts with its trail byte.
+    const bool startsWithTrailByte = FEndLine > 0 && EndsInSplitCharacter(FEndLine - 1);
     const char *lineStart = begin;
     const char *lastLine = begin;
     while (lineStart < limit) {
@@ -54,6 +56,8 @@ void TReceiveLog::AppendChunk(std::string_view text)
     }
     FBlocks.back().Used += size;
     FEndOffset += size;
+    if (lastLine == begin && startsWithTrailByte && lastLine < limit - 2)
+        ++lastLine;
     if (EndsInGbkLeadByte(std::string_view(lastLine, static_cast<std::size_t>(limit - 2 - lastLine))))
         FSplitLines.push_back(FEndLine - 1);
 

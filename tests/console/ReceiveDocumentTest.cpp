@@ -59,6 +59,11 @@ TEST(ReceiveDocument, DecodesGbkWithCharactersSplitAtChunkBoundaries)
             { "ab", "中cd文" } },
         { "split, nothing completed it yet", { "ab\xD6" }, { "ab\uFFFD" } },
         { "split, the next chunk is the second byte alone", { "\xD6", "\xD0" }, { "", "中" } },
+        { "splits at two boundaries in a row",
+            { "a\xD6", "\xD0\xCE",
+                "\xC4"
+                "b" },
+            { "a", "中", "文b" } },
         { "a lead byte before a CR LF inside a chunk is not carried", { "x\xD6\r\ny", "\xD0" },
             { "x\uFFFD", "y", "\uFFFD" } },
         { "empty", {}, {} },
