@@ -1,8 +1,9 @@
 #include "platform/SerialPosix.h"
 
 #include "platform/ReadTimeouts.h"
+#include "platform/SerialLineConfig.h"
 #include "platform/SerialPortName.h"
-#include "platform/SerialPosix2.h"
+#include "platform/TerminalConfig.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -120,23 +122,6 @@ int MillisecondsUntil(TClock::time_point now, TClock::time_point deadline)
     return static_cast<int>(std::min<long long>(ms, 1000 * 60 * 60));
 }
 
-void MergeLineConfig(TDeviceControlBlock &dcb, const TSerialLineConfig &line)
-{
-    dcb.BaudRate = line.BaudRate;
-    dcb.ByteSize = static_cast<uint8_t>(line.DataBits);
-    dcb.Parity = static_cast<uint8_t>(line.Parity);
-    if (!line.TwoStopBits)
-        dcb.StopBits = 0;
-    else if (dcb.StopBits == 0)
-        dcb.StopBits = 2;
-    auto setBit = [&dcb](uint32_t bit, bool on) { dcb.Flags = on ? (dcb.Flags | bit) : (dcb.Flags & ~bit); };
-    setBit(DcbFlag::Parity, line.CheckParity);
-    setBit(DcbFlag::OutX, line.XonXoffOut);
-    setBit(DcbFlag::InX, line.XonXoffIn);
-    dcb.XonChar = static_cast<char>(line.XonChar);
-    dcb.XoffChar = static_cast<char>(line.XoffChar);
-}
-
 TPosixSerialDevice::TPosixSerialDevice(int fd)
     : FFd(fd)
     , FIsTerminal(isatty(fd) == 1)
@@ -197,33 +182,25 @@ bool TPosixSerialDevice::GetCommState(TDeviceControlBlock &dcb)
 
 bool TPosixSerialDevice::SetCommState(const TDeviceControlBlock &dcb)
 {
-    if (!FIsTerminal || dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > 4 || dcb.StopBits > 2)
+    if (!FIsTerminal)
         return false;
-    TSerialLineConfig line;
-    line.BaudRate = dcb.BaudRate;
-    line.DataBits = dcb.ByteSize;
-    line.Parity = dcb.Parity;
-    line.TwoStopBits = dcb.StopBits != 0; // 1.5 stop bits is only possible with 5 data bits; two is the nearest
-    line.CheckParity = (dcb.Flags & DcbFlag::Parity) != 0;
-    line.RtsCtsFlow = (dcb.Flags & DcbFlag::OutxCtsFlow) || DcbFlag::RtsControl(dcb.Flags) == RtsControlHandshake;
-    line.XonXoffOut = (dcb.Flags & DcbFlag::OutX) != 0;
-    line.XonXoffIn = (dcb.Flags & DcbFlag::InX) != 0;
-    line.XonChar = static_cast<unsigned char>(dcb.XonChar);
-    line.XoffChar = static_cast<unsigned char>(dcb.XoffChar);
+    std::optional<TSerialLineConfig> line = LineConfigOfDcb(dcb);
+    if (!line)
+        return false;
 
     std::lock_guard lock(FConfigLock);
-    if (!WriteSerialLineConfig(FFd, line))
+    if (!WriteSerialLineConfig(FFd, *line))
         return false;
 
     // DTR and RTS as lines. DSR/DTR handshaking, DSR sensitivity, transmit-continue-on-XOFF, the XON/XOFF limits,
     // replacing bad bytes and discarding null bytes have no counterpart in the terminal driver; the record keeps
-    // them. RTS toggling (RTS up only while sending) rests with the line idle, so RTS is dropped.
+    // them.
+    TModemLines lines = ModemLinesOfDcb(dcb);
     int dtr = TIOCM_DTR;
-    ioctl(FFd, DcbFlag::DtrControl(dcb.Flags) == DtrControlDisable ? TIOCMBIC : TIOCMBIS, &dtr);
-    uint32_t rtsControl = DcbFlag::RtsControl(dcb.Flags);
-    if (rtsControl != RtsControlHandshake) {
+    ioctl(FFd, lines.Dtr ? TIOCMBIS : TIOCMBIC, &dtr);
+    if (lines.Rts) {
         int rts = TIOCM_RTS;
-        ioctl(FFd, rtsControl == RtsControlEnable ? TIOCMBIS : TIOCMBIC, &rts);
+        ioctl(FFd, *lines.Rts ? TIOCMBIS : TIOCMBIC, &rts);
     }
     FDcb = dcb;
     return true;
