@@ -1,5 +1,6 @@
 #include "platform/SerialPosix.h"
 
+#include "platform/LineCounterDelta.h"
 #include "platform/ReadTimeouts.h"
 #include "platform/SerialLineConfig.h"
 #include "platform/SerialPortName.h"
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
-#include <linux/serial.h>
 #include <mutex>
 #include <optional>
 #include <poll.h>
@@ -246,25 +246,9 @@ void TPosixSerialDevice::SampleLineCounters()
     serial_icounter_struct now {};
     if (ioctl(FFd, TIOCGICOUNT, &now) != 0)
         return;
-    uint32_t errors = 0;
-    if (now.frame != FIcount.frame)
-        errors |= CeFrame;
-    if (now.parity != FIcount.parity)
-        errors |= CeRxParity;
-    if (now.overrun != FIcount.overrun)
-        errors |= CeOverrun;
-    if (now.buf_overrun != FIcount.buf_overrun)
-        errors |= CeRxOver;
-    if (now.brk != FIcount.brk)
-        errors |= CeBreak;
-    if (errors) {
-        FErrors |= errors;
-        FEvents |= EvErr;
-    }
-    if (now.rng != FIcount.rng)
-        FEvents |= EvRing;
-    if (now.dcd != FIcount.dcd)
-        FEvents |= EvRlsd;
+    TLineCounterEvents delta = LineCounterDelta(FIcount, now);
+    FErrors |= delta.Errors;
+    FEvents |= delta.Events;
     FIcount = now;
     FNextIcountSample = TClock::now() + IcountPeriod;
 }
