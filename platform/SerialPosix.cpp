@@ -1,6 +1,7 @@
 #include "platform/SerialPosix.h"
 
 #include "platform/LineCounterDelta.h"
+#include "platform/PendingIo.h"
 #include "platform/ReadTimeouts.h"
 #include "platform/SerialLineConfig.h"
 #include "platform/SerialPortName.h"
@@ -62,7 +63,6 @@ private:
     TDrain Drain();
     bool ReadIsDue(TClock::time_point now) const;
     void CompleteRead(TIoResult result);
-    void CompleteCommWait(TIoResult result, uint32_t mask);
     void SampleLineCounters();
     bool TakeWatchedEvents(uint32_t &mask);
 
@@ -85,26 +85,18 @@ private:
     serial_icounter_struct FIcount {};
     TClock::time_point FNextIcountSample;
 
-    bool FCommPending = false;
-    bool FCommDone = false;
-    TIoResult FCommResult = TIoResult::Done;
-    uint32_t FCommMask = 0;
+    TPendingIo FCommWait;
 
-    bool FReadPending = false;
-    bool FReadDone = false;
-    TIoResult FReadResult = TIoResult::Done;
+    TPendingIo FReadIo;
     char *FReadBuffer = nullptr;
     uint32_t FReadSize = 0;
     TReadTimeoutPlan FReadPlan;
     TPendingReadTimes FRead; // start, count and byte times of the pending read
 
     // Send worker's state.
-    bool FWritePending = false;
-    bool FWriteDone = false;
-    TIoResult FWriteResult = TIoResult::Done;
+    TPendingIo FWriteIo;
     const char *FWriteData = nullptr;
     uint32_t FWriteSize = 0;
-    uint32_t FWriteCount = 0;
     bool FWriteHasTotal = false;
     TClock::time_point FWriteDeadline;
 };
@@ -234,8 +226,8 @@ bool TPosixSerialDevice::SetCommMask(uint32_t mask)
     if (FIcountSupported)
         FIcountSupported = ioctl(FFd, TIOCGICOUNT, &FIcount) == 0;
     // A new mask ends a pending wait with no event.
-    if (FCommPending)
-        CompleteCommWait(TIoResult::Done, 0);
+    if (FCommWait.Pending)
+        FCommWait.Complete(TIoResult::Done, 0);
     return true;
 }
 
@@ -264,30 +256,18 @@ TIoResult TPosixSerialDevice::WaitCommEvent(uint32_t &mask)
 {
     if (FVanished)
         return TIoResult::Failed;
-    if (FCommPending || FCommDone)
+    if (FCommWait.Busy())
         return TIoResult::Failed;
     SampleLineCounters();
     if (TakeWatchedEvents(mask))
         return TIoResult::Done;
-    FCommPending = true;
+    FCommWait.Start();
     return TIoResult::Pending;
-}
-
-void TPosixSerialDevice::CompleteCommWait(TIoResult result, uint32_t mask)
-{
-    FCommPending = false;
-    FCommDone = true;
-    FCommResult = result;
-    FCommMask = mask;
 }
 
 TIoResult TPosixSerialDevice::CommEventResult(uint32_t &mask)
 {
-    if (!FCommDone)
-        return FCommPending ? TIoResult::Pending : TIoResult::Failed;
-    FCommDone = false;
-    mask = FCommMask;
-    return FCommResult;
+    return FCommWait.Collect(mask);
 }
 
 TIoResult TPosixSerialDevice::ClearCommError(uint32_t &errors)
@@ -331,7 +311,7 @@ TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &co
 {
     if (FVanished)
         return TIoResult::Failed;
-    if (FReadPending || FReadDone || size == 0)
+    if (FReadIo.Busy() || size == 0)
         return TIoResult::Failed;
     FReadBuffer = buffer;
     FReadSize = size;
@@ -356,7 +336,7 @@ TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &co
         count = FRead.Count;
         return TIoResult::Done;
     }
-    FReadPending = true;
+    FReadIo.Start();
     return TIoResult::Pending;
 }
 
@@ -368,38 +348,32 @@ bool TPosixSerialDevice::ReadIsDue(TClock::time_point now) const
 
 void TPosixSerialDevice::CompleteRead(TIoResult result)
 {
-    FReadPending = false;
-    FReadDone = true;
-    FReadResult = result;
+    FReadIo.Complete(result, FRead.Count);
 }
 
 TIoResult TPosixSerialDevice::ReadResult(uint32_t &count)
 {
-    if (!FReadDone)
-        return FReadPending ? TIoResult::Pending : TIoResult::Failed;
-    FReadDone = false;
-    count = FRead.Count;
-    return FReadResult;
+    return FReadIo.Collect(count);
 }
 
 int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
         // The close request wins over completions; while nothing has completed the poll below watches for it.
-        if (FCommDone || FReadDone)
-            return closeEvent.IsSet() ? 0 : FCommDone ? 1 : 2;
+        if (FCommWait.Done || FReadIo.Done)
+            return closeEvent.IsSet() ? 0 : FCommWait.Done ? 1 : 2;
 
         TClock::time_point now = TClock::now();
-        if (FReadPending && ReadIsDue(now)) {
+        if (FReadIo.Pending && ReadIsDue(now)) {
             CompleteRead(TIoResult::Done);
             continue;
         }
-        bool sampling = FCommPending && FIcountSupported && !FVanished;
+        bool sampling = FCommWait.Pending && FIcountSupported && !FVanished;
         if (sampling && now >= FNextIcountSample) {
             SampleLineCounters();
             uint32_t mask;
             if (TakeWatchedEvents(mask)) {
-                CompleteCommWait(TIoResult::Done, mask);
+                FCommWait.Complete(TIoResult::Done, mask);
                 continue;
             }
         }
@@ -409,7 +383,7 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             int ms = MillisecondsUntil(now, deadline);
             timeout = timeout < 0 ? ms : std::min(timeout, ms);
         };
-        if (FReadPending) {
+        if (FReadIo.Pending) {
             if (std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead))
                 limit(*deadline);
         }
@@ -417,8 +391,9 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             limit(FNextIcountSample);
 
         // Without a pending read the device is watched only for a hang-up, so waiting data cannot spin the loop.
-        pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(FReadPending ? POLLIN : 0), 0 } };
-        nfds_t count = (FVanished || !(FReadPending || FCommPending)) ? 1 : 2;
+        pollfd items[2]
+            = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(FReadIo.Pending ? POLLIN : 0), 0 } };
+        nfds_t count = (FVanished || !(FReadIo.Pending || FCommWait.Pending)) ? 1 : 2;
         int polled = poll(items, count, timeout);
         if (polled < 0) {
             if (errno == EINTR)
@@ -434,29 +409,29 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 
         short events = items[1].revents;
         if (events & POLLNVAL) {
-            if (FReadPending)
+            if (FReadIo.Pending)
                 CompleteRead(TIoResult::InvalidHandle);
             else
-                CompleteCommWait(TIoResult::InvalidHandle, 0);
+                FCommWait.Complete(TIoResult::InvalidHandle, 0);
             continue;
         }
         TDrain drained = TDrain::Ok;
-        if (FReadPending && (events & POLLIN))
+        if (FReadIo.Pending && (events & POLLIN))
             drained = Drain();
         if (drained == TDrain::Ok && (events & (POLLHUP | POLLERR)))
             drained = TDrain::Vanished;
         switch (drained) {
         case TDrain::Ok:
-            if (FReadPending && FRead.Count == FReadSize)
+            if (FReadIo.Pending && FRead.Count == FReadSize)
                 CompleteRead(TIoResult::Done);
             break;
         case TDrain::Vanished:
             // The bytes read before the device went away are still delivered; the next read fails.
             FVanished = true;
-            if (FReadPending)
+            if (FReadIo.Pending)
                 CompleteRead(FRead.Count > 0 ? TIoResult::Done : TIoResult::Failed);
             else
-                CompleteCommWait(TIoResult::Failed, 0);
+                FCommWait.Complete(TIoResult::Failed, 0);
             break;
         case TDrain::BadHandle:
             CompleteRead(TIoResult::InvalidHandle);
@@ -470,7 +445,7 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 
 TIoResult TPosixSerialDevice::WriteFile(const char *data, uint32_t size, uint32_t &written)
 {
-    if (FWritePending || FWriteDone)
+    if (FWriteIo.Busy())
         return TIoResult::Failed;
     for (;;) {
         ssize_t n = size == 0 ? 0 : write(FFd, data, size);
@@ -490,27 +465,20 @@ TIoResult TPosixSerialDevice::WriteFile(const char *data, uint32_t size, uint32_
     FWriteDeadline = TClock::now() + std::chrono::milliseconds(total);
     FWriteData = data;
     FWriteSize = size;
-    FWriteCount = 0;
-    FWritePending = true;
+    FWriteIo.Start();
     return TIoResult::Pending;
 }
 
 int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent)
 {
-    auto complete = [this](TIoResult result, uint32_t count) {
-        FWritePending = false;
-        FWriteDone = true;
-        FWriteResult = result;
-        FWriteCount = count;
-    };
     for (;;) {
         if (closeEvent.IsSet())
             return 0;
-        if (FWriteDone || !FWritePending)
-            return FWriteDone ? 1 : SerialWaitFailed;
+        if (!FWriteIo.Pending)
+            return FWriteIo.Done ? 1 : SerialWaitFailed;
         TClock::time_point now = TClock::now();
         if (FWriteHasTotal && now >= FWriteDeadline) {
-            complete(TIoResult::Done, 0); // timed out: nothing of this piece went out
+            FWriteIo.Complete(TIoResult::Done, 0); // timed out: nothing of this piece went out
             continue;
         }
         int timeout = FWriteHasTotal ? MillisecondsUntil(now, FWriteDeadline) : -1;
@@ -527,27 +495,24 @@ int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent)
             return SerialWaitFailed;
         short events = items[1].revents;
         if (events & POLLNVAL) {
-            complete(TIoResult::InvalidHandle, 0);
+            FWriteIo.Complete(TIoResult::InvalidHandle, 0);
         } else if (events & (POLLHUP | POLLERR)) {
-            complete(TIoResult::Failed, 0);
+            FWriteIo.Complete(TIoResult::Failed, 0);
         } else if (events & POLLOUT) {
             ssize_t n = write(FFd, FWriteData, FWriteSize);
             if (n > 0)
-                complete(TIoResult::Done, static_cast<uint32_t>(n));
+                FWriteIo.Complete(TIoResult::Done, static_cast<uint32_t>(n));
             else if (n < 0 && errno != EAGAIN && errno != EINTR)
-                complete(ResultOfErrno(errno), 0);
+                FWriteIo.Complete(ResultOfErrno(errno), 0);
         }
     }
 }
 
 TIoResult TPosixSerialDevice::WriteResult(uint32_t &written)
 {
-    if (!FWriteDone)
-        return FWritePending ? TIoResult::Pending : TIoResult::Failed;
-    FWriteDone = false;
-    FWriteData = nullptr;
-    written = FWriteCount;
-    return FWriteResult;
+    if (FWriteIo.Done)
+        FWriteData = nullptr; // the finished write no longer uses the caller's data
+    return FWriteIo.Collect(written);
 }
 
 } // namespace
