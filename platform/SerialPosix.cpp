@@ -1,15 +1,18 @@
 #include "platform/SerialPosix.h"
 
+#include "platform/LineCounterDelta.h"
+#include "platform/PendingIo.h"
 #include "platform/ReadTimeouts.h"
+#include "platform/SerialLineConfig.h"
 #include "platform/SerialPortName.h"
-#include "platform/SerialPosix2.h"
+#include "platform/TerminalConfig.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
-#include <linux/serial.h>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -60,7 +63,6 @@ private:
     TDrain Drain();
     bool ReadIsDue(TClock::time_point now) const;
     void CompleteRead(TIoResult result);
-    void CompleteCommWait(TIoResult result, uint32_t mask);
     void SampleLineCounters();
     bool TakeWatchedEvents(uint32_t &mask);
 
@@ -83,26 +85,18 @@ private:
     serial_icounter_struct FIcount {};
     TClock::time_point FNextIcountSample;
 
-    bool FCommPending = false;
-    bool FCommDone = false;
-    TIoResult FCommResult = TIoResult::Done;
-    uint32_t FCommMask = 0;
+    TPendingIo FCommWait;
 
-    bool FReadPending = false;
-    bool FReadDone = false;
-    TIoResult FReadResult = TIoResult::Done;
+    TPendingIo FReadIo;
     char *FReadBuffer = nullptr;
     uint32_t FReadSize = 0;
     TReadTimeoutPlan FReadPlan;
     TPendingReadTimes FRead; // start, count and byte times of the pending read
 
     // Send worker's state.
-    bool FWritePending = false;
-    bool FWriteDone = false;
-    TIoResult FWriteResult = TIoResult::Done;
+    TPendingIo FWriteIo;
     const char *FWriteData = nullptr;
     uint32_t FWriteSize = 0;
-    uint32_t FWriteCount = 0;
     bool FWriteHasTotal = false;
     TClock::time_point FWriteDeadline;
 };
@@ -118,23 +112,6 @@ int MillisecondsUntil(TClock::time_point now, TClock::time_point deadline)
         return 0;
     auto ms = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
     return static_cast<int>(std::min<long long>(ms, 1000 * 60 * 60));
-}
-
-void MergeLineConfig(TDeviceControlBlock &dcb, const TSerialLineConfig &line)
-{
-    dcb.BaudRate = line.BaudRate;
-    dcb.ByteSize = static_cast<uint8_t>(line.DataBits);
-    dcb.Parity = static_cast<uint8_t>(line.Parity);
-    if (!line.TwoStopBits)
-        dcb.StopBits = 0;
-    else if (dcb.StopBits == 0)
-        dcb.StopBits = 2;
-    auto setBit = [&dcb](uint32_t bit, bool on) { dcb.Flags = on ? (dcb.Flags | bit) : (dcb.Flags & ~bit); };
-    setBit(DcbFlag::Parity, line.CheckParity);
-    setBit(DcbFlag::OutX, line.XonXoffOut);
-    setBit(DcbFlag::InX, line.XonXoffIn);
-    dcb.XonChar = static_cast<char>(line.XonChar);
-    dcb.XoffChar = static_cast<char>(line.XoffChar);
 }
 
 TPosixSerialDevice::TPosixSerialDevice(int fd)
@@ -197,33 +174,25 @@ bool TPosixSerialDevice::GetCommState(TDeviceControlBlock &dcb)
 
 bool TPosixSerialDevice::SetCommState(const TDeviceControlBlock &dcb)
 {
-    if (!FIsTerminal || dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > 4 || dcb.StopBits > 2)
+    if (!FIsTerminal)
         return false;
-    TSerialLineConfig line;
-    line.BaudRate = dcb.BaudRate;
-    line.DataBits = dcb.ByteSize;
-    line.Parity = dcb.Parity;
-    line.TwoStopBits = dcb.StopBits != 0; // 1.5 stop bits is only possible with 5 data bits; two is the nearest
-    line.CheckParity = (dcb.Flags & DcbFlag::Parity) != 0;
-    line.RtsCtsFlow = (dcb.Flags & DcbFlag::OutxCtsFlow) || DcbFlag::RtsControl(dcb.Flags) == RtsControlHandshake;
-    line.XonXoffOut = (dcb.Flags & DcbFlag::OutX) != 0;
-    line.XonXoffIn = (dcb.Flags & DcbFlag::InX) != 0;
-    line.XonChar = static_cast<unsigned char>(dcb.XonChar);
-    line.XoffChar = static_cast<unsigned char>(dcb.XoffChar);
+    std::optional<TSerialLineConfig> line = LineConfigOfDcb(dcb);
+    if (!line)
+        return false;
 
     std::lock_guard lock(FConfigLock);
-    if (!WriteSerialLineConfig(FFd, line))
+    if (!WriteSerialLineConfig(FFd, *line))
         return false;
 
     // DTR and RTS as lines. DSR/DTR handshaking, DSR sensitivity, transmit-continue-on-XOFF, the XON/XOFF limits,
     // replacing bad bytes and discarding null bytes have no counterpart in the terminal driver; the record keeps
-    // them. RTS toggling (RTS up only while sending) rests with the line idle, so RTS is dropped.
+    // them.
+    TModemLines lines = ModemLinesOfDcb(dcb);
     int dtr = TIOCM_DTR;
-    ioctl(FFd, DcbFlag::DtrControl(dcb.Flags) == DtrControlDisable ? TIOCMBIC : TIOCMBIS, &dtr);
-    uint32_t rtsControl = DcbFlag::RtsControl(dcb.Flags);
-    if (rtsControl != RtsControlHandshake) {
+    ioctl(FFd, lines.Dtr ? TIOCMBIS : TIOCMBIC, &dtr);
+    if (lines.Rts) {
         int rts = TIOCM_RTS;
-        ioctl(FFd, rtsControl == RtsControlEnable ? TIOCMBIS : TIOCMBIC, &rts);
+        ioctl(FFd, *lines.Rts ? TIOCMBIS : TIOCMBIC, &rts);
     }
     FDcb = dcb;
     return true;
@@ -257,8 +226,8 @@ bool TPosixSerialDevice::SetCommMask(uint32_t mask)
     if (FIcountSupported)
         FIcountSupported = ioctl(FFd, TIOCGICOUNT, &FIcount) == 0;
     // A new mask ends a pending wait with no event.
-    if (FCommPending)
-        CompleteCommWait(TIoResult::Done, 0);
+    if (FCommWait.Pending)
+        FCommWait.Complete(TIoResult::Done, 0);
     return true;
 }
 
@@ -269,25 +238,9 @@ void TPosixSerialDevice::SampleLineCounters()
     serial_icounter_struct now {};
     if (ioctl(FFd, TIOCGICOUNT, &now) != 0)
         return;
-    uint32_t errors = 0;
-    if (now.frame != FIcount.frame)
-        errors |= CeFrame;
-    if (now.parity != FIcount.parity)
-        errors |= CeRxParity;
-    if (now.overrun != FIcount.overrun)
-        errors |= CeOverrun;
-    if (now.buf_overrun != FIcount.buf_overrun)
-        errors |= CeRxOver;
-    if (now.brk != FIcount.brk)
-        errors |= CeBreak;
-    if (errors) {
-        FErrors |= errors;
-        FEvents |= EvErr;
-    }
-    if (now.rng != FIcount.rng)
-        FEvents |= EvRing;
-    if (now.dcd != FIcount.dcd)
-        FEvents |= EvRlsd;
+    TLineCounterEvents delta = LineCounterDelta(FIcount, now);
+    FErrors |= delta.Errors;
+    FEvents |= delta.Events;
     FIcount = now;
     FNextIcountSample = TClock::now() + IcountPeriod;
 }
@@ -303,30 +256,18 @@ TIoResult TPosixSerialDevice::WaitCommEvent(uint32_t &mask)
 {
     if (FVanished)
         return TIoResult::Failed;
-    if (FCommPending || FCommDone)
+    if (FCommWait.Busy())
         return TIoResult::Failed;
     SampleLineCounters();
     if (TakeWatchedEvents(mask))
         return TIoResult::Done;
-    FCommPending = true;
+    FCommWait.Start();
     return TIoResult::Pending;
-}
-
-void TPosixSerialDevice::CompleteCommWait(TIoResult result, uint32_t mask)
-{
-    FCommPending = false;
-    FCommDone = true;
-    FCommResult = result;
-    FCommMask = mask;
 }
 
 TIoResult TPosixSerialDevice::CommEventResult(uint32_t &mask)
 {
-    if (!FCommDone)
-        return FCommPending ? TIoResult::Pending : TIoResult::Failed;
-    FCommDone = false;
-    mask = FCommMask;
-    return FCommResult;
+    return FCommWait.Collect(mask);
 }
 
 TIoResult TPosixSerialDevice::ClearCommError(uint32_t &errors)
@@ -370,7 +311,7 @@ TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &co
 {
     if (FVanished)
         return TIoResult::Failed;
-    if (FReadPending || FReadDone || size == 0)
+    if (FReadIo.Busy() || size == 0)
         return TIoResult::Failed;
     FReadBuffer = buffer;
     FReadSize = size;
@@ -395,7 +336,7 @@ TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &co
         count = FRead.Count;
         return TIoResult::Done;
     }
-    FReadPending = true;
+    FReadIo.Start();
     return TIoResult::Pending;
 }
 
@@ -407,38 +348,32 @@ bool TPosixSerialDevice::ReadIsDue(TClock::time_point now) const
 
 void TPosixSerialDevice::CompleteRead(TIoResult result)
 {
-    FReadPending = false;
-    FReadDone = true;
-    FReadResult = result;
+    FReadIo.Complete(result, FRead.Count);
 }
 
 TIoResult TPosixSerialDevice::ReadResult(uint32_t &count)
 {
-    if (!FReadDone)
-        return FReadPending ? TIoResult::Pending : TIoResult::Failed;
-    FReadDone = false;
-    count = FRead.Count;
-    return FReadResult;
+    return FReadIo.Collect(count);
 }
 
 int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
         // The close request wins over completions; while nothing has completed the poll below watches for it.
-        if (FCommDone || FReadDone)
-            return closeEvent.IsSet() ? 0 : FCommDone ? 1 : 2;
+        if (FCommWait.Done || FReadIo.Done)
+            return closeEvent.IsSet() ? 0 : FCommWait.Done ? 1 : 2;
 
         TClock::time_point now = TClock::now();
-        if (FReadPending && ReadIsDue(now)) {
+        if (FReadIo.Pending && ReadIsDue(now)) {
             CompleteRead(TIoResult::Done);
             continue;
         }
-        bool sampling = FCommPending && FIcountSupported && !FVanished;
+        bool sampling = FCommWait.Pending && FIcountSupported && !FVanished;
         if (sampling && now >= FNextIcountSample) {
             SampleLineCounters();
             uint32_t mask;
             if (TakeWatchedEvents(mask)) {
-                CompleteCommWait(TIoResult::Done, mask);
+                FCommWait.Complete(TIoResult::Done, mask);
                 continue;
             }
         }
@@ -448,7 +383,7 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             int ms = MillisecondsUntil(now, deadline);
             timeout = timeout < 0 ? ms : std::min(timeout, ms);
         };
-        if (FReadPending) {
+        if (FReadIo.Pending) {
             if (std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead))
                 limit(*deadline);
         }
@@ -456,8 +391,9 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             limit(FNextIcountSample);
 
         // Without a pending read the device is watched only for a hang-up, so waiting data cannot spin the loop.
-        pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(FReadPending ? POLLIN : 0), 0 } };
-        nfds_t count = (FVanished || !(FReadPending || FCommPending)) ? 1 : 2;
+        pollfd items[2]
+            = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(FReadIo.Pending ? POLLIN : 0), 0 } };
+        nfds_t count = (FVanished || !(FReadIo.Pending || FCommWait.Pending)) ? 1 : 2;
         int polled = poll(items, count, timeout);
         if (polled < 0) {
             if (errno == EINTR)
@@ -473,29 +409,29 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 
         short events = items[1].revents;
         if (events & POLLNVAL) {
-            if (FReadPending)
+            if (FReadIo.Pending)
                 CompleteRead(TIoResult::InvalidHandle);
             else
-                CompleteCommWait(TIoResult::InvalidHandle, 0);
+                FCommWait.Complete(TIoResult::InvalidHandle, 0);
             continue;
         }
         TDrain drained = TDrain::Ok;
-        if (FReadPending && (events & POLLIN))
+        if (FReadIo.Pending && (events & POLLIN))
             drained = Drain();
         if (drained == TDrain::Ok && (events & (POLLHUP | POLLERR)))
             drained = TDrain::Vanished;
         switch (drained) {
         case TDrain::Ok:
-            if (FReadPending && FRead.Count == FReadSize)
+            if (FReadIo.Pending && FRead.Count == FReadSize)
                 CompleteRead(TIoResult::Done);
             break;
         case TDrain::Vanished:
             // The bytes read before the device went away are still delivered; the next read fails.
             FVanished = true;
-            if (FReadPending)
+            if (FReadIo.Pending)
                 CompleteRead(FRead.Count > 0 ? TIoResult::Done : TIoResult::Failed);
             else
-                CompleteCommWait(TIoResult::Failed, 0);
+                FCommWait.Complete(TIoResult::Failed, 0);
             break;
         case TDrain::BadHandle:
             CompleteRead(TIoResult::InvalidHandle);
@@ -509,7 +445,7 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 
 TIoResult TPosixSerialDevice::WriteFile(const char *data, uint32_t size, uint32_t &written)
 {
-    if (FWritePending || FWriteDone)
+    if (FWriteIo.Busy())
         return TIoResult::Failed;
     for (;;) {
         ssize_t n = size == 0 ? 0 : write(FFd, data, size);
@@ -529,27 +465,20 @@ TIoResult TPosixSerialDevice::WriteFile(const char *data, uint32_t size, uint32_
     FWriteDeadline = TClock::now() + std::chrono::milliseconds(total);
     FWriteData = data;
     FWriteSize = size;
-    FWriteCount = 0;
-    FWritePending = true;
+    FWriteIo.Start();
     return TIoResult::Pending;
 }
 
 int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent)
 {
-    auto complete = [this](TIoResult result, uint32_t count) {
-        FWritePending = false;
-        FWriteDone = true;
-        FWriteResult = result;
-        FWriteCount = count;
-    };
     for (;;) {
         if (closeEvent.IsSet())
             return 0;
-        if (FWriteDone || !FWritePending)
-            return FWriteDone ? 1 : SerialWaitFailed;
+        if (!FWriteIo.Pending)
+            return FWriteIo.Done ? 1 : SerialWaitFailed;
         TClock::time_point now = TClock::now();
         if (FWriteHasTotal && now >= FWriteDeadline) {
-            complete(TIoResult::Done, 0); // timed out: nothing of this piece went out
+            FWriteIo.Complete(TIoResult::Done, 0); // timed out: nothing of this piece went out
             continue;
         }
         int timeout = FWriteHasTotal ? MillisecondsUntil(now, FWriteDeadline) : -1;
@@ -566,27 +495,24 @@ int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent)
             return SerialWaitFailed;
         short events = items[1].revents;
         if (events & POLLNVAL) {
-            complete(TIoResult::InvalidHandle, 0);
+            FWriteIo.Complete(TIoResult::InvalidHandle, 0);
         } else if (events & (POLLHUP | POLLERR)) {
-            complete(TIoResult::Failed, 0);
+            FWriteIo.Complete(TIoResult::Failed, 0);
         } else if (events & POLLOUT) {
             ssize_t n = write(FFd, FWriteData, FWriteSize);
             if (n > 0)
-                complete(TIoResult::Done, static_cast<uint32_t>(n));
+                FWriteIo.Complete(TIoResult::Done, static_cast<uint32_t>(n));
             else if (n < 0 && errno != EAGAIN && errno != EINTR)
-                complete(ResultOfErrno(errno), 0);
+                FWriteIo.Complete(ResultOfErrno(errno), 0);
         }
     }
 }
 
 TIoResult TPosixSerialDevice::WriteResult(uint32_t &written)
 {
-    if (!FWriteDone)
-        return FWritePending ? TIoResult::Pending : TIoResult::Failed;
-    FWriteDone = false;
-    FWriteData = nullptr;
-    written = FWriteCount;
-    return FWriteResult;
+    if (FWriteIo.Done)
+        FWriteData = nullptr; // the finished write no longer uses the caller's data
+    return FWriteIo.Collect(written);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/SerialSimulated.h"
 
+#include "platform/PendingIo.h"
 #include "platform/ReadTimeouts.h"
 
 #include <algorithm>
@@ -217,7 +218,7 @@ public:
             FLine->Completions.pop_front();
             return TIoResult::Done;
         }
-        FCommPending = true;
+        FCommWait.Start();
         return TIoResult::Pending;
     }
 
@@ -241,7 +242,7 @@ public:
                 return TIoResult::Done;
             }
         }
-        FReadPending = true;
+        FReadIo.Start();
         return TIoResult::Pending;
     }
 
@@ -257,29 +258,29 @@ public:
             FLine->RxWake.Reset();
             FLine->Advance();
             if (FLine->Vanished) {
-                if (FCommPending)
-                    CompleteCommWait(TIoResult::Failed, 0);
+                if (FCommWait.Pending)
+                    FCommWait.Complete(TIoResult::Failed, 0);
                 // The bytes a read holds when the device goes away are still delivered; the next read fails.
-                if (FReadPending)
-                    CompleteRead(FRead.Count > 0 ? TIoResult::Done : TIoResult::Failed, FRead.Count);
+                if (FReadIo.Pending)
+                    FReadIo.Complete(FRead.Count > 0 ? TIoResult::Done : TIoResult::Failed, FRead.Count);
             }
-            if (FCommPending && !FLine->Completions.empty()) {
+            if (FCommWait.Pending && !FLine->Completions.empty()) {
                 uint32_t mask = FLine->Completions.front();
                 FLine->Completions.pop_front();
-                CompleteCommWait(TIoResult::Done, mask);
+                FCommWait.Complete(TIoResult::Done, mask);
             }
-            if (FCommDone)
+            if (FCommWait.Done)
                 return 1;
-            if (FReadPending) {
+            if (FReadIo.Pending) {
                 TakeReceived();
                 if (ReadComplete())
-                    CompleteRead(TIoResult::Done, FRead.Count);
+                    FReadIo.Complete(TIoResult::Done, FRead.Count);
             }
-            if (FReadDone)
+            if (FReadIo.Done)
                 return 2;
             std::optional<TClock::time_point> due = FLine->NextStep();
             if (std::optional<TClock::time_point> deadline
-                = FReadPending ? ReadDeadline(FReadPlan, FRead) : std::nullopt)
+                = FReadIo.Pending ? ReadDeadline(FReadPlan, FRead) : std::nullopt)
                 due = due ? std::min(*due, *deadline) : *deadline;
             int timeout = FLine->MillisecondsUntil(due);
             FLine->ReceiverWaiting = true;
@@ -300,11 +301,7 @@ public:
         TIoResult injected;
         if (FLine->Failing(TSimulatedCall::CommEventResult, injected))
             return injected;
-        if (!FCommDone)
-            return TIoResult::Failed;
-        FCommDone = false;
-        mask = FCommMask;
-        return FCommResult;
+        return FCommWait.Collect(mask);
     }
 
     TIoResult ReadResult(uint32_t &count) override
@@ -313,11 +310,7 @@ public:
         TIoResult injected;
         if (FLine->Failing(TSimulatedCall::ReadResult, injected))
             return injected;
-        if (!FReadDone)
-            return TIoResult::Failed;
-        FReadDone = false;
-        count = FReadCount;
-        return FReadResult;
+        return FReadIo.Collect(count);
     }
 
     TIoResult ClearCommError(uint32_t &errors) override
@@ -347,7 +340,7 @@ public:
         if (FLine->WritesPending || FLine->Held) {
             FWriteData = data;
             FWriteSize = size;
-            FWritePending = true;
+            FWriteIo.Start();
             return TIoResult::Pending;
         }
         written = FLine->TakeWrite(data, size);
@@ -364,14 +357,14 @@ public:
             if (FLine->Failing(TSimulatedCall::WaitWrite, injected))
                 return SerialWaitFailed;
             FLine->TxWake.Reset();
-            if (FWritePending && FLine->Vanished) {
-                CompleteWrite(TIoResult::Failed, 0);
-            } else if (FWritePending && !FLine->Held) {
-                CompleteWrite(TIoResult::Done, FLine->TakeWrite(FWriteData, FWriteSize));
+            if (FWriteIo.Pending && FLine->Vanished) {
+                FWriteIo.Complete(TIoResult::Failed, 0);
+            } else if (FWriteIo.Pending && !FLine->Held) {
+                FWriteIo.Complete(TIoResult::Done, FLine->TakeWrite(FWriteData, FWriteSize));
             }
-            if (FWriteDone)
+            if (FWriteIo.Done)
                 return 1;
-            if (!FWritePending)
+            if (!FWriteIo.Pending)
                 return SerialWaitFailed;
             lock.unlock();
             int woken = WaitForSerialEvents({ &closeEvent, &FLine->TxWake });
@@ -387,11 +380,7 @@ public:
         TIoResult injected;
         if (FLine->Failing(TSimulatedCall::WriteResult, injected))
             return injected;
-        if (!FWriteDone)
-            return TIoResult::Failed;
-        FWriteDone = false;
-        written = FWriteCount;
-        return FWriteResult;
+        return FWriteIo.Collect(written);
     }
 
 private:
@@ -434,46 +423,16 @@ private:
         return deadline && FLine->Now() >= *deadline;
     }
 
-    void CompleteCommWait(TIoResult result, uint32_t mask)
-    {
-        FCommPending = false;
-        FCommDone = true;
-        FCommResult = result;
-        FCommMask = mask;
-    }
-
-    void CompleteRead(TIoResult result, uint32_t count)
-    {
-        FReadPending = false;
-        FReadDone = true;
-        FReadResult = result;
-        FReadCount = count;
-    }
-
-    void CompleteWrite(TIoResult result, uint32_t count)
-    {
-        FWritePending = false;
-        FWriteDone = true;
-        FWriteResult = result;
-        FWriteCount = count;
-    }
-
     std::shared_ptr<TSimulatedLine> FLine;
-    bool FCommPending = false, FCommDone = false;
-    TIoResult FCommResult = TIoResult::Done;
-    uint32_t FCommMask = 0;
+    TPendingIo FCommWait;
+    TPendingIo FReadIo;
     char *FReadBuffer = nullptr;
     uint32_t FReadSize = 0;
     TReadTimeoutPlan FReadPlan;
     TPendingReadTimes FRead;
-    bool FReadPending = false, FReadDone = false;
-    TIoResult FReadResult = TIoResult::Done;
-    uint32_t FReadCount = 0;
+    TPendingIo FWriteIo;
     const char *FWriteData = nullptr;
     uint32_t FWriteSize = 0;
-    bool FWritePending = false, FWriteDone = false;
-    TIoResult FWriteResult = TIoResult::Done;
-    uint32_t FWriteCount = 0;
 };
 
 } // namespace
