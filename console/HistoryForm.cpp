@@ -1,10 +1,10 @@
 #include "console/HistoryForm.h"
 
 #include "console/HistoryLines.h"
-#include "console/WindowPlacement.h"
 #include "core/AnsiText.h"
 #include "core/MessageBox.h"
 #include "core/ui/Fonts.h"
+#include "core/ui/WindowPlacement.h"
 
 #include <QCoreApplication>
 #include <QEvent>
