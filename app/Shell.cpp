@@ -5,9 +5,11 @@
 #include "auxwin/HelpForm.h"
 #include "auxwin/UpgradeForm.h"
 #include "console/FloatForm.h"
+#include "console/FloatStacking.h"
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
 #include "console/MainForm.h"
+#include "core/ui/WindowPlacement.h"
 #include "platform/GlobalHotKey.h"
 #include "settings/PortSettingsForm.h"
 
@@ -15,18 +17,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
-
-namespace
-{
-
-void BringForward(QWidget *window)
-{
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
-} // namespace
 
 TShell::TShell()
 {
@@ -65,6 +55,7 @@ void TShell::CreateWindows()
         .Form6 = Form6.get(),
         .Form7 = Form7.get() });
     Form4->SetFollowedWindow(MainForm.get());
+    FloatStacking = std::make_unique<TFloatStacking>(Form7.get(), QList<QWidget *> { MainForm.get(), Form4.get() });
     connect(MainForm.get(), &TMainForm::Shown, this, &TShell::AddTrayIcon);
 }
 
@@ -110,18 +101,20 @@ void TShell::TrayIconActivated(QSystemTrayIcon::ActivationReason reason)
 
 void TShell::ShowMainWindows()
 {
-    MainForm->show();
-    MainForm->raise();
+    // A minimized main window is restored, not only shown. The floating window has no buttons of its own to come back
+    // with: when the window manager has minimized it, it comes back too, since the main window's data panel stays
+    // disabled while it is shown.
+    ShowModeless(MainForm.get());
     Form4->show();
-    MainForm->showNormal();
-    MainForm->raise();
-    MainForm->activateWindow();
+    if (Form7->isVisible() && Form7->isMinimized()) {
+        Form7->showNormal();
+        Form7->raise();
+    }
 }
 
 void TShell::N5Click()
 {
-    BringForward(MainForm.get());
-    Form4->show();
+    ShowMainWindows();
 }
 
 void TShell::N4Click()
@@ -134,12 +127,12 @@ void TShell::N4Click()
 
 void TShell::N1Click()
 {
-    BringForward(Form6.get());
+    ShowModeless(Form6.get());
 }
 
 void TShell::N2Click()
 {
-    BringForward(Form5.get());
+    ShowModeless(Form5.get());
 }
 
 bool TShell::eventFilter(QObject *watched, QEvent *event)

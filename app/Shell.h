@@ -13,6 +13,7 @@ class TForm4;
 class TForm5;
 class TForm6;
 class TForm7;
+class TFloatStacking;
 class TGlobalHotKey;
 class TMainForm;
 
@@ -40,6 +41,8 @@ public:
     std::unique_ptr<TForm5> Form5;
     std::unique_ptr<TForm6> Form6;
     std::unique_ptr<TForm7> Form7;
+    // Keeps the windows opened while the floating window is shown above it. Goes before the windows do.
+    std::unique_ptr<TFloatStacking> FloatStacking;
 
     TGlobalHotKey *HotKey;
     QSystemTrayIcon *TrayIcon;

@@ -1,11 +1,11 @@
 #include "auxwin/InfoWindow.h"
 
 #include "core/ui/Fonts.h"
+#include "core/ui/WindowPlacement.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 
 namespace
@@ -64,7 +64,5 @@ void TInfoWindow::showEvent(QShowEvent *event)
     if (FCentred || event->spontaneous())
         return;
     FCentred = true;
-    // Runs before the window is first mapped: its frame is not known yet, so the client size stands for it.
-    const QRect area = screen()->availableGeometry();
-    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+    CentreOnScreen(this);
 }

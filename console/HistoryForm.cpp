@@ -1,9 +1,9 @@
 #include "console/HistoryForm.h"
 
 #include "console/HistoryModel.h"
-#include "console/WindowPlacement.h"
 #include "core/MessageBox.h"
 #include "core/ui/Fonts.h"
+#include "core/ui/WindowPlacement.h"
 #include "platform/ProgramFolder.h"
 
 #include <QEvent>

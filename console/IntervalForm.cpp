@@ -1,10 +1,11 @@
 #include "console/IntervalForm.h"
 
-#include "console/WindowPlacement.h"
+#include "console/Faces.h"
 #include "core/ConvertError.h"
 #include "core/MessageBox.h"
 #include "core/ParseInteger.h"
 #include "core/ui/Fonts.h"
+#include "core/ui/WindowPlacement.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -20,7 +21,7 @@ namespace
 void StyleLabel(QLabel *label)
 {
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor(206, 214, 235));
+    palette.setColor(QPalette::WindowText, LabelText);
     label->setPalette(palette);
 }
 
@@ -34,6 +35,11 @@ TForm3::TForm3(QWidget *parent)
     setWindowTitle(QStringLiteral("间隔时间"));
     setFixedSize(183, 182);
     setFont(SongFont(13, true));
+    // The main window's bar face, on which the light labels read.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, BarFace);
+    setPalette(face);
+    setAutoFillBackground(true);
 
     Label1 = new QLabel(QStringLiteral("时间："), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -50,7 +56,7 @@ TForm3::TForm3(QWidget *parent)
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->setEditText(QStringLiteral("10"));
     QPalette palette = ComboBox1->palette();
-    palette.setColor(QPalette::Base, QColor(197, 207, 235));
+    palette.setColor(QPalette::Base, PaneBackground);
     palette.setColor(QPalette::Text, Qt::black);
     ComboBox1->setPalette(palette);
     ComboBox1->installEventFilter(this);

@@ -8,6 +8,7 @@
 #include "chart/PlotDescription.h"
 #include "comm/SerialComm.h"
 #include "console/DataPanelFold.h"
+#include "console/Faces.h"
 #include "console/FloatForm.h"
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
@@ -21,6 +22,7 @@
 #include "core/DateTime.h"
 #include "core/MessageBox.h"
 #include "core/ui/Fonts.h"
+#include "core/ui/WindowPlacement.h"
 #include "platform/ProgramFolder.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
@@ -47,11 +49,6 @@ namespace
 constexpr int FormWidth = 860;
 constexpr int FormHeight = 455;
 constexpr int TopBarHeight = 43;
-
-const QColor PaneBackground(197, 207, 235);
-const QColor LabelText(206, 214, 235);
-// The light label colours are made for a dark face: the bars that hold such labels get one.
-const QColor BarFace(50, 66, 106);
 
 const QString ShowPanelCaption = QStringLiteral("显示数据面板");
 const QString ClosePanelCaption = QStringLiteral("关闭数据面板");
@@ -133,19 +130,6 @@ TReceivePane *MakeReceivePane(QWidget *parent, QRect geometry)
     pane->setFont(SongFont(13, true));
     SetTextColours(pane, Qt::black, PaneBackground);
     return pane;
-}
-
-// Opens a window modeless, or brings it forward when it is already open.
-void ShowModeless(QWidget *window)
-{
-    if (!window)
-        return;
-    if (window->isMinimized())
-        window->showNormal();
-    else
-        window->show();
-    window->raise();
-    window->activateWindow();
 }
 
 } // namespace
@@ -513,15 +497,21 @@ void TMainForm::Button9Click()
         Button9->setText(QString::fromUtf8(StopSendCaption));
         break;
     case TTimedSendAction::Stop:
-        Timer2->stop();
-        Button9->setText(QString::fromUtf8(TimedSendCaption));
+        StopTimedSend();
         break;
     }
 }
 
+void TMainForm::StopTimedSend()
+{
+    Timer2->stop();
+    Button9->setText(QString::fromUtf8(TimedSendCaption));
+}
+
 void TMainForm::Timer2Timer()
 {
-    FTimedSendReporter.Report(SendText(SendBoxText(), Sender()));
+    // A failing tick ends the timed send before its box shows, so the user is left with one box and the button.
+    FTimedSendReporter.Report(SendText(SendBoxText(), Sender()), [this] { StopTimedSend(); });
 }
 
 void TMainForm::Button10Click()
@@ -624,6 +614,10 @@ void TMainForm::Button11Click()
 
 void TMainForm::FloatDataPanel()
 {
+    // Only the floating window's close button enables the panel again: without a floating window to show, the panel
+    // stays as it is.
+    if (!FWindows.Form7)
+        return;
     // Called from the code the fold button acts even on the disabled panel; the float buttons are only reachable
     // while the panel is unfolded, so this folds it.
     Panel3->setEnabled(false);

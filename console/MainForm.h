@@ -186,6 +186,7 @@ private:
     void Form2EntryChosen(const QString &text);
     void Form3IntervalChosen(int milliseconds);
     void Form3Cancelled();
+    void StopTimedSend();
     // The send box's text as it goes on the line, and the port as the send functions use it.
     std::string SendBoxText() const;
     TSendFunction Sender();

@@ -2,22 +2,19 @@
 
 #include "console/SendLogic.h"
 
-#include <optional>
+#include <functional>
 
-// Reports the results of timed sends without piling up message boxes. A message box keeps the event loop, and so the
-// send timer, running: while a box from an earlier tick is open, a failing tick opens no box of its own. A failure
-// that begins while the box is open (after a tick that went well, or with another message) is not lost: one box
-// reports it after the open one is closed.
+// Reports the result of one timed-send tick. A failing tick (nothing to send, or the port refused the send) ends the
+// timed send before its box is shown: the box runs the event loop, and a send timer that kept ticking would open the
+// next box as soon as the user closed this one. A failure while a box is already open adds no box of its own.
 class TTimedSendReporter
 {
 public:
-    void Report(TSendResult result);
+    // `stop` stops the send timer and gives the button back its "定时发送" caption; it runs before the box shows.
+    void Report(TSendResult result, const std::function<void()> &stop);
 
     bool BoxOpen() const { return FBoxOpen; }
 
 private:
     bool FBoxOpen = false;
-    TSendResult FShown = TSendResult::Sent;
-    bool FRecovered = false;
-    std::optional<TSendResult> FPending;
 };

@@ -2,6 +2,7 @@
 
 #include "core/MessageBox.h"
 #include "core/ui/Fonts.h"
+#include "core/ui/WindowPlacement.h"
 #include "settings/PortSettings.h"
 
 #include <QCloseEvent>
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QStringList>
 
@@ -86,9 +86,7 @@ void TForm1::FormShow()
     PortProbe();
     if (!FPlaced) {
         FPlaced = true;
-        if (QScreen *screen = this->screen())
-            move(screen->availableGeometry().center()
-                - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+        CentreOnScreen(this);
     }
 }
 

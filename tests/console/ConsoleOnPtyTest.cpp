@@ -97,7 +97,8 @@ TEST_F(ConsoleOnPty, TimedSendRepeatsUntilStopped)
 {
     QTimer Timer2;
     TTimedSendReporter reporter;
-    QObject::connect(&Timer2, &QTimer::timeout, [&] { reporter.Report(SendText("T", Sender())); });
+    QObject::connect(
+        &Timer2, &QTimer::timeout, [&] { reporter.Report(SendText("T", Sender()), [&] { Timer2.stop(); }); });
     StartSendTimer(&Timer2, 10);
     std::string received;
     ASSERT_TRUE(RunUntil([&] {

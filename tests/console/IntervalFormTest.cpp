@@ -5,9 +5,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace
@@ -117,3 +121,38 @@ TEST(SendTimer, StartsOnlyWithAPositiveInterval)
 }
 
 } // namespace
+
+namespace
+{
+
+double Luminance(QColor colour)
+{
+    auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+double Contrast(QColor a, QColor b)
+{
+    double la = Luminance(a);
+    double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+TEST_F(IntervalFormTest, LabelsReadOnTheWindowFace)
+{
+    // As drawn: the strongest ink of each label against the face around it, at least the 4.5 : 1 of readable text.
+    const QImage image = Form.grab().toImage();
+    for (QLabel *label : { Form.Label1, Form.Label2 }) {
+        SCOPED_TRACE(label->text().toStdString());
+        const QRect area = label->geometry();
+        const QColor face = image.pixelColor(area.topLeft());
+        double strongest = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                strongest = std::max(strongest, Contrast(image.pixelColor(x, y), face));
+        EXPECT_GE(strongest, 4.5);
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(206, 214, 235));
+    }
+}

@@ -1,10 +1,12 @@
 #include "console/MainForm.h"
 
+#include "MessageBoxRecorder.h"
 #include "auxwin/CompanionForm.h"
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
 #include "console/DataPanelFold.h"
 #include "console/FloatForm.h"
+#include "console/IntervalForm.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -215,6 +217,37 @@ TEST_F(MainFormTest, FloatDisablesAndFoldsThePanelAndTheToggleOnlyResetsItsCapti
         EXPECT_EQ(Form.Button11->text(), "关闭数据面板");
         EXPECT_EQ(Animate().back(), 370);
     }
+}
+
+TEST_F(MainFormTest, WithoutAFloatingWindowTheFloatButtonsLeaveThePanelEnabled)
+{
+    TMainForm alone;
+    alone.SpeedButton1->click();
+    while (alone.Timer4->isActive())
+        alone.Timer4Timer();
+    alone.BitBtn3->click();
+    EXPECT_TRUE(alone.Panel3->isEnabled());
+    EXPECT_FALSE(alone.Timer5->isActive());
+}
+
+TEST_F(MainFormTest, AFailingTimedSendTickStopsTheTimedSendBeforeItsOneBox)
+{
+    TForm3 interval;
+    Form.SetWindows({ .Form3 = &interval, .Form4 = &Companion, .Form7 = &Floating });
+    TMessageBoxRecorder boxes;
+    Form.Memo2->setPlainText("ABC"); // the port is closed
+    Form.Button9->click();
+    interval.Button1->click();
+    ASSERT_TRUE(Form.Timer2->isActive());
+
+    boxes.OnShow = [&](const TMessageBoxRequest &) {
+        EXPECT_FALSE(Form.Timer2->isActive());
+        EXPECT_EQ(Form.Button9->text(), "定时发送");
+        Form.Timer2Timer(); // a tick that was already due adds no box
+    };
+    Form.Timer2Timer();
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string> { "数据发送错误，请检查串口是否打开" });
+    EXPECT_FALSE(Form.Timer2->isActive());
 }
 
 TEST_F(MainFormTest, PortInformationPanelShowsOnClickAndHidesWhenTheMouseLeaves)

@@ -110,41 +110,57 @@ TEST(SendLogic, TimedSendButtonDecidesByTextAndCaption)
     EXPECT_EQ(boxes.Boxes, std::vector<TMessageBoxRequest> { NothingToSend });
 }
 
-TEST(TimedSendReporter, TicksDuringAnOpenBoxDoNotStackBoxesButNewFailuresAreReportedAfterIt)
+TEST(TimedSendReporter, AFailingTickStopsTheTimedSendThenShowsOneBox)
+{
+    struct TCase {
+        const char *Name;
+        TSendResult Tick;
+        std::vector<TMessageBoxRequest> Boxes;
+    };
+    const TCase cases[] = {
+        { "sent", TSendResult::Sent, {} },
+        { "port closed", TSendResult::SendFailed, { SendError } },
+        { "send box emptied", TSendResult::NothingToSend, { NothingToSend } },
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        TMessageBoxRecorder boxes;
+        TTimedSendReporter reporter;
+        bool running = true;
+        bool stoppedBeforeBox = false;
+        boxes.OnShow = [&](const TMessageBoxRequest &) { stoppedBeforeBox = !running; };
+        reporter.Report(c.Tick, [&] { running = false; });
+        EXPECT_EQ(running, c.Boxes.empty());
+        EXPECT_EQ(stoppedBeforeBox, !c.Boxes.empty());
+        EXPECT_EQ(boxes.Boxes, c.Boxes);
+        EXPECT_FALSE(reporter.BoxOpen());
+    }
+}
+
+TEST(TimedSendReporter, AFailureWhileTheBoxIsOpenAddsNoBox)
 {
     TMessageBoxRecorder boxes;
     TTimedSendReporter reporter;
+    int stops = 0;
     int depth = 0;
     int deepest = 0;
-    std::vector<std::vector<TSendResult>> ticksWhileOpen = {
-        // While the first box is open: the same failure again and again, then a recovery and a new failure.
-        { TSendResult::SendFailed, TSendResult::SendFailed, TSendResult::Sent, TSendResult::SendFailed },
-        // While the follow-up box is open: the failure goes on, nothing new.
-        { TSendResult::SendFailed, TSendResult::SendFailed },
-    };
-    std::size_t box = 0;
     boxes.OnShow = [&](const TMessageBoxRequest &) {
         deepest = std::max(deepest, ++depth);
-        if (box < ticksWhileOpen.size()) {
-            for (TSendResult tick : ticksWhileOpen[box++])
-                reporter.Report(tick); // timer ticks arrive while the box is open
-        }
+        // A tick that was already due when the timer stopped, or one of a timed send started again meanwhile.
+        reporter.Report(TSendResult::SendFailed, [&] { ++stops; });
+        reporter.Report(TSendResult::NothingToSend, [&] { ++stops; });
+        EXPECT_TRUE(reporter.BoxOpen());
         --depth;
     };
-    reporter.Report(TSendResult::SendFailed);
+    reporter.Report(TSendResult::SendFailed, [&] { ++stops; });
     EXPECT_EQ(deepest, 1);
-    EXPECT_EQ(boxes.Boxes, (std::vector<TMessageBoxRequest> { SendError, SendError }));
-    EXPECT_FALSE(reporter.BoxOpen());
+    EXPECT_EQ(stops, 3);
+    EXPECT_EQ(boxes.Boxes, std::vector<TMessageBoxRequest> { SendError });
 
-    // A different message while a box is open is a new failure as well; with no box open every failure shows.
-    boxes.Boxes.clear();
-    box = 0;
-    ticksWhileOpen = { { TSendResult::NothingToSend } };
-    reporter.Report(TSendResult::SendFailed);
-    EXPECT_EQ(boxes.Boxes, (std::vector<TMessageBoxRequest> { SendError, NothingToSend }));
-    reporter.Report(TSendResult::Sent);
-    reporter.Report(TSendResult::NothingToSend);
-    EXPECT_EQ(boxes.Boxes.size(), 3u);
+    // Once the box is closed the next failure shows its box again.
+    boxes.OnShow = nullptr;
+    reporter.Report(TSendResult::SendFailed, [&] { ++stops; });
+    EXPECT_EQ(boxes.Boxes.size(), 2u);
 }
 
 } // namespace

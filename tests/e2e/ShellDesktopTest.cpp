@@ -2,18 +2,35 @@
 // another X client has the focus. Keys and clicks go through the X server (xdotool, XTEST), as a user's would.
 #include "app/Shell.h"
 #include "auxwin/CompanionForm.h"
+#include "auxwin/HelpForm.h"
+#include "auxwin/UpgradeForm.h"
+#include "console/FloatForm.h"
+#include "console/HistoryForm.h"
+#include "console/IntervalForm.h"
 #include "console/MainForm.h"
 #include "core/DateTime.h"
+#include "core/MessageBox.h"
 #include "platform/GlobalHotKey.h"
+#include "settings/PortSettingsForm.h"
 #include "tests/e2e/DesktopSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
+#include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
+#include <sstream>
 
 using namespace std::chrono_literals;
 
@@ -41,6 +58,115 @@ unsigned long ActiveWindow()
     std::size_t at = text.find("0x");
     return at == std::string::npos ? 0 : std::stoul(text.substr(at), nullptr, 16);
 }
+
+// The X window of a shown top-level widget (the widget's own id can be left behind when Qt makes a new one).
+unsigned long XWindowOf(const QWidget *window)
+{
+    return window->windowHandle() ? window->windowHandle()->winId() : 0;
+}
+
+// The client windows from the bottom of the stack to its top, as the window manager keeps them.
+std::vector<unsigned long> Stacking()
+{
+    std::string text = RunTool("xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null");
+    std::vector<unsigned long> ids;
+    for (std::size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x", at + 2))
+        ids.push_back(std::stoul(text.substr(at), nullptr, 16));
+    return ids;
+}
+
+bool StackedAbove(const QWidget *upper, const QWidget *lower)
+{
+    std::vector<unsigned long> ids = Stacking();
+    auto u = std::find(ids.begin(), ids.end(), XWindowOf(upper));
+    auto l = std::find(ids.begin(), ids.end(), XWindowOf(lower));
+    return u != ids.end() && l != ids.end() && u > l;
+}
+
+bool InWmState(const QWidget *window, const std::string &state)
+{
+    return RunTool("xprop -id " + std::to_string(XWindowOf(window)) + " _NET_WM_STATE 2>/dev/null").find(state)
+        != std::string::npos;
+}
+
+// The window with the frame that the window manager put around it, as the X server has them.
+QRect FramedOnScreen(const QWidget *window)
+{
+    std::string id = std::to_string(XWindowOf(window));
+    std::istringstream info(RunTool("xwininfo -id " + id + " 2>/dev/null"));
+    std::map<std::string, int> field;
+    for (std::string line; std::getline(info, line);) {
+        std::size_t colon = line.find(':');
+        if (colon != std::string::npos && line.find_first_of("0123456789-", colon) != std::string::npos)
+            field[line.substr(line.find_first_not_of(' '), colon - line.find_first_not_of(' '))]
+                = std::atoi(line.c_str() + colon + 1);
+    }
+    int left = 0, right = 0, top = 0, bottom = 0;
+    std::string extents = RunTool("xprop -id " + id + " _NET_FRAME_EXTENTS 2>/dev/null");
+    if (std::sscanf(extents.c_str(), "_NET_FRAME_EXTENTS(CARDINAL) = %d, %d, %d, %d", &left, &right, &top, &bottom)
+        != 4)
+        return {};
+    return QRect(field["Absolute upper-left X"] - left, field["Absolute upper-left Y"] - top,
+        field["Width"] + left + right, field["Height"] + top + bottom);
+}
+
+void ClickOn(const QWidget *widget)
+{
+    RunTool("xdotool mousemove " + XY(widget->mapToGlobal(widget->rect().center())) + " click 1");
+}
+
+// Runs `check` every 50 ms from the event loop, also from the loop of a modal box that a handler opened meanwhile,
+// until it returns true or the limit passes; true when it did.
+bool CheckFromTheLoop(const std::function<bool()> &check, std::chrono::milliseconds limit = 10s)
+{
+    bool done = false;
+    bool inside = false;
+    QTimer timer;
+    timer.setInterval(50);
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (done || inside)
+            return;
+        if (std::chrono::steady_clock::now() > deadline) {
+            // Gives up: a modal box left open would hold the test in its loop for ever.
+            if (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+            return;
+        }
+        inside = true;
+        done = check();
+        inside = false;
+    });
+    timer.start();
+    Pump([&] { return done; }, limit + 2s);
+    return done;
+}
+
+// The application-modal box or dialog on screen, once the window manager has mapped it.
+template <typename T> T *ModalOnScreen()
+{
+    auto *modal = qobject_cast<T *>(QApplication::activeModalWidget());
+    return modal && modal->windowHandle() && modal->windowHandle()->isExposed() ? modal : nullptr;
+}
+
+// Counts the message boxes that are shown, and shows them as the program does.
+class TBoxCounter
+{
+public:
+    TBoxCounter()
+    {
+        FPrevious = SetMessageBoxHandler(nullptr);
+        SetMessageBoxHandler([this](const TMessageBoxRequest &request) {
+            ++Shown;
+            return FPrevious(request);
+        });
+    }
+    ~TBoxCounter() { SetMessageBoxHandler(FPrevious); }
+    int Shown = 0;
+
+private:
+    TMessageBoxHandler FPrevious;
+};
 
 // Tray icons of this program that the tray host shows.
 int TrayIconCount()
@@ -186,4 +312,170 @@ TEST(ShellOnDesktopWithF5Taken, RunsWithoutTheHotKeyAndSaysNothing)
     RunTool("xdotool key F5");
     PumpFor(500ms);
     EXPECT_EQ(shell.MainForm->Memo2->toPlainText(), "ABC");
+}
+
+TEST_F(ShellOnDesktop, TimedSendOnAClosedPortStopsAtTheFirstFailingTickWithOneBox)
+{
+    TBoxCounter boxes;
+    TMainForm &main = *Shell->MainForm;
+    main.Memo2->setPlainText("ABC");
+    main.Button9Click();
+    ASSERT_TRUE(Pump([this] { return Shell->Form3->isVisible(); }));
+    ASSERT_EQ(Shell->Form3->ComboBox1->currentText(), "10");
+    ClickOn(Shell->Form3->Button1); // "确定": a tick every 10 ms on the closed port
+
+    auto opened = std::chrono::steady_clock::time_point::max();
+    ASSERT_TRUE(CheckFromTheLoop([&] {
+        QMessageBox *box = ModalOnScreen<QMessageBox>();
+        if (!box)
+            return false;
+        if (opened == std::chrono::steady_clock::time_point::max()) {
+            opened = std::chrono::steady_clock::now();
+            EXPECT_EQ(box->text(), "数据发送错误，请检查串口是否打开");
+            EXPECT_EQ(main.Button9->text(), "定时发送");
+            EXPECT_FALSE(main.Timer2->isActive());
+        }
+        // Ticks would have come every 10 ms meanwhile.
+        if (std::chrono::steady_clock::now() - opened < 400ms)
+            return false;
+        EXPECT_EQ(boxes.Shown, 1);
+        EXPECT_EQ(ActiveWindow(), box->winId()) << "the box does not have the focus";
+        RunTool("xdotool key Return");
+        return true;
+    })) << "no error box";
+
+    // Closed: no box follows, and the user has the button back.
+    ASSERT_TRUE(Pump([] { return !QApplication::activeModalWidget(); }));
+    PumpFor(500ms);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(boxes.Shown, 1);
+    EXPECT_EQ(main.Button9->text(), "定时发送");
+    EXPECT_FALSE(main.Timer2->isActive());
+}
+
+TEST_F(ShellOnDesktop, WhatTheFloatingWindowOpensComesUpAboveItWithTheFocus)
+{
+    TForm7 &floating = *Shell->Form7;
+    const QString history = QCoreApplication::applicationDirPath() + "/txt.txt";
+    const bool madeHistory = !QFile::exists(history);
+    if (madeHistory) {
+        QFile file(history);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("ABC\r\n");
+    }
+    struct TRemove {
+        QString Path;
+        bool Made;
+        ~TRemove()
+        {
+            if (Made)
+                QFile::remove(Path);
+        }
+    } removeHistory { history, madeHistory };
+
+    Shell->MainForm->BitBtn3Click();
+    ASSERT_TRUE(Pump([&] { return floating.windowHandle() && floating.windowHandle()->isExposed(); }));
+    ASSERT_TRUE(InWmState(&floating, "_NET_WM_STATE_ABOVE"));
+    floating.Memo2->setPlainText("ABC");
+
+    auto aboveWithFocus = [&](QWidget *window) {
+        return window->windowHandle() && window->windowHandle()->isExposed() && StackedAbove(window, &floating)
+            && ActiveWindow() == XWindowOf(window);
+    };
+
+    // Modeless windows.
+    for (auto [button, window] : { std::pair<QPushButton *, QWidget *> { floating.Button10, Shell->Form2.get() },
+             { floating.Button9, Shell->Form3.get() } }) {
+        SCOPED_TRACE(button->text().toStdString());
+        ClickOn(button);
+        EXPECT_TRUE(Pump([&, window = window] { return aboveWithFocus(window); })) << "beneath or without the focus";
+        window->hide();
+    }
+    Shell->MainForm->Button9->setText("定时发送");
+
+    // Modal ones: the save dialog and a message box (sending on the closed port).
+    ClickOn(floating.Button4);
+    EXPECT_TRUE(CheckFromTheLoop([&] {
+        QFileDialog *dialog = ModalOnScreen<QFileDialog>();
+        if (!dialog || !aboveWithFocus(dialog))
+            return false;
+        RunTool("xdotool key Escape");
+        return true;
+    })) << "the save dialog is beneath the floating window or has no focus";
+    ASSERT_TRUE(Pump([] { return !QApplication::activeModalWidget(); }));
+
+    ClickOn(floating.Button7);
+    EXPECT_TRUE(CheckFromTheLoop([&] {
+        QMessageBox *box = ModalOnScreen<QMessageBox>();
+        if (!box || !aboveWithFocus(box))
+            return false;
+        RunTool("xdotool key Return");
+        return true;
+    })) << "the message box is beneath the floating window or has no focus";
+    ASSERT_TRUE(Pump([] { return !QApplication::activeModalWidget(); }));
+
+    // With the floating window gone, windows open in the ordinary layer again.
+    floating.BitBtn1Click();
+    Shell->MainForm->Button10Click();
+    ASSERT_TRUE(Pump([this] { return Shell->Form2->windowHandle()->isExposed(); }));
+    PumpFor(200ms);
+    EXPECT_FALSE(InWmState(Shell->Form2.get(), "_NET_WM_STATE_ABOVE"));
+}
+
+TEST_F(ShellOnDesktop, TrayShowItemsRestoreAMinimizedMainWindowAndTheFloatingWindow)
+{
+    TMainForm &main = *Shell->MainForm;
+    auto minimize = [](QWidget *window) {
+        RunTool("xdotool windowminimize --sync " + std::to_string(window->winId()));
+        return Pump([window] { return window->isMinimized() && !IsViewable(window->winId()); });
+    };
+    auto restoredInFront
+        = [&main] { return !main.isMinimized() && IsViewable(main.winId()) && ActiveWindow() == main.winId(); };
+
+    ASSERT_TRUE(minimize(&main));
+    RunTool("xdotool mousemove " + XY(TrayCentre()) + " mousedown 3");
+    ASSERT_TRUE(Pump([this] { return Shell->PopupMenu1->isVisible(); }));
+    RunTool("xdotool mouseup 3");
+    PumpFor(200ms);
+    QRect item = Shell->PopupMenu1->actionGeometry(Shell->N5);
+    RunTool("xdotool mousemove " + XY(Shell->PopupMenu1->mapToGlobal(item.center())) + " click 1");
+    EXPECT_TRUE(Pump(restoredInFront)) << "\"显示主界面\" left the main window minimized";
+
+    ASSERT_TRUE(minimize(&main));
+    RunTool("xdotool mousemove " + XY(TrayCentre()) + " click --repeat 2 --delay 80 1");
+    EXPECT_TRUE(Pump(restoredInFront)) << "the double click left the main window minimized";
+
+    // The floating window has no buttons to come back with once minimized: the tray brings it back.
+    main.BitBtn3Click();
+    ASSERT_TRUE(Pump([this] { return Shell->Form7->windowHandle()->isExposed(); }));
+    ASSERT_TRUE(minimize(Shell->Form7.get()));
+    Shell->N5->trigger();
+    EXPECT_TRUE(Pump([this] { return !Shell->Form7->isMinimized() && IsViewable(Shell->Form7->winId()); }));
+    Shell->Form7->BitBtn1Click();
+    EXPECT_TRUE(main.Panel3->isEnabled());
+}
+
+TEST_F(ShellOnDesktop, PortSettingsAndInformationWindowsAreCentredFrameAndAll)
+{
+    TMainForm &main = *Shell->MainForm;
+    // The probe opens no device here (on these machines COM1 is the system console).
+    Shell->Form1->SetPortProbeDevices(
+        { [](const std::string &) { return false; }, [] { return std::vector<std::string> {}; } });
+    using THandler = void (TMainForm::*)();
+    for (auto [open, window] : { std::pair<THandler, QWidget *> { &TMainForm::Button3Click, Shell->Form1.get() },
+             { &TMainForm::BitBtn1Click, Shell->Form5.get() }, { &TMainForm::BitBtn2Click, Shell->Form6.get() } }) {
+        SCOPED_TRACE(window->windowTitle().toStdString());
+        (main.*open)();
+        QPoint off;
+        EXPECT_TRUE(Pump(
+            [&, window = window] {
+                QRect frame = FramedOnScreen(window);
+                off = frame.center() - window->screen()->availableGeometry().center();
+                return !frame.isEmpty() && frame.height() > window->height() && std::abs(off.x()) <= 2
+                    && std::abs(off.y()) <= 2;
+            },
+            5s))
+            << off.x() << "," << off.y();
+        window->hide();
+    }
 }
