@@ -40,10 +40,13 @@ TForm4::TForm4(QWidget *parent)
     connect(N101, &QAction::triggered, this, &TForm4::N101Click);
     connect(N1001, &QAction::triggered, this, &TForm4::N1001Click);
 
+    // The strip follows the followed window's moves as they are reported (the application-wide filter sees them).
+    // The window manager may settle a window's frame a little after the move that it reports, so each move is followed
+    // by a short run of 10 ms checks; then the timer stops until the next move.
     Timer1 = new QTimer(this);
     Timer1->setInterval(10);
+    Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, &TForm4::Timer1Timer);
-    Timer1->start();
 
     qApp->installEventFilter(this);
     FormCreate();
@@ -52,6 +55,7 @@ TForm4::TForm4(QWidget *parent)
 void TForm4::SetFollowedWindow(QWidget *window)
 {
     FFollowed = window;
+    FollowedWindowMoved();
 }
 
 void TForm4::FormCreate()
@@ -68,12 +72,21 @@ void TForm4::showEvent(QShowEvent *event)
 
 void TForm4::FormShow()
 {
-    PlaceUnderFollowedWindow();
+    FollowedWindowMoved();
 }
 
 void TForm4::Timer1Timer()
 {
     PlaceUnderFollowedWindow();
+    if (--FSettleChecks > 0)
+        Timer1->start();
+}
+
+void TForm4::FollowedWindowMoved()
+{
+    PlaceUnderFollowedWindow();
+    FSettleChecks = SettleChecks;
+    Timer1->start();
 }
 
 void TForm4::PlaceUnderFollowedWindow()
@@ -105,6 +118,17 @@ void TForm4::N1001Click()
 
 bool TForm4::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == FFollowed) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+            FollowedWindowMoved();
+            break;
+        default:
+            break;
+        }
+    }
     return ApplicationEvents1Message(watched, event);
 }
 

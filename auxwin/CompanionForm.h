@@ -12,8 +12,9 @@ class QTimer;
 class TWebView;
 
 // The companion web strip: a borderless window that shows the program's web page and clings to the lower edge of the
-// window it follows (its top-left corner at that window's bottom-left corner, checked every 10 ms whether shown or
-// not). A right click on the page opens the strip's own menu, from which the strip can be made translucent.
+// window it follows (its top-left corner at that window's bottom-left corner), placed whenever that window is shown,
+// moved or resized, whether the strip is shown or not. A right click on the page opens the strip's own menu, from which
+// the strip can be made translucent.
 class TForm4 : public QWidget
 {
     Q_OBJECT
@@ -34,7 +35,7 @@ public:
     QAction *N01;
     QAction *N101;
     QAction *N1001;
-    QTimer *Timer1;
+    QTimer *Timer1; // 10 ms placement checks, only for a short while after the followed window moved
 
     void FormCreate();
     void FormShow();
@@ -50,8 +51,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Places the strip now and checks again every 10 ms for a short while (Timer1).
+    void FollowedWindowMoved();
     void PlaceUnderFollowedWindow();
     bool IsInWebBrowser(QObject *object) const;
+
+    // 10 ms checks after each move: half a second, time enough for the window manager to settle the frame.
+    static constexpr int SettleChecks = 50;
+    int FSettleChecks = 0;
 
     QPointer<QWidget> FFollowed;
     TWindowTransparency FTransparency;

@@ -3,6 +3,7 @@
 #include "chart/PlotLabelFormat.h"
 #include "chart/PlotMasterManager.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -274,7 +275,9 @@ void TPlotAxis::DrawLabel(QPainter &painter, const TPlotMeasure &measure, const 
         y = inner + offset;
         break;
     }
-    painter.drawText(QRect(x, y, width, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, tick.Label);
+    // Drawn at its baseline: the same pixels as a top-left aligned text in its box, without laying the text out in a
+    // box again at every repaint.
+    painter.drawText(QPoint(x, y + QFontMetrics(font, painter.device()).ascent()), tick.Label);
 }
 
 void TPlotAxis::DrawTitle(QPainter &painter, const TPlotMeasure &measure, int offset) const

@@ -306,14 +306,16 @@ void TMainForm::BuildPortInformationPanel()
 void TMainForm::BuildTimers()
 {
     Timer2 = new QTimer(this);
+    // The plot feed sleeps while the PlotQueue is empty: the receive path wakes it, and each step arms the next while
+    // lines are waiting, so nothing ticks in an idle program.
     Timer3 = new QTimer(this);
     Timer3->setInterval(10);
+    Timer3->setSingleShot(true);
     Timer4 = new QTimer(this);
     Timer4->setInterval(1);
     Timer4->setTimerType(Qt::PreciseTimer);
     Timer5 = new QTimer(this);
     Timer5->setInterval(10);
-    Timer3->start();
 }
 
 void TMainForm::ConnectHandlers()
@@ -448,6 +450,7 @@ void TMainForm::Comm1ReceiveData(TComm *, const char *Buffer, uint16_t BufferLen
     // The main and the floating receive pane read the same log.
     const double arrival = FArrivalClock ? FArrivalClock() : Plot1->Channel(0)->ElapsedSeconds();
     TakeReceivedChunk(ReceivedChunkText(Buffer, BufferLength), *FReceiveLog, Memo3, arrival);
+    WakePlotFeed();
 }
 
 void TMainForm::Button4Click()
@@ -541,13 +544,19 @@ void TMainForm::ComboBox1Change()
     FPlotFeed->SpanSelected(ComboBox1->currentText().toStdString());
 }
 
+void TMainForm::WakePlotFeed()
+{
+    if (!Timer3->isActive() && !Memo3.Empty())
+        Timer3->start();
+}
+
 void TMainForm::Timer3Timer()
 {
-    // A step takes every waiting line within its few milliseconds; stopped around it, so the next step follows a full
-    // interval in which input, painting and received data are handled.
+    // A step takes every waiting line within its few milliseconds; the next step follows a full interval in which
+    // input, painting and received data are handled, and only while lines are left.
     Timer3->stop();
     FPlotFeed->Step();
-    Timer3->start();
+    WakePlotFeed();
 }
 
 // ---- Information windows ----

@@ -118,7 +118,7 @@ public:
     TSaveDialog SaveDialog1;
 
     QTimer *Timer2; // timed send
-    QTimer *Timer3; // plot feed, 10 ms, always on
+    QTimer *Timer3; // plot feed, 10 ms, runs while the PlotQueue holds lines
     QTimer *Timer4; // one unfold step per tick
     QTimer *Timer5; // one fold step per tick
 
@@ -191,6 +191,8 @@ private:
     std::string SendBoxText() const;
     TSendFunction Sender();
 
+    // Starts the plot timer when lines wait and it is not already due.
+    void WakePlotFeed();
     void SetDataPanelHeight(int height);
     void FloatDataPanel();
     void CentreOnScreen();

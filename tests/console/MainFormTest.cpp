@@ -103,7 +103,7 @@ TEST_F(MainFormTest, StartsFoldedWithTheFixedSizeAndTimers)
     EXPECT_FALSE(Form.ComboBox1->isEditable());
 
     EXPECT_FALSE(Form.Timer2->isActive());
-    EXPECT_TRUE(Form.Timer3->isActive());
+    EXPECT_FALSE(Form.Timer3->isActive()); // the plot feed sleeps until lines arrive
     EXPECT_EQ(Form.Timer3->interval(), 10);
     EXPECT_FALSE(Form.Timer4->isActive());
     EXPECT_EQ(Form.Timer4->interval(), 1);
@@ -130,6 +130,28 @@ TEST_F(MainFormTest, ReceivedSamplesArePlottedAtTheirArrivalTime)
     EXPECT_DOUBLE_EQ(channel.X(1), 7.52);
     EXPECT_DOUBLE_EQ(channel.X(2), 7.54);
     EXPECT_EQ(channel.Y(2), 33333);
+}
+
+// The plot timer runs only while the PlotQueue holds lines: a received chunk wakes it, and the step that empties the
+// queue lets it sleep.
+TEST_F(MainFormTest, PlotFeedSleepsUntilLinesArriveAndWhileTheQueueIsEmpty)
+{
+    const char empty[] = "";
+    Form.Comm1ReceiveData(nullptr, empty, 0); // an empty chunk is an empty line: waiting, so the feed wakes
+    EXPECT_TRUE(Form.Timer3->isActive());
+    Form.Timer3Timer();
+    EXPECT_TRUE(Form.Memo3.Empty());
+    EXPECT_FALSE(Form.Timer3->isActive());
+
+    const char samples[] = "11111\r\n22222\r\n";
+    Form.Comm1ReceiveData(nullptr, samples, sizeof samples - 1);
+    ASSERT_TRUE(Form.Timer3->isActive());
+    Form.Comm1ReceiveData(nullptr, samples, sizeof samples - 1); // already due: the step stays where it is
+    EXPECT_TRUE(Form.Timer3->isActive());
+    Form.Timer3Timer();
+    EXPECT_TRUE(Form.Memo3.Empty());
+    EXPECT_FALSE(Form.Timer3->isActive());
+    EXPECT_EQ(Form.Plot1->Channel(0)->Count(), 4);
 }
 
 TEST_F(MainFormTest, FoldButtonUnfoldsAndFoldsThroughTheKnownHeights)

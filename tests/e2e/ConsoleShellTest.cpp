@@ -22,10 +22,12 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 
 namespace
@@ -173,8 +175,8 @@ TEST_F(ConsoleShell, PortButtonsOpenFromSetfileReportAndShowTheValuesInUse)
 TEST_F(ConsoleShell, ReceivedChunksReachBothPanesAndTheChartAndClearingLeavesTheRest)
 {
     OpenOnPty();
-    // The plot feed waits, so that the PlotQueue can be seen before and after clearing.
-    Main->Timer3->stop();
+    // The plot feed waits (its timer's steps go nowhere), so that the PlotQueue can be seen before and after clearing.
+    std::optional<QSignalBlocker> feedHeld(Main->Timer3);
 
     Pty.Write("12345\r\n");
     ASSERT_TRUE(RunUntil([&] { return Main->Memo3.Size() == 9; }));
@@ -196,6 +198,7 @@ TEST_F(ConsoleShell, ReceivedChunksReachBothPanesAndTheChartAndClearingLeavesThe
     EXPECT_EQ(Main->Memo3.FirstLine(), "12345");
 
     // The feed takes the queued lines: only 12345 is long enough and a whole number.
+    feedHeld.reset();
     Main->Timer3->start();
     ASSERT_TRUE(RunUntil([&] { return Main->Memo3.Empty(); }));
     ASSERT_EQ(Channel()->Count(), 1);

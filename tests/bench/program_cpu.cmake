@@ -1,0 +1,4 @@
+# The device side of the program CPU benchmark (run by program_cpu_bench.sh): a pty that delivers integer lines at a
+# chosen rate.
+add_executable(pty_line_feed ${CMAKE_CURRENT_LIST_DIR}/PtyLineFeed.cpp)
+add_dependencies(benchmarks pty_line_feed kelvara kelvara-demo-device)
