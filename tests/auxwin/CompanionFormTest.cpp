@@ -3,11 +3,11 @@
 #include "auxwin/ProgramInfo.h"
 #include "auxwin/WebView.h"
 #include "core/MessageBox.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFrame>
 #include <QMenu>
 #include <QMouseEvent>
@@ -15,23 +15,12 @@
 #include <QTcpServer>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace
 {
 
-bool WaitUntil(const std::function<bool()> &done, int timeoutMs = 10000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
+using namespace std::chrono_literals;
 
 // Records the events that reach a widget past the application-wide filters.
 class TEventSpy : public QObject
@@ -83,7 +72,7 @@ TEST_F(CompanionFormPage, NavigatesOnceAtCreationAndAFailureStaysInTheView)
     EXPECT_TRUE(form.WebBrowser1->Address().path().endsWith(QStringLiteral("/soft.html")));
     bool ok = true;
     QObject::connect(form.WebBrowser1, &TWebView::LoadFinished, &form, [&](bool loaded) { ok = loaded; });
-    ASSERT_TRUE(WaitUntil([&] { return !form.WebBrowser1->IsLoading(); }, 60000));
+    ASSERT_TRUE(WaitUntil([&] { return !form.WebBrowser1->IsLoading(); }, 60000ms));
     if (ok)
         GTEST_SKIP() << "this machine reached the web site";
     EXPECT_TRUE(form.WebBrowser1->toPlainText().contains(QString::fromUtf8(ProgramSoftPage)));

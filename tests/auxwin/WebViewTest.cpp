@@ -2,30 +2,19 @@
 
 #include "TinyHttpServer.h"
 #include "core/MessageBox.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTextDocument>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace
 {
 
-bool WaitUntil(const std::function<bool()> &done, int timeoutMs = 10000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
+using namespace std::chrono_literals;
 
 QByteArray PngBytes(QSize size, QColor colour)
 {

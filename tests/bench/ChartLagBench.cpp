@@ -13,6 +13,7 @@
 #include "console/MainForm.h"
 #include "console/PlotQueue.h"
 #include "console/ReceivedChunk.h"
+#include "tests/support/Pty.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -26,7 +27,6 @@
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
-#include <termios.h>
 #include <thread>
 #include <time.h>
 #include <unistd.h>
@@ -129,16 +129,13 @@ int main(int argc, char **argv)
     TComm &comm = *form.Comm1;
     TPlotChannel &channel = *form.Plot1->Channel(0);
 
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+    TPty pty(TPty::Raw);
+    if (!pty.Valid()) {
         std::fprintf(stderr, "no pseudo-terminal\n");
         return 1;
     }
-    termios raw {};
-    ::tcgetattr(master, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(master, TCSANOW, &raw);
-    comm.SetCommName(::ptsname(master));
+    const int master = pty.Master();
+    comm.SetCommName(pty.SlavePath);
     comm.SetBaudRate(115200);
     comm.OpenPort();
 

@@ -14,6 +14,7 @@
 #include "console/ReceivePane.h"
 #include "console/ReceivedChunk.h"
 #include "core/AnsiText.h"
+#include "tests/support/Pty.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -29,7 +30,6 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -158,16 +158,13 @@ int main(int argc, char **argv)
         worstChunkMs = std::max(worstChunkMs, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     };
 
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+    TPty pty(TPty::Raw);
+    if (!pty.Valid()) {
         std::fprintf(stderr, "no pseudo-terminal\n");
         return 1;
     }
-    termios raw {};
-    ::tcgetattr(master, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(master, TCSANOW, &raw);
-    comm.SetCommName(::ptsname(master));
+    const int master = pty.Master();
+    comm.SetCommName(pty.SlavePath);
     comm.SetBaudRate(115200);
     comm.OpenPort();
 

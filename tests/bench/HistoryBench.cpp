@@ -11,6 +11,7 @@
 #include "console/HistoryForm.h"
 #include "console/MainForm.h"
 #include "core/MessageBox.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QAbstractItemModel>
 #include <QAccessible>
@@ -147,10 +148,7 @@ int main(int argc, char **argv)
     main.show();
     // On an X desktop with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 the bridge to the accessibility bus connects while the
     // event loop runs; give it a moment.
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 1000 && !QAccessible::isActive())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    WaitUntil([] { return QAccessible::isActive(); }, std::chrono::seconds(1));
 
     // A screen reader listens from the start: every accessibility event of the widgets reaches it.
     QAccessible::installUpdateHandler(CountAccessibilityEvent);

@@ -3,6 +3,7 @@
 // checked against what was sent. Reports MB/s (10^6 bytes) and CPU seconds per MB spent by the component's side
 // (the whole process minus the writer thread).
 #include "comm/SerialComm.h"
+#include "tests/support/Pty.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -55,18 +56,17 @@ std::string LineData()
     return data;
 }
 
+// A pty whose master never blocks: the feeder polls it for room and for flow-control bytes to discard.
 struct TPtyPair {
-    int Master = -1;
-    std::string SlavePath;
+    TPty Pty;
+    int Master = Pty.Master();
+    std::string SlavePath = Pty.SlavePath;
 
     TPtyPair()
     {
-        Master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-        if (Master < 0 || grantpt(Master) != 0 || unlockpt(Master) != 0)
+        if (!Pty.Valid() || fcntl(Master, F_SETFL, fcntl(Master, F_GETFL) | O_NONBLOCK) != 0)
             throw std::runtime_error("no pty");
-        SlavePath = ptsname(Master);
     }
-    ~TPtyPair() { close(Master); }
 };
 
 // Writes `total` bytes of data, repeated, into the master; discards what the slave side sends back (flow control

@@ -3,6 +3,7 @@
 #include "PlotTestSupport.h"
 #include "chart/PlotError.h"
 #include "chart/PlotToolBar.h"
+#include "tests/support/CupsSession.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -35,17 +36,6 @@ void DrawChart(QPainter &p, const QSize &size)
     p.setFont(font);
     p.setPen(Qt::white);
     p.drawText(QPoint(20, 30), QStringLiteral("Time 12.50"));
-}
-
-QString RunTool(const QString &program, const QStringList &arguments,
-    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QStringLiteral("<%1 failed: %2>").arg(program, QString::fromUtf8(process.readAllStandardError()));
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // The page size in points from pdfinfo's "Page size: W x H pts" line.
@@ -235,46 +225,42 @@ TEST(ChartPrint, ThePrintDialogOpensWithThePrinterAndFileChosenLastTime)
     EXPECT_TRUE(QFile::exists(file));
 }
 
-// A private print server (tests/support/cups_session.sh) for the duration of a test; stopped by its process id.
-class TCupsSession
+// Printing through a real queue: starts a private print server and runs `test` again in a child process that uses
+// it as the system's print server (the print system reads its server address once per process); in the child
+// (KELVARA_CUPS_CHILD set) the test prints. Then checks the job: one page, untitled, the chart's long side along the
+// sheet's long side however the sheet itself is described, and one scale for both directions keeping the proportions
+// of a 600 x 250 chart. `text`, if given, receives the page's text.
+void ExpectOneLandscapeChartFromChild(const char *test, QString *text = nullptr)
 {
-public:
-    TCupsSession()
-    {
-        const QString out = RunTool("bash", { Script(), "start" });
-        // The script prints shell assignments: KEY='value'.
-        static const QRegularExpression assignment(QStringLiteral("(\\w+)='([^']*)'"));
-        for (auto m = assignment.globalMatch(out); m.hasNext();) {
-            const QRegularExpressionMatch one = m.next();
-            FEnvironment.insert(one.captured(1), one.captured(2));
-        }
-        FEnvironment.remove("PRINTER");
-        FEnvironment.remove("LPDEST");
-        FError = FEnvironment.contains("CUPS_SESSION_PID") ? QString() : out;
-    }
-    ~TCupsSession()
-    {
-        if (FError.isEmpty())
-            RunTool("bash", { Script(), "stop" }, FEnvironment);
-    }
-    QString Error() const { return FError; }
-    QProcessEnvironment Environment() const { return FEnvironment; }
-    QString Output() const { return FEnvironment.value("CUPS_SESSION_OUTPUT"); }
-    bool WaitForJobs() const { return RunTool("bash", { Script(), "wait", "60" }, FEnvironment).isEmpty(); }
+    TCupsSession session;
+    ASSERT_TRUE(session.Error().isEmpty()) << "print server did not start: " << session.Error().toStdString();
+    QProcessEnvironment environment = session.Environment();
+    environment.insert("KELVARA_CUPS_CHILD", "1");
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--gtest_filter=ChartPrint.") + test });
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    ASSERT_TRUE(session.WaitForJobs()) << "the job did not finish";
 
-private:
-    static QString Script()
-    {
-        return QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath("../support/cups_session.sh");
-    }
+    const QString pdf = session.Output();
+    const QString info = RunTool("pdfinfo", { pdf });
+    EXPECT_EQ(PdfPages(info), 1) << info.toStdString();
+    EXPECT_EQ(PdfTitle(info), QStringLiteral("Untitled"));
+    if (text)
+        *text = RunTool("pdftotext", { pdf, "-" });
+    const QSizeF page = PdfPageSize(info);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QRect dark = DarkArea(pdf, dir.path());
+    ASSERT_FALSE(dark.isEmpty());
+    EXPECT_EQ(dark.width() > dark.height(), page.width() > page.height())
+        << "chart " << dark.width() << "x" << dark.height() << " on a sheet " << page.width() << "x" << page.height();
+    const double ratio = double(std::max(dark.width(), dark.height())) / std::min(dark.width(), dark.height());
+    EXPECT_NEAR(ratio, 600.0 / 250.0, 0.05);
+}
 
-    QProcessEnvironment FEnvironment = QProcessEnvironment::systemEnvironment();
-    QString FError;
-};
-
-// Printing through a real queue: the test starts a print server and runs itself again in a child process that uses
-// it as the system's print server (the print system reads its server address once per process), then reads the
-// job's output. In the child (KELVARA_CUPS_CHILD set) it prints the chart on the default printer.
+// A chart printed on the default printer through a real queue keeps its text as text.
 TEST(ChartPrint, PrintsOneLandscapePageThroughAPrintQueue)
 {
     const QSize chart(600, 250);
@@ -288,34 +274,9 @@ TEST(ChartPrint, PrintsOneLandscapePageThroughAPrintQueue)
         return;
     }
 
-    TCupsSession session;
-    ASSERT_TRUE(session.Error().isEmpty()) << "print server did not start: " << session.Error().toStdString();
-    QProcessEnvironment environment = session.Environment();
-    environment.insert("KELVARA_CUPS_CHILD", "1");
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(),
-        { "--gtest_filter=ChartPrint.PrintsOneLandscapePageThroughAPrintQueue" });
-    ASSERT_TRUE(child.waitForFinished(60000));
-    ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
-    ASSERT_TRUE(session.WaitForJobs()) << "the job did not finish";
-
-    const QString pdf = session.Output();
-    const QString info = RunTool("pdfinfo", { pdf });
-    EXPECT_EQ(PdfPages(info), 1) << info.toStdString();
-    EXPECT_EQ(PdfTitle(info), QStringLiteral("Untitled"));
-    EXPECT_TRUE(RunTool("pdftotext", { pdf, "-" }).contains(QStringLiteral("Time 12.50")));
-    // Landscape: the chart's long side runs along the sheet's long side, however the sheet itself is described.
-    const QSizeF page = PdfPageSize(info);
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QRect dark = DarkArea(pdf, dir.path());
-    ASSERT_FALSE(dark.isEmpty());
-    EXPECT_EQ(dark.width() > dark.height(), page.width() > page.height())
-        << "chart " << dark.width() << "x" << dark.height() << " on a sheet " << page.width() << "x" << page.height();
-    // One scale for both directions keeps the chart's proportions.
-    const double ratio = double(std::max(dark.width(), dark.height())) / std::min(dark.width(), dark.height());
-    EXPECT_NEAR(ratio, 600.0 / 250.0, 0.05);
+    QString text;
+    ASSERT_NO_FATAL_FAILURE(ExpectOneLandscapeChartFromChild("PrintsOneLandscapePageThroughAPrintQueue", &text));
+    EXPECT_TRUE(text.contains(QStringLiteral("Time 12.50"))) << "text stays text";
 }
 
 // The main window's chart printed from its Print button through a real queue: one landscape page, the chart's
@@ -344,31 +305,7 @@ TEST(ChartPrint, ThePrintButtonPrintsTheChartOnOneLandscapePage)
         return;
     }
 
-    TCupsSession session;
-    ASSERT_TRUE(session.Error().isEmpty()) << "print server did not start: " << session.Error().toStdString();
-    QProcessEnvironment environment = session.Environment();
-    environment.insert("KELVARA_CUPS_CHILD", "1");
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(),
-        { "--gtest_filter=ChartPrint.ThePrintButtonPrintsTheChartOnOneLandscapePage" });
-    ASSERT_TRUE(child.waitForFinished(60000));
-    ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
-    ASSERT_TRUE(session.WaitForJobs()) << "the job did not finish";
-
-    const QString pdf = session.Output();
-    const QString info = RunTool("pdfinfo", { pdf });
-    EXPECT_EQ(PdfPages(info), 1) << info.toStdString();
-    EXPECT_EQ(PdfTitle(info), QStringLiteral("Untitled"));
-    const QSizeF page = PdfPageSize(info);
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QRect dark = DarkArea(pdf, dir.path());
-    ASSERT_FALSE(dark.isEmpty());
-    EXPECT_EQ(dark.width() > dark.height(), page.width() > page.height())
-        << "chart " << dark.width() << "x" << dark.height() << " on a sheet " << page.width() << "x" << page.height();
-    const double ratio = double(std::max(dark.width(), dark.height())) / std::min(dark.width(), dark.height());
-    EXPECT_NEAR(ratio, 600.0 / 250.0, 0.05);
+    ExpectOneLandscapeChartFromChild("ThePrintButtonPrintsTheChartOnOneLandscapePage");
 }
 
 } // namespace

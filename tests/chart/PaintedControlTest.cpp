@@ -1,27 +1,17 @@
 #include "PlotTestSupport.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 namespace
 {
 
-// Lets the event loop run until the condition holds; generous, since these machines are busy.
-bool WaitFor(const std::function<bool()> &condition)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
-
 TEST(RepaintThrottle, HeldRequestIsGrantedAtTheEndOfTheWindow)
 {
     TStripChart chart;
     TPlot &plot = *chart.Plot;
-    ASSERT_TRUE(WaitFor([&] { return !plot.RepaintPending(); })); // the set-up's own changes
+    ASSERT_TRUE(WaitUntil([&] { return !plot.RepaintPending(); })); // the set-up's own changes
     chart.Clock.Advance(1.0);
     plot.RequestRepaint();
     const int granted = plot.GrantedRepaints();
@@ -34,7 +24,7 @@ TEST(RepaintThrottle, HeldRequestIsGrantedAtTheEndOfTheWindow)
     EXPECT_EQ(plot.GrantedRepaints(), granted);
 
     // No further change arrives: the held request is still granted.
-    EXPECT_TRUE(WaitFor([&] { return !plot.RepaintPending(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !plot.RepaintPending(); }));
     EXPECT_EQ(plot.GrantedRepaints(), granted + 1);
 
     // Past the window a request goes through at once.
@@ -47,7 +37,7 @@ TEST(RepaintThrottle, UpdateBracketHoldsRequestsAndRateZeroGrantsAll)
 {
     TStripChart chart;
     TPlot &plot = *chart.Plot;
-    ASSERT_TRUE(WaitFor([&] { return !plot.RepaintPending(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !plot.RepaintPending(); }));
     chart.Clock.Advance(1.0);
     const int granted = plot.GrantedRepaints();
     plot.BeginUpdate();

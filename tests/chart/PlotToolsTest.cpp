@@ -10,6 +10,7 @@
 #include "chart/PlotToolBar.h"
 #include "chart/PlotToolController.h"
 #include "chart/PlotYAxis.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -29,18 +30,7 @@
 namespace
 {
 
-// Runs the event loop until the condition holds or the time is up.
-template <class F> bool WaitFor(F condition, int timeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using namespace std::chrono_literals;
 
 class PlotTools : public ::testing::Test
 {
@@ -466,7 +456,7 @@ TEST_F(PlotTools, HintsShowAfterAPauseAndHideOnPress)
 {
     Plot.SetHintsHidePause(60000);
     Hover(XAxisPoint(0.5));
-    ASSERT_TRUE(WaitFor([&] { return Plot.Tools().HintShown(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Plot.Tools().HintShown(); }));
     EXPECT_EQ(Plot.Tools().HintText(), "Time (Seconds)");
     EXPECT_EQ(Plot.Tools().HintPoint(), XAxisPoint(0.5) - QPoint(0, 20));
 
@@ -481,8 +471,8 @@ TEST_F(PlotTools, HintsShowAfterAPauseAndHideOnPress)
 
     Plot.SetHintsHidePause(50);
     Hover(XAxisPoint(0.3));
-    ASSERT_TRUE(WaitFor([&] { return Plot.Tools().HintShown(); }));
-    EXPECT_TRUE(WaitFor([&] { return !Plot.Tools().HintShown(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Plot.Tools().HintShown(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !Plot.Tools().HintShown(); }));
 }
 
 TEST_F(PlotTools, AHintWaitsUntilTheMouseRestsAndAppearsWhereItRested)
@@ -497,10 +487,10 @@ TEST_F(PlotTools, AHintWaitsUntilTheMouseRestsAndAppearsWhereItRested)
         rest = XAxisPoint(fraction);
         Hover(rest);
         sinceLastMove.start();
-        WaitFor([] { return false; }, 50);
+        PumpFor(50ms);
         ASSERT_FALSE(Plot.Tools().HintShown()) << "shown while the mouse moved, after " << moving.elapsed() << " ms";
     }
-    ASSERT_TRUE(WaitFor([&] { return Plot.Tools().HintShown(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Plot.Tools().HintShown(); }));
     EXPECT_GE(sinceLastMove.elapsed(), 900); // the pause, less the timer's coarseness
     EXPECT_EQ(Plot.Tools().HintText(), "Time (Seconds)");
     EXPECT_EQ(Plot.Tools().HintPoint(), rest - QPoint(0, 20));

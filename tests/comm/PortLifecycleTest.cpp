@@ -87,7 +87,7 @@ TEST(PortLifecyclePosix, RealOpenFailuresCloseWhatTheyOpened)
     QTemporaryFile regular;
     ASSERT_TRUE(regular.open());
     TPty pty;
-    ASSERT_FALSE(pty.SlavePath().empty());
+    ASSERT_FALSE(pty.SlavePath.empty());
 
     TComm comm;
     const std::pair<std::string, std::string> failures[] = {
@@ -103,7 +103,7 @@ TEST(PortLifecyclePosix, RealOpenFailuresCloseWhatTheyOpened)
         EXPECT_FALSE(comm.IsOpen());
         EXPECT_EQ(OpenDescriptors(), before);
     }
-    comm.SetCommName(pty.SlavePath());
+    comm.SetCommName(pty.SlavePath);
     comm.OpenPort();
     EXPECT_TRUE(comm.IsOpen());
     comm.ClosePort();

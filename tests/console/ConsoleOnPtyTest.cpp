@@ -1,6 +1,5 @@
 // The console's receive and send paths on the real serial component, with a pty as the device.
 #include "MessageBoxRecorder.h"
-#include "Pty.h"
 #include "comm/SerialComm.h"
 #include "console/IntervalForm.h"
 #include "console/PlotQueue.h"
@@ -9,14 +8,17 @@
 #include "console/ReceivedChunk.h"
 #include "console/SendLogic.h"
 #include "console/TimedSendReporter.h"
+#include "tests/support/Pty.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 namespace
 {
+
+using namespace std::chrono_literals;
 
 class ConsoleOnPty : public ::testing::Test
 {
@@ -34,22 +36,12 @@ protected:
         Comm1.OpenPort();
     }
 
-    // Runs the event loop until `done` holds or a generous limit passes.
-    template <class Condition> bool RunUntil(Condition done, int limitMs = 5000)
-    {
-        QElapsedTimer limit;
-        limit.start();
-        while (!done() && limit.elapsed() < limitMs)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        return done();
-    }
-
     TSendFunction Sender()
     {
         return [this](const char *data, unsigned count) { return Comm1.SendData(data, count); };
     }
 
-    TPty Pty;
+    TPty Pty { TPty::Raw };
     std::shared_ptr<TReceiveLog> Log = std::make_shared<TReceiveLog>();
     TReceivePane MainPane;
     TReceivePane FloatingPane;
@@ -62,11 +54,11 @@ protected:
 TEST_F(ConsoleOnPty, EachChunkBecomesLinesInBothPanesAndThePlotQueue)
 {
     Pty.Write("12345\r\n");
-    ASSERT_TRUE(RunUntil([&] { return Chunks == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return Chunks == 1; }));
     Pty.Write("678");
-    ASSERT_TRUE(RunUntil([&] { return Chunks == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return Chunks == 2; }));
     Pty.Write(std::string("\x31\x32\x00\x33\x34", 5));
-    ASSERT_TRUE(RunUntil([&] { return Chunks == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return Chunks == 3; }));
 
     EXPECT_EQ(MainPane.PlainText(), QStringLiteral("12345\n\n678\n12"));
     EXPECT_EQ(MainPane.Text().Bytes(), "12345\r\n\r\n678\r\n12\r\n");
@@ -101,15 +93,15 @@ TEST_F(ConsoleOnPty, TimedSendRepeatsUntilStopped)
         &Timer2, &QTimer::timeout, [&] { reporter.Report(SendText("T", Sender()), [&] { Timer2.stop(); }); });
     StartSendTimer(&Timer2, 10);
     std::string received;
-    ASSERT_TRUE(RunUntil([&] {
-        received += Pty.Read(1, 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        received += Pty.Read(1, 0ms);
         return received.size() >= 5 * 5;
     }));
     Timer2.stop();
-    RunUntil([] { return false; }, 100);
-    Pty.Read(1 << 16, 200); // whatever was still on its way
-    RunUntil([] { return false; }, 100);
-    EXPECT_EQ(Pty.Read(1, 200), "");
+    PumpFor(100ms);
+    Pty.Read(1 << 16, 200ms); // whatever was still on its way
+    PumpFor(100ms);
+    EXPECT_EQ(Pty.Read(1, 200ms), "");
     EXPECT_EQ(received.substr(0, 10), "T[RS]T[RS]");
     EXPECT_TRUE(Boxes.Boxes.empty());
 }

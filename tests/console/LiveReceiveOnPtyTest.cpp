@@ -1,9 +1,9 @@
 // The main window receiving from a pty that sends a short line every 50 ms: never a pause as long as the read
 // interval, so only the limit on how long a read may hold its first byte keeps the lines live.
-#include "Pty.h"
 #include "comm/SerialComm.h"
 #include "console/MainForm.h"
 #include "console/ReceivePane.h"
+#include "tests/support/Pty.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -30,7 +30,7 @@ int LineNumber(const QString &line)
 
 TEST(LiveReceiveOnPty, ALineEvery50msShowsInTheReceivePaneWithin200ms)
 {
-    TPty pty;
+    TPty pty { TPty::Raw };
     ASSERT_TRUE(pty.Valid());
     TMainForm form;
     form.show();

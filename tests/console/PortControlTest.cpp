@@ -1,10 +1,9 @@
 #include "console/PortControl.h"
 
 #include "MessageBoxRecorder.h"
-#include "Pty.h"
+#include "tests/support/Pty.h"
+#include "tests/support/WaitUntil.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -13,6 +12,8 @@
 
 namespace
 {
+
+using namespace std::chrono_literals;
 
 using Texts = std::array<std::string, 5>;
 
@@ -121,20 +122,10 @@ protected:
         std::ofstream(SettingsPath, std::ios::binary) << "[\xCF\xB5\xCD\xB3\xB2\xCE\xCA\xFD]\r\n" << keys;
     }
 
-    // Runs the event loop until `done` holds or `limitMs` passes.
-    template <class Condition> bool RunUntil(Condition done, int limitMs = 5000)
-    {
-        QElapsedTimer limit;
-        limit.start();
-        while (!done() && limit.elapsed() < limitMs)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return done();
-    }
-
     QTemporaryDir Dir;
     std::string SettingsPath = Dir.filePath(QStringLiteral("setfile.ini")).toStdString();
     TMessageBoxRecorder Boxes;
-    TPty Pty;
+    TPty Pty { TPty::Raw };
     TComm Comm1;
 };
 
@@ -207,8 +198,8 @@ TEST_F(PortControlOnPty, AVanishedDeviceClosesThePortWithOneBoxAndTheNextOpenWor
 
     Pty.CloseMaster();
     Comm1.SendData("x", 1); // the send thread meets the vanished device as well
-    ASSERT_TRUE(RunUntil([&] { return !Boxes.Boxes.empty(); }));
-    RunUntil([] { return false; }, 300);
+    ASSERT_TRUE(WaitUntil([&] { return !Boxes.Boxes.empty(); }));
+    PumpFor(300ms);
     EXPECT_FALSE(Comm1.IsOpen());
     EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { LostBox }));
     EXPECT_EQ(PortInfoTexts(PortInfoOf(Comm1))[0], Pty.SlavePath);
@@ -219,7 +210,7 @@ TEST_F(PortControlOnPty, AVanishedDeviceClosesThePortWithOneBoxAndTheNextOpenWor
 
     Boxes.OnShow = nullptr;
     Boxes.Boxes.clear();
-    TPty replacement;
+    TPty replacement { TPty::Raw };
     WriteSettings("commname=" + replacement.SlavePath + "\r\n");
     EXPECT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
     EXPECT_TRUE(Comm1.IsOpen());

@@ -1,11 +1,11 @@
 #include "console/ReceivePane.h"
 
 #include "console/ReceiveLog.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -16,10 +16,7 @@ namespace
 // Runs the event loop until the pane has caught up (or a generous limit passes).
 void CatchUp(TReceivePane &pane)
 {
-    QElapsedTimer limit;
-    limit.start();
-    while (pane.RefreshPending() && limit.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    WaitUntil([&pane] { return !pane.RefreshPending(); });
 }
 
 class ReceivePaneTest : public ::testing::Test

@@ -2,66 +2,45 @@
 #include "console/ReceivePrint.h"
 
 #include "MessageBoxRecorder.h"
+#include "tests/support/CupsSession.h"
 
 #include <QFile>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace
 {
 
-const std::string Script
-    = (std::filesystem::path(__FILE__).parent_path().parent_path() / "support" / "cups_session.sh").string();
-
-QString RunTool(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 class ReceivePrintTest : public ::testing::Test
 {
 protected:
+    // One server for the suite: the print system reads its address once per process.
     static void SetUpTestSuite()
     {
-        QString exports = RunTool(QStringLiteral("bash"), { QString::fromStdString(Script), QStringLiteral("start") });
-        QRegularExpression assignment(QStringLiteral("(\\w+)='([^']*)'"));
-        for (auto match = assignment.globalMatch(exports); match.hasNext();) {
-            QRegularExpressionMatch next = match.next();
-            setenv(next.captured(1).toUtf8().constData(), next.captured(2).toUtf8().constData(), 1);
-        }
-        unsetenv("PRINTER");
-        unsetenv("LPDEST");
-        Started = std::getenv("CUPS_SESSION_PID") != nullptr;
+        Session = std::make_unique<TCupsSession>();
+        if (Session->Error().isEmpty())
+            Session->Export();
     }
 
-    static void TearDownTestSuite()
-    {
-        if (Started)
-            RunTool(QStringLiteral("bash"), { QString::fromStdString(Script), QStringLiteral("stop") });
-    }
+    static void TearDownTestSuite() { Session.reset(); }
 
     void SetUp() override
     {
-        if (!Started)
-            GTEST_SKIP() << "no private print server (cupsd) could be started";
+        if (!Session->Error().isEmpty())
+            GTEST_SKIP() << "no private print server (cupsd) could be started: " << Session->Error().toStdString();
     }
 
     static QString PageText(int page)
     {
         return RunTool(QStringLiteral("pdftotext"),
             { QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page),
-                QString::fromLocal8Bit(std::getenv("CUPS_SESSION_OUTPUT")), QStringLiteral("-") });
+                Session->Output(), QStringLiteral("-") });
     }
 
-    static inline bool Started = false;
+    static inline std::unique_ptr<TCupsSession> Session;
     TMessageBoxRecorder Boxes;
 };
 
@@ -72,9 +51,9 @@ TEST_F(ReceivePrintTest, PrintsTwentySixLinesAPageOnTheDefaultPrinter)
         lines.append(QStringLiteral("line %1 接收").arg(i));
     EXPECT_TRUE(PrintAndReport(lines));
     EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { { "打印成功", "提示", mbIconInformation } }));
-    ASSERT_EQ(RunTool(QStringLiteral("bash"), { QString::fromStdString(Script), QStringLiteral("wait"), "60" }), "");
+    ASSERT_TRUE(Session->WaitForJobs()) << "the job did not finish";
 
-    QString info = RunTool(QStringLiteral("pdfinfo"), { QString::fromLocal8Bit(std::getenv("CUPS_SESSION_OUTPUT")) });
+    QString info = RunTool(QStringLiteral("pdfinfo"), { Session->Output() });
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n")))) << info.toStdString();
     QStringList first = PageText(1).split(u'\n', Qt::SkipEmptyParts);
     first.removeIf([](const QString &line) { return line.trimmed().isEmpty(); });
@@ -92,7 +71,7 @@ TEST_F(ReceivePrintTest, KeepsItsPrinterAndOutputFileFromOnePrintToTheNext)
     const QString file = dir.filePath(QStringLiteral("received.pdf"));
     QPrinter &printer = ReceivePrinter();
     const QString queue = printer.printerName();
-    EXPECT_EQ(queue, QString::fromLocal8Bit(std::getenv("CUPS_SESSION_PRINTER")));
+    EXPECT_EQ(queue, Session->Printer());
     printer.setOutputFileName(file);
     for (const QString &text : { QStringLiteral("print one"), QStringLiteral("print two") }) {
         QFile::remove(file);
@@ -106,7 +85,7 @@ TEST_F(ReceivePrintTest, KeepsItsPrinterAndOutputFileFromOnePrintToTheNext)
 
 TEST_F(ReceivePrintTest, WithoutAPrinterTheErrorBoxAppears)
 {
-    RunTool(QStringLiteral("bash"), { QString::fromStdString(Script), QStringLiteral("nodefault") });
+    Session->RemovePrinter();
     EXPECT_FALSE(PrintAndReport({ QStringLiteral("x") }));
     EXPECT_EQ(Boxes.Boxes,
         (std::vector<TMessageBoxRequest> { { "打印出错，请检查打印是否存在或已装好", "提示", mbIconStop } }));

@@ -2,8 +2,8 @@
 // its own, whose setfile.ini names the pty. The test clicks and types through the X server as a user would: open the
 // port, receive, send ABC, and save the received text through the save dialog.
 #include "settings/PortSettings.h"
-#include "tests/console/Pty.h"
 #include "tests/e2e/DesktopSupport.h"
+#include "tests/support/Pty.h"
 
 #include <filesystem>
 #include <fstream>
@@ -120,7 +120,7 @@ protected:
         return WaitFor([id] { return !Ids(ProgramWindows()).count(id); }, 10s);
     }
 
-    TPty Pty;
+    TPty Pty { TPty::Raw };
     fs::path Folder;
     TChild Program;
     TXWindow Main;
@@ -148,7 +148,7 @@ TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceive
     Click(Main.X + 400, Main.Y + panelTop + 228 + 15 + 40);
     RunTool("xdotool type --delay 50 ABC");
     Click(Main.X + 8 + 37, Main.Y + panelTop + 332 + 8 + 12);
-    EXPECT_EQ(Pty.Read(7, 5000), "ABC[RS]");
+    EXPECT_EQ(Pty.Read(7, 5000ms), "ABC[RS]");
 
     // "保存": the save dialog takes a full path; the file holds the received bytes exactly.
     TXWindow dialog = ClickForNewWindow(8 + 37, panelTop + 30 + 15 + 8 + 12);

@@ -13,11 +13,11 @@
 #include "core/MessageBox.h"
 #include "settings/PortSettings.h"
 #include "tests/console/MessageBoxRecorder.h"
-#include "tests/console/Pty.h"
+#include "tests/support/Pty.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -33,6 +33,8 @@
 namespace
 {
 
+using namespace std::chrono_literals;
+
 const std::string OpenFailed = "串口打开失败，请检测串口是否被占用或者为无用串口";
 
 std::string BesideProgram(const char *name)
@@ -46,21 +48,6 @@ std::string FileBytes(const std::string &path)
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
-}
-
-// Runs the event loop until `done` holds or a generous limit passes.
-template <class Condition> bool RunUntil(Condition done, int limitMs = 10000)
-{
-    QElapsedTimer limit;
-    limit.start();
-    while (!done() && limit.elapsed() < limitMs)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
-void RunFor(int ms)
-{
-    RunUntil([] { return false; }, ms);
 }
 
 class ConsoleShell : public ::testing::Test
@@ -118,7 +105,7 @@ protected:
 
     TPlotChannel *Channel() const { return Main->Plot1->Channel(0); }
 
-    TPty Pty;
+    TPty Pty { TPty::Raw };
     TMessageBoxRecorder Boxes;
     std::unique_ptr<TShell> Shell;
     TMainForm *Main = nullptr;
@@ -179,11 +166,11 @@ TEST_F(ConsoleShell, ReceivedChunksReachBothPanesAndTheChartAndClearingLeavesThe
     std::optional<QSignalBlocker> feedHeld(Main->Timer3);
 
     Pty.Write("12345\r\n");
-    ASSERT_TRUE(RunUntil([&] { return Main->Memo3.Size() == 9; }));
+    ASSERT_TRUE(WaitUntil([&] { return Main->Memo3.Size() == 9; }));
     Pty.Write("678");
-    ASSERT_TRUE(RunUntil([&] { return Main->Memo3.Size() == 14; }));
+    ASSERT_TRUE(WaitUntil([&] { return Main->Memo3.Size() == 14; }));
     Pty.Write(std::string("\x31\x32\x00\x33\x34", 5));
-    ASSERT_TRUE(RunUntil([&] { return Main->Memo3.Size() == 18; }));
+    ASSERT_TRUE(WaitUntil([&] { return Main->Memo3.Size() == 18; }));
 
     const QStringList received = { "12345", "", "678", "12" };
     Main->Memo1->RefreshNow();
@@ -200,7 +187,7 @@ TEST_F(ConsoleShell, ReceivedChunksReachBothPanesAndTheChartAndClearingLeavesThe
     // The feed takes the queued lines: only 12345 is long enough and a whole number.
     feedHeld.reset();
     Main->Timer3->start();
-    ASSERT_TRUE(RunUntil([&] { return Main->Memo3.Empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return Main->Memo3.Empty(); }));
     ASSERT_EQ(Channel()->Count(), 1);
     EXPECT_EQ(Channel()->Y(0), 12345.0);
     EXPECT_GE(Channel()->X(0), 0.0);
@@ -208,7 +195,7 @@ TEST_F(ConsoleShell, ReceivedChunksReachBothPanesAndTheChartAndClearingLeavesThe
 
     // The floating window's "清空" empties both panes.
     Pty.Write("67890\r\n");
-    ASSERT_TRUE(RunUntil([&] { return Channel()->Count() == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return Channel()->Count() == 2; }));
     EXPECT_EQ(Channel()->Y(1), 67890.0);
     EXPECT_EQ(Main->Memo1->LineCount(), 2u);
     Floating->Button6->click();
@@ -262,8 +249,8 @@ TEST_F(ConsoleShell, TimedSendAtTenMillisecondsRepeatsUntilStopped)
     EXPECT_EQ(Main->Timer2->interval(), 10);
 
     std::string line;
-    ASSERT_TRUE(RunUntil([&] {
-        line += Pty.Read(1, 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        line += Pty.Read(1, 0ms);
         return line.size() >= 5 * 6;
     })) << "only "
         << line.size() << " bytes were sent";
@@ -275,10 +262,10 @@ TEST_F(ConsoleShell, TimedSendAtTenMillisecondsRepeatsUntilStopped)
     EXPECT_EQ(Main->Button9->text(), "定时发送");
     EXPECT_EQ(Floating->Button9->text(), "定时发送");
     EXPECT_FALSE(Main->Timer2->isActive());
-    RunFor(100);
-    Pty.Read(1 << 20, 200); // what was queued before the stop
-    RunFor(200);
-    EXPECT_EQ(Pty.Read(1, 100), "");
+    PumpFor(100ms);
+    Pty.Read(1 << 20, 200ms); // what was queued before the stop
+    PumpFor(200ms);
+    EXPECT_EQ(Pty.Read(1, 100ms), "");
     EXPECT_TRUE(Boxes.Boxes.empty());
 
     // "取消" in the interval window gives the caption back without starting anything.

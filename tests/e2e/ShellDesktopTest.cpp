@@ -13,6 +13,7 @@
 #include "platform/GlobalHotKey.h"
 #include "settings/PortSettingsForm.h"
 #include "tests/e2e/DesktopSupport.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -36,16 +37,6 @@ using namespace std::chrono_literals;
 
 namespace
 {
-
-bool Pump(const std::function<bool()> &done, std::chrono::milliseconds limit = 10s)
-{
-    return WaitFor(done, limit, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
-}
-
-void PumpFor(std::chrono::milliseconds span)
-{
-    Pump([] { return false; }, span);
-}
 
 std::string XY(QPoint p)
 {
@@ -195,7 +186,7 @@ protected:
         ASSERT_TRUE(GDesktopReady) << GDesktopProblem;
         Shell = std::make_unique<TShell>();
         Shell->Start();
-        ASSERT_TRUE(Pump([this] {
+        ASSERT_TRUE(WaitUntil([this] {
             QWindow *window = Shell->MainForm->windowHandle();
             return window && window->isExposed() && !Shell->TrayIcon->geometry().isEmpty();
         })) << "the main window or the tray icon did not appear";
@@ -215,7 +206,7 @@ protected:
     {
         std::string id = std::to_string(Shell->MainForm->winId());
         RunTool("xdotool windowactivate --sync " + id + " key alt+F4");
-        ASSERT_TRUE(Pump([this] { return BothHidden(); })) << "the close request did not hide both windows";
+        ASSERT_TRUE(WaitUntil([this] { return BothHidden(); })) << "the close request did not hide both windows";
     }
 
     std::unique_ptr<TShell> Shell;
@@ -236,9 +227,9 @@ TEST_F(ShellOnDesktop, CloseBoxHidesBothWindowsAndATrayDoubleClickBringsThemBack
     EXPECT_TRUE(BothHidden());
 
     RunTool("xdotool mousemove " + XY(TrayCentre()) + " click --repeat 2 --delay 80 1");
-    ASSERT_TRUE(Pump([this] { return BothShown(); })) << "the double click did not show both windows";
+    ASSERT_TRUE(WaitUntil([this] { return BothShown(); })) << "the double click did not show both windows";
     unsigned long main = Shell->MainForm->winId();
-    EXPECT_TRUE(Pump([main] { return ActiveWindow() == main; })) << "the main window was not brought forward";
+    EXPECT_TRUE(WaitUntil([main] { return ActiveWindow() == main; })) << "the main window was not brought forward";
     // Showing again while the icon exists leaves exactly one icon.
     EXPECT_EQ(TrayIconCount(), 1);
 }
@@ -247,7 +238,7 @@ TEST_F(ShellOnDesktop, RightPressOnTheTrayIconOpensTheMenuAtTheCursor)
 {
     QPoint cursor = TrayCentre();
     RunTool("xdotool mousemove " + XY(cursor) + " mousedown 3");
-    ASSERT_TRUE(Pump([this] { return Shell->PopupMenu1->isVisible(); })) << "the press did not open the menu";
+    ASSERT_TRUE(WaitUntil([this] { return Shell->PopupMenu1->isVisible(); })) << "the press did not open the menu";
 
     // At the cursor, pushed inside the screen where it would stick out (the tray sits in a corner).
     QRect menu = Shell->PopupMenu1->geometry();
@@ -259,7 +250,7 @@ TEST_F(ShellOnDesktop, RightPressOnTheTrayIconOpensTheMenuAtTheCursor)
     RunTool("xdotool mouseup 3");
     PumpFor(300ms);
     RunTool("xdotool key Escape");
-    EXPECT_TRUE(Pump([this] { return !Shell->PopupMenu1->isVisible(); }));
+    EXPECT_TRUE(WaitUntil([this] { return !Shell->PopupMenu1->isVisible(); }));
     EXPECT_TRUE(Shell->MainForm->isVisible());
 }
 
@@ -273,14 +264,14 @@ TEST_F(ShellOnDesktop, F5StampsTheTimeIntoTheHiddenSendBoxWhileAnotherProgramHas
     std::string focused = other.ReadLine(10s);
     ASSERT_EQ(focused.rfind("focused ", 0), 0u) << focused;
     unsigned long otherWindow = std::stoul(focused.substr(8));
-    ASSERT_TRUE(Pump([otherWindow] {
+    ASSERT_TRUE(WaitUntil([otherWindow] {
         return RunTool("xdotool getwindowfocus 2>/dev/null").find(std::to_string(otherWindow)) != std::string::npos;
     }));
 
     Shell->MainForm->Memo2->setPlainText("ABC");
     auto before = std::chrono::system_clock::now();
     RunTool("xdotool key F5");
-    ASSERT_TRUE(Pump([this] { return Shell->MainForm->Memo2->toPlainText() != "ABC"; })) << "F5 did not arrive";
+    ASSERT_TRUE(WaitUntil([this] { return Shell->MainForm->Memo2->toPlainText() != "ABC"; })) << "F5 did not arrive";
     auto after = std::chrono::system_clock::now();
 
     std::string text = Shell->MainForm->Memo2->toPlainText().toStdString();
@@ -305,7 +296,8 @@ TEST(ShellOnDesktopWithF5Taken, RunsWithoutTheHotKeyAndSaysNothing)
     TShell shell;
     shell.Start();
     EXPECT_FALSE(shell.HotKey->IsRegistered());
-    ASSERT_TRUE(Pump([&] { return shell.MainForm->windowHandle() && shell.MainForm->windowHandle()->isExposed(); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return shell.MainForm->windowHandle() && shell.MainForm->windowHandle()->isExposed(); }));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     shell.MainForm->Memo2->setPlainText("ABC");

@@ -5,6 +5,7 @@
 #include "auxwin/CompanionForm.h"
 #include "auxwin/HelpForm.h"
 #include "auxwin/UpgradeForm.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -26,6 +27,8 @@
 namespace
 {
 
+using namespace std::chrono_literals;
+
 bool GXServer = false;
 std::string GNoXServerReason = "no X server could be started";
 
@@ -40,18 +43,6 @@ std::string Shell(const std::string &command)
         pclose(pipe);
     }
     return output;
-}
-
-bool WaitUntil(const std::function<bool()> &done, int timeoutMs = 5000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
 }
 
 std::string Id(const QWidget &window)

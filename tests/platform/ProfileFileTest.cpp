@@ -1,12 +1,12 @@
 #include "platform/ProfileFile.h"
 
+#include "tests/support/FileSizeLimit.h"
+
 #include <QDir>
 #include <QTemporaryDir>
-#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,35 +160,12 @@ TEST_F(ProfileFileOnDisk, RefusedWritesLeaveEverythingAsItWas)
     EXPECT_EQ(Slurp(readOnly), "[s]\r\nk=old\r\n");
 }
 
-// Lets the process write files of at most a given size, as a full disk would; a write past it fails with EFBIG.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &FOld);
-        rlimit limit = FOld;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-
-private:
-    rlimit FOld {};
-    void (*FOldHandler)(int) = nullptr;
-};
-
 TEST_F(ProfileFileOnDisk, AWriteCutShortLeavesTheOldFileWhole)
 {
     std::string original = "; keep me\r\n[s]\r\nk=old\r\n";
     Spit(Path, original);
     {
-        FileSizeLimit limit(original.size() + 4);
+        TFileSizeLimit limit(original.size() + 4);
         EXPECT_FALSE(WriteProfileString("s", "k", std::string(100, 'n'), Path));
     }
     EXPECT_EQ(Slurp(Path), original);

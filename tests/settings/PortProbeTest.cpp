@@ -1,5 +1,7 @@
 #include "platform/PortProbe.h"
 
+#include "tests/support/Pty.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <fcntl.h>
@@ -58,11 +60,9 @@ TEST(PortProbe, OtherDevicesAreTheHardwareTtysBesidesTtyS)
 
 TEST(PortProbe, ADeviceHeldByAnotherOpenerDoesNotCount)
 {
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    std::string slave = ::ptsname(master);
+    TPty pty;
+    ASSERT_TRUE(pty.Valid());
+    const std::string &slave = pty.SlavePath;
 
     EXPECT_TRUE(CanOpenSerialDevice(slave));
     EXPECT_TRUE(CanOpenSerialDevice(slave)); // the probe's own open leaves nothing held
@@ -75,7 +75,6 @@ TEST(PortProbe, ADeviceHeldByAnotherOpenerDoesNotCount)
     EXPECT_TRUE(CanOpenSerialDevice(slave));
 
     EXPECT_FALSE(CanOpenSerialDevice("/dev/kelvara-no-such-device"));
-    ::close(master);
 }
 
 } // namespace

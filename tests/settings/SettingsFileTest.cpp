@@ -2,14 +2,13 @@
 
 #include "core/ConvertError.h"
 #include "settings/PortSettings.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
-#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/resource.h>
 
 void PrintTo(const TPortSettings &s, std::ostream *out)
 {
@@ -131,34 +130,11 @@ TEST_F(SettingsFileTest, AConversionFailureStopsTheSaveAtItsKey)
         Header + "commname=COM4\r\nbaudrate=4800\r\nbytesize=6\r\nparity=Odd\r\nparitycheck=1\r\nstopbits=1\r\n");
 }
 
-// Lets the process write files of at most a given size, as a full disk would; a write past it fails with EFBIG.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &FOld);
-        rlimit limit = FOld;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-
-private:
-    rlimit FOld {};
-    void (*FOldHandler)(int) = nullptr;
-};
-
 TEST_F(SettingsFileTest, ARefusedWriteKeepsTheEarlierKeysAndWritesNoLaterOne)
 {
     std::string firstThree = Header + "commname=COM1\r\nbaudrate=9600\r\nbytesize=8\r\n";
     try {
-        FileSizeLimit limit(firstThree.size());
+        TFileSizeLimit limit(firstThree.size());
         SavePortSettings(Path, StartChoice);
         FAIL() << "no error";
     } catch (const ESettingsWriteError &error) {

@@ -1,9 +1,0 @@
-#include "console/FloatForm.h"
-
-#include <gtest/gtest.h>
-
-TEST(ConsoleSmoke, FloatingWindowExists)
-{
-    TForm7 form;
-    EXPECT_FALSE(form.isVisible());
-}
