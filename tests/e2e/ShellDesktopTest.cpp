@@ -129,7 +129,7 @@ bool CheckFromTheLoop(const std::function<bool()> &check, std::chrono::milliseco
         inside = false;
     });
     timer.start();
-    Pump([&] { return done; }, limit + 2s);
+    WaitUntil([&] { return done; }, limit + 2s);
     return done;
 }
 
@@ -312,7 +312,7 @@ TEST_F(ShellOnDesktop, TimedSendOnAClosedPortStopsAtTheFirstFailingTickWithOneBo
     TMainForm &main = *Shell->MainForm;
     main.Memo2->setPlainText("ABC");
     main.Button9Click();
-    ASSERT_TRUE(Pump([this] { return Shell->Form3->isVisible(); }));
+    ASSERT_TRUE(WaitUntil([this] { return Shell->Form3->isVisible(); }));
     ASSERT_EQ(Shell->Form3->ComboBox1->currentText(), "10");
     ClickOn(Shell->Form3->Button1); // "确定": a tick every 10 ms on the closed port
 
@@ -337,7 +337,7 @@ TEST_F(ShellOnDesktop, TimedSendOnAClosedPortStopsAtTheFirstFailingTickWithOneBo
     })) << "no error box";
 
     // Closed: no box follows, and the user has the button back.
-    ASSERT_TRUE(Pump([] { return !QApplication::activeModalWidget(); }));
+    ASSERT_TRUE(WaitUntil([] { return !QApplication::activeModalWidget(); }));
     PumpFor(500ms);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(boxes.Shown, 1);
@@ -366,7 +366,7 @@ TEST_F(ShellOnDesktop, WhatTheFloatingWindowOpensComesUpAboveItWithTheFocus)
     } removeHistory { history, madeHistory };
 
     Shell->MainForm->BitBtn3Click();
-    ASSERT_TRUE(Pump([&] { return floating.windowHandle() && floating.windowHandle()->isExposed(); }));
+    ASSERT_TRUE(WaitUntil([&] { return floating.windowHandle() && floating.windowHandle()->isExposed(); }));
     ASSERT_TRUE(InWmState(&floating, "_NET_WM_STATE_ABOVE"));
     floating.Memo2->setPlainText("ABC");
 
@@ -380,7 +380,7 @@ TEST_F(ShellOnDesktop, WhatTheFloatingWindowOpensComesUpAboveItWithTheFocus)
              { floating.Button9, Shell->Form3.get() } }) {
         SCOPED_TRACE(button->text().toStdString());
         ClickOn(button);
-        EXPECT_TRUE(Pump([&, window = window] { return aboveWithFocus(window); })) << "beneath or without the focus";
+        EXPECT_TRUE(WaitUntil([&, window = window] { return aboveWithFocus(window); })) << "beneath or without the focus";
         window->hide();
     }
     Shell->MainForm->Button9->setText("定时发送");
@@ -394,7 +394,7 @@ TEST_F(ShellOnDesktop, WhatTheFloatingWindowOpensComesUpAboveItWithTheFocus)
         RunTool("xdotool key Escape");
         return true;
     })) << "the save dialog is beneath the floating window or has no focus";
-    ASSERT_TRUE(Pump([] { return !QApplication::activeModalWidget(); }));
+    ASSERT_TRUE(WaitUntil([] { return !QApplication::activeModalWidget(); }));
 
     ClickOn(floating.Button7);
     EXPECT_TRUE(CheckFromTheLoop([&] {
@@ -404,12 +404,12 @@ TEST_F(ShellOnDesktop, WhatTheFloatingWindowOpensComesUpAboveItWithTheFocus)
         RunTool("xdotool key Return");
         return true;
     })) << "the message box is beneath the floating window or has no focus";
-    ASSERT_TRUE(Pump([] { return !QApplication::activeModalWidget(); }));
+    ASSERT_TRUE(WaitUntil([] { return !QApplication::activeModalWidget(); }));
 
     // With the floating window gone, windows open in the ordinary layer again.
     floating.BitBtn1Click();
     Shell->MainForm->Button10Click();
-    ASSERT_TRUE(Pump([this] { return Shell->Form2->windowHandle()->isExposed(); }));
+    ASSERT_TRUE(WaitUntil([this] { return Shell->Form2->windowHandle()->isExposed(); }));
     PumpFor(200ms);
     EXPECT_FALSE(InWmState(Shell->Form2.get(), "_NET_WM_STATE_ABOVE"));
 }
@@ -419,30 +419,30 @@ TEST_F(ShellOnDesktop, TrayShowItemsRestoreAMinimizedMainWindowAndTheFloatingWin
     TMainForm &main = *Shell->MainForm;
     auto minimize = [](QWidget *window) {
         RunTool("xdotool windowminimize --sync " + std::to_string(window->winId()));
-        return Pump([window] { return window->isMinimized() && !IsViewable(window->winId()); });
+        return WaitUntil([window] { return window->isMinimized() && !IsViewable(window->winId()); });
     };
     auto restoredInFront
         = [&main] { return !main.isMinimized() && IsViewable(main.winId()) && ActiveWindow() == main.winId(); };
 
     ASSERT_TRUE(minimize(&main));
     RunTool("xdotool mousemove " + XY(TrayCentre()) + " mousedown 3");
-    ASSERT_TRUE(Pump([this] { return Shell->PopupMenu1->isVisible(); }));
+    ASSERT_TRUE(WaitUntil([this] { return Shell->PopupMenu1->isVisible(); }));
     RunTool("xdotool mouseup 3");
     PumpFor(200ms);
     QRect item = Shell->PopupMenu1->actionGeometry(Shell->N5);
     RunTool("xdotool mousemove " + XY(Shell->PopupMenu1->mapToGlobal(item.center())) + " click 1");
-    EXPECT_TRUE(Pump(restoredInFront)) << "\"显示主界面\" left the main window minimized";
+    EXPECT_TRUE(WaitUntil(restoredInFront)) << "\"显示主界面\" left the main window minimized";
 
     ASSERT_TRUE(minimize(&main));
     RunTool("xdotool mousemove " + XY(TrayCentre()) + " click --repeat 2 --delay 80 1");
-    EXPECT_TRUE(Pump(restoredInFront)) << "the double click left the main window minimized";
+    EXPECT_TRUE(WaitUntil(restoredInFront)) << "the double click left the main window minimized";
 
     // The floating window has no buttons to come back with once minimized: the tray brings it back.
     main.BitBtn3Click();
-    ASSERT_TRUE(Pump([this] { return Shell->Form7->windowHandle()->isExposed(); }));
+    ASSERT_TRUE(WaitUntil([this] { return Shell->Form7->windowHandle()->isExposed(); }));
     ASSERT_TRUE(minimize(Shell->Form7.get()));
     Shell->N5->trigger();
-    EXPECT_TRUE(Pump([this] { return !Shell->Form7->isMinimized() && IsViewable(Shell->Form7->winId()); }));
+    EXPECT_TRUE(WaitUntil([this] { return !Shell->Form7->isMinimized() && IsViewable(Shell->Form7->winId()); }));
     Shell->Form7->BitBtn1Click();
     EXPECT_TRUE(main.Panel3->isEnabled());
 }
@@ -459,7 +459,7 @@ TEST_F(ShellOnDesktop, PortSettingsAndInformationWindowsAreCentredFrameAndAll)
         SCOPED_TRACE(window->windowTitle().toStdString());
         (main.*open)();
         QPoint off;
-        EXPECT_TRUE(Pump(
+        EXPECT_TRUE(WaitUntil(
             [&, window = window] {
                 QRect frame = FramedOnScreen(window);
                 off = frame.center() - window->screen()->availableGeometry().center();
