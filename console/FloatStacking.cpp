@@ -51,6 +51,14 @@ bool TFloatStacking::Concerns(QWidget *window) const
 void TFloatStacking::PutAbove(QWidget *window)
 {
     SetStaysOnTop(window, true);
+    // A window manager keeps a dialog in the layer of the window it belongs to: a dialog of the main window stays
+    // beneath the floating window whatever its own layer. While the floating window is shown, it belongs to that.
+    QWindow *handle = window->windowHandle();
+    QWindow *floating = FFloating ? FFloating->windowHandle() : nullptr;
+    if (handle && floating && handle->transientParent() && handle->transientParent() != floating) {
+        FTransientParents.insert(window, handle->transientParent());
+        handle->setTransientParent(floating);
+    }
     if (!FAbove.contains(window))
         FAbove.append(window);
     window->raise();
@@ -60,6 +68,9 @@ void TFloatStacking::PutAbove(QWidget *window)
 void TFloatStacking::PutBack(QWidget *window)
 {
     SetStaysOnTop(window, false);
+    QPointer<QWindow> parent = FTransientParents.take(window);
+    if (parent && window->windowHandle())
+        window->windowHandle()->setTransientParent(parent);
     FAbove.removeAll(window);
 }
 

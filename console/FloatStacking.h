@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 
 // Keeps the windows that the program opens above the floating window while that is on screen. The floating window
 // stays above all ordinary windows, so a window, dialog or message box opened in the ordinary layer would come up
@@ -31,4 +33,5 @@ private:
     QPointer<QWidget> FFloating;
     QList<QPointer<QWidget>> FBeneath;
     QList<QPointer<QWidget>> FAbove; // windows put in the stays-on-top layer by this object
+    QHash<QWidget *, QPointer<QWindow>> FTransientParents; // dialogs lent to the floating window, and their owner
 };
