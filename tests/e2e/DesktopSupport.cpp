@@ -71,6 +71,12 @@ bool StartDesktop(std::string &why)
     setenv("DISPLAY", display.c_str(), 1);
     setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
+#ifdef KELVARA_XCLIENT
+    // The tray host claims the notification area a moment after its window appears; a tray icon shown before then
+    // is embedded late on a busy machine.
+    for (int i = 0; i < 200 && std::system(KELVARA_XCLIENT " tray") != 0; ++i)
+        ::usleep(50'000);
+#endif
     return true;
 }
 

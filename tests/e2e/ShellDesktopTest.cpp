@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -101,8 +102,19 @@ QRect FramedOnScreen(const QWidget *window)
         field["Width"] + left + right, field["Height"] + top + bottom);
 }
 
+// Clicks the middle of a widget once its window is on screen and has stopped moving: a window is placed again once
+// the window manager has framed it, and a click before then misses.
 void ClickOn(const QWidget *widget)
 {
+    QPoint settled(-1, -1);
+    WaitUntil([widget, &settled] {
+        const QWindow *handle = widget->window()->windowHandle();
+        QPoint now = widget->mapToGlobal(widget->rect().center());
+        bool same = handle && handle->isExposed() && now == settled;
+        settled = now;
+        PumpFor(std::chrono::milliseconds(100));
+        return same;
+    });
     RunTool("xdotool mousemove " + XY(widget->mapToGlobal(widget->rect().center())) + " click 1");
 }
 
@@ -189,7 +201,10 @@ protected:
         ASSERT_TRUE(WaitUntil([this] {
             QWindow *window = Shell->MainForm->windowHandle();
             return window && window->isExposed() && !Shell->TrayIcon->geometry().isEmpty();
-        })) << "the main window or the tray icon did not appear";
+        })) << "the main window or the tray icon did not appear: exposed "
+            << (Shell->MainForm->windowHandle() && Shell->MainForm->windowHandle()->isExposed()) << ", tray icon "
+            << Shell->TrayIcon->geometry().width() << "x" << Shell->TrayIcon->geometry().height() << ", visible "
+            << Shell->TrayIcon->isVisible() << ", tray " << QSystemTrayIcon::isSystemTrayAvailable();
     }
 
     void TearDown() override
@@ -380,7 +395,8 @@ TEST_F(ShellOnDesktop, WhatTheFloatingWindowOpensComesUpAboveItWithTheFocus)
              { floating.Button9, Shell->Form3.get() } }) {
         SCOPED_TRACE(button->text().toStdString());
         ClickOn(button);
-        EXPECT_TRUE(WaitUntil([&, window = window] { return aboveWithFocus(window); })) << "beneath or without the focus";
+        EXPECT_TRUE(WaitUntil([&, window = window] { return aboveWithFocus(window); }))
+            << "beneath or without the focus";
         window->hide();
     }
     Shell->MainForm->Button9->setText("定时发送");

@@ -5,6 +5,7 @@
 //                 "key <keycode>" for every key press that reaches it until it is killed
 //   watch         prints "ready", then counts windows created and mapped anywhere on the display until its
 //                 standard input closes, and prints "created <n> mapped <m>"
+//   tray          exit status 0 when a tray host owns the notification-area selection of the screen, 1 otherwise
 // Exit status 2: no display or bad arguments.
 #include <cstdio>
 #include <cstdlib>
@@ -117,6 +118,21 @@ int Watch(xcb_connection_t *c, xcb_screen_t *screen)
 
 } // namespace
 
+static bool TrayHostPresent(xcb_connection_t *c, int screenNumber)
+{
+    std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber);
+    xcb_intern_atom_reply_t *atom
+        = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
+    if (!atom)
+        return false;
+    xcb_get_selection_owner_reply_t *owner
+        = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
+    bool present = owner && owner->owner != XCB_NONE;
+    free(owner);
+    free(atom);
+    return present;
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2)
@@ -142,5 +158,7 @@ int main(int argc, char **argv)
         return Focus(c, screen);
     if (mode == "watch")
         return Watch(c, screen);
+    if (mode == "tray")
+        return TrayHostPresent(c, screenNumber) ? 0 : 1;
     return 2;
 }
