@@ -9,9 +9,9 @@
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
 #include "console/MainForm.h"
-#include "core/ui/WindowPlacement.h"
 #include "platform/GlobalHotKey.h"
 #include "settings/PortSettingsForm.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "core/MessageBox.h"
-#include "core/ui/QtMessageBox.h"
+#include "ui/QtMessageBox.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

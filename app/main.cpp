@@ -5,10 +5,10 @@
 #include "app/Startup.h"
 #include "console/MainForm.h"
 #include "core/MessageBox.h"
-#include "core/ui/GuardedApplication.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
 #include "settings/PortSettings.h"
+#include "ui/GuardedApplication.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #include "auxwin/InfoWindow.h"
 
-#include "core/ui/Fonts.h"
-#include "core/ui/WindowPlacement.h"
+#include "ui/Fonts.h"
+#include "ui/WindowPlacement.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -2,8 +2,8 @@
 
 #include "console/DataPanelHost.h"
 #include "console/ReceivePane.h"
-#include "core/ui/Fonts.h"
-#include "core/ui/WindowPlacement.h"
+#include "ui/Fonts.h"
+#include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

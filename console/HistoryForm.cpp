@@ -2,9 +2,9 @@
 
 #include "console/HistoryModel.h"
 #include "core/MessageBox.h"
-#include "core/ui/Fonts.h"
-#include "core/ui/WindowPlacement.h"
 #include "platform/ProgramFolder.h"
+#include "ui/Fonts.h"
+#include "ui/WindowPlacement.h"
 
 #include <QEvent>
 #include <QListView>

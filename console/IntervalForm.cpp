@@ -4,8 +4,8 @@
 #include "core/ConvertError.h"
 #include "core/MessageBox.h"
 #include "core/ParseInteger.h"
-#include "core/ui/Fonts.h"
-#include "core/ui/WindowPlacement.h"
+#include "ui/Fonts.h"
+#include "ui/WindowPlacement.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

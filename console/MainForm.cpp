@@ -21,11 +21,11 @@
 #include "console/SendLogic.h"
 #include "core/DateTime.h"
 #include "core/MessageBox.h"
-#include "core/ui/Fonts.h"
-#include "core/ui/WindowPlacement.h"
 #include "platform/ProgramFolder.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
+#include "ui/Fonts.h"
+#include "ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>

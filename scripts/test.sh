@@ -16,6 +16,9 @@ if [ ${#sources[@]} -gt 0 ]; then
     clang-format --dry-run -Werror "${sources[@]}"
 fi
 
+step "layering"
+bash scripts/check_layering.sh
+
 step "build (warnings are errors)"
 # The options are forced: scripts/run.sh configures the same folder with the tests off.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVARA_WERROR=ON -DKELVARA_TESTS=ON -DKELVARA_BENCH=ON \

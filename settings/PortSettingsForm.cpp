@@ -1,9 +1,9 @@
 #include "settings/PortSettingsForm.h"
 
 #include "core/MessageBox.h"
-#include "core/ui/Fonts.h"
-#include "core/ui/WindowPlacement.h"
 #include "settings/PortSettings.h"
+#include "ui/Fonts.h"
+#include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

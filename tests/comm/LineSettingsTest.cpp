@@ -1,6 +1,6 @@
 #include "CommTestSupport.h"
 #include "comm/SerialComm.h"
-#include "platform/SerialSimulated.h"
+#include "tests/support/SerialSimulated.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "CommTestSupport.h"
 #include "comm/SerialComm.h"
 #include "comm/WriteThread.h"
-#include "platform/SerialSimulated.h"
+#include "tests/support/SerialSimulated.h"
 
 #include <QCoreApplication>
 #include <QEvent>

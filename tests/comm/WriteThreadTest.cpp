@@ -2,7 +2,7 @@
 
 #include "CommTestSupport.h"
 #include "comm/SerialComm.h"
-#include "platform/SerialSimulated.h"
+#include "tests/support/SerialSimulated.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/ui/WindowPlacement.h"
+#include "ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "platform/SerialSimulated.h"
+#include "tests/support/SerialSimulated.h"
 
 #include "platform/PendingIo.h"
 #include "platform/ReadTimeouts.h"

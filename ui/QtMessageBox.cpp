@@ -1,4 +1,4 @@
-#include "core/ui/QtMessageBox.h"
+#include "ui/QtMessageBox.h"
 
 #include "core/MessageBox.h"
 

@@ -1,4 +1,4 @@
-#include "core/ui/Fonts.h"
+#include "ui/Fonts.h"
 
 #include <QStringList>
 

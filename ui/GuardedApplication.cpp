@@ -1,4 +1,4 @@
-#include "core/ui/GuardedApplication.h"
+#include "ui/GuardedApplication.h"
 
 #include "core/MessageBox.h"
 
