@@ -2,6 +2,7 @@
 
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
+#include "chart/PlotContextMenu.h"
 #include "chart/PlotDataCursor.h"
 #include "chart/PlotDataNullList.h"
 #include "chart/PlotDescription.h"
@@ -268,6 +269,14 @@ TEST(PlotFeedMultiChannel, EightValuesMakeEightChannelsWithTheirOwnColoursAndLeg
     EXPECT_EQ(fixture.Plot.Channel(1)->Count(), 3);
     EXPECT_EQ(fixture.Plot.Channel(1)->Y(2), -25);
     EXPECT_EQ(fixture.Plot.Channel(7)->Count(), 1);
+
+    // The data cursor offers "<All>" and every channel by its legend name.
+    const std::vector<TPlotMenuItem> menu = PlotContextMenuItems(fixture.Plot.DataCursor(0), true);
+    ASSERT_FALSE(menu.empty());
+    QStringList cursorChannels;
+    for (const TPlotMenuItem &item : menu[0].Items)
+        cursorChannels << item.Caption;
+    EXPECT_EQ(cursorChannels.join(','), "<All>,数据1,数据2,数据3,数据4,数据5,数据6,数据7,数据8");
 
     // The value axis tracks every channel: the top from channel 8, the bottom from channel 2.
     const TPlotYAxis &y = *fixture.Plot.YAxis(0);
