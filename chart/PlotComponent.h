@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/PaintedControl.h"
+#include "chart/PlotContextMenu.h"
 #include "chart/PlotFont.h"
 #include "chart/PlotTypes.h"
 
@@ -99,6 +100,10 @@ public:
     std::function<void()> OnAfterPrint;
     // Opens a property editor on an object (null: the whole chart). The chart has none of its own.
     std::function<void(TPlotObject *object)> OnEditObject;
+    // Items the host adds at the end of the data view's context menu, asked for each time the menu opens (their
+    // checked and enabled states are those of the moment), and the handler of a chosen one. Unset: no items.
+    std::function<std::vector<TPlotMenuItem>()> OnDataViewMenuItems;
+    std::function<void(const TPlotMenuItem &item)> OnHostMenuCommand;
 
     PLOT_COMPONENT_PROPERTY(bool, BackGroundGradientEnabled, false)
     PLOT_COMPONENT_PROPERTY(int, DataViewZHorz, 1)

@@ -3,6 +3,7 @@
 #include "chart/PlotAxis.h"
 #include "chart/PlotChannelCustom.h"
 #include "chart/PlotDataCursor.h"
+#include "chart/PlotDataView.h"
 #include "chart/PlotMasterManager.h"
 #include "chart/PlotToolActions.h"
 #include "chart/PlotToolBar.h"
@@ -101,7 +102,8 @@ void AddCursorItems(std::vector<TPlotMenuItem> &items, const TPlotDataCursor &cu
 
 } // namespace
 
-std::vector<TPlotMenuItem> PlotContextMenuItems(const TPlotObject *object, bool userCanEditObjects)
+std::vector<TPlotMenuItem> PlotContextMenuItems(
+    const TPlotObject *object, bool userCanEditObjects, const std::vector<TPlotMenuItem> &hostItems)
 {
     std::vector<TPlotMenuItem> items;
     if (!object || !object->PopupEnabled() || dynamic_cast<const TPlotToolBar *>(object))
@@ -112,6 +114,8 @@ std::vector<TPlotMenuItem> PlotContextMenuItems(const TPlotObject *object, bool 
         AddCursorItems(items, *cursor);
     if (userCanEditObjects)
         items.push_back(Action(QStringLiteral("Edit..."), pmcEdit));
+    if (dynamic_cast<const TPlotDataView *>(object))
+        items.insert(items.end(), hostItems.begin(), hostItems.end());
     return items;
 }
 
@@ -154,6 +158,7 @@ void RunPlotMenuCommand(TPlotObject &object, const TPlotMenuItem &item)
         break;
     case pmcSubmenu:
     case pmcEdit:
+    case pmcHost:
         break;
     }
 }

@@ -21,6 +21,7 @@ enum TPlotMenuCommand {
     pmcToggleHintHideOnRelease, // data cursor
     pmcFlipAlignment, // data cursor: the hint to the other side of the pointer
     pmcEdit, // the property editor on the object
+    pmcHost, // an item the chart's host added: HostCommand says which
 };
 
 struct TPlotMenuItem {
@@ -31,6 +32,8 @@ struct TPlotMenuItem {
     bool Checked = false;
     QString Channel; // pmcCursorChannel
     TPlotDataCursorStyle Style = pcsValueXY; // pmcCursorStyle
+    int HostCommand = 0; // pmcHost
+    bool SeparatorBefore = false;
     std::vector<TPlotMenuItem> Items; // pmcSubmenu
 };
 
@@ -39,10 +42,12 @@ struct TPlotMenuItem {
 // cursor offers the submenus "Channel" ("<All>" when allowed, then every visible channel by its title without line
 // breaks, the current one checked), "Style" (the styles whose items are visible, the current one checked) and, when
 // the user may change options, "Options"; then "Flip Alignment" (enabled for the one-pointer styles on a single
-// channel). Every object then offers "Edit..." when the user may edit objects. Empty when there is no menu: no
-// object, PopupEnabled off, a toolbar, or nothing to offer.
-std::vector<TPlotMenuItem> PlotContextMenuItems(const TPlotObject *object, bool userCanEditObjects);
+// channel). Every object then offers "Edit..." when the user may edit objects. The data view's menu ends with
+// hostItems, the items its host adds (none by default). Empty when there is no menu: no object, PopupEnabled off, a
+// toolbar, or nothing to offer.
+std::vector<TPlotMenuItem> PlotContextMenuItems(
+    const TPlotObject *object, bool userCanEditObjects, const std::vector<TPlotMenuItem> &hostItems = {});
 
 // Carries out a chosen item on the object whose menu it came from. Editing belongs to the chart's host and
-// submenus do nothing, so pmcEdit and pmcSubmenu are left to the caller.
+// submenus do nothing, so pmcEdit, pmcHost and pmcSubmenu are left to the caller.
 void RunPlotMenuCommand(TPlotObject &object, const TPlotMenuItem &item);

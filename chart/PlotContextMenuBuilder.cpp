@@ -9,6 +9,8 @@ void AddItems(QMenu &menu, const std::vector<TPlotMenuItem> &items, QObject *rec
     const std::function<void(const TPlotMenuItem &)> &run)
 {
     for (const TPlotMenuItem &item : items) {
+        if (item.SeparatorBefore && !menu.isEmpty())
+            menu.addSeparator();
         if (item.Command == pmcSubmenu) {
             AddItems(*menu.addMenu(item.Caption), item.Items, receiver, run);
             continue;

@@ -429,9 +429,14 @@ QMenu *TPlotToolController::CreateContextMenu(const QPoint &point, QWidget *pare
 {
     HideHint();
     TPlotObject *object = PlotHitAt(FPlot.Master(), point).Object;
-    return BuildPlotContextMenu(PlotContextMenuItems(object, FPlot.UserCanEditObjects()), parent, this,
+    const std::vector<TPlotMenuItem> hostItems
+        = FPlot.OnDataViewMenuItems ? FPlot.OnDataViewMenuItems() : std::vector<TPlotMenuItem>();
+    return BuildPlotContextMenu(PlotContextMenuItems(object, FPlot.UserCanEditObjects(), hostItems), parent, this,
         [this, object](const TPlotMenuItem &item) {
-            if (item.Command == pmcEdit)
+            if (item.Command == pmcHost) {
+                if (FPlot.OnHostMenuCommand)
+                    FPlot.OnHostMenuCommand(item);
+            } else if (item.Command == pmcEdit)
                 EditObject(Alive(object) ? object : nullptr);
             else if (Alive(object))
                 RunPlotMenuCommand(*object, item);

@@ -162,6 +162,7 @@ TMainForm::TMainForm(QWidget *parent)
     ConnectHandlers();
     SetDataPanelHeight(DataPanelFold::FoldedHeight);
     TPlotFeed::SetUpChart(*Plot1);
+    FChartMenuExtras = std::make_unique<TChartMenuExtras>(*Plot1, *FPlotFeed, *Timer3, SettingsFilePath(), this);
 }
 
 TMainForm::~TMainForm()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/ChartMenuExtras.h"
 #include "console/DataPanelHost.h"
 #include "console/PlotFeed.h"
 #include "console/PlotQueue.h"
@@ -203,6 +204,8 @@ private:
     TTimedSendReporter FTimedSendReporter;
     // Reads Memo3: declared after it, so destroyed before it.
     std::unique_ptr<TPlotFeed> FPlotFeed;
+    // The chart's multi-channel and CSV export items; uses the feed, so declared after it.
+    std::unique_ptr<TChartMenuExtras> FChartMenuExtras;
     std::function<double()> FArrivalClock;
     bool FCloseAllowed = false;
     bool FPlaced = false;

@@ -3,6 +3,8 @@
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
 #include "chart/PlotXAxis.h"
+#include "console/MultiChannelChart.h"
+#include "console/MultiChannelLine.h"
 #include "console/PlotQueue.h"
 #include "core/ParseInteger.h"
 
@@ -52,6 +54,11 @@ TPlotFeed::TStepResult TPlotFeed::TakeLine() noexcept
         if (FQueue.Empty())
             return TStepResult::Idle;
         const std::string_view line = FQueue.FirstLine();
+        if (FMultiChannel) {
+            const TStepResult result = PlotValues(line);
+            FQueue.RemoveFirstLine();
+            return result;
+        }
         if (line.size() <= MaxDroppedLength) {
             FQueue.RemoveFirstLine();
             return TStepResult::Dropped;
@@ -66,9 +73,37 @@ TPlotFeed::TStepResult TPlotFeed::TakeLine() noexcept
         FQueue.RemoveFirstLine();
         return TStepResult::Plotted;
     } catch (...) {
+        ++FRejectedLines;
         FQueue.RemoveFirstLine();
         return TStepResult::Rejected;
     }
+}
+
+TPlotFeed::TStepResult TPlotFeed::PlotValues(std::string_view line)
+{
+    if (line.empty())
+        return TStepResult::Dropped;
+    const std::optional<TLineValues> values = ParseMultiChannelLine(line);
+    if (!values) {
+        ++FRejectedLines;
+        return TStepResult::Rejected;
+    }
+    const double time = FQueue.FirstLineTime();
+    TStepResult result = TStepResult::Plotted;
+    for (int k = 0; k < values->Count; ++k) {
+        try {
+            MultiChannelAt(FPlot, k).AddPoint(time, values->Values[k]);
+        } catch (...) {
+            result = TStepResult::ChartFailed; // the other channels still take their values
+        }
+    }
+    return result;
+}
+
+void TPlotFeed::SetMultiChannel(bool on)
+{
+    SetMultiChannelChart(FPlot, on);
+    FMultiChannel = on;
 }
 
 void TPlotFeed::SpanSelected(std::string_view text) noexcept

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string_view>
 
@@ -14,13 +15,17 @@ class TPlotQueue;
 //
 // The channel keeps the newest MaxPoints points, the oldest leaving first, so an endless flood neither exhausts memory
 // nor runs into the store's limit.
+//
+// In multi-channel mode (off by default) a line holds 1 to 8 numbers (ParseMultiChannelLine), whole or decimal, and
+// value k goes to channel k (MultiChannelChart), every value of the line at the line's arrival time. Empty lines are
+// skipped; there is no minimum length, so "1,2" is plotted.
 class TPlotFeed
 {
 public:
     enum class TStepResult {
         Idle, // the queue was empty
         Dropped, // a line of 4 bytes or fewer
-        Rejected, // not a whole number
+        Rejected, // not a whole number (multi-channel mode: not 1 to 8 numbers)
         Plotted,
         ChartFailed, // the chart refused the point (for example its store is full)
     };
@@ -41,6 +46,12 @@ public:
     // Takes one line; never throws.
     TStepResult TakeLine() noexcept;
 
+    // Switches multi-channel mode and sets the chart's channels up for it (SetMultiChannelChart).
+    void SetMultiChannel(bool on);
+    bool MultiChannel() const { return FMultiChannel; }
+    // Lines that did not read as numbers, since the feed was made.
+    uint64_t RejectedLines() const { return FRejectedLines; }
+
     // The span selector changed: the time axis shows that many seconds. A text that is not a whole number is ignored.
     void SpanSelected(std::string_view text) noexcept;
 
@@ -49,8 +60,12 @@ public:
     static void SetUpChart(TPlot &plot);
 
 private:
+    TStepResult PlotValues(std::string_view line);
+
     TPlotQueue &FQueue;
     TPlot &FPlot;
     std::function<double()> FMonotonicSeconds;
     double FBudgetSeconds;
+    bool FMultiChannel = false;
+    uint64_t FRejectedLines = 0;
 };

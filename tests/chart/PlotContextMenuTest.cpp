@@ -215,6 +215,42 @@ TEST(PlotContextMenu, OtherObjectsOfferOnlyEditAndSomeNothing)
         EXPECT_EQ(Describe(PlotContextMenuItems(c.Object, c.UserCanEdit)), c.Menu) << c.Name;
 }
 
+TEST(PlotContextMenu, TheHostsItemsEndTheDataViewsMenuOnly)
+{
+    TObjects objects;
+    TPlotMasterManager &m = objects.Master;
+    TPlotDataView *view = m.DataViews().Add();
+    TPlotLegend *legend = m.Legends().Add();
+    TPlotXAxis *axis = m.XAxes().Add();
+    std::vector<TPlotMenuItem> host(2);
+    host[0].Caption = "Mode";
+    host[0].Command = pmcHost;
+    host[0].HostCommand = 1;
+    host[0].Checkable = true;
+    host[0].SeparatorBefore = true;
+    host[1].Caption = "Export";
+    host[1].Command = pmcHost;
+    host[1].HostCommand = 2;
+
+    EXPECT_EQ(Describe(PlotContextMenuItems(view, true, host)), "Edit... | Mode[ ] | Export");
+    EXPECT_EQ(Describe(PlotContextMenuItems(view, false, host)), "Mode[ ] | Export");
+    EXPECT_EQ(Describe(PlotContextMenuItems(legend, true, host)), "Edit...");
+    EXPECT_EQ(Describe(PlotContextMenuItems(axis, true, host)),
+        "Tracking Enabled[x] | Update Resume Values(-) | Zoom to Fit | Edit...");
+
+    // A host item leaves the object alone and reaches the caller with its command; a separator stands before it.
+    QObject receiver;
+    std::vector<int> chosen;
+    std::unique_ptr<QMenu> menu(BuildPlotContextMenu(PlotContextMenuItems(view, true, host), nullptr, &receiver,
+        [&](const TPlotMenuItem &item) { chosen.push_back(item.HostCommand); }));
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->actions().size(), 4);
+    EXPECT_TRUE(menu->actions()[1]->isSeparator());
+    menu->actions()[3]->trigger();
+    RunPlotMenuCommand(*view, host[0]);
+    EXPECT_EQ(chosen, std::vector<int> { 2 });
+}
+
 TEST(PlotContextMenu, ChoosingAnItemChangesItsObject)
 {
     TObjects objects;

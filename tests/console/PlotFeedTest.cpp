@@ -2,14 +2,21 @@
 
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
+#include "chart/PlotContextMenu.h"
+#include "chart/PlotDataCursor.h"
 #include "chart/PlotDataNullList.h"
 #include "chart/PlotDescription.h"
+#include "chart/PlotLegend.h"
 #include "chart/PlotManualClock.h"
+#include "chart/PlotMasterManager.h"
 #include "chart/PlotXAxis.h"
+#include "chart/PlotYAxis.h"
+#include "console/MultiChannelChart.h"
 #include "console/PlotQueue.h"
 
 #include <gtest/gtest.h>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -225,3 +232,89 @@ TEST(PlotFeed, TwoThousandLinesASecondArePlottedAtTheirArrivalAndInTime)
 }
 
 } // namespace
+
+// Multi-channel mode -------------------------------------------------------------------------------------------------
+
+TEST(PlotFeedMultiChannel, EightValuesMakeEightChannelsWithTheirOwnColoursAndLegendNames)
+{
+    TFeedFixture fixture;
+    fixture.Feed.SetMultiChannel(true);
+    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "数据1");
+    EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 1) << "channels appear as their first value arrives";
+
+    fixture.Queue.AppendChunk("1,2", 5.0);
+    fixture.Queue.AppendChunk("10;20;30;40;50;60;70;800\r\n", 6.0);
+    fixture.Queue.AppendChunk("1.5 -2.5e1", 7.0);
+    EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { P, P, D, P }));
+
+    ASSERT_EQ(fixture.Plot.Master().Channels().Count(), 8);
+    const std::vector<TPlotChannelCustom *> legend = fixture.Plot.Legend(0)->Entries();
+    ASSERT_EQ(legend.size(), 8u);
+    std::set<QRgb> colours;
+    for (int k = 0; k < 8; ++k) {
+        const TPlotChannel &channel = *fixture.Plot.Channel(k);
+        EXPECT_EQ(legend[k], &channel);
+        EXPECT_EQ(channel.TitleText(), QStringLiteral("数据%1").arg(k + 1));
+        EXPECT_EQ(channel.Color(), MultiChannelColor(k));
+        EXPECT_EQ(channel.XAxisName(), "X-Axis 1");
+        EXPECT_EQ(channel.YAxisName(), "Y-Axis 1");
+        colours.insert(channel.Color().rgb());
+        // Every value of a line stands at the line's arrival time.
+        ASSERT_GE(channel.Count(), 1);
+        EXPECT_EQ(channel.X(k < 2 ? 1 : 0), 6.0);
+    }
+    EXPECT_EQ(colours.size(), 8u);
+    EXPECT_EQ(fixture.Plot.Channel(0)->Color(), QColor(255, 0, 0)) << "channel 1 keeps red";
+    EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 1, 10, 1.5 }));
+    EXPECT_EQ(fixture.Plot.Channel(1)->Count(), 3);
+    EXPECT_EQ(fixture.Plot.Channel(1)->Y(2), -25);
+    EXPECT_EQ(fixture.Plot.Channel(7)->Count(), 1);
+
+    // The data cursor offers "<All>" and every channel by its legend name.
+    const std::vector<TPlotMenuItem> menu = PlotContextMenuItems(fixture.Plot.DataCursor(0), true);
+    ASSERT_FALSE(menu.empty());
+    QStringList cursorChannels;
+    for (const TPlotMenuItem &item : menu[0].Items)
+        cursorChannels << item.Caption;
+    EXPECT_EQ(cursorChannels.join(','), "<All>,数据1,数据2,数据3,数据4,数据5,数据6,数据7,数据8");
+
+    // The value axis tracks every channel: the top from channel 8, the bottom from channel 2.
+    const TPlotYAxis &y = *fixture.Plot.YAxis(0);
+    EXPECT_EQ(y.Span(), 800);
+    EXPECT_EQ(y.Min(), -25);
+}
+
+TEST(PlotFeedMultiChannel, BadLinesAreDroppedWholeAndCounted)
+{
+    TFeedFixture fixture;
+    fixture.Feed.SetMultiChannel(true);
+    fixture.Queue.AppendChunk("1,2,x", 1.0);
+    fixture.Queue.AppendChunk("1,2,3,4,5,6,7,8,9", 2.0);
+    fixture.Queue.AppendChunk("4,5", 3.0);
+    EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { R, R, P }));
+    EXPECT_EQ(fixture.Feed.RejectedLines(), 2u);
+    EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 2);
+    EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 4 }));
+}
+
+TEST(PlotFeedMultiChannel, OffTheFeedIsTheSingleChannelOneAgain)
+{
+    TFeedFixture fixture;
+    fixture.Feed.SetMultiChannel(true);
+    fixture.Queue.AppendChunk("1,2,3", 1.0);
+    fixture.Drain();
+    fixture.Plot.DataCursor(0)->SetChannelName(fixture.Plot.Channel(2)->Name());
+
+    fixture.Feed.SetMultiChannel(false);
+    EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 1);
+    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "数据");
+    EXPECT_EQ(fixture.Plot.DataCursor(0)->ChannelName(), "Channel 1");
+
+    // A decimal line, a list and a short whole number are dropped as before; a whole number is plotted.
+    fixture.Queue.AppendChunk("12.50");
+    fixture.Queue.AppendChunk("1,2,3");
+    fixture.Queue.AppendChunk("42");
+    fixture.Queue.AppendChunk("12345");
+    EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { R, R, D, P }));
+    EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 1, 12345 }));
+}

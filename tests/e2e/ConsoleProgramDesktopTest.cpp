@@ -1,6 +1,7 @@
 // The real program on a private X desktop with a pty as its serial device: a copy of the executable in a folder of
 // its own, whose setfile.ini names the pty. The test clicks and types through the X server as a user would: open the
-// port, receive, send ABC, and save the received text through the save dialog.
+// port, receive, send ABC, and save the received text through the save dialog; switch the chart to multi-channel
+// mode from its menu and export the plotted data.
 #include "settings/PortSettings.h"
 #include "tests/e2e/DesktopSupport.h"
 #include "tests/support/Pty.h"
@@ -160,5 +161,143 @@ TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceive
     ASSERT_TRUE(WaitGone(dialog.Id)) << "the save dialog stayed open";
     ASSERT_TRUE(WaitFor([&] { return fs::exists(saved); }, 5s));
     EXPECT_EQ(FileBytes(saved), "12345\r\n\r\n678\r\n");
+    EXPECT_TRUE(Program.Running());
+}
+
+namespace
+{
+
+// A screenshot of a window as rows of RGB pixels.
+struct TShot {
+    int Width = 0, Height = 0;
+    std::string Pixels; // 3 bytes a pixel
+
+    // Pixels of exactly this colour within the columns [left, right).
+    int Count(unsigned char r, unsigned char g, unsigned char b, int left, int right) const
+    {
+        int count = 0;
+        for (int y = 0; y < Height; ++y)
+            for (int x = std::max(left, 0); x < std::min(right, Width); ++x) {
+                const std::size_t at = (std::size_t(y) * Width + x) * 3;
+                count += Pixels[at] == char(r) && Pixels[at + 1] == char(g) && Pixels[at + 2] == char(b);
+            }
+        return count;
+    }
+};
+
+TShot Screenshot(unsigned long window)
+{
+    TShot shot;
+    const std::string ppm = RunTool("import -window " + std::to_string(window) + " -depth 8 ppm:-");
+    std::istringstream in(ppm);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> shot.Width >> shot.Height >> maxValue;
+    in.get();
+    if (magic != "P6" || maxValue != 255)
+        return TShot();
+    shot.Pixels.assign(std::istreambuf_iterator<char>(in), {});
+    if (shot.Pixels.size() != std::size_t(shot.Width) * shot.Height * 3)
+        return TShot();
+    return shot;
+}
+
+} // namespace
+
+TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExportsThem)
+{
+    TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
+    ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
+    // The window manager may still be starting and refuse the first activation: try again.
+    bool closed = false;
+    for (int attempt = 0; attempt < 3 && !closed; ++attempt) {
+        RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
+        closed = WaitFor([&] { return !Ids(ProgramWindows()).count(box.Id); }, 3s);
+    }
+    ASSERT_TRUE(closed) << "the message box stayed open";
+
+    // The data view's menu: "Edit...", then "多通道模式" and "导出数据 (CSV)…".
+    const int viewX = 300, viewY = 200;
+    auto chooseFromChartMenu = [&](int downs) {
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        RunTool(
+            "xdotool mousemove " + std::to_string(Main.X + viewX) + " " + std::to_string(Main.Y + viewY) + " click 3");
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                for (const TXWindow &w : ProgramWindows())
+                    if (!before.count(w.Id))
+                        return true;
+                return false;
+            },
+            5s))
+            << "no context menu";
+        std::string keys;
+        for (int i = 0; i < downs; ++i)
+            keys += " Down";
+        RunTool("xdotool key --delay 100" + keys + " Return");
+    };
+    chooseFromChartMenu(2);
+    ASSERT_TRUE(
+        WaitFor([&] { return FileBytes(Folder / "setfile.ini").find("multichannel=1") != std::string::npos; }, 5s))
+        << "the mode was not stored";
+
+    const int lines = 60;
+    for (int i = 0; i < lines; ++i) {
+        Pty.Write("1,2,3\r\n");
+        std::this_thread::sleep_for(20ms);
+    }
+    std::this_thread::sleep_for(500ms);
+
+    // Three traces and three legend samples: red, green and yellow both in the data view and in the legend band on
+    // the right.
+    TShot shot = Screenshot(Main.Id);
+    ASSERT_EQ(shot.Width, 860) << "no screenshot";
+    const struct {
+        const char *Name;
+        unsigned char R, G, B;
+    } colours[] = { { "red", 255, 0, 0 }, { "green", 0, 255, 0 }, { "yellow", 255, 255, 0 } };
+    for (const auto &c : colours) {
+        EXPECT_GT(shot.Count(c.R, c.G, c.B, 100, 600), 100) << c.Name << " trace";
+        EXPECT_GE(shot.Count(c.R, c.G, c.B, 795, 860), 10) << c.Name << " legend sample";
+    }
+    EXPECT_EQ(shot.Count(0, 255, 255, 0, 860), 0) << "a fourth channel";
+
+    // "导出数据 (CSV)…": the save dialog takes a full path; the file holds what was sent.
+    std::set<unsigned long> before = Ids(ProgramWindows());
+    chooseFromChartMenu(3);
+    TXWindow dialog;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            for (const TXWindow &w : ProgramWindows())
+                if (!before.count(w.Id) && w.Width > 200) {
+                    dialog = w;
+                    return true;
+                }
+            return false;
+        },
+        10s))
+        << "no export dialog";
+    const fs::path exported = Folder / "export.csv";
+    RunTool("xdotool windowactivate --sync " + std::to_string(dialog.Id) + " key ctrl+a type --delay 30 '"
+        + exported.string() + "'");
+    RunTool("xdotool key Return");
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(exported); }, 10s)) << "no exported file";
+
+    std::istringstream csv(FileBytes(exported));
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(line, "\xEF\xBB\xBFtime_s,数据1,数据2,数据3\r");
+    int rows = 0;
+    double lastTime = -1;
+    while (std::getline(csv, line)) {
+        ++rows;
+        const std::size_t comma = line.find(',');
+        ASSERT_NE(comma, std::string::npos) << line;
+        EXPECT_EQ(line.substr(comma), ",1,2,3\r") << "row " << rows;
+        const double time = std::stod(line.substr(0, comma));
+        EXPECT_GE(time, lastTime);
+        lastTime = time;
+    }
+    EXPECT_EQ(rows, lines);
     EXPECT_TRUE(Program.Running());
 }

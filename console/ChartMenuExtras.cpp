@@ -1,0 +1,66 @@
+#include "console/ChartMenuExtras.h"
+
+#include "chart/Plot.h"
+#include "console/ChartDataExport.h"
+#include "console/PlotFeed.h"
+#include "settings/ExtensionSettings.h"
+
+#include <QTimer>
+
+TChartMenuExtras::TChartMenuExtras(
+    TPlot &plot, TPlotFeed &feed, QTimer &feedTimer, std::string settingsPath, QWidget *parent)
+    : FPlot(plot)
+    , FFeed(feed)
+    , FFeedTimer(feedTimer)
+    , FSettingsPath(std::move(settingsPath))
+    , FParent(parent)
+{
+    if (ReadExtensionFlag(FSettingsPath, MultiChannelKey))
+        FFeed.SetMultiChannel(true);
+
+    FPlot.OnDataViewMenuItems = [this] {
+        std::vector<TPlotMenuItem> items(2);
+        items[0].Caption = QStringLiteral("多通道模式");
+        items[0].Command = pmcHost;
+        items[0].HostCommand = cmdMultiChannel;
+        items[0].Checkable = true;
+        items[0].Checked = FFeed.MultiChannel();
+        items[0].SeparatorBefore = true;
+        items[1].Caption = QStringLiteral("导出数据 (CSV)…");
+        items[1].Command = pmcHost;
+        items[1].HostCommand = cmdExportData;
+        return items;
+    };
+    FPlot.OnHostMenuCommand = [this](const TPlotMenuItem &item) {
+        // The menu is still closing: act once it is gone, so that a dialog does not open under it.
+        const int command = item.HostCommand;
+        QTimer::singleShot(0, FParent, [this, command] {
+            if (command == cmdMultiChannel)
+                SetMultiChannel(!FFeed.MultiChannel());
+            else if (command == cmdExportData)
+                ExportData();
+        });
+    };
+}
+
+void TChartMenuExtras::SetMultiChannel(bool on)
+{
+    FFeed.SetMultiChannel(on);
+    try {
+        WriteExtensionFlag(FSettingsPath, MultiChannelKey, on);
+    } catch (...) {
+        // A settings file that cannot be written keeps the mode for this run only, as with any unsaved choice.
+    }
+}
+
+void TChartMenuExtras::ExportData()
+{
+    const QString path = ChooseChartExportFile(FParent);
+    if (path.isEmpty())
+        return;
+    const bool feeding = FFeedTimer.isActive();
+    FFeedTimer.stop();
+    ExportChartData(FPlot, path, FParent);
+    if (feeding)
+        FFeedTimer.start();
+}

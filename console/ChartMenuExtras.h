@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+class QTimer;
+class QWidget;
+class TPlot;
+class TPlotFeed;
+
+// The main window's additions to the chart's data view menu: "多通道模式" (checkable; the feed's multi-channel mode,
+// kept in setfile.ini's extension section) and "导出数据 (CSV)…" (every stored point to a CSV file). The mode is
+// read from the settings file once, at construction; the menu writes it back each time the user switches it.
+class TChartMenuExtras
+{
+public:
+    enum TCommand { cmdMultiChannel = 1, cmdExportData = 2 };
+
+    // feedTimer is the plot feed's timer: it is held while an export runs so that the chart keeps still.
+    TChartMenuExtras(TPlot &plot, TPlotFeed &feed, QTimer &feedTimer, std::string settingsPath, QWidget *parent);
+
+    void SetMultiChannel(bool on);
+    // Asks for a file and exports to it; the feed pauses meanwhile and catches up afterwards (the lines wait in the
+    // PlotQueue with their arrival times).
+    void ExportData();
+
+private:
+    TPlot &FPlot;
+    TPlotFeed &FFeed;
+    QTimer &FFeedTimer;
+    std::string FSettingsPath;
+    QWidget *FParent;
+};

@@ -1,0 +1,127 @@
+// The main window's additions to the chart's data view menu, with a real chart, feed and settings file: the items
+// and their states, the mode kept in the settings file, and the export run under its progress dialog.
+#include "console/ChartMenuExtras.h"
+
+#include "chart/Plot.h"
+#include "chart/PlotChannel.h"
+#include "chart/PlotDescription.h"
+#include "chart/PlotManualClock.h"
+#include "chart/PlotMasterManager.h"
+#include "console/ChartDataExport.h"
+#include "console/PlotFeed.h"
+#include "console/PlotQueue.h"
+#include "settings/ExtensionSettings.h"
+#include "tests/console/MessageBoxRecorder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct TExtrasFixture {
+    QTemporaryDir Folder;
+    std::string SettingsPath = Folder.filePath("setfile.ini").toStdString();
+    TPlotManualClock Clock;
+    TPlot Plot { nullptr, &Clock };
+    TPlotQueue Queue;
+    TPlotFeed Feed { Queue, Plot };
+    QTimer FeedTimer;
+    QWidget Window;
+
+    TExtrasFixture()
+    {
+        LoadStripChartDescription(Plot);
+        TPlotFeed::SetUpChart(Plot);
+    }
+};
+
+QString Describe(const std::vector<TPlotMenuItem> &items)
+{
+    QStringList parts;
+    for (const TPlotMenuItem &item : items)
+        parts << item.Caption + (item.Checkable ? (item.Checked ? "[x]" : "[ ]") : "");
+    return parts.join(" | ");
+}
+
+} // namespace
+
+TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettingsFile)
+{
+    TExtrasFixture f;
+    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedTimer, f.SettingsPath, &f.Window);
+    ASSERT_TRUE(f.Plot.OnDataViewMenuItems);
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)…");
+    EXPECT_FALSE(f.Feed.MultiChannel());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(f.SettingsPath))) << "nothing is written until the user chooses";
+
+    const std::vector<TPlotMenuItem> items = f.Plot.OnDataViewMenuItems();
+    f.Plot.OnHostMenuCommand(items[0]);
+    EXPECT_FALSE(f.Feed.MultiChannel()) << "the choice runs once the menu has closed";
+    QApplication::processEvents();
+    EXPECT_TRUE(f.Feed.MultiChannel());
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[x] | 导出数据 (CSV)…");
+    EXPECT_TRUE(ReadExtensionFlag(f.SettingsPath, MultiChannelKey));
+
+    // The next start reads the mode back.
+    TExtrasFixture next;
+    std::filesystem::copy_file(f.SettingsPath, next.SettingsPath);
+    TChartMenuExtras restarted(next.Plot, next.Feed, next.FeedTimer, next.SettingsPath, &next.Window);
+    EXPECT_TRUE(next.Feed.MultiChannel());
+    EXPECT_EQ(next.Plot.Channel(0)->TitleText(), "数据1");
+
+    extras.SetMultiChannel(false);
+    EXPECT_FALSE(ReadExtensionFlag(f.SettingsPath, MultiChannelKey));
+    EXPECT_EQ(f.Plot.Channel(0)->TitleText(), "数据");
+}
+
+TEST(ChartMenuExtras, AnExportHoldsTheFeedAndCancellingItLeavesNoFile)
+{
+    TExtrasFixture f;
+    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedTimer, f.SettingsPath, &f.Window);
+    TPlotChannel &channel = *f.Plot.Channel(0);
+    for (int i = 0; i < 2'000'000; ++i)
+        channel.AddPoint(i * 0.001, i % 1000);
+    const QString path = f.Folder.filePath("data.csv");
+    const auto previous = SetChartExportFileChooser([&](QWidget *) { return path; });
+    f.FeedTimer.start(10);
+    TMessageBoxRecorder boxes;
+
+    // "取消" as soon as the dialog looks for events: the export stops after its first piece.
+    bool feedHeld = false;
+    QTimer::singleShot(0, [&] {
+        feedHeld = !f.FeedTimer.isActive();
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (auto *progress = qobject_cast<QProgressDialog *>(widget))
+                progress->cancel();
+    });
+    extras.ExportData();
+    EXPECT_TRUE(feedHeld);
+    EXPECT_TRUE(f.FeedTimer.isActive()) << "the feed goes on after the export";
+    EXPECT_EQ(QDir(f.Folder.path()).entryList(QDir::Files), QStringList()) << "no file, no temporary file";
+
+    // Left alone, the export writes every point.
+    extras.ExportData();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readLine(), QByteArray("\xEF\xBB\xBFtime_s,数据1\r\n"));
+    EXPECT_EQ(file.readLine(), QByteArray("0,0\r\n"));
+    int rows = 2;
+    while (!file.readLine().isEmpty())
+        ++rows;
+    EXPECT_EQ(rows, 1 + 2'000'000);
+    EXPECT_TRUE(boxes.Boxes.empty());
+
+    // A folder that cannot take the file: a box says so and nothing is left behind.
+    SetChartExportFileChooser([&](QWidget *) { return f.Folder.filePath("missing/data.csv"); });
+    extras.ExportData();
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text.rfind("导出数据失败：", 0), 0u) << boxes.Boxes[0].Text;
+    SetChartExportFileChooser(previous);
+}

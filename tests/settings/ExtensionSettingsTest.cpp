@@ -1,0 +1,44 @@
+#include "settings/ExtensionSettings.h"
+
+#include "settings/PortSettings.h"
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace
+{
+
+std::string FileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+} // namespace
+
+TEST(ExtensionSettings, TheFlagLivesInItsOwnGbkSectionAndLeavesThePortSectionByteForByte)
+{
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("setfile.ini").toStdString();
+    EXPECT_FALSE(ReadExtensionFlag(path, MultiChannelKey)) << "off without a file";
+
+    SavePortSettings(path, { "COM3", "115200", "7", "偶校验", "是", "2" });
+    const std::string portSection = FileBytes(path);
+
+    WriteExtensionFlag(path, MultiChannelKey, true);
+    EXPECT_TRUE(ReadExtensionFlag(path, MultiChannelKey));
+    EXPECT_EQ(FileBytes(path), portSection + "[\xC0\xA9\xD5\xB9\xC9\xE8\xD6\xC3]\r\nmultichannel=1\r\n");
+
+    WriteExtensionFlag(path, MultiChannelKey, false);
+    EXPECT_FALSE(ReadExtensionFlag(path, MultiChannelKey));
+    EXPECT_EQ(FileBytes(path), portSection + "[\xC0\xA9\xD5\xB9\xC9\xE8\xD6\xC3]\r\nmultichannel=0\r\n");
+
+    // The port settings window saving again rewrites its own keys in place and keeps the extension's.
+    SavePortSettings(path, { "COM3", "115200", "7", "偶校验", "是", "2" });
+    EXPECT_EQ(FileBytes(path), portSection + "[\xC0\xA9\xD5\xB9\xC9\xE8\xD6\xC3]\r\nmultichannel=0\r\n");
+    EXPECT_EQ(ReadPortSettings(path).BaudRate, 115200);
+}
