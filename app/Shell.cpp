@@ -9,6 +9,7 @@
 #include "console/IntervalForm.h"
 #include "console/MainForm.h"
 #include "platform/GlobalHotKey.h"
+#include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
 
 #include <QAction>
@@ -64,6 +65,7 @@ void TShell::CreateWindows()
         .Form5 = Form5.get(),
         .Form6 = Form6.get(),
         .Form7 = Form7.get() });
+    MainForm->LoadOptions(SettingsFilePath());
     Form4->SetFollowedWindow(MainForm.get());
     connect(MainForm.get(), &TMainForm::Shown, this, &TShell::AddTrayIcon);
 }

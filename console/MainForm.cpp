@@ -17,6 +17,7 @@
 #include "console/ReceivePrint.h"
 #include "console/ReceiveSave.h"
 #include "console/ReceivedChunk.h"
+#include "console/SendBoxMenu.h"
 #include "console/SendLogic.h"
 #include "core/DateTime.h"
 #include "core/MessageBox.h"
@@ -31,6 +32,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -341,6 +343,8 @@ void TMainForm::ConnectHandlers()
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button7, &QPushButton::clicked, this, &TMainForm::Button7Click);
+    Memo2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo2, &QWidget::customContextMenuRequested, this, &TMainForm::Memo2ContextMenu);
     connect(Button8, &QPushButton::clicked, this, &TMainForm::Button8Click);
     connect(Button9, &QPushButton::clicked, this, &TMainForm::Button9Click);
     connect(Button10, &QPushButton::clicked, this, &TMainForm::Button10Click);
@@ -483,9 +487,14 @@ void TMainForm::Button6Click()
 
 // ---- Sending and history ----
 
-std::string TMainForm::SendBoxText() const
+THexText TMainForm::SendBoxText() const
 {
-    return SendBoxBytes(Memo2->toPlainText().toStdString());
+    return SendBoxContent(Memo2->toPlainText().toStdString(), FOptions.HexSend);
+}
+
+std::string_view TMainForm::SendEnding() const
+{
+    return SendEndingBytes(FOptions.Ending);
 }
 
 TSendFunction TMainForm::Sender()
@@ -495,12 +504,19 @@ TSendFunction TMainForm::Sender()
 
 void TMainForm::Button7Click()
 {
-    SendAndReport(SendBoxText(), Sender());
+    THexText content = SendBoxText();
+    if (CheckSendBoxContent(content))
+        SendAndReport(content.Bytes, Sender(), SendEnding());
 }
 
 void TMainForm::Button8Click()
 {
-    SendSaveAndReport(SendBoxText(), Sender(), ProgramFilePath(HistoryFileName));
+    THexText content = SendBoxText();
+    if (!CheckSendBoxContent(content))
+        return;
+    // The history keeps what the user typed, so that a hex entry comes back as hex pairs.
+    std::string entry = SendBoxBytes(Memo2->toPlainText().toStdString());
+    SendSaveAndReport(content.Bytes, Sender(), ProgramFilePath(HistoryFileName), SendEnding(), entry);
 }
 
 void TMainForm::Button9Click()
@@ -509,6 +525,8 @@ void TMainForm::Button9Click()
     case TTimedSendAction::NothingToSend:
         break;
     case TTimedSendAction::ChooseInterval:
+        if (!CheckSendBoxContent(SendBoxText()))
+            break;
         ShowModeless(FWindows.Form3);
         Button9->setText(QString::fromUtf8(StopSendCaption));
         break;
@@ -521,7 +539,15 @@ void TMainForm::Button9Click()
 
 void TMainForm::Timer2Timer()
 {
-    FTimedSendReporter.Report(SendText(SendBoxText(), Sender()));
+    THexText content = SendBoxText();
+    if (!content.Good()) {
+        // The box was edited into bad hex while the timer ran: stop, so that one box reports it instead of one a tick.
+        Timer2->stop();
+        Button9->setText(QString::fromUtf8(TimedSendCaption));
+        CheckSendBoxContent(content);
+        return;
+    }
+    FTimedSendReporter.Report(SendText(content.Bytes, Sender(), SendEnding()));
 }
 
 void TMainForm::Button10Click()
@@ -654,4 +680,29 @@ void TMainForm::EnableDataPanel()
 void TMainForm::SetSendText(const QString &text)
 {
     Memo2->setPlainText(text);
+}
+
+// ---- Options of the context menus ----
+
+void TMainForm::LoadOptions(std::string settingsPath)
+{
+    FOptionsPath = std::move(settingsPath);
+    FOptions = LoadConsoleOptions(FOptionsPath);
+}
+
+void TMainForm::SetOptions(const TConsoleOptions &options)
+{
+    if (!FOptionsPath.empty())
+        SaveConsoleOptions(FOptionsPath, FOptions, options);
+    FOptions = options;
+}
+
+void TMainForm::ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos)
+{
+    BuildSendBoxMenu(box, FOptions, [this](const TConsoleOptions &options) { SetOptions(options); })->popup(globalPos);
+}
+
+void TMainForm::Memo2ContextMenu(const QPoint &position)
+{
+    ShowSendBoxMenu(Memo2, Memo2->viewport()->mapToGlobal(position));
 }

@@ -1,15 +1,19 @@
 #pragma once
 
+#include "console/ConsoleOptions.h"
 #include "console/DataPanelHost.h"
 #include "console/PlotFeed.h"
 #include "console/PlotQueue.h"
 #include "console/SaveDialog.h"
+#include "console/SendFormat.h"
 #include "console/TimedSendReporter.h"
 
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QComboBox;
 class QFrame;
@@ -59,6 +63,12 @@ public:
     // The clock that dates received chunks for the chart, in seconds since program start; by default the chart's own
     // elapsed time. Tests set their own.
     void SetArrivalClock(std::function<double()> clock) { FArrivalClock = std::move(clock); }
+
+    // Reads the context menus' options from the settings file at path and saves every later change there. Until it is
+    // called the options are the defaults and are kept nowhere.
+    void LoadOptions(std::string settingsPath);
+    const TConsoleOptions &Options() const { return FOptions; }
+    void SetOptions(const TConsoleOptions &options);
 
     // From now on a close request closes the window instead of hiding it (exit and the end of the session).
     void AllowClose() { FCloseAllowed = true; }
@@ -165,6 +175,7 @@ public slots:
     // For the floating window.
     void SetSendText(const QString &text) override;
     void EnableDataPanel() override;
+    void ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos) override;
 
 signals:
     // Emitted by FormShow after the companion window is shown; the shell adds the tray icon then.
@@ -186,9 +197,11 @@ private:
     void Form2EntryChosen(const QString &text);
     void Form3IntervalChosen(int milliseconds);
     void Form3Cancelled();
-    // The send box's text as it goes on the line, and the port as the send functions use it.
-    std::string SendBoxText() const;
+    // The send box's content as it goes on the line, the chosen ending, and the port as the send functions use it.
+    THexText SendBoxText() const;
+    std::string_view SendEnding() const;
     TSendFunction Sender();
+    void Memo2ContextMenu(const QPoint &position);
 
     void SetDataPanelHeight(int height);
     void FloatDataPanel();
@@ -201,6 +214,8 @@ private:
     // Reads Memo3: declared after it, so destroyed before it.
     std::unique_ptr<TPlotFeed> FPlotFeed;
     std::function<double()> FArrivalClock;
+    TConsoleOptions FOptions;
+    std::string FOptionsPath;
     bool FCloseAllowed = false;
     bool FPlaced = false;
 };

@@ -1,0 +1,38 @@
+#include "settings/ExtensionSettings.h"
+
+#include "settings/SettingsFile.h"
+
+namespace ExtensionSettings
+{
+
+bool ReadFlag(const std::string &path, std::string_view key, bool defaultValue)
+{
+    return SettingsFile(path).ReadKeyFlag(Section, key, defaultValue);
+}
+
+int32_t ReadInteger(const std::string &path, std::string_view key, int32_t defaultValue)
+{
+    return SettingsFile(path).ReadKeyInteger(Section, key, defaultValue);
+}
+
+bool WriteFlag(const std::string &path, std::string_view key, bool value)
+{
+    try {
+        SettingsFile(path).WriteKeyFlag(Section, key, value);
+        return true;
+    } catch (const ESettingsWriteError &) {
+        return false;
+    }
+}
+
+bool WriteInteger(const std::string &path, std::string_view key, int32_t value)
+{
+    try {
+        SettingsFile(path).WriteKeyInteger(Section, key, value);
+        return true;
+    } catch (const ESettingsWriteError &) {
+        return false;
+    }
+}
+
+} // namespace ExtensionSettings

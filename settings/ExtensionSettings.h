@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Settings of the optional features that sit beside the port settings in setfile.ini. They live in a section of
+// their own, so that the port section's lines stay exactly as they are; every key of that section is named here.
+// Reads never fail (a missing or unreadable value gives the default); a refused write returns false and changes
+// nothing.
+namespace ExtensionSettings
+{
+
+inline constexpr const char *Section = "扩展设置";
+
+inline constexpr const char *HexSendKey = "hexsend"; // 1: the send box holds hex pairs
+inline constexpr const char *SendEndingKey = "sendending"; // TSendEnding as an integer
+inline constexpr const char *HexViewKey = "hexview"; // 1: receive panes show hex pairs
+inline constexpr const char *TimestampsKey = "timestamps"; // 1: receive panes show each chunk's arrival time
+
+bool ReadFlag(const std::string &path, std::string_view key, bool defaultValue);
+int32_t ReadInteger(const std::string &path, std::string_view key, int32_t defaultValue);
+bool WriteFlag(const std::string &path, std::string_view key, bool value);
+bool WriteInteger(const std::string &path, std::string_view key, int32_t value);
+
+} // namespace ExtensionSettings
