@@ -68,7 +68,11 @@ protected:
                 .ParityCheck = "否",
                 .StopBits = "1" });
         std::ofstream(Folder / "txt.txt").close();
+        StartProgram();
+    }
 
+    void StartProgram()
+    {
         ASSERT_TRUE(Program.Start({ (Folder / "kelvara").string() }, { "KELVARA_REPORT_SHOWN=1" }));
         for (;;) {
             std::string line = Program.ReadLine(15s, true);
@@ -161,4 +165,74 @@ TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceive
     ASSERT_TRUE(WaitFor([&] { return fs::exists(saved); }, 5s));
     EXPECT_EQ(FileBytes(saved), "12345\r\n\r\n678\r\n");
     EXPECT_TRUE(Program.Running());
+}
+
+TEST_F(ProgramWithPty, SendBoxMenuSwitchesHexSendAndTheEndingAndBothComeBackAfterARestart)
+{
+    const std::string portSection = FileBytes(Folder / "setfile.ini");
+    const int panelTop = 455 - 370;
+    const int boxX = 400, boxY = panelTop + 228 + 15 + 40;
+    auto openAndUnfold = [&] {
+        TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
+        ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
+        RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
+        ASSERT_TRUE(WaitGone(box.Id));
+        Click(Main.X + 430, Main.Y + 455 - 15);
+        std::this_thread::sleep_for(500ms);
+    };
+    // Right click in the send box, then keys in its menu: from the bottom, "发送结尾" comes first, "十六进制发送" next.
+    auto rightClickMenu = [&](const std::string &keys) {
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        RunTool(
+            "xdotool mousemove " + std::to_string(Main.X + boxX) + " " + std::to_string(Main.Y + boxY) + " click 3");
+        TXWindow menu;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                for (const TXWindow &w : ProgramWindows())
+                    if (!before.count(w.Id)) {
+                        menu = w;
+                        return true;
+                    }
+                return false;
+            },
+            10s))
+            << "no context menu";
+        RunTool("xdotool key --delay 100 " + keys);
+        ASSERT_TRUE(WaitGone(menu.Id)) << "the menu stayed open";
+    };
+    auto typeIntoBox = [&](const std::string &text) {
+        Click(Main.X + boxX, Main.Y + boxY);
+        RunTool("xdotool key ctrl+a BackSpace type --delay 50 '" + text + "'");
+    };
+    auto send = [&] { Click(Main.X + 8 + 37, Main.Y + panelTop + 332 + 8 + 12); };
+
+    openAndUnfold();
+    typeIntoBox("01 a0 FF");
+    rightClickMenu("Up Up Return"); // "十六进制发送"
+    send();
+    EXPECT_EQ(Pty.Read(7, 5000), std::string("\x01\xA0\xFF[RS]", 7));
+
+    rightClickMenu("Up Right Down Return"); // "发送结尾" > "回车换行 (CR LF)"
+    send();
+    EXPECT_EQ(Pty.Read(5, 5000), "\x01\xA0\xFF\r\n");
+
+    // A bad hex text: a box, and nothing on the line.
+    typeIntoBox("0G");
+    TXWindow error = ClickForNewWindow(8 + 37, panelTop + 332 + 8 + 12);
+    ASSERT_NE(error.Id, 0u) << "no box for the bad hex text";
+    RunTool("xdotool windowactivate --sync " + std::to_string(error.Id) + " key Return");
+    ASSERT_TRUE(WaitGone(error.Id));
+    EXPECT_EQ(Pty.Read(1, 300), "");
+
+    // The port section stays byte for byte; the choices are back after a restart.
+    const std::string saved = FileBytes(Folder / "setfile.ini");
+    EXPECT_EQ(saved.substr(0, portSection.size()), portSection);
+    EXPECT_NE(saved.find("[\xC0\xA9\xD5\xB9\xC9\xE8\xD6\xC3]"), std::string::npos);
+    Program.Stop();
+    ASSERT_TRUE(WaitFor([this] { return ProgramWindows().empty(); }, 10s));
+    StartProgram();
+    openAndUnfold();
+    typeIntoBox("41");
+    send();
+    EXPECT_EQ(Pty.Read(3, 5000), "A\r\n");
 }
