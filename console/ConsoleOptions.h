@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/ReceiveView.h"
 #include "console/SendFormat.h"
 
 #include <string>
@@ -10,6 +11,7 @@
 struct TConsoleOptions {
     bool HexSend = false;
     TSendEnding Ending = TSendEnding::Rs;
+    TReceiveView View {}; // of every receive pane
 
     bool operator==(const TConsoleOptions &) const = default;
 };

@@ -194,6 +194,8 @@ void TMainForm::SetWindows(const TMainFormWindows &windows)
     if (FWindows.Form7) {
         FWindows.Form7->SetHost(this);
         FWindows.Form7->Memo1->SetLog(FReceiveLog);
+        FWindows.Form7->Memo1->SetView(FOptions.View);
+        FWindows.Form7->Memo1->ExtendContextMenu = [this](QMenu *menu) { ExtendReceivePaneMenu(menu); };
     }
     if (FWindows.Form2)
         connect(FWindows.Form2, &TForm2::EntryChosen, this, &TMainForm::Form2EntryChosen, Qt::UniqueConnection);
@@ -343,6 +345,7 @@ void TMainForm::ConnectHandlers()
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button7, &QPushButton::clicked, this, &TMainForm::Button7Click);
+    Memo1->ExtendContextMenu = [this](QMenu *menu) { ExtendReceivePaneMenu(menu); };
     Memo2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo2, &QWidget::customContextMenuRequested, this, &TMainForm::Memo2ContextMenu);
     connect(Button8, &QPushButton::clicked, this, &TMainForm::Button8Click);
@@ -467,12 +470,12 @@ void TMainForm::Comm1ReceiveData(TComm *, const char *Buffer, uint16_t BufferLen
 {
     // The main and the floating receive pane read the same log.
     const double arrival = FArrivalClock ? FArrivalClock() : Plot1->Channel(0)->ElapsedSeconds();
-    TakeReceivedChunk(ReceivedChunkText(Buffer, BufferLength), *FReceiveLog, Memo3, arrival);
+    TakeReceivedChunk(std::string_view(Buffer, Buffer ? BufferLength : 0), *FReceiveLog, Memo3, arrival);
 }
 
 void TMainForm::Button4Click()
 {
-    SaveReceivedText(Memo1->Text(), SaveDialog1, this);
+    SaveReceivedText(Memo1->Document(), SaveDialog1, this);
 }
 
 void TMainForm::Button5Click()
@@ -688,6 +691,7 @@ void TMainForm::LoadOptions(std::string settingsPath)
 {
     FOptionsPath = std::move(settingsPath);
     FOptions = LoadConsoleOptions(FOptionsPath);
+    ApplyReceiveView();
 }
 
 void TMainForm::SetOptions(const TConsoleOptions &options)
@@ -695,6 +699,36 @@ void TMainForm::SetOptions(const TConsoleOptions &options)
     if (!FOptionsPath.empty())
         SaveConsoleOptions(FOptionsPath, FOptions, options);
     FOptions = options;
+    ApplyReceiveView();
+}
+
+void TMainForm::ApplyReceiveView()
+{
+    Memo1->SetView(FOptions.View);
+    if (FWindows.Form7)
+        FWindows.Form7->Memo1->SetView(FOptions.View);
+}
+
+void TMainForm::ExtendReceivePaneMenu(QMenu *menu)
+{
+    // The actions belong to this menu, which the pane makes afresh for each opening.
+    menu->addSeparator();
+    QAction *hex = menu->addAction(QStringLiteral("十六进制显示"));
+    hex->setCheckable(true);
+    hex->setChecked(FOptions.View.Hex);
+    connect(hex, &QAction::toggled, this, [this](bool on) {
+        TConsoleOptions options = FOptions;
+        options.View.Hex = on;
+        SetOptions(options);
+    });
+    QAction *stamps = menu->addAction(QStringLiteral("显示时间戳"));
+    stamps->setCheckable(true);
+    stamps->setChecked(FOptions.View.Timestamps);
+    connect(stamps, &QAction::toggled, this, [this](bool on) {
+        TConsoleOptions options = FOptions;
+        options.View.Timestamps = on;
+        SetOptions(options);
+    });
 }
 
 void TMainForm::ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos)

@@ -19,6 +19,7 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -202,6 +203,9 @@ private:
     std::string_view SendEnding() const;
     TSendFunction Sender();
     void Memo2ContextMenu(const QPoint &position);
+    // Adds "十六进制显示" and "显示时间戳" to a receive pane's context menu.
+    void ExtendReceivePaneMenu(QMenu *menu);
+    void ApplyReceiveView();
 
     void SetDataPanelHeight(int height);
     void FloatDataPanel();

@@ -60,11 +60,31 @@ void TReceivePane::Clear()
     ResetView();
 }
 
+void TReceivePane::SetView(TReceiveView view)
+{
+    if (view == FDocument.View())
+        return;
+    const bool following = FollowingEnd();
+    FDocument.SetView(view);
+    FLayouts.clear();
+    FVisible.clear();
+    FShownEndLine = FDocument.EndLine();
+    FSelecting = false;
+    UpdateScrollRange();
+    if (following)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::TextUpdated);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 void TReceivePane::ResetView()
 {
     FLayouts.clear();
     FVisible.clear();
-    FShownEndLine = FDocument.Text().Log()->EndLine();
+    FShownEndLine = FDocument.EndLine();
     FSelecting = false;
     FDirty = false;
     FRefreshTimer.stop();
@@ -90,7 +110,7 @@ void TReceivePane::Refresh()
     // The line that was last may show one byte less now that the next chunk holds the rest of its last character.
     if (std::optional<uint64_t> changed = FDocument.LineChangedSince(FShownEndLine))
         FLayouts.erase(*changed);
-    FShownEndLine = FDocument.Text().Log()->EndLine();
+    FShownEndLine = FDocument.EndLine();
     FDirty = false;
     FSinceRefresh.start();
     ++FRefreshCount;
@@ -392,10 +412,13 @@ void TReceivePane::keyPressEvent(QKeyEvent *event)
 
 void TReceivePane::contextMenuEvent(QContextMenuEvent *event)
 {
+    // Made afresh for each opening, with actions of its own, so that a screen reader sees the items of each menu.
     QMenu menu(this);
-    QAction *copy = menu.addAction(QStringLiteral("复制(&C)"), this, &TReceivePane::Copy);
+    QAction *copy = menu.addAction(QStringLiteral("复制"), this, &TReceivePane::Copy);
     copy->setEnabled(HasSelection());
-    QAction *all = menu.addAction(QStringLiteral("全选(&A)"), this, &TReceivePane::SelectAll);
+    QAction *all = menu.addAction(QStringLiteral("全选"), this, &TReceivePane::SelectAll);
     all->setEnabled(FDocument.LineCount() > 0);
+    if (ExtendContextMenu)
+        ExtendContextMenu(&menu);
     menu.exec(event->globalPos());
 }

@@ -6,10 +6,12 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
+class QMenu;
 class QTextLayout;
 class TReceiveLog;
 
@@ -40,6 +42,13 @@ public:
 
     // Empties this pane; other panes on the same log keep their text.
     void Clear();
+
+    // Switches between the text, hex and timestamped views at once: only the lines on screen are laid out again.
+    void SetView(TReceiveView view);
+    TReceiveView View() const { return FDocument.View(); }
+
+    // Called with the context menu after its own items ("复制", "全选") and before it opens, to add more.
+    std::function<void(QMenu *)> ExtendContextMenu;
 
     uint64_t LineCount() const { return FDocument.LineCount(); }
     // Line `index` decoded, every character as received (lone CR or LF included).
