@@ -29,6 +29,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -346,6 +348,10 @@ void TMainForm::ConnectHandlers()
     connect(Button6, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button7, &QPushButton::clicked, this, &TMainForm::Button7Click);
     Memo1->ExtendContextMenu = [this](QMenu *menu) { ExtendReceivePaneMenu(menu); };
+    // While a capture runs, a refused write is reported within a second even when nothing more arrives.
+    FCaptureTimer = new QTimer(this);
+    FCaptureTimer->setInterval(TReceiveCapture::FlushIntervalMs);
+    connect(FCaptureTimer, &QTimer::timeout, this, &TMainForm::CheckCapture);
     Memo2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo2, &QWidget::customContextMenuRequested, this, &TMainForm::Memo2ContextMenu);
     connect(Button8, &QPushButton::clicked, this, &TMainForm::Button8Click);
@@ -470,7 +476,12 @@ void TMainForm::Comm1ReceiveData(TComm *, const char *Buffer, uint16_t BufferLen
 {
     // The main and the floating receive pane read the same log.
     const double arrival = FArrivalClock ? FArrivalClock() : Plot1->Channel(0)->ElapsedSeconds();
-    TakeReceivedChunk(std::string_view(Buffer, Buffer ? BufferLength : 0), *FReceiveLog, Memo3, arrival);
+    const std::string_view chunk(Buffer, Buffer ? BufferLength : 0);
+    TakeReceivedChunk(chunk, *FReceiveLog, Memo3, arrival);
+    if (FCapture.Active()) {
+        FCapture.Append(chunk);
+        CheckCapture();
+    }
 }
 
 void TMainForm::Button4Click()
@@ -702,6 +713,42 @@ void TMainForm::SetOptions(const TConsoleOptions &options)
     ApplyReceiveView();
 }
 
+void TMainForm::ToggleCapture()
+{
+    if (FCapture.Active()) {
+        FCapture.Stop();
+        FCaptureTimer->stop();
+        return;
+    }
+    QDateTime now = QDateTime::currentDateTime();
+    QDate day = now.date();
+    QTime time = now.time();
+    std::string folder
+        = FOptionsPath.empty() ? ProgramFilePath("") : FOptionsPath.substr(0, FOptionsPath.rfind('/') + 1);
+    std::string suggested
+        = folder + CaptureFileName(day.year(), day.month(), day.day(), time.hour(), time.minute(), time.second());
+    std::string path = FCaptureChooser
+        ? FCaptureChooser(suggested)
+        : QFileDialog::getSaveFileName(this, QStringLiteral("保存接收数据到文件"), QString::fromStdString(suggested))
+              .toStdString();
+    if (path.empty())
+        return;
+    std::string error;
+    if (!FCapture.Start(path, error)) {
+        ShowMessageBox("无法保存接收数据到文件：" + error, "提示", mbIconStop);
+        return;
+    }
+    FCaptureTimer->start();
+}
+
+void TMainForm::CheckCapture()
+{
+    if (std::optional<std::string> failure = FCapture.TakeFailure()) {
+        FCaptureTimer->stop();
+        ShowMessageBox("保存接收数据出错，已停止保存：" + *failure, "提示", mbIconStop);
+    }
+}
+
 void TMainForm::ApplyReceiveView()
 {
     Memo1->SetView(FOptions.View);
@@ -729,6 +776,10 @@ void TMainForm::ExtendReceivePaneMenu(QMenu *menu)
         options.View.Timestamps = on;
         SetOptions(options);
     });
+    QAction *capture = menu->addAction(
+        FCapture.Active() ? QStringLiteral("停止保存接收数据") : QStringLiteral("保存接收数据到文件…"));
+    // Queued: the file dialog opens after the menu has gone.
+    connect(capture, &QAction::triggered, this, &TMainForm::ToggleCapture, Qt::QueuedConnection);
 }
 
 void TMainForm::ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos)

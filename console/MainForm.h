@@ -4,6 +4,7 @@
 #include "console/DataPanelHost.h"
 #include "console/PlotFeed.h"
 #include "console/PlotQueue.h"
+#include "console/ReceiveCapture.h"
 #include "console/SaveDialog.h"
 #include "console/SendFormat.h"
 #include "console/TimedSendReporter.h"
@@ -70,6 +71,15 @@ public:
     void LoadOptions(std::string settingsPath);
     const TConsoleOptions &Options() const { return FOptions; }
     void SetOptions(const TConsoleOptions &options);
+
+    // The capture of received bytes to a file ("保存接收数据到文件…"). The chooser is asked for the file, with the
+    // suggested path, and gives an empty path to cancel; by default it is the save file dialog. Tests set their own.
+    const TReceiveCapture &Capture() const { return FCapture; }
+    void SetCaptureChooser(std::function<std::string(const std::string &suggested)> chooser)
+    {
+        FCaptureChooser = std::move(chooser);
+    }
+    void ToggleCapture();
 
     // From now on a close request closes the window instead of hiding it (exit and the end of the session).
     void AllowClose() { FCloseAllowed = true; }
@@ -206,6 +216,8 @@ private:
     // Adds "十六进制显示" and "显示时间戳" to a receive pane's context menu.
     void ExtendReceivePaneMenu(QMenu *menu);
     void ApplyReceiveView();
+    // Reports a refused capture write once; the capture has stopped then.
+    void CheckCapture();
 
     void SetDataPanelHeight(int height);
     void FloatDataPanel();
@@ -219,6 +231,9 @@ private:
     std::unique_ptr<TPlotFeed> FPlotFeed;
     std::function<double()> FArrivalClock;
     TConsoleOptions FOptions;
+    TReceiveCapture FCapture;
+    QTimer *FCaptureTimer = nullptr;
+    std::function<std::string(const std::string &)> FCaptureChooser;
     std::string FOptionsPath;
     bool FCloseAllowed = false;
     bool FPlaced = false;
