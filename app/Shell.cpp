@@ -8,6 +8,7 @@
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
 #include "console/MainForm.h"
+#include "core/MessageBox.h"
 #include "platform/GlobalHotKey.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
@@ -68,6 +69,10 @@ void TShell::CreateWindows()
     MainForm->LoadOptions(SettingsFilePath());
     Form4->SetFollowedWindow(MainForm.get());
     connect(MainForm.get(), &TMainForm::Shown, this, &TShell::AddTrayIcon);
+    connect(MainForm.get(), &TMainForm::Notify, this, [this](const QString &text) {
+        if (TrayIcon && TrayIcon->isVisible())
+            TrayIcon->showMessage(QString::fromUtf8(ApplicationTitle), text);
+    });
 }
 
 void TShell::BuildTrayMenu()

@@ -10,6 +10,7 @@ TConsoleOptions LoadConsoleOptions(const std::string &path)
     options.Ending = SendEndingFromInteger(ReadInteger(path, SendEndingKey, static_cast<int>(options.Ending)));
     options.View.Hex = ReadFlag(path, HexViewKey, options.View.Hex);
     options.View.Timestamps = ReadFlag(path, TimestampsKey, options.View.Timestamps);
+    options.AutoReconnect = ReadFlag(path, AutoReconnectKey, options.AutoReconnect);
     return options;
 }
 
@@ -25,5 +26,7 @@ bool SaveConsoleOptions(const std::string &path, const TConsoleOptions &before, 
         written = WriteFlag(path, HexViewKey, after.View.Hex) && written;
     if (after.View.Timestamps != before.View.Timestamps)
         written = WriteFlag(path, TimestampsKey, after.View.Timestamps) && written;
+    if (after.AutoReconnect != before.AutoReconnect)
+        written = WriteFlag(path, AutoReconnectKey, after.AutoReconnect) && written;
     return written;
 }

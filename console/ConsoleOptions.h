@@ -12,6 +12,7 @@ struct TConsoleOptions {
     bool HexSend = false;
     TSendEnding Ending = TSendEnding::Rs;
     TReceiveView View {}; // of every receive pane
+    bool AutoReconnect = false; // open the port again when its vanished device comes back
 
     bool operator==(const TConsoleOptions &) const = default;
 };

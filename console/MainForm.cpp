@@ -23,6 +23,7 @@
 #include "core/MessageBox.h"
 #include "core/ui/Fonts.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SerialPortName.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
 
@@ -349,6 +350,9 @@ void TMainForm::ConnectHandlers()
     connect(Button7, &QPushButton::clicked, this, &TMainForm::Button7Click);
     Memo1->ExtendContextMenu = [this](QMenu *menu) { ExtendReceivePaneMenu(menu); };
     // While a capture runs, a refused write is reported within a second even when nothing more arrives.
+    FReconnectTimer = new QTimer(this);
+    FReconnectTimer->setInterval(ReconnectPollMs);
+    connect(FReconnectTimer, &QTimer::timeout, this, &TMainForm::ReconnectTimerTimer);
     FCaptureTimer = new QTimer(this);
     FCaptureTimer->setInterval(TReceiveCapture::FlushIntervalMs);
     connect(FCaptureTimer, &QTimer::timeout, this, &TMainForm::CheckCapture);
@@ -437,17 +441,57 @@ void TMainForm::HotKeyPressed()
 
 void TMainForm::Button1Click()
 {
+    StopReconnecting();
     OpenPortFromSettings(*Comm1, SettingsFilePath());
 }
 
 void TMainForm::Button2Click()
 {
+    StopReconnecting();
     ClosePortAndReport(*Comm1);
 }
 
 void TMainForm::Comm1RequestHangup(TComm *)
 {
-    ClosePortOnHangup(*Comm1);
+    if (!FOptions.AutoReconnect || !Comm1->IsOpen()) {
+        ClosePortOnHangup(*Comm1);
+        return;
+    }
+    // Closed without the box; the port opens again, with the values the component keeps, once the device is back.
+    try {
+        Comm1->ClosePort();
+    } catch (...) {
+    }
+    FReconnect.Lost(SerialDevicePath(Comm1->CommName()));
+    FReconnectTimer->start();
+    emit Notify(QStringLiteral("串口已断开，等待重连"));
+}
+
+void TMainForm::ReconnectTimerTimer()
+{
+    if (!FReconnect.Waiting()) {
+        FReconnectTimer->stop();
+        return;
+    }
+    if (!FReconnect.Poll())
+        return;
+    bool opened = false;
+    try {
+        Comm1->OpenPort();
+        opened = Comm1->IsOpen();
+    } catch (...) {
+    }
+    FReconnect.Attempted(opened);
+    if (opened) {
+        FReconnectTimer->stop();
+        emit Notify(QStringLiteral("串口已重连"));
+    }
+}
+
+void TMainForm::StopReconnecting()
+{
+    FReconnect.Cancel();
+    FReconnectTimer->stop();
 }
 
 void TMainForm::Button3Click()
@@ -760,6 +804,16 @@ void TMainForm::ExtendReceivePaneMenu(QMenu *menu)
 {
     // The actions belong to this menu, which the pane makes afresh for each opening.
     menu->addSeparator();
+    QAction *reconnect = menu->addAction(QStringLiteral("自动重连"));
+    reconnect->setCheckable(true);
+    reconnect->setChecked(FOptions.AutoReconnect);
+    connect(reconnect, &QAction::toggled, this, [this](bool on) {
+        TConsoleOptions options = FOptions;
+        options.AutoReconnect = on;
+        SetOptions(options);
+        if (!on)
+            StopReconnecting();
+    });
     QAction *hex = menu->addAction(QStringLiteral("十六进制显示"));
     hex->setCheckable(true);
     hex->setChecked(FOptions.View.Hex);

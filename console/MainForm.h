@@ -5,6 +5,7 @@
 #include "console/PlotFeed.h"
 #include "console/PlotQueue.h"
 #include "console/ReceiveCapture.h"
+#include "console/ReconnectWatch.h"
 #include "console/SaveDialog.h"
 #include "console/SendFormat.h"
 #include "console/TimedSendReporter.h"
@@ -191,6 +192,8 @@ public slots:
 signals:
     // Emitted by FormShow after the companion window is shown; the shell adds the tray icon then.
     void Shown();
+    // A desktop notification for the tray icon to show (the automatic reconnection's news).
+    void Notify(const QString &text);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -218,6 +221,9 @@ private:
     void ApplyReceiveView();
     // Reports a refused capture write once; the capture has stopped then.
     void CheckCapture();
+    // While the vanished device is awaited: polls for it and opens the port when it is back.
+    void ReconnectTimerTimer();
+    void StopReconnecting();
 
     void SetDataPanelHeight(int height);
     void FloatDataPanel();
@@ -232,6 +238,9 @@ private:
     std::function<double()> FArrivalClock;
     TConsoleOptions FOptions;
     TReceiveCapture FCapture;
+    static constexpr int ReconnectPollMs = 200;
+    TReconnectWatch FReconnect { DevicePresent };
+    QTimer *FReconnectTimer = nullptr;
     QTimer *FCaptureTimer = nullptr;
     std::function<std::string(const std::string &)> FCaptureChooser;
     std::string FOptionsPath;

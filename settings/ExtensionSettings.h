@@ -17,6 +17,7 @@ inline constexpr const char *HexSendKey = "hexsend"; // 1: the send box holds he
 inline constexpr const char *SendEndingKey = "sendending"; // TSendEnding as an integer
 inline constexpr const char *HexViewKey = "hexview"; // 1: receive panes show hex pairs
 inline constexpr const char *TimestampsKey = "timestamps"; // 1: receive panes show each chunk's arrival time
+inline constexpr const char *AutoReconnectKey = "autoreconnect"; // 1: reopen the port when its device comes back
 
 bool ReadFlag(const std::string &path, std::string_view key, bool defaultValue);
 int32_t ReadInteger(const std::string &path, std::string_view key, int32_t defaultValue);

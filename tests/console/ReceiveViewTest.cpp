@@ -192,15 +192,15 @@ TEST_F(ReceiveViewOnPty, MenuSwitchesBothPanesToHexAndTimestampsAndTheChoicesAre
     EXPECT_EQ(Form.Memo1->PlainText(), QStringLiteral("AB\n\n1"));
 
     EXPECT_EQ(PaneMenu(*Form.Memo1),
-        QStringList({ QStringLiteral("复制 (off)"), QStringLiteral("全选"), "-", QStringLiteral("十六进制显示"),
-            QStringLiteral("显示时间戳"), QStringLiteral("保存接收数据到文件…") }));
+        QStringList({ QStringLiteral("复制 (off)"), QStringLiteral("全选"), "-", QStringLiteral("自动重连"),
+            QStringLiteral("十六进制显示"), QStringLiteral("显示时间戳"), QStringLiteral("保存接收数据到文件…") }));
     PaneMenu(*Form.Memo1, QStringLiteral("十六进制显示"));
     EXPECT_EQ(Form.Memo1->PlainText(), QStringLiteral("41 42 0D 0A\n31 00 32"));
     EXPECT_EQ(Floating.Memo1->View(), (TReceiveView { .Hex = true })) << "every pane shows the same view";
 
     PaneMenu(*Floating.Memo1, QStringLiteral("显示时间戳"));
     EXPECT_EQ(Form.Memo1->PlainText(), QStringLiteral("[10:00:00.000] 41 42 0D 0A\n[10:00:01.000] 31 00 32"));
-    EXPECT_EQ(PaneMenu(*Form.Memo1).mid(3, 2),
+    EXPECT_EQ(PaneMenu(*Form.Memo1).mid(4, 2),
         QStringList({ QStringLiteral("十六进制显示*"), QStringLiteral("显示时间戳*") }));
     EXPECT_EQ(Form.Memo1->DisplayedLines(),
         QStringList({ QStringLiteral("[10:00:00.000] 41 42 0D 0A"), QStringLiteral("[10:00:01.000] 31 00 32") }))
