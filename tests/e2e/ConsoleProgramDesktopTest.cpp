@@ -236,3 +236,80 @@ TEST_F(ProgramWithPty, SendBoxMenuSwitchesHexSendAndTheEndingAndBothComeBackAfte
     send();
     EXPECT_EQ(Pty.Read(3, 5000), "A\r\n");
 }
+
+TEST_F(ProgramWithPty, ReceivePaneMenuShowsHexAndArrivalTimesAndSaveTakesWhatThePaneShows)
+{
+    const int panelTop = 455 - 370;
+    const int paneX = 400, paneY = panelTop + 30 + 56 + 70;
+    TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
+    ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
+    RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
+    ASSERT_TRUE(WaitGone(box.Id));
+    Click(Main.X + 430, Main.Y + 455 - 15);
+    std::this_thread::sleep_for(500ms);
+
+    Pty.Write("AB\r\n");
+    std::this_thread::sleep_for(1000ms);
+    Pty.Write(std::string("1\0"
+                          "2",
+        3));
+    std::this_thread::sleep_for(300ms);
+
+    // Right click in the receive pane, then keys in its menu. From the bottom: "保存接收数据到文件…", "显示时间戳",
+    // "十六进制显示", "自动重连".
+    auto paneMenu = [&](const std::string &keys) {
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        RunTool(
+            "xdotool mousemove " + std::to_string(Main.X + paneX) + " " + std::to_string(Main.Y + paneY) + " click 3");
+        TXWindow menu;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                for (const TXWindow &w : ProgramWindows())
+                    if (!before.count(w.Id)) {
+                        menu = w;
+                        return true;
+                    }
+                return false;
+            },
+            10s))
+            << "no context menu";
+        RunTool("xdotool key --delay 100 " + keys);
+        ASSERT_TRUE(WaitGone(menu.Id)) << "the menu stayed open";
+    };
+    auto save = [&](const fs::path &path) {
+        TXWindow dialog = ClickForNewWindow(8 + 37, panelTop + 30 + 15 + 8 + 12);
+        ASSERT_NE(dialog.Id, 0u) << "no save dialog";
+        RunTool("xdotool windowactivate --sync " + std::to_string(dialog.Id) + " key ctrl+a type --delay 30 '"
+            + path.string() + "'");
+        RunTool("xdotool key Return");
+        ASSERT_TRUE(WaitGone(dialog.Id)) << "the save dialog stayed open";
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(path); }, 5s));
+    };
+
+    paneMenu("Up Up Up Return"); // "十六进制显示"
+    save(Folder / "hex.txt");
+    EXPECT_EQ(FileBytes(Folder / "hex.txt"), "41 42 0D 0A\r\n31 00 32\r\n");
+
+    paneMenu("Up Up Return"); // "显示时间戳"
+    save(Folder / "stamped.txt");
+    const std::string stamped = FileBytes(Folder / "stamped.txt");
+    ASSERT_EQ(stamped.size(), 2 * 15 + 13 + 10u) << stamped;
+    EXPECT_EQ(stamped.substr(15, 13), "41 42 0D 0A\r\n");
+    EXPECT_EQ(stamped.substr(15 + 13 + 15), "31 00 32\r\n");
+    // The two chunks arrived about a second apart: their times differ by more than half a second and less than three.
+    auto millis = [](const std::string &stamp) {
+        return ((std::stoi(stamp.substr(1, 2)) * 60 + std::stoi(stamp.substr(4, 2))) * 60
+                   + std::stoi(stamp.substr(7, 2)))
+            * 1000
+            + std::stoi(stamp.substr(10, 3));
+    };
+    const int apart = millis(stamped.substr(28, 15)) - millis(stamped.substr(0, 15));
+    EXPECT_GT(apart, 500);
+    EXPECT_LT(apart, 3000);
+
+    // Both back to text: the text view keeps the cut at the zero byte.
+    paneMenu("Up Up Return");
+    paneMenu("Up Up Up Return");
+    save(Folder / "text.txt");
+    EXPECT_EQ(FileBytes(Folder / "text.txt"), "AB\r\n\r\n1\r\n");
+}
