@@ -134,6 +134,23 @@ std::optional<uint64_t> TReceiveDocument::LineChangedSince(uint64_t endLine) con
     return std::nullopt;
 }
 
+TReceiveDocument::TColumns TReceiveDocument::WordAt(const QString &text, int column)
+{
+    const int length = static_cast<int>(text.size());
+    if (column < 0 || column >= length)
+        return TColumns { std::clamp(column, 0, length), std::clamp(column, 0, length) };
+    auto isWord = [&](int i) { return text[i].isLetterOrNumber() || text[i] == u'_'; };
+    if (!isWord(column))
+        return TColumns { column, column + 1 };
+    int start = column;
+    while (start > 0 && isWord(start - 1))
+        --start;
+    int end = column + 1;
+    while (end < length && isWord(end))
+        ++end;
+    return TColumns { start, end };
+}
+
 QString TReceiveDocument::DisplayForm(QString text)
 {
     for (QChar &c : text) {

@@ -93,6 +93,10 @@ public:
     // The position of an offset, clamped to the text.
     TPosition PositionOfOffset(int offset) const;
 
+    // The word around a column of a line's text: the run of letters, digits and '_' that holds it, or the character
+    // alone when it is none of those; empty at or past the end.
+    static TColumns WordAt(const QString &text, int column);
+
     // The form a line is laid out in: control characters become blanks (one for one, so positions stay the same),
     // a tab stays a tab.
     static QString DisplayForm(QString text);

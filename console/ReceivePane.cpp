@@ -42,6 +42,8 @@ TReceivePane::TReceivePane(QWidget *parent)
     verticalScrollBar()->setSingleStep(1);
     FRefreshTimer.setSingleShot(true);
     connect(&FRefreshTimer, &QTimer::timeout, this, &TReceivePane::Refresh);
+    FDragScrollTimer.setInterval(50);
+    connect(&FDragScrollTimer, &QTimer::timeout, this, &TReceivePane::DragScrollTimer);
     FDocument.Text().OnAppended = [this] { LogAppended(); };
 }
 
@@ -372,11 +374,58 @@ void TReceivePane::mousePressEvent(QMouseEvent *event)
         return;
     }
     TPosition at = PositionAt(event->position().toPoint());
+    if (FSinceDoubleClick.isValid() && FSinceDoubleClick.elapsed() < QApplication::doubleClickInterval()
+        && (event->position().toPoint() - FDoubleClickPoint).manhattanLength() < QApplication::startDragDistance()) {
+        // The third click: the whole line.
+        FSinceDoubleClick.invalidate();
+        Select(TPosition { at.Line, 0 }, TPosition { at.Line, INT_MAX });
+        return;
+    }
     if (event->modifiers() & Qt::ShiftModifier)
         Select(FDocument.Anchor(), at);
     else
         Select(at, at);
     FSelecting = true;
+    FDragPoint = event->position().toPoint();
+}
+
+void TReceivePane::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    TPosition at = PositionAt(event->position().toPoint());
+    if (at.Line < FDocument.LineCount()) {
+        TReceiveDocument::TColumns word = TReceiveDocument::WordAt(LineText(at.Line), at.Column);
+        Select(TPosition { at.Line, word.Start }, TPosition { at.Line, word.End });
+    }
+    FSelecting = false;
+    FSinceDoubleClick.start();
+    FDoubleClickPoint = event->position().toPoint();
+}
+
+void TReceivePane::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        FSelecting = false;
+        FDragScrollTimer.stop();
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void TReceivePane::DragScrollTimer()
+{
+    if (!FSelecting) {
+        FDragScrollTimer.stop();
+        return;
+    }
+    QScrollBar *bar = verticalScrollBar();
+    const bool above = FDragPoint.y() < 0;
+    bar->setValue(bar->value() + (above ? -1 : 1));
+    // The selection follows to the edge the mouse is past.
+    QPoint edge(FDragPoint.x(), above ? 0 : viewport()->height() - 1);
+    Select(FDocument.Anchor(), PositionAt(edge));
 }
 
 void TReceivePane::mouseMoveEvent(QMouseEvent *event)
@@ -385,7 +434,15 @@ void TReceivePane::mouseMoveEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
     }
-    Select(FDocument.Anchor(), PositionAt(event->position().toPoint()));
+    FDragPoint = event->position().toPoint();
+    Select(FDocument.Anchor(), PositionAt(FDragPoint));
+    // Past the top or bottom edge the view keeps scrolling while the button is held, as a text box does.
+    if (FDragPoint.y() < 0 || FDragPoint.y() >= viewport()->height()) {
+        if (!FDragScrollTimer.isActive())
+            FDragScrollTimer.start();
+    } else {
+        FDragScrollTimer.stop();
+    }
 }
 
 void TReceivePane::keyPressEvent(QKeyEvent *event)

@@ -85,6 +85,8 @@ protected:
     void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -104,6 +106,8 @@ private:
     std::shared_ptr<QTextLayout> LayoutOf(uint64_t absoluteLine) const;
     qreal TextWidth() const;
     void SelectionChanged();
+    // While a drag selection is past the top or bottom edge: scrolls one line a tick and extends the selection.
+    void DragScrollTimer();
 
     TReceiveDocument FDocument;
     QTimer FRefreshTimer;
@@ -112,6 +116,10 @@ private:
     uint64_t FShownEndLine = 0; // the log's end line at the last refresh
     int FRefreshCount = 0;
     bool FSelecting = false;
+    QTimer FDragScrollTimer;
+    QPoint FDragPoint; // the mouse in viewport pixels during a drag selection
+    QElapsedTimer FSinceDoubleClick; // a press soon after a double click at its place selects the line
+    QPoint FDoubleClickPoint;
     mutable std::unordered_map<uint64_t, std::shared_ptr<QTextLayout>> FLayouts;
     mutable std::vector<TVisibleLine> FVisible;
 };
