@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <climits>
 
@@ -42,6 +43,11 @@ TReceivePane::TReceivePane(QWidget *parent)
     verticalScrollBar()->setSingleStep(1);
     FRefreshTimer.setSingleShot(true);
     connect(&FRefreshTimer, &QTimer::timeout, this, &TReceivePane::Refresh);
+    // Any other change of the scroll position starts at the top of a line.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (!FSettingRow)
+            FTopRow = 0;
+    });
     FDragScrollTimer.setInterval(50);
     connect(&FDragScrollTimer, &QTimer::timeout, this, &TReceivePane::DragScrollTimer);
     FDocument.Text().OnAppended = [this] { LogAppended(); };
@@ -72,6 +78,7 @@ void TReceivePane::SetView(TReceiveView view)
     FVisible.clear();
     FShownEndLine = FDocument.EndLine();
     FSelecting = false;
+    FTopRow = 0;
     UpdateScrollRange();
     if (following)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
@@ -88,6 +95,7 @@ void TReceivePane::ResetView()
     FVisible.clear();
     FShownEndLine = FDocument.EndLine();
     FSelecting = false;
+    FTopRow = 0;
     FDirty = false;
     FRefreshTimer.stop();
     verticalScrollBar()->setRange(0, 0);
@@ -218,6 +226,8 @@ void TReceivePane::LayoutVisible() const
         qreal top = 0;
         for (uint64_t index = static_cast<uint64_t>(bar->value()); index < count && top < height; ++index) {
             auto layout = LayoutOf(first + index);
+            if (index == static_cast<uint64_t>(bar->value()) && FTopRow > 0 && FTopRow < layout->lineCount())
+                top = -layout->lineAt(FTopRow).y();
             FVisible.push_back(TVisibleLine { first + index, top, layout });
             top += HeightOf(*layout);
         }
@@ -403,6 +413,77 @@ void TReceivePane::mouseDoubleClickEvent(QMouseEvent *event)
     FSelecting = false;
     FSinceDoubleClick.start();
     FDoubleClickPoint = event->position().toPoint();
+}
+
+void TReceivePane::wheelEvent(QWheelEvent *event)
+{
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0 || FDocument.LineCount() == 0) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    ScrollRows(-steps * QApplication::wheelScrollLines());
+    event->accept();
+}
+
+void TReceivePane::ScrollRows(int rows)
+{
+    QScrollBar *bar = verticalScrollBar();
+    const uint64_t first = FDocument.FirstLine();
+    const int maximum = bar->maximum();
+    auto rowsOf = [&](int index) { return std::max(1, LayoutOf(first + static_cast<uint64_t>(index))->lineCount()); };
+    int value = bar->value();
+    int row = FTopRow;
+    if (value >= maximum) {
+        if (rows > 0)
+            return;
+        // From the end: start at the row that is at the pane's top now.
+        LayoutVisible();
+        value = maximum;
+        row = 0;
+        for (const TVisibleLine &line : FVisible) {
+            if (line.Top + HeightOf(*line.Layout) <= 0)
+                continue;
+            value = static_cast<int>(line.Line - first);
+            for (row = 0; row + 1 < line.Layout->lineCount() && line.Top + line.Layout->lineAt(row).y() < 0;)
+                ++row;
+            break;
+        }
+    }
+    while (rows > 0) {
+        if (value >= maximum) {
+            row = 0;
+            break;
+        }
+        const int count = rowsOf(value);
+        if (row + 1 < count) {
+            int take = std::min(count - 1 - row, rows);
+            row += take;
+            rows -= take;
+            continue;
+        }
+        ++value;
+        row = 0;
+        --rows;
+    }
+    while (rows < 0) {
+        if (row > 0) {
+            int take = std::min(row, -rows);
+            row -= take;
+            rows += take;
+            continue;
+        }
+        if (value == 0)
+            break;
+        --value;
+        row = rowsOf(value) - 1;
+        ++rows;
+    }
+    FSettingRow = true;
+    bar->setValue(value);
+    FSettingRow = false;
+    FTopRow = value >= maximum ? 0 : row;
+    viewport()->update();
 }
 
 void TReceivePane::mouseReleaseEvent(QMouseEvent *event)

@@ -87,6 +87,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -108,6 +109,8 @@ private:
     void SelectionChanged();
     // While a drag selection is past the top or bottom edge: scrolls one line a tick and extends the selection.
     void DragScrollTimer();
+    // Scrolls by rows of wrapped text (negative: up), so that a line taller than a few rows moves a few rows at a time.
+    void ScrollRows(int rows);
 
     TReceiveDocument FDocument;
     QTimer FRefreshTimer;
@@ -116,6 +119,8 @@ private:
     uint64_t FShownEndLine = 0; // the log's end line at the last refresh
     int FRefreshCount = 0;
     bool FSelecting = false;
+    int FTopRow = 0; // the first row of the top line that is shown (away from the end only)
+    bool FSettingRow = false;
     QTimer FDragScrollTimer;
     QPoint FDragPoint; // the mouse in viewport pixels during a drag selection
     QElapsedTimer FSinceDoubleClick; // a press soon after a double click at its place selects the line

@@ -291,3 +291,40 @@ TEST_F(ReceivePaneTest, WheelScrollsThreeLinesAndPageKeysAPage)
     QApplication::sendEvent(&Pane, &home);
     EXPECT_EQ(bar->value(), 0);
 }
+
+TEST_F(ReceivePaneTest, ALongWrappedLineScrollsAFewRowsAtATime)
+{
+    Pane.show();
+    Log->AppendChunk("short");
+    std::string longLine;
+    for (int i = 0; i < 60; ++i)
+        longLine += "word" + std::to_string(i) + " ";
+    Log->AppendChunk(longLine);
+    for (int i = 0; i < 40; ++i)
+        Log->AppendChunk("after " + std::to_string(i));
+    CatchUp(Pane);
+    Pane.ScrollToLine(1);
+    QScrollBar *bar = Pane.verticalScrollBar();
+    ASSERT_EQ(bar->value(), 1);
+    const TReceivePane::TPosition top = Pane.PositionAt(QPoint(3, 3));
+    ASSERT_EQ(top.Line, 1u);
+    ASSERT_EQ(top.Column, 0);
+
+    auto wheel = [&](int delta) {
+        QPointF at(10, 10);
+        QWheelEvent event(at, Pane.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Pane.viewport(), &event);
+    };
+    wheel(-120);
+    EXPECT_EQ(bar->value(), 1) << "still within the long line";
+    const TReceivePane::TPosition moved = Pane.PositionAt(QPoint(3, 3));
+    EXPECT_EQ(moved.Line, 1u);
+    EXPECT_GT(moved.Column, 0) << "three rows further into the line";
+    EXPECT_TRUE(Pane.CharacterRect({ 1, 0 }).bottom() < 0) << "its first row is above the pane";
+    wheel(120);
+    EXPECT_EQ(bar->value(), 1);
+    EXPECT_EQ(Pane.PositionAt(QPoint(3, 3)).Column, 0);
+    wheel(120);
+    EXPECT_EQ(bar->value(), 0);
+}
