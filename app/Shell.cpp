@@ -9,7 +9,9 @@
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
 #include "console/MainForm.h"
+#include "core/MessageBox.h"
 #include "platform/GlobalHotKey.h"
+#include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
 #include "ui/WindowPlacement.h"
 
@@ -54,9 +56,14 @@ void TShell::CreateWindows()
         .Form5 = Form5.get(),
         .Form6 = Form6.get(),
         .Form7 = Form7.get() });
+    MainForm->LoadOptions(SettingsFilePath());
     Form4->SetFollowedWindow(MainForm.get());
     FloatStacking = std::make_unique<TFloatStacking>(Form7.get(), QList<QWidget *> { MainForm.get(), Form4.get() });
     connect(MainForm.get(), &TMainForm::Shown, this, &TShell::AddTrayIcon);
+    connect(MainForm.get(), &TMainForm::Notify, this, [this](const QString &text) {
+        if (TrayIcon && TrayIcon->isVisible())
+            TrayIcon->showMessage(QString::fromUtf8(ApplicationTitle), text);
+    });
 }
 
 void TShell::BuildTrayMenu()

@@ -15,7 +15,7 @@ TChartMenuExtras::TChartMenuExtras(
     , FSettingsPath(std::move(settingsPath))
     , FParent(parent)
 {
-    if (ReadExtensionFlag(FSettingsPath, MultiChannelKey))
+    if (ExtensionSettings::ReadFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, false))
         FFeed.SetMultiChannel(true);
 
     FPlot.OnDataViewMenuItems = [this] {
@@ -46,11 +46,8 @@ TChartMenuExtras::TChartMenuExtras(
 void TChartMenuExtras::SetMultiChannel(bool on)
 {
     FFeed.SetMultiChannel(on);
-    try {
-        WriteExtensionFlag(FSettingsPath, MultiChannelKey, on);
-    } catch (...) {
-        // A settings file that cannot be written keeps the mode for this run only, as with any unsaved choice.
-    }
+    // A settings file that cannot be written keeps the mode for this run only, as with any unsaved choice.
+    ExtensionSettings::WriteFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, on);
 }
 
 void TChartMenuExtras::ExportData()

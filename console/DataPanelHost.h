@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class QPlainTextEdit;
+class QPoint;
+
 // What the floating receive/send window needs from the main window: its data panel's buttons, run exactly as if the
 // user had pressed them, and its send box and data panel. The main window implements it.
 class TDataPanelHost
@@ -20,4 +23,7 @@ public:
     virtual void SetSendText(const QString &text) = 0;
     // Enables the main window's data panel (Panel3) again.
     virtual void EnableDataPanel() = 0;
+    // Opens the send box's context menu for box (a send box of either window) at a point of the screen. The options
+    // it switches are the main window's, so both send boxes share them.
+    virtual void ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos) = 0;
 };

@@ -80,6 +80,8 @@ TForm7::TForm7(QWidget *parent)
     connect(Button9, &QPushButton::clicked, this, &TForm7::Button9Click);
     connect(Button10, &QPushButton::clicked, this, &TForm7::Button10Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TForm7::BitBtn1Click);
+    Memo2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo2, &QWidget::customContextMenuRequested, this, &TForm7::Memo2ContextMenu);
 }
 
 void TForm7::showEvent(QShowEvent *event)
@@ -102,6 +104,12 @@ void TForm7::closeEvent(QCloseEvent *event)
 void TForm7::CopySendText()
 {
     FHost->SetSendText(Memo2->toPlainText());
+}
+
+void TForm7::Memo2ContextMenu(const QPoint &position)
+{
+    if (FHost)
+        FHost->ShowSendBoxMenu(Memo2, Memo2->viewport()->mapToGlobal(position));
 }
 
 void TForm7::Button4Click()

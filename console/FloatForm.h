@@ -29,6 +29,7 @@ public:
     void Button9Click();
     void Button10Click();
     void BitBtn1Click();
+    void Memo2ContextMenu(const QPoint &position);
 
     QGroupBox *GroupBox1;
     QGroupBox *GroupBox2;

@@ -18,10 +18,12 @@
 #include "console/ReceivePrint.h"
 #include "console/ReceiveSave.h"
 #include "console/ReceivedChunk.h"
+#include "console/SendBoxMenu.h"
 #include "console/SendLogic.h"
 #include "core/DateTime.h"
 #include "core/MessageBox.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SerialPortName.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
 #include "ui/Fonts.h"
@@ -30,9 +32,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -177,6 +182,8 @@ void TMainForm::SetWindows(const TMainFormWindows &windows)
     if (FWindows.Form7) {
         FWindows.Form7->SetHost(this);
         FWindows.Form7->Memo1->SetLog(FReceiveLog);
+        FWindows.Form7->Memo1->SetView(FOptions.View);
+        FWindows.Form7->Memo1->ExtendContextMenu = [this](QMenu *menu) { ExtendReceivePaneMenu(menu); };
     }
     if (FWindows.Form2)
         connect(FWindows.Form2, &TForm2::EntryChosen, this, &TMainForm::Form2EntryChosen, Qt::UniqueConnection);
@@ -328,6 +335,16 @@ void TMainForm::ConnectHandlers()
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button7, &QPushButton::clicked, this, &TMainForm::Button7Click);
+    Memo1->ExtendContextMenu = [this](QMenu *menu) { ExtendReceivePaneMenu(menu); };
+    // While a capture runs, a refused write is reported within a second even when nothing more arrives.
+    FReconnectTimer = new QTimer(this);
+    FReconnectTimer->setInterval(ReconnectPollMs);
+    connect(FReconnectTimer, &QTimer::timeout, this, &TMainForm::ReconnectTimerTimer);
+    FCaptureTimer = new QTimer(this);
+    FCaptureTimer->setInterval(TReceiveCapture::FlushIntervalMs);
+    connect(FCaptureTimer, &QTimer::timeout, this, &TMainForm::CheckCapture);
+    Memo2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo2, &QWidget::customContextMenuRequested, this, &TMainForm::Memo2ContextMenu);
     connect(Button8, &QPushButton::clicked, this, &TMainForm::Button8Click);
     connect(Button9, &QPushButton::clicked, this, &TMainForm::Button9Click);
     connect(Button10, &QPushButton::clicked, this, &TMainForm::Button10Click);
@@ -411,17 +428,57 @@ void TMainForm::HotKeyPressed()
 
 void TMainForm::Button1Click()
 {
+    StopReconnecting();
     OpenPortFromSettings(*Comm1, SettingsFilePath());
 }
 
 void TMainForm::Button2Click()
 {
+    StopReconnecting();
     ClosePortAndReport(*Comm1);
 }
 
 void TMainForm::Comm1RequestHangup(TComm *)
 {
-    ClosePortOnHangup(*Comm1);
+    if (!FOptions.AutoReconnect || !Comm1->IsOpen()) {
+        ClosePortOnHangup(*Comm1);
+        return;
+    }
+    // Closed without the box; the port opens again, with the values the component keeps, once the device is back.
+    try {
+        Comm1->ClosePort();
+    } catch (...) {
+    }
+    FReconnect.Lost(SerialDevicePath(Comm1->CommName()));
+    FReconnectTimer->start();
+    emit Notify(QStringLiteral("串口已断开，等待重连"));
+}
+
+void TMainForm::ReconnectTimerTimer()
+{
+    if (!FReconnect.Waiting()) {
+        FReconnectTimer->stop();
+        return;
+    }
+    if (!FReconnect.Poll())
+        return;
+    bool opened = false;
+    try {
+        Comm1->OpenPort();
+        opened = Comm1->IsOpen();
+    } catch (...) {
+    }
+    FReconnect.Attempted(opened);
+    if (opened) {
+        FReconnectTimer->stop();
+        emit Notify(QStringLiteral("串口已重连"));
+    }
+}
+
+void TMainForm::StopReconnecting()
+{
+    FReconnect.Cancel();
+    FReconnectTimer->stop();
 }
 
 void TMainForm::Button3Click()
@@ -450,13 +507,18 @@ void TMainForm::Comm1ReceiveData(TComm *, const char *Buffer, uint16_t BufferLen
 {
     // The main and the floating receive pane read the same log.
     const double arrival = FArrivalClock ? FArrivalClock() : Plot1->Channel(0)->ElapsedSeconds();
-    TakeReceivedChunk(ReceivedChunkText(Buffer, BufferLength), *FReceiveLog, Memo3, arrival);
+    const std::string_view chunk(Buffer, Buffer ? BufferLength : 0);
+    TakeReceivedChunk(chunk, *FReceiveLog, Memo3, arrival);
     WakePlotFeed();
+    if (FCapture.Active()) {
+        FCapture.Append(chunk);
+        CheckCapture();
+    }
 }
 
 void TMainForm::Button4Click()
 {
-    SaveReceivedText(Memo1->Text(), SaveDialog1, this);
+    SaveReceivedText(Memo1->Document(), SaveDialog1, this);
 }
 
 void TMainForm::Button5Click()
@@ -471,9 +533,14 @@ void TMainForm::Button6Click()
 
 // ---- Sending and history ----
 
-std::string TMainForm::SendBoxText() const
+THexText TMainForm::SendBoxText() const
 {
-    return SendBoxBytes(Memo2->toPlainText().toStdString());
+    return SendBoxContent(Memo2->toPlainText().toStdString(), FOptions.HexSend);
+}
+
+std::string_view TMainForm::SendEnding() const
+{
+    return SendEndingBytes(FOptions.Ending);
 }
 
 TSendFunction TMainForm::Sender()
@@ -483,12 +550,19 @@ TSendFunction TMainForm::Sender()
 
 void TMainForm::Button7Click()
 {
-    SendAndReport(SendBoxText(), Sender());
+    THexText content = SendBoxText();
+    if (CheckSendBoxContent(content))
+        SendAndReport(content.Bytes, Sender(), SendEnding());
 }
 
 void TMainForm::Button8Click()
 {
-    SendSaveAndReport(SendBoxText(), Sender(), ProgramFilePath(HistoryFileName));
+    THexText content = SendBoxText();
+    if (!CheckSendBoxContent(content))
+        return;
+    // The history keeps what the user typed, so that a hex entry comes back as hex pairs.
+    std::string entry = SendBoxBytes(Memo2->toPlainText().toStdString());
+    SendSaveAndReport(content.Bytes, Sender(), ProgramFilePath(HistoryFileName), SendEnding(), entry);
 }
 
 void TMainForm::Button9Click()
@@ -497,6 +571,8 @@ void TMainForm::Button9Click()
     case TTimedSendAction::NothingToSend:
         break;
     case TTimedSendAction::ChooseInterval:
+        if (!CheckSendBoxContent(SendBoxText()))
+            break;
         ShowModeless(FWindows.Form3);
         Button9->setText(QString::fromUtf8(StopSendCaption));
         break;
@@ -514,8 +590,15 @@ void TMainForm::StopTimedSend()
 
 void TMainForm::Timer2Timer()
 {
+    THexText content = SendBoxText();
+    if (!content.Good()) {
+        // The box was edited into bad hex while the timer ran: stop, so that one box reports it instead of one a tick.
+        StopTimedSend();
+        CheckSendBoxContent(content);
+        return;
+    }
     // A failing tick ends the timed send before its box shows, so the user is left with one box and the button.
-    FTimedSendReporter.Report(SendText(SendBoxText(), Sender()), [this] { StopTimedSend(); });
+    FTimedSendReporter.Report(SendText(content.Bytes, Sender(), SendEnding()), [this] { StopTimedSend(); });
 }
 
 void TMainForm::Button10Click()
@@ -658,4 +741,110 @@ void TMainForm::EnableDataPanel()
 void TMainForm::SetSendText(const QString &text)
 {
     Memo2->setPlainText(text);
+}
+
+// ---- Options of the context menus ----
+
+void TMainForm::LoadOptions(std::string settingsPath)
+{
+    FOptionsPath = std::move(settingsPath);
+    FOptions = LoadConsoleOptions(FOptionsPath);
+    ApplyReceiveView();
+}
+
+void TMainForm::SetOptions(const TConsoleOptions &options)
+{
+    if (!FOptionsPath.empty())
+        SaveConsoleOptions(FOptionsPath, FOptions, options);
+    FOptions = options;
+    ApplyReceiveView();
+}
+
+void TMainForm::ToggleCapture()
+{
+    if (FCapture.Active()) {
+        FCapture.Stop();
+        FCaptureTimer->stop();
+        return;
+    }
+    QDateTime now = QDateTime::currentDateTime();
+    QDate day = now.date();
+    QTime time = now.time();
+    std::string folder
+        = FOptionsPath.empty() ? ProgramFilePath("") : FOptionsPath.substr(0, FOptionsPath.rfind('/') + 1);
+    std::string suggested
+        = folder + CaptureFileName(day.year(), day.month(), day.day(), time.hour(), time.minute(), time.second());
+    std::string path = FCaptureChooser
+        ? FCaptureChooser(suggested)
+        : QFileDialog::getSaveFileName(this, QStringLiteral("保存接收数据到文件"), QString::fromStdString(suggested))
+              .toStdString();
+    if (path.empty())
+        return;
+    std::string error;
+    if (!FCapture.Start(path, error)) {
+        ShowMessageBox("无法保存接收数据到文件：" + error, "提示", mbIconStop);
+        return;
+    }
+    FCaptureTimer->start();
+}
+
+void TMainForm::CheckCapture()
+{
+    if (std::optional<std::string> failure = FCapture.TakeFailure()) {
+        FCaptureTimer->stop();
+        ShowMessageBox("保存接收数据出错，已停止保存：" + *failure, "提示", mbIconStop);
+    }
+}
+
+void TMainForm::ApplyReceiveView()
+{
+    Memo1->SetView(FOptions.View);
+    if (FWindows.Form7)
+        FWindows.Form7->Memo1->SetView(FOptions.View);
+}
+
+void TMainForm::ExtendReceivePaneMenu(QMenu *menu)
+{
+    // The actions belong to this menu, which the pane makes afresh for each opening.
+    menu->addSeparator();
+    QAction *reconnect = menu->addAction(QStringLiteral("自动重连"));
+    reconnect->setCheckable(true);
+    reconnect->setChecked(FOptions.AutoReconnect);
+    connect(reconnect, &QAction::toggled, this, [this](bool on) {
+        TConsoleOptions options = FOptions;
+        options.AutoReconnect = on;
+        SetOptions(options);
+        if (!on)
+            StopReconnecting();
+    });
+    QAction *hex = menu->addAction(QStringLiteral("十六进制显示"));
+    hex->setCheckable(true);
+    hex->setChecked(FOptions.View.Hex);
+    connect(hex, &QAction::toggled, this, [this](bool on) {
+        TConsoleOptions options = FOptions;
+        options.View.Hex = on;
+        SetOptions(options);
+    });
+    QAction *stamps = menu->addAction(QStringLiteral("显示时间戳"));
+    stamps->setCheckable(true);
+    stamps->setChecked(FOptions.View.Timestamps);
+    connect(stamps, &QAction::toggled, this, [this](bool on) {
+        TConsoleOptions options = FOptions;
+        options.View.Timestamps = on;
+        SetOptions(options);
+    });
+    QAction *capture = menu->addAction(
+        FCapture.Active() ? QStringLiteral("停止保存接收数据") : QStringLiteral("保存接收数据到文件…"));
+    // Queued: the file dialog opens after the menu has gone.
+    connect(capture, &QAction::triggered, this, &TMainForm::ToggleCapture, Qt::QueuedConnection);
+}
+
+void TMainForm::ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos)
+{
+    BuildSendBoxMenu(box, FOptions, [this](const TConsoleOptions &options) { SetOptions(options); })->popup(globalPos);
+}
+
+void TMainForm::Memo2ContextMenu(const QPoint &position)
+{
+    ShowSendBoxMenu(Memo2, Memo2->viewport()->mapToGlobal(position));
 }

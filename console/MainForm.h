@@ -1,21 +1,28 @@
 #pragma once
 
 #include "console/ChartMenuExtras.h"
+#include "console/ConsoleOptions.h"
 #include "console/DataPanelHost.h"
 #include "console/PlotFeed.h"
 #include "console/PlotQueue.h"
+#include "console/ReceiveCapture.h"
+#include "console/ReconnectWatch.h"
 #include "console/SaveDialog.h"
+#include "console/SendFormat.h"
 #include "console/TimedSendReporter.h"
 
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -60,6 +67,21 @@ public:
     // The clock that dates received chunks for the chart, in seconds since program start; by default the chart's own
     // elapsed time. Tests set their own.
     void SetArrivalClock(std::function<double()> clock) { FArrivalClock = std::move(clock); }
+
+    // Reads the context menus' options from the settings file at path and saves every later change there. Until it is
+    // called the options are the defaults and are kept nowhere.
+    void LoadOptions(std::string settingsPath);
+    const TConsoleOptions &Options() const { return FOptions; }
+    void SetOptions(const TConsoleOptions &options);
+
+    // The capture of received bytes to a file ("保存接收数据到文件…"). The chooser is asked for the file, with the
+    // suggested path, and gives an empty path to cancel; by default it is the save file dialog. Tests set their own.
+    const TReceiveCapture &Capture() const { return FCapture; }
+    void SetCaptureChooser(std::function<std::string(const std::string &suggested)> chooser)
+    {
+        FCaptureChooser = std::move(chooser);
+    }
+    void ToggleCapture();
 
     // From now on a close request closes the window instead of hiding it (exit and the end of the session).
     void AllowClose() { FCloseAllowed = true; }
@@ -166,10 +188,13 @@ public slots:
     // For the floating window.
     void SetSendText(const QString &text) override;
     void EnableDataPanel() override;
+    void ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos) override;
 
 signals:
     // Emitted by FormShow after the companion window is shown; the shell adds the tray icon then.
     void Shown();
+    // A desktop notification for the tray icon to show (the automatic reconnection's news).
+    void Notify(const QString &text);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -188,9 +213,19 @@ private:
     void Form3IntervalChosen(int milliseconds);
     void Form3Cancelled();
     void StopTimedSend();
-    // The send box's text as it goes on the line, and the port as the send functions use it.
-    std::string SendBoxText() const;
+    // The send box's content as it goes on the line, the chosen ending, and the port as the send functions use it.
+    THexText SendBoxText() const;
+    std::string_view SendEnding() const;
     TSendFunction Sender();
+    void Memo2ContextMenu(const QPoint &position);
+    // Adds "十六进制显示" and "显示时间戳" to a receive pane's context menu.
+    void ExtendReceivePaneMenu(QMenu *menu);
+    void ApplyReceiveView();
+    // Reports a refused capture write once; the capture has stopped then.
+    void CheckCapture();
+    // While the vanished device is awaited: polls for it and opens the port when it is back.
+    void ReconnectTimerTimer();
+    void StopReconnecting();
 
     // Starts the plot timer when lines wait and it is not already due.
     void WakePlotFeed();
@@ -207,6 +242,14 @@ private:
     // The chart's multi-channel and CSV export items; uses the feed, so declared after it.
     std::unique_ptr<TChartMenuExtras> FChartMenuExtras;
     std::function<double()> FArrivalClock;
+    TConsoleOptions FOptions;
+    TReceiveCapture FCapture;
+    static constexpr int ReconnectPollMs = 200;
+    TReconnectWatch FReconnect { DevicePresent };
+    QTimer *FReconnectTimer = nullptr;
+    QTimer *FCaptureTimer = nullptr;
+    std::function<std::string(const std::string &)> FCaptureChooser;
+    std::string FOptionsPath;
     bool FCloseAllowed = false;
     bool FPlaced = false;
 };

@@ -42,10 +42,69 @@ void TReceiveDocument::Clear()
 void TReceiveDocument::Reset()
 {
     FAccessible.reset();
-    FAnchor = FCaret = TPosition { FText.FirstLine(), 0 };
+    FAnchor = FCaret = TPosition { FirstLine(), 0 };
+}
+
+void TReceiveDocument::SetView(TReceiveView view)
+{
+    if (view == FView)
+        return;
+    FView = view;
+    Reset();
+}
+
+uint64_t TReceiveDocument::FirstLine() const
+{
+    if (!FView.Hex)
+        return FText.FirstLine();
+    // A pane starts at the log's end, so its first line is always the first line of a chunk.
+    return FText.Log()->ChunkStartingAt(FText.FirstLine()).value_or(FText.Log()->BeginChunk());
+}
+
+uint64_t TReceiveDocument::EndLine() const
+{
+    return FView.Hex ? FText.Log()->EndChunk() : FText.Log()->EndLine();
 }
 
 QString TReceiveDocument::DecodedLine(uint64_t line) const
+{
+    const TReceiveLog &log = *FText.Log();
+    if (FView.Hex) {
+        std::string text = HexPairs(log.ChunkBytes(line));
+        if (FView.Timestamps)
+            text.insert(0, TimestampPrefix(log.ChunkArrival(line)));
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    if (FView.Timestamps)
+        if (std::optional<uint64_t> chunk = log.ChunkStartingAt(line); chunk && *chunk < log.EndChunk())
+            return QString::fromLatin1(TimestampPrefix(log.ChunkArrival(*chunk))) + DecodedTextLine(line);
+    return DecodedTextLine(line);
+}
+
+void TReceiveDocument::ForEachShownPiece(const std::function<void(std::string_view)> &sink) const
+{
+    if (FView.Plain()) {
+        FText.ForEachPiece(sink);
+        return;
+    }
+    const TReceiveLog &log = *FText.Log();
+    for (uint64_t line = FirstLine(); line < EndLine(); ++line) {
+        std::string bytes;
+        if (FView.Hex) {
+            bytes = HexPairs(log.ChunkBytes(line));
+            if (FView.Timestamps)
+                bytes.insert(0, TimestampPrefix(log.ChunkArrival(line)));
+        } else {
+            if (std::optional<uint64_t> chunk = log.ChunkStartingAt(line); chunk && *chunk < log.EndChunk())
+                bytes = TimestampPrefix(log.ChunkArrival(*chunk));
+            bytes.append(log.Line(line)); // the received bytes themselves, not their decoded form
+        }
+        bytes.append("\r\n");
+        sink(bytes);
+    }
+}
+
+QString TReceiveDocument::DecodedTextLine(uint64_t line) const
 {
     const TReceiveLog &log = *FText.Log();
     std::string_view bytes = log.Line(line);
@@ -62,15 +121,34 @@ QString TReceiveDocument::DecodedLine(uint64_t line) const
 
 QString TReceiveDocument::LineText(uint64_t index) const
 {
-    return DecodedLine(FText.FirstLine() + index);
+    return DecodedLine(FirstLine() + index);
 }
 
 std::optional<uint64_t> TReceiveDocument::LineChangedSince(uint64_t endLine) const
 {
+    if (FView.Hex)
+        return std::nullopt;
     const TReceiveLog &log = *FText.Log();
     if (endLine > FText.FirstLine() && endLine < log.EndLine() && log.EndsInSplitCharacter(endLine - 1))
         return endLine - 1;
     return std::nullopt;
+}
+
+TReceiveDocument::TColumns TReceiveDocument::WordAt(const QString &text, int column)
+{
+    const int length = static_cast<int>(text.size());
+    if (column < 0 || column >= length)
+        return TColumns { std::clamp(column, 0, length), std::clamp(column, 0, length) };
+    auto isWord = [&](int i) { return text[i].isLetterOrNumber() || text[i] == u'_'; };
+    if (!isWord(column))
+        return TColumns { column, column + 1 };
+    int start = column;
+    while (start > 0 && isWord(start - 1))
+        --start;
+    int end = column + 1;
+    while (end < length && isWord(end))
+        ++end;
+    return TColumns { start, end };
 }
 
 QString TReceiveDocument::DisplayForm(QString text)
@@ -86,8 +164,8 @@ QString TReceiveDocument::DisplayForm(QString text)
 
 TReceiveDocument::TPosition TReceiveDocument::Clamp(TPosition p) const
 {
-    const uint64_t first = FText.FirstLine();
-    const uint64_t count = FText.LineCount();
+    const uint64_t first = FirstLine();
+    const uint64_t count = LineCount();
     if (count == 0)
         return TPosition { first, 0 };
     if (p.Line >= count)
@@ -103,7 +181,7 @@ void TReceiveDocument::Select(TPosition anchor, TPosition caret)
 
 bool TReceiveDocument::SelectAll()
 {
-    const uint64_t count = FText.LineCount();
+    const uint64_t count = LineCount();
     if (count == 0)
         return false;
     Select(TPosition { 0, 0 }, TPosition { count - 1, INT_MAX });
@@ -112,24 +190,24 @@ bool TReceiveDocument::SelectAll()
 
 TReceiveDocument::TPosition TReceiveDocument::Anchor() const
 {
-    return TPosition { FAnchor.Line - FText.FirstLine(), FAnchor.Column };
+    return TPosition { FAnchor.Line - FirstLine(), FAnchor.Column };
 }
 
 TReceiveDocument::TPosition TReceiveDocument::SelectionStart() const
 {
     TPosition p = std::min(FAnchor, FCaret);
-    return TPosition { p.Line - FText.FirstLine(), p.Column };
+    return TPosition { p.Line - FirstLine(), p.Column };
 }
 
 TReceiveDocument::TPosition TReceiveDocument::SelectionEnd() const
 {
     TPosition p = std::max(FAnchor, FCaret);
-    return TPosition { p.Line - FText.FirstLine(), p.Column };
+    return TPosition { p.Line - FirstLine(), p.Column };
 }
 
 QString TReceiveDocument::SelectedText() const
 {
-    if (!HasSelection() || FText.LineCount() == 0)
+    if (!HasSelection() || LineCount() == 0)
         return {};
     const TPosition from = std::min(FAnchor, FCaret);
     const TPosition to = std::max(FAnchor, FCaret);
@@ -149,7 +227,7 @@ std::optional<TReceiveDocument::TColumns> TReceiveDocument::SelectedColumns(uint
 {
     const TPosition from = std::min(FAnchor, FCaret);
     const TPosition to = std::max(FAnchor, FCaret);
-    const uint64_t line = FText.FirstLine() + index;
+    const uint64_t line = FirstLine() + index;
     if (from == to || line < from.Line || line > to.Line)
         return std::nullopt;
     const int start = line == from.Line ? from.Column : 0;
@@ -161,10 +239,10 @@ std::optional<TReceiveDocument::TColumns> TReceiveDocument::SelectedColumns(uint
 
 void TReceiveDocument::UpdateAccessibleCache() const
 {
-    if (!FAccessible || FAccessible->FirstLine != FText.FirstLine()) {
+    if (!FAccessible || FAccessible->FirstLine != FirstLine()) {
         FAccessible = std::make_unique<TAccessibleCache>();
-        FAccessible->FirstLine = FText.FirstLine();
-        FAccessible->UpTo = FText.FirstLine();
+        FAccessible->FirstLine = FirstLine();
+        FAccessible->UpTo = FirstLine();
     }
     TAccessibleCache &cache = *FAccessible;
     if (LineChangedSince(cache.UpTo)) {
@@ -173,7 +251,7 @@ void TReceiveDocument::UpdateAccessibleCache() const
         cache.LineStarts.pop_back();
         --cache.UpTo;
     }
-    const uint64_t end = FText.Log()->EndLine();
+    const uint64_t end = EndLine();
     for (uint64_t line = cache.UpTo; line < end; ++line) {
         if (line != cache.FirstLine)
             cache.Text += u'\n';

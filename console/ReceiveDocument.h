@@ -1,9 +1,11 @@
 #pragma once
 
 #include "console/ReceiveText.h"
+#include "console/ReceiveView.h"
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -46,12 +48,24 @@ public:
 
     TReceiveText &Text() { return FText; }
     const TReceiveText &Text() const { return FText; }
-    uint64_t LineCount() const { return FText.LineCount(); }
-    uint64_t FirstLine() const { return FText.FirstLine(); }
 
-    // Line `index` decoded, every character as received (lone CR or LF included).
+    // How the text is shown; a change drops the selection. In the hex view a line is a chunk, and the absolute line
+    // numbers below are chunk numbers of the log.
+    void SetView(TReceiveView view);
+    TReceiveView View() const { return FView; }
+
+    uint64_t LineCount() const { return EndLine() - FirstLine(); }
+    // The absolute numbers of the first line shown and of the line after the last.
+    uint64_t FirstLine() const;
+    uint64_t EndLine() const;
+
+    // The text as shown, for saving: the bytes exactly as received in the plain view; otherwise every line as shown
+    // (the received bytes of a text line keep their encoding) followed by CR LF.
+    void ForEachShownPiece(const std::function<void(std::string_view)> &sink) const;
+
+    // Line `index` as shown, decoded, every character as received (lone CR or LF included).
     QString LineText(uint64_t index) const;
-    // Absolute line `line` of the log decoded, as this text shows it.
+    // Absolute line `line` as this text shows it.
     QString DecodedLine(uint64_t line) const;
     // The absolute line that decodes differently now than when the log ended at line `endLine`, if any: the line
     // that was last then, when it ended in a lone lead byte that a later chunk has completed (the character now shows
@@ -79,6 +93,10 @@ public:
     // The position of an offset, clamped to the text.
     TPosition PositionOfOffset(int offset) const;
 
+    // The word around a column of a line's text: the run of letters, digits and '_' that holds it, or the character
+    // alone when it is none of those; empty at or past the end.
+    static TColumns WordAt(const QString &text, int column);
+
     // The form a line is laid out in: control characters become blanks (one for one, so positions stay the same),
     // a tab stays a tab.
     static QString DisplayForm(QString text);
@@ -92,10 +110,13 @@ private:
     };
 
     void Reset();
+    // Line `line` of the log decoded from GBK.
+    QString DecodedTextLine(uint64_t line) const;
     TPosition Clamp(TPosition position) const;
     void UpdateAccessibleCache() const;
 
     TReceiveText FText;
+    TReceiveView FView;
     TPosition FAnchor; // absolute lines
     TPosition FCaret;
     mutable std::unique_ptr<TAccessibleCache> FAccessible;

@@ -4,6 +4,7 @@
 #include "core/AnsiText.h"
 #include "core/CrLfLines.h"
 
+#include <QDateTime>
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -30,8 +31,12 @@ char *TReceiveLog::Reserve(std::size_t size)
     return block.Data.get() + block.Used;
 }
 
-void TReceiveLog::AppendChunk(std::string_view text)
+void TReceiveLog::AppendChunk(std::string_view chunk)
 {
+    const std::string_view text = chunk.substr(0, std::min(chunk.find('\0'), chunk.size()));
+    FChunks.push_back({ FEndOffset, FEndLine, FClock ? FClock() : QDateTime::currentMSecsSinceEpoch() });
+    if (text.size() < chunk.size())
+        FTails.emplace_back(EndChunk() - 1, std::string(chunk.substr(text.size())));
     const std::size_t size = text.size() + 2;
     char *dst = Reserve(size);
     std::memcpy(dst, text.data(), text.size());
@@ -66,6 +71,31 @@ void TReceiveLog::AppendChunk(std::string_view text)
         if (reader->OnAppended)
             reader->OnAppended();
     }
+}
+
+std::string TReceiveLog::ChunkBytes(uint64_t chunk) const
+{
+    const TChunk &record = FChunks.at(chunk - FFirstChunk);
+    const uint64_t end = chunk + 1 < EndChunk() ? FChunks[chunk + 1 - FFirstChunk].Offset : FEndOffset;
+    const TBlock &block = BlockAt(record.Offset);
+    std::string bytes(
+        block.Data.get() + (record.Offset - block.Start), static_cast<std::size_t>(end - 2 - record.Offset));
+    auto tail = std::lower_bound(FTails.begin(), FTails.end(), chunk,
+        [](const std::pair<uint64_t, std::string> &entry, uint64_t value) { return entry.first < value; });
+    if (tail != FTails.end() && tail->first == chunk)
+        bytes += tail->second;
+    return bytes;
+}
+
+std::optional<uint64_t> TReceiveLog::ChunkStartingAt(uint64_t line) const
+{
+    if (line == FEndLine)
+        return EndChunk();
+    auto it = std::lower_bound(
+        FChunks.begin(), FChunks.end(), line, [](const TChunk &chunk, uint64_t value) { return chunk.Line < value; });
+    if (it == FChunks.end() || it->Line != line)
+        return std::nullopt;
+    return FFirstChunk + static_cast<uint64_t>(it - FChunks.begin());
 }
 
 bool TReceiveLog::EndsInSplitCharacter(uint64_t line) const
@@ -165,6 +195,16 @@ void TReceiveLog::ReleaseUnread()
     while (!FBlocks.empty() && FBlocks.front().Start + FBlocks.front().Used <= FBeginOffset)
         FBlocks.pop_front();
     FSplitLines.erase(FSplitLines.begin(), std::lower_bound(FSplitLines.begin(), FSplitLines.end(), FBeginLine));
+    while (FChunks.size() > 1 && FChunks[1].Offset <= FBeginOffset) {
+        FChunks.pop_front();
+        ++FFirstChunk;
+    }
+    if (!FChunks.empty() && FChunks.front().Offset < FBeginOffset) {
+        FChunks.pop_front(); // every line of the last chunk is released too
+        ++FFirstChunk;
+    }
+    while (!FTails.empty() && FTails.front().first < FFirstChunk)
+        FTails.pop_front();
     while (FCheckpoints.size() > 1 && FCheckpoints[1] <= FBeginOffset) {
         FCheckpoints.pop_front();
         ++FFirstCheckpoint;

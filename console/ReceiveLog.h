@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,9 @@ class TReceiveText;
 // Memory stays close to the bytes themselves: a chunk with its CR LF is stored whole in one block (so every line is
 // contiguous), and line starts are indexed only every LinesPerCheckpoint lines; finding a line scans at most that
 // many lines from the nearest checkpoint. Appending costs the chunk's length; no stored byte is ever moved.
+// Each chunk is also kept as received for the views that show chunks (hex, arrival times): a record of its start and
+// its arrival time, once per chunk, and the bytes from its first zero byte on, which the text leaves out (the text of
+// a chunk ends at its first zero byte); those are kept only for the chunks that hold a zero byte.
 // Used on the user-interface thread only.
 class TReceiveLog
 {
@@ -33,8 +37,22 @@ public:
     TReceiveLog(const TReceiveLog &) = delete;
     TReceiveLog &operator=(const TReceiveLog &) = delete;
 
-    // Appends the chunk's bytes and CR LF, then tells every reader.
-    void AppendChunk(std::string_view text);
+    // Appends the chunk's text (its bytes up to the first zero byte) and CR LF, keeps the chunk as received and dated
+    // by the clock, then tells every reader.
+    void AppendChunk(std::string_view chunk);
+
+    // The clock that dates chunks, in milliseconds since the epoch; by default the system's. Tests set their own.
+    void SetClock(std::function<int64_t()> clock) { FClock = std::move(clock); }
+
+    // Chunks, numbered from the first ever appended: BeginChunk() <= chunk < EndChunk() are stored.
+    uint64_t BeginChunk() const { return FFirstChunk; }
+    uint64_t EndChunk() const { return FFirstChunk + FChunks.size(); }
+    // The chunk's bytes as received, zero bytes included (without the CR LF the log added).
+    std::string ChunkBytes(uint64_t chunk) const;
+    int64_t ChunkArrival(uint64_t chunk) const { return FChunks.at(chunk - FFirstChunk).ArrivalMs; }
+    // The chunk whose text starts at the line, or EndChunk() when the line is the log's end line; nothing when the line
+    // is not the first line of a chunk.
+    std::optional<uint64_t> ChunkStartingAt(uint64_t line) const;
 
     uint64_t EndOffset() const { return FEndOffset; }
     // Number of lines ever appended (each ends in CR LF).
@@ -59,6 +77,12 @@ public:
 
 private:
     friend class TReceiveText;
+
+    struct TChunk {
+        uint64_t Offset = 0; // of its first byte
+        uint64_t Line = 0; // its first line
+        int64_t ArrivalMs = 0;
+    };
 
     struct TBlock {
         uint64_t Start = 0; // absolute offset of Data[0]
@@ -85,4 +109,9 @@ private:
     uint64_t FBeginLine = 0;
     std::vector<TReceiveText *> FReaders;
     std::vector<uint64_t> FSplitLines; // ascending
+    std::deque<TChunk> FChunks;
+    uint64_t FFirstChunk = 0;
+    // The bytes from the first zero byte on of the chunks that hold one, by chunk; ascending.
+    std::deque<std::pair<uint64_t, std::string>> FTails;
+    std::function<int64_t()> FClock;
 };

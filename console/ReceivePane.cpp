@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <climits>
 
@@ -42,6 +43,13 @@ TReceivePane::TReceivePane(QWidget *parent)
     verticalScrollBar()->setSingleStep(1);
     FRefreshTimer.setSingleShot(true);
     connect(&FRefreshTimer, &QTimer::timeout, this, &TReceivePane::Refresh);
+    // Any other change of the scroll position starts at the top of a line.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (!FSettingRow)
+            FTopRow = 0;
+    });
+    FDragScrollTimer.setInterval(50);
+    connect(&FDragScrollTimer, &QTimer::timeout, this, &TReceivePane::DragScrollTimer);
     FDocument.Text().OnAppended = [this] { LogAppended(); };
 }
 
@@ -60,12 +68,34 @@ void TReceivePane::Clear()
     ResetView();
 }
 
+void TReceivePane::SetView(TReceiveView view)
+{
+    if (view == FDocument.View())
+        return;
+    const bool following = FollowingEnd();
+    FDocument.SetView(view);
+    FLayouts.clear();
+    FVisible.clear();
+    FShownEndLine = FDocument.EndLine();
+    FSelecting = false;
+    FTopRow = 0;
+    UpdateScrollRange();
+    if (following)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::TextUpdated);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 void TReceivePane::ResetView()
 {
     FLayouts.clear();
     FVisible.clear();
-    FShownEndLine = FDocument.Text().Log()->EndLine();
+    FShownEndLine = FDocument.EndLine();
     FSelecting = false;
+    FTopRow = 0;
     FDirty = false;
     FRefreshTimer.stop();
     verticalScrollBar()->setRange(0, 0);
@@ -90,7 +120,7 @@ void TReceivePane::Refresh()
     // The line that was last may show one byte less now that the next chunk holds the rest of its last character.
     if (std::optional<uint64_t> changed = FDocument.LineChangedSince(FShownEndLine))
         FLayouts.erase(*changed);
-    FShownEndLine = FDocument.Text().Log()->EndLine();
+    FShownEndLine = FDocument.EndLine();
     FDirty = false;
     FSinceRefresh.start();
     ++FRefreshCount;
@@ -196,6 +226,8 @@ void TReceivePane::LayoutVisible() const
         qreal top = 0;
         for (uint64_t index = static_cast<uint64_t>(bar->value()); index < count && top < height; ++index) {
             auto layout = LayoutOf(first + index);
+            if (index == static_cast<uint64_t>(bar->value()) && FTopRow > 0 && FTopRow < layout->lineCount())
+                top = -layout->lineAt(FTopRow).y();
             FVisible.push_back(TVisibleLine { first + index, top, layout });
             top += HeightOf(*layout);
         }
@@ -352,11 +384,129 @@ void TReceivePane::mousePressEvent(QMouseEvent *event)
         return;
     }
     TPosition at = PositionAt(event->position().toPoint());
+    if (FSinceDoubleClick.isValid() && FSinceDoubleClick.elapsed() < QApplication::doubleClickInterval()
+        && (event->position().toPoint() - FDoubleClickPoint).manhattanLength() < QApplication::startDragDistance()) {
+        // The third click: the whole line.
+        FSinceDoubleClick.invalidate();
+        Select(TPosition { at.Line, 0 }, TPosition { at.Line, INT_MAX });
+        return;
+    }
     if (event->modifiers() & Qt::ShiftModifier)
         Select(FDocument.Anchor(), at);
     else
         Select(at, at);
     FSelecting = true;
+    FDragPoint = event->position().toPoint();
+}
+
+void TReceivePane::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    TPosition at = PositionAt(event->position().toPoint());
+    if (at.Line < FDocument.LineCount()) {
+        TReceiveDocument::TColumns word = TReceiveDocument::WordAt(LineText(at.Line), at.Column);
+        Select(TPosition { at.Line, word.Start }, TPosition { at.Line, word.End });
+    }
+    FSelecting = false;
+    FSinceDoubleClick.start();
+    FDoubleClickPoint = event->position().toPoint();
+}
+
+void TReceivePane::wheelEvent(QWheelEvent *event)
+{
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0 || FDocument.LineCount() == 0) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    ScrollRows(-steps * QApplication::wheelScrollLines());
+    event->accept();
+}
+
+void TReceivePane::ScrollRows(int rows)
+{
+    QScrollBar *bar = verticalScrollBar();
+    const uint64_t first = FDocument.FirstLine();
+    const int maximum = bar->maximum();
+    auto rowsOf = [&](int index) { return std::max(1, LayoutOf(first + static_cast<uint64_t>(index))->lineCount()); };
+    int value = bar->value();
+    int row = FTopRow;
+    if (value >= maximum) {
+        if (rows > 0)
+            return;
+        // From the end: start at the row that is at the pane's top now.
+        LayoutVisible();
+        value = maximum;
+        row = 0;
+        for (const TVisibleLine &line : FVisible) {
+            if (line.Top + HeightOf(*line.Layout) <= 0)
+                continue;
+            value = static_cast<int>(line.Line - first);
+            for (row = 0; row + 1 < line.Layout->lineCount() && line.Top + line.Layout->lineAt(row).y() < 0;)
+                ++row;
+            break;
+        }
+    }
+    while (rows > 0) {
+        if (value >= maximum) {
+            row = 0;
+            break;
+        }
+        const int count = rowsOf(value);
+        if (row + 1 < count) {
+            int take = std::min(count - 1 - row, rows);
+            row += take;
+            rows -= take;
+            continue;
+        }
+        ++value;
+        row = 0;
+        --rows;
+    }
+    while (rows < 0) {
+        if (row > 0) {
+            int take = std::min(row, -rows);
+            row -= take;
+            rows += take;
+            continue;
+        }
+        if (value == 0)
+            break;
+        --value;
+        row = rowsOf(value) - 1;
+        ++rows;
+    }
+    FSettingRow = true;
+    bar->setValue(value);
+    FSettingRow = false;
+    FTopRow = value >= maximum ? 0 : row;
+    viewport()->update();
+}
+
+void TReceivePane::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        FSelecting = false;
+        FDragScrollTimer.stop();
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void TReceivePane::DragScrollTimer()
+{
+    if (!FSelecting) {
+        FDragScrollTimer.stop();
+        return;
+    }
+    QScrollBar *bar = verticalScrollBar();
+    const bool above = FDragPoint.y() < 0;
+    bar->setValue(bar->value() + (above ? -1 : 1));
+    // The selection follows to the edge the mouse is past.
+    QPoint edge(FDragPoint.x(), above ? 0 : viewport()->height() - 1);
+    Select(FDocument.Anchor(), PositionAt(edge));
 }
 
 void TReceivePane::mouseMoveEvent(QMouseEvent *event)
@@ -365,7 +515,15 @@ void TReceivePane::mouseMoveEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
     }
-    Select(FDocument.Anchor(), PositionAt(event->position().toPoint()));
+    FDragPoint = event->position().toPoint();
+    Select(FDocument.Anchor(), PositionAt(FDragPoint));
+    // Past the top or bottom edge the view keeps scrolling while the button is held, as a text box does.
+    if (FDragPoint.y() < 0 || FDragPoint.y() >= viewport()->height()) {
+        if (!FDragScrollTimer.isActive())
+            FDragScrollTimer.start();
+    } else {
+        FDragScrollTimer.stop();
+    }
 }
 
 void TReceivePane::keyPressEvent(QKeyEvent *event)
@@ -392,10 +550,13 @@ void TReceivePane::keyPressEvent(QKeyEvent *event)
 
 void TReceivePane::contextMenuEvent(QContextMenuEvent *event)
 {
+    // Made afresh for each opening, with actions of its own, so that a screen reader sees the items of each menu.
     QMenu menu(this);
-    QAction *copy = menu.addAction(QStringLiteral("复制(&C)"), this, &TReceivePane::Copy);
+    QAction *copy = menu.addAction(QStringLiteral("复制"), this, &TReceivePane::Copy);
     copy->setEnabled(HasSelection());
-    QAction *all = menu.addAction(QStringLiteral("全选(&A)"), this, &TReceivePane::SelectAll);
+    QAction *all = menu.addAction(QStringLiteral("全选"), this, &TReceivePane::SelectAll);
     all->setEnabled(FDocument.LineCount() > 0);
+    if (ExtendContextMenu)
+        ExtendContextMenu(&menu);
     menu.exec(event->globalPos());
 }

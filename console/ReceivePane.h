@@ -6,10 +6,12 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
+class QMenu;
 class QTextLayout;
 class TReceiveLog;
 
@@ -40,6 +42,13 @@ public:
 
     // Empties this pane; other panes on the same log keep their text.
     void Clear();
+
+    // Switches between the text, hex and timestamped views at once: only the lines on screen are laid out again.
+    void SetView(TReceiveView view);
+    TReceiveView View() const { return FDocument.View(); }
+
+    // Called with the context menu after its own items ("复制", "全选") and before it opens, to add more.
+    std::function<void(QMenu *)> ExtendContextMenu;
 
     uint64_t LineCount() const { return FDocument.LineCount(); }
     // Line `index` decoded, every character as received (lone CR or LF included).
@@ -76,6 +85,9 @@ protected:
     void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -95,6 +107,10 @@ private:
     std::shared_ptr<QTextLayout> LayoutOf(uint64_t absoluteLine) const;
     qreal TextWidth() const;
     void SelectionChanged();
+    // While a drag selection is past the top or bottom edge: scrolls one line a tick and extends the selection.
+    void DragScrollTimer();
+    // Scrolls by rows of wrapped text (negative: up), so that a line taller than a few rows moves a few rows at a time.
+    void ScrollRows(int rows);
 
     TReceiveDocument FDocument;
     QTimer FRefreshTimer;
@@ -103,6 +119,12 @@ private:
     uint64_t FShownEndLine = 0; // the log's end line at the last refresh
     int FRefreshCount = 0;
     bool FSelecting = false;
+    int FTopRow = 0; // the first row of the top line that is shown (away from the end only)
+    bool FSettingRow = false;
+    QTimer FDragScrollTimer;
+    QPoint FDragPoint; // the mouse in viewport pixels during a drag selection
+    QElapsedTimer FSinceDoubleClick; // a press soon after a double click at its place selects the line
+    QPoint FDoubleClickPoint;
     mutable std::unordered_map<uint64_t, std::shared_ptr<QTextLayout>> FLayouts;
     mutable std::vector<TVisibleLine> FVisible;
 };

@@ -3,6 +3,7 @@
 #include <string>
 
 class QWidget;
+class TReceiveDocument;
 class TReceiveText;
 class TSaveDialog;
 
@@ -13,3 +14,8 @@ bool WriteReceivedText(const TReceiveText &text, const std::string &path);
 // "保存": asks for a file with the dialog and writes the pane's bytes there. Cancelling writes nothing; a failed write
 // is not reported.
 void SaveReceivedText(const TReceiveText &text, TSaveDialog &dialog, QWidget *parent = nullptr);
+
+// The same for a pane's text as the pane shows it (TReceiveDocument::ForEachShownPiece): the received bytes exactly in
+// the plain view, the hex or timestamped lines otherwise.
+bool WriteReceivedText(const TReceiveDocument &document, const std::string &path);
+void SaveReceivedText(const TReceiveDocument &document, TSaveDialog &dialog, QWidget *parent = nullptr);

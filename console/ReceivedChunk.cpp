@@ -14,11 +14,11 @@ std::string_view ReceivedChunkText(const void *buffer, std::size_t length)
     return std::string_view(bytes, zero ? static_cast<std::size_t>(static_cast<const char *>(zero) - bytes) : length);
 }
 
-void TakeReceivedChunk(std::string_view text, TReceiveLog &panes, TPlotQueue &plotQueue, double arrival) noexcept
+void TakeReceivedChunk(std::string_view chunk, TReceiveLog &panes, TPlotQueue &plotQueue, double arrival) noexcept
 {
     try {
-        panes.AppendChunk(text);
-        plotQueue.AppendChunk(text, arrival);
+        panes.AppendChunk(chunk);
+        plotQueue.AppendChunk(ReceivedChunkText(chunk.data(), chunk.size()), arrival);
     } catch (...) {
     }
 }

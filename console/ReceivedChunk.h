@@ -10,7 +10,8 @@ class TPlotQueue;
 // dropped. The serial component puts a zero byte after every chunk, so the length only bounds the search.
 std::string_view ReceivedChunkText(const void *buffer, std::size_t length);
 
-// Takes one chunk's text in: appended as a line to the receive panes' shared log (the main and the floating pane read
-// it) and to the PlotQueue, dated `arrival` (seconds since program start) there. A failure (out of memory) is
+// Takes one chunk in: appended as a line to the receive panes' shared log (the main and the floating pane read it;
+// the log keeps the whole chunk for the hex view) and its text (ReceivedChunkText) to the PlotQueue, dated `arrival`
+// (seconds since program start) there. A failure (out of memory) is
 // swallowed: the sinks not yet reached miss this chunk.
-void TakeReceivedChunk(std::string_view text, TReceiveLog &panes, TPlotQueue &plotQueue, double arrival) noexcept;
+void TakeReceivedChunk(std::string_view chunk, TReceiveLog &panes, TPlotQueue &plotQueue, double arrival) noexcept;

@@ -19,15 +19,32 @@ std::string SendBoxBytes(std::string_view utf8Text)
     return Utf8ToAnsi(text);
 }
 
-TSendResult SendText(std::string_view bytes, const TSendFunction &send)
+THexText SendBoxContent(std::string_view utf8Text, bool hex)
+{
+    if (hex)
+        return ParseHexText(utf8Text);
+    return { .Bytes = SendBoxBytes(utf8Text) };
+}
+
+bool CheckSendBoxContent(const THexText &content)
+{
+    if (content.Good())
+        return true;
+    ShowMessageBox(HexErrorText(content.BadPosition), "提示", mbIconStop);
+    return false;
+}
+
+TSendResult SendText(std::string_view bytes, const TSendFunction &send, std::string_view trailer)
 {
     if (bytes.empty())
         return TSendResult::NothingToSend;
+    bool queued = false;
     for (std::size_t pos = 0; pos < bytes.size(); pos += MaxSendRequest) {
         std::size_t count = std::min(MaxSendRequest, bytes.size() - pos);
-        send(bytes.data() + pos, static_cast<unsigned>(count));
+        queued = send(bytes.data() + pos, static_cast<unsigned>(count));
     }
-    bool queued = send(SendTrailer.data(), static_cast<unsigned>(SendTrailer.size()));
+    if (!trailer.empty())
+        queued = send(trailer.data(), static_cast<unsigned>(trailer.size()));
     return queued ? TSendResult::Sent : TSendResult::SendFailed;
 }
 
@@ -45,21 +62,22 @@ void ReportSendResult(TSendResult result)
     }
 }
 
-TSendResult SendAndReport(std::string_view bytes, const TSendFunction &send)
+TSendResult SendAndReport(std::string_view bytes, const TSendFunction &send, std::string_view trailer)
 {
-    TSendResult result = SendText(bytes, send);
+    TSendResult result = SendText(bytes, send, trailer);
     ReportSendResult(result);
     return result;
 }
 
-void SendSaveAndReport(std::string_view bytes, const TSendFunction &send, const std::string &historyPath)
+void SendSaveAndReport(std::string_view bytes, const TSendFunction &send, const std::string &historyPath,
+    std::string_view trailer, std::optional<std::string_view> historyEntry)
 {
     if (bytes.empty()) {
         ReportSendResult(TSendResult::NothingToSend);
         return;
     }
-    SendAndReport(bytes, send);
-    if (THistoryFile::AppendEntry(historyPath, bytes))
+    SendAndReport(bytes, send, trailer);
+    if (THistoryFile::AppendEntry(historyPath, historyEntry.value_or(bytes)))
         ShowMessageBox("数据保存成功", " 示", mbIconInformation);
     else
         ShowMessageBox("数据保存错误", " 示", mbIconStop);

@@ -2,12 +2,37 @@
 
 #include "settings/SettingsFile.h"
 
-bool ReadExtensionFlag(const std::string &path, std::string_view key, bool defaultValue)
+namespace ExtensionSettings
 {
-    return SettingsFile(path).ReadKeyFlag(ExtensionSection, key, defaultValue);
+
+bool ReadFlag(const std::string &path, std::string_view key, bool defaultValue)
+{
+    return SettingsFile(path).ReadKeyFlag(Section, key, defaultValue);
 }
 
-void WriteExtensionFlag(const std::string &path, std::string_view key, bool value)
+int32_t ReadInteger(const std::string &path, std::string_view key, int32_t defaultValue)
 {
-    SettingsFile(path).WriteKeyFlag(ExtensionSection, key, value);
+    return SettingsFile(path).ReadKeyInteger(Section, key, defaultValue);
 }
+
+bool WriteFlag(const std::string &path, std::string_view key, bool value)
+{
+    try {
+        SettingsFile(path).WriteKeyFlag(Section, key, value);
+        return true;
+    } catch (const ESettingsWriteError &) {
+        return false;
+    }
+}
+
+bool WriteInteger(const std::string &path, std::string_view key, int32_t value)
+{
+    try {
+        SettingsFile(path).WriteKeyInteger(Section, key, value);
+        return true;
+    } catch (const ESettingsWriteError &) {
+        return false;
+    }
+}
+
+} // namespace ExtensionSettings

@@ -1,18 +1,28 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-// Settings of the opt-in extensions. They live in a section of their own in setfile.ini, so the port settings'
-// section keeps exactly the lines the port settings window writes. Every key here is off (0) until the user turns
-// its extension on; reads and writes go through SettingsFile like every other key of the file.
+// Settings of the optional features that sit beside the port settings in setfile.ini. They live in a section of
+// their own, so that the port section's lines stay exactly as they are; every key of that section is named here.
+// Reads never fail (a missing or unreadable value gives the default); a refused write returns false and changes
+// nothing.
+namespace ExtensionSettings
+{
 
-inline constexpr std::string_view ExtensionSection = "扩展设置";
+inline constexpr const char *Section = "扩展设置";
 
-// The chart plots up to eight comma-separated numbers per line, one channel each (0 or 1).
-inline constexpr std::string_view MultiChannelKey = "multichannel";
+inline constexpr const char *HexSendKey = "hexsend"; // 1: the send box holds hex pairs
+inline constexpr const char *SendEndingKey = "sendending"; // TSendEnding as an integer
+inline constexpr const char *HexViewKey = "hexview"; // 1: receive panes show hex pairs
+inline constexpr const char *TimestampsKey = "timestamps"; // 1: receive panes show each chunk's arrival time
+inline constexpr const char *AutoReconnectKey = "autoreconnect"; // 1: reopen the port when its device comes back
+inline constexpr const char *MultiChannelKey = "multichannel"; // 1: the chart plots up to eight numbers per line
 
-// The flag stored under key in ExtensionSection of the file at path; defaultValue when missing or not a number.
-bool ReadExtensionFlag(const std::string &path, std::string_view key, bool defaultValue = false);
-// Stores "1" or "0"; throws ESettingsWriteError when the file cannot be written.
-void WriteExtensionFlag(const std::string &path, std::string_view key, bool value);
+bool ReadFlag(const std::string &path, std::string_view key, bool defaultValue);
+int32_t ReadInteger(const std::string &path, std::string_view key, int32_t defaultValue);
+bool WriteFlag(const std::string &path, std::string_view key, bool value);
+bool WriteInteger(const std::string &path, std::string_view key, int32_t value);
+
+} // namespace ExtensionSettings

@@ -4,10 +4,12 @@
 // and the plot feed's 10 ms step taking one line from the PlotQueue onto the chart. Prints one line of figures;
 // tests/bench/console_receive_bench.sh runs it for each size and kind of line.
 //
-// Usage: console_receive_bench --megabytes N --lines integer|text
+// Usage: console_receive_bench --megabytes N --lines integer|text [--view text|hex|stamps|hexstamps] [--capture FILE]
+// With --capture the received bytes are also captured to FILE, and the figures end with how many bytes it holds.
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
 #include "comm/SerialComm.h"
+#include "console/ConsoleOptions.h"
 #include "console/FloatForm.h"
 #include "console/MainForm.h"
 #include "console/PlotQueue.h"
@@ -124,12 +126,19 @@ int main(int argc, char **argv)
 {
     double megabytes = 10;
     bool integers = true;
+    TReceiveView view;
+    std::string capturePath;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string option = argv[i];
         if (option == "--megabytes")
             megabytes = std::atof(argv[i + 1]);
         else if (option == "--lines")
             integers = std::string(argv[i + 1]) != "text";
+        else if (option == "--capture")
+            capturePath = argv[i + 1];
+        else if (option == "--view")
+            view = { .Hex = std::string(argv[i + 1]).find("hex") != std::string::npos,
+                .Timestamps = std::string(argv[i + 1]).find("stamps") != std::string::npos };
     }
     const std::size_t bytes = static_cast<std::size_t>(megabytes * 1e6);
 
@@ -137,6 +146,13 @@ int main(int argc, char **argv)
     TMainForm form;
     TForm7 floating;
     form.SetWindows({ .Form7 = &floating });
+    TConsoleOptions options;
+    options.View = view;
+    form.SetOptions(options);
+    if (!capturePath.empty()) {
+        form.SetCaptureChooser([&](const std::string &) { return capturePath; });
+        form.ToggleCapture();
+    }
     form.show();
     form.SpeedButton1Click(); // unfold the data panel: the main receive pane on screen
     floating.show();
@@ -235,6 +251,12 @@ int main(int argc, char **argv)
         static_cast<double>(rssAfter - rssBefore) / static_cast<double>(total), idleCpu, takeLong, backlog / 1e6,
         takeShort, worstChunkMs, chunks ? static_cast<double>(received) / chunks : 0.0, form.Memo1->RefreshCount(),
         plotted);
+    if (form.Capture().Active()) {
+        form.ToggleCapture();
+        std::ifstream captured(capturePath, std::ios::binary | std::ios::ate);
+        const auto size = static_cast<long long>(captured.tellg());
+        std::printf("capture %lld of %zu bytes%s\n", size, total, size == static_cast<long long>(total) ? "" : " LOST");
+    }
     if (received < total) {
         std::fprintf(stderr, "only %zu of %zu bytes arrived\n", received, total);
         return 1;

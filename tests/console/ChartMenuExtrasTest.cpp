@@ -67,7 +67,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     QApplication::processEvents();
     EXPECT_TRUE(f.Feed.MultiChannel());
     EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[x] | 导出数据 (CSV)…");
-    EXPECT_TRUE(ReadExtensionFlag(f.SettingsPath, MultiChannelKey));
+    EXPECT_TRUE(ExtensionSettings::ReadFlag(f.SettingsPath, ExtensionSettings::MultiChannelKey, false));
 
     // The next start reads the mode back.
     TExtrasFixture next;
@@ -77,7 +77,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     EXPECT_EQ(next.Plot.Channel(0)->TitleText(), "数据1");
 
     extras.SetMultiChannel(false);
-    EXPECT_FALSE(ReadExtensionFlag(f.SettingsPath, MultiChannelKey));
+    EXPECT_FALSE(ExtensionSettings::ReadFlag(f.SettingsPath, ExtensionSettings::MultiChannelKey, false));
     EXPECT_EQ(f.Plot.Channel(0)->TitleText(), "数据");
 }
 

@@ -32,6 +32,7 @@ struct TRecordingHost : TDataPanelHost {
     void Button10Click() override { Record("history"); }
     void SetSendText(const QString &text) override { SendText = text; }
     void EnableDataPanel() override { Record("enable"); }
+    void ShowSendBoxMenu(QPlainTextEdit *, const QPoint &) override { Record("menu"); }
 };
 
 class FloatFormTest : public ::testing::Test

@@ -6,8 +6,11 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace
@@ -184,3 +187,142 @@ TEST_F(ReceivePaneTest, DisplayedLinesAreTheWrappedPieces)
 }
 
 } // namespace
+
+namespace
+{
+
+void SendMouse(QWidget *viewport, QEvent::Type type, QPointF at, Qt::MouseButtons held)
+{
+    QMouseEvent event(type, at, viewport->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+        held, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+}
+
+} // namespace
+
+TEST(ReceivePaneWords, WordAroundAColumn)
+{
+    struct TCase {
+        const char *Name;
+        QString Text;
+        int Column;
+        TReceiveDocument::TColumns Word;
+    };
+    const TCase cases[] = {
+        { "inside a word", QStringLiteral("abc def_1 x"), 5, { 4, 9 } },
+        { "first character", QStringLiteral("abc def"), 0, { 0, 3 } },
+        { "on a blank", QStringLiteral("abc def"), 3, { 3, 4 } },
+        { "Chinese run", QStringLiteral("温度 23.5"), 1, { 0, 2 } },
+        { "digits stop at the point", QStringLiteral("温度 23.5"), 3, { 3, 5 } },
+        { "past the end", QStringLiteral("abc"), 7, { 3, 3 } },
+    };
+    for (const TCase &c : cases)
+        EXPECT_EQ(TReceiveDocument::WordAt(c.Text, c.Column), c.Word) << c.Name;
+}
+
+TEST_F(ReceivePaneTest, DoubleClickSelectsAWordAndATripleClickTheLine)
+{
+    Pane.show();
+    Log->AppendChunk("alpha beta gamma");
+    CatchUp(Pane);
+    QWidget *viewport = Pane.viewport();
+    QRect beta = Pane.CharacterRect({ 0, 7 });
+    ASSERT_FALSE(beta.isEmpty());
+    SendMouse(viewport, QEvent::MouseButtonPress, beta.center(), Qt::LeftButton);
+    SendMouse(viewport, QEvent::MouseButtonRelease, beta.center(), Qt::NoButton);
+    SendMouse(viewport, QEvent::MouseButtonDblClick, beta.center(), Qt::LeftButton);
+    SendMouse(viewport, QEvent::MouseButtonRelease, beta.center(), Qt::NoButton);
+    EXPECT_EQ(Pane.SelectedText(), QStringLiteral("beta"));
+    SendMouse(viewport, QEvent::MouseButtonPress, beta.center(), Qt::LeftButton);
+    SendMouse(viewport, QEvent::MouseButtonRelease, beta.center(), Qt::NoButton);
+    EXPECT_EQ(Pane.SelectedText(), QStringLiteral("alpha beta gamma"));
+}
+
+TEST_F(ReceivePaneTest, ADragPastTheBottomKeepsScrollingAndSelecting)
+{
+    Pane.show();
+    for (int i = 0; i < 40; ++i)
+        Log->AppendChunk("line " + std::to_string(i));
+    CatchUp(Pane);
+    Pane.ScrollToLine(0);
+    QWidget *viewport = Pane.viewport();
+    SendMouse(viewport, QEvent::MouseButtonPress, QPointF(2, 2), Qt::LeftButton);
+    SendMouse(viewport, QEvent::MouseMove, QPointF(10, viewport->height() + 20), Qt::LeftButton);
+    QScrollBar *bar = Pane.verticalScrollBar();
+    const int start = bar->value();
+    QElapsedTimer limit;
+    limit.start();
+    while (bar->value() < start + 3 && limit.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_GE(bar->value(), start + 3) << "the view kept scrolling with the mouse held still past the edge";
+    SendMouse(viewport, QEvent::MouseButtonRelease, QPointF(10, viewport->height() + 20), Qt::NoButton);
+    const int stopped = bar->value();
+    EXPECT_TRUE(Pane.SelectedText().startsWith(QStringLiteral("line 0\nline 1\n")));
+    EXPECT_GT(Pane.SelectedText().count(u'\n'), 4);
+    QApplication::processEvents(QEventLoop::AllEvents, 200);
+    EXPECT_EQ(bar->value(), stopped) << "the release stops the scrolling";
+}
+
+TEST_F(ReceivePaneTest, WheelScrollsThreeLinesAndPageKeysAPage)
+{
+    Pane.show();
+    for (int i = 0; i < 100; ++i)
+        Log->AppendChunk("line " + std::to_string(i));
+    CatchUp(Pane);
+    Pane.ScrollToLine(10);
+    QScrollBar *bar = Pane.verticalScrollBar();
+    QPointF at(10, 10);
+    QWheelEvent wheel(at, Pane.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Pane.viewport(), &wheel);
+    EXPECT_EQ(bar->value(), 13);
+    QKeyEvent pageDown(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+    QApplication::sendEvent(&Pane, &pageDown);
+    EXPECT_EQ(bar->value(), 13 + bar->pageStep());
+    QKeyEvent pageUp(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier);
+    QApplication::sendEvent(&Pane, &pageUp);
+    EXPECT_EQ(bar->value(), 13);
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+    QApplication::sendEvent(&Pane, &end);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::ControlModifier);
+    QApplication::sendEvent(&Pane, &home);
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(ReceivePaneTest, ALongWrappedLineScrollsAFewRowsAtATime)
+{
+    Pane.show();
+    Log->AppendChunk("short");
+    std::string longLine;
+    for (int i = 0; i < 60; ++i)
+        longLine += "word" + std::to_string(i) + " ";
+    Log->AppendChunk(longLine);
+    for (int i = 0; i < 40; ++i)
+        Log->AppendChunk("after " + std::to_string(i));
+    CatchUp(Pane);
+    Pane.ScrollToLine(1);
+    QScrollBar *bar = Pane.verticalScrollBar();
+    ASSERT_EQ(bar->value(), 1);
+    const TReceivePane::TPosition top = Pane.PositionAt(QPoint(3, 3));
+    ASSERT_EQ(top.Line, 1u);
+    ASSERT_EQ(top.Column, 0);
+
+    auto wheel = [&](int delta) {
+        QPointF at(10, 10);
+        QWheelEvent event(at, Pane.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Pane.viewport(), &event);
+    };
+    wheel(-120);
+    EXPECT_EQ(bar->value(), 1) << "still within the long line";
+    const TReceivePane::TPosition moved = Pane.PositionAt(QPoint(3, 3));
+    EXPECT_EQ(moved.Line, 1u);
+    EXPECT_GT(moved.Column, 0) << "three rows further into the line";
+    EXPECT_TRUE(Pane.CharacterRect({ 1, 0 }).bottom() < 0) << "its first row is above the pane";
+    wheel(120);
+    EXPECT_EQ(bar->value(), 1);
+    EXPECT_EQ(Pane.PositionAt(QPoint(3, 3)).Column, 0);
+    wheel(120);
+    EXPECT_EQ(bar->value(), 0);
+}

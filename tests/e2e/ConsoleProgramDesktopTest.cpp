@@ -69,7 +69,11 @@ protected:
                 .ParityCheck = "否",
                 .StopBits = "1" });
         std::ofstream(Folder / "txt.txt").close();
+        StartProgram();
+    }
 
+    void StartProgram()
+    {
         ASSERT_TRUE(Program.Start({ (Folder / "kelvara").string() }, { "KELVARA_REPORT_SHOWN=1" }));
         for (;;) {
             std::string line = Program.ReadLine(15s, true);
@@ -300,4 +304,151 @@ TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExpo
     }
     EXPECT_EQ(rows, lines);
     EXPECT_TRUE(Program.Running());
+}
+
+TEST_F(ProgramWithPty, SendBoxMenuSwitchesHexSendAndTheEndingAndBothComeBackAfterARestart)
+{
+    const std::string portSection = FileBytes(Folder / "setfile.ini");
+    const int panelTop = 455 - 370;
+    const int boxX = 400, boxY = panelTop + 228 + 15 + 40;
+    auto openAndUnfold = [&] {
+        TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
+        ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
+        RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
+        ASSERT_TRUE(WaitGone(box.Id));
+        Click(Main.X + 430, Main.Y + 455 - 15);
+        std::this_thread::sleep_for(500ms);
+    };
+    // Right click in the send box, then keys in its menu: from the bottom, "发送结尾" comes first, "十六进制发送" next.
+    auto rightClickMenu = [&](const std::string &keys) {
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        RunTool(
+            "xdotool mousemove " + std::to_string(Main.X + boxX) + " " + std::to_string(Main.Y + boxY) + " click 3");
+        TXWindow menu;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                for (const TXWindow &w : ProgramWindows())
+                    if (!before.count(w.Id)) {
+                        menu = w;
+                        return true;
+                    }
+                return false;
+            },
+            10s))
+            << "no context menu";
+        RunTool("xdotool key --delay 100 " + keys);
+        ASSERT_TRUE(WaitGone(menu.Id)) << "the menu stayed open";
+    };
+    auto typeIntoBox = [&](const std::string &text) {
+        Click(Main.X + boxX, Main.Y + boxY);
+        RunTool("xdotool key ctrl+a BackSpace type --delay 50 '" + text + "'");
+    };
+    auto send = [&] { Click(Main.X + 8 + 37, Main.Y + panelTop + 332 + 8 + 12); };
+
+    openAndUnfold();
+    typeIntoBox("01 a0 FF");
+    rightClickMenu("Up Up Return"); // "十六进制发送"
+    send();
+    EXPECT_EQ(Pty.Read(7, std::chrono::milliseconds(5000)), std::string("\x01\xA0\xFF[RS]", 7));
+
+    rightClickMenu("Up Right Down Return"); // "发送结尾" > "回车换行 (CR LF)"
+    send();
+    EXPECT_EQ(Pty.Read(5, std::chrono::milliseconds(5000)), "\x01\xA0\xFF\r\n");
+
+    // A bad hex text: a box, and nothing on the line.
+    typeIntoBox("0G");
+    TXWindow error = ClickForNewWindow(8 + 37, panelTop + 332 + 8 + 12);
+    ASSERT_NE(error.Id, 0u) << "no box for the bad hex text";
+    RunTool("xdotool windowactivate --sync " + std::to_string(error.Id) + " key Return");
+    ASSERT_TRUE(WaitGone(error.Id));
+    EXPECT_EQ(Pty.Read(1, std::chrono::milliseconds(300)), "");
+
+    // The port section stays byte for byte; the choices are back after a restart.
+    const std::string saved = FileBytes(Folder / "setfile.ini");
+    EXPECT_EQ(saved.substr(0, portSection.size()), portSection);
+    EXPECT_NE(saved.find("[\xC0\xA9\xD5\xB9\xC9\xE8\xD6\xC3]"), std::string::npos);
+    Program.Stop();
+    ASSERT_TRUE(WaitFor([this] { return ProgramWindows().empty(); }, 10s));
+    StartProgram();
+    openAndUnfold();
+    typeIntoBox("41");
+    send();
+    EXPECT_EQ(Pty.Read(3, std::chrono::milliseconds(5000)), "A\r\n");
+}
+
+TEST_F(ProgramWithPty, ReceivePaneMenuShowsHexAndArrivalTimesAndSaveTakesWhatThePaneShows)
+{
+    const int panelTop = 455 - 370;
+    const int paneX = 400, paneY = panelTop + 30 + 56 + 70;
+    TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
+    ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
+    RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
+    ASSERT_TRUE(WaitGone(box.Id));
+    Click(Main.X + 430, Main.Y + 455 - 15);
+    std::this_thread::sleep_for(500ms);
+
+    Pty.Write("AB\r\n");
+    std::this_thread::sleep_for(1000ms);
+    Pty.Write(std::string("1\0"
+                          "2",
+        3));
+    std::this_thread::sleep_for(300ms);
+
+    // Right click in the receive pane, then keys in its menu. From the bottom: "保存接收数据到文件…", "显示时间戳",
+    // "十六进制显示", "自动重连".
+    auto paneMenu = [&](const std::string &keys) {
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        RunTool(
+            "xdotool mousemove " + std::to_string(Main.X + paneX) + " " + std::to_string(Main.Y + paneY) + " click 3");
+        TXWindow menu;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                for (const TXWindow &w : ProgramWindows())
+                    if (!before.count(w.Id)) {
+                        menu = w;
+                        return true;
+                    }
+                return false;
+            },
+            10s))
+            << "no context menu";
+        RunTool("xdotool key --delay 100 " + keys);
+        ASSERT_TRUE(WaitGone(menu.Id)) << "the menu stayed open";
+    };
+    auto save = [&](const fs::path &path) {
+        TXWindow dialog = ClickForNewWindow(8 + 37, panelTop + 30 + 15 + 8 + 12);
+        ASSERT_NE(dialog.Id, 0u) << "no save dialog";
+        RunTool("xdotool windowactivate --sync " + std::to_string(dialog.Id) + " key ctrl+a type --delay 30 '"
+            + path.string() + "'");
+        RunTool("xdotool key Return");
+        ASSERT_TRUE(WaitGone(dialog.Id)) << "the save dialog stayed open";
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(path); }, 5s));
+    };
+
+    paneMenu("Up Up Up Return"); // "十六进制显示"
+    save(Folder / "hex.txt");
+    EXPECT_EQ(FileBytes(Folder / "hex.txt"), "41 42 0D 0A\r\n31 00 32\r\n");
+
+    paneMenu("Up Up Return"); // "显示时间戳"
+    save(Folder / "stamped.txt");
+    const std::string stamped = FileBytes(Folder / "stamped.txt");
+    ASSERT_EQ(stamped.size(), 2 * 15 + 13 + 10u) << stamped;
+    EXPECT_EQ(stamped.substr(15, 13), "41 42 0D 0A\r\n");
+    EXPECT_EQ(stamped.substr(15 + 13 + 15), "31 00 32\r\n");
+    // The two chunks arrived about a second apart: their times differ by more than half a second and less than three.
+    auto millis = [](const std::string &stamp) {
+        return ((std::stoi(stamp.substr(1, 2)) * 60 + std::stoi(stamp.substr(4, 2))) * 60
+                   + std::stoi(stamp.substr(7, 2)))
+            * 1000
+            + std::stoi(stamp.substr(10, 3));
+    };
+    const int apart = millis(stamped.substr(28, 15)) - millis(stamped.substr(0, 15));
+    EXPECT_GT(apart, 500);
+    EXPECT_LT(apart, 3000);
+
+    // Both back to text: the text view keeps the cut at the zero byte.
+    paneMenu("Up Up Return");
+    paneMenu("Up Up Up Return");
+    save(Folder / "text.txt");
+    EXPECT_EQ(FileBytes(Folder / "text.txt"), "AB\r\n\r\n1\r\n");
 }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "console/ReceiveView.h"
+#include "console/SendFormat.h"
+
+#include <string>
+
+// The optional ways of sending and showing data that the text boxes' context menus switch. All off by default, so
+// that the program sends and shows as it always did until the user turns one on. Kept in setfile.ini's extension
+// section.
+struct TConsoleOptions {
+    bool HexSend = false;
+    TSendEnding Ending = TSendEnding::Rs;
+    TReceiveView View {}; // of every receive pane
+    bool AutoReconnect = false; // open the port again when its vanished device comes back
+
+    bool operator==(const TConsoleOptions &) const = default;
+};
+
+// The options stored in the settings file at path; defaults for whatever is missing.
+TConsoleOptions LoadConsoleOptions(const std::string &path);
+
+// Writes the options whose value differs from before; the file is not touched when nothing changed. False when a
+// write was refused.
+bool SaveConsoleOptions(const std::string &path, const TConsoleOptions &before, const TConsoleOptions &after);

@@ -1,0 +1,39 @@
+#include "console/SendBoxMenu.h"
+
+#include <QActionGroup>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+QMenu *BuildSendBoxMenu(
+    QPlainTextEdit *box, const TConsoleOptions &options, std::function<void(const TConsoleOptions &)> changed)
+{
+    QMenu *menu = box->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+
+    QAction *hex = menu->addAction(QStringLiteral("十六进制发送"));
+    hex->setObjectName(QStringLiteral("HexSend"));
+    hex->setCheckable(true);
+    hex->setChecked(options.HexSend);
+    QObject::connect(hex, &QAction::toggled, menu, [options, changed](bool on) {
+        TConsoleOptions next = options;
+        next.HexSend = on;
+        changed(next);
+    });
+
+    QMenu *endings = menu->addMenu(QStringLiteral("发送结尾"));
+    endings->setObjectName(QStringLiteral("SendEnding"));
+    auto *group = new QActionGroup(endings);
+    for (TSendEnding ending : SendEndings) {
+        QAction *item = endings->addAction(QString::fromUtf8(SendEndingCaption(ending)));
+        item->setCheckable(true);
+        item->setChecked(ending == options.Ending);
+        group->addAction(item);
+        QObject::connect(item, &QAction::triggered, menu, [options, changed, ending] {
+            TConsoleOptions next = options;
+            next.Ending = ending;
+            changed(next);
+        });
+    }
+    return menu;
+}

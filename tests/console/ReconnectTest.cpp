@@ -1,0 +1,120 @@
+// Automatic reconnection: the watch on its own, and the main window with a pty behind a symbolic link that is
+// re-pointed to a new pty each time the old one goes away.
+#include "MessageBoxRecorder.h"
+#include "comm/SerialComm.h"
+#include "console/MainForm.h"
+#include "console/ReceivePane.h"
+#include "console/ReconnectWatch.h"
+#include "tests/support/Pty.h"
+#include "tests/support/WaitUntil.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <memory>
+#include <set>
+#include <unistd.h>
+
+namespace
+{
+
+TEST(ReconnectWatch, WaitsForThePathAndRetriesUntilAnOpenSucceeds)
+{
+    std::set<std::string> present;
+    TReconnectWatch watch([&](const std::string &path) { return present.count(path) > 0; });
+    EXPECT_FALSE(watch.Poll()) << "nothing lost, nothing to do";
+
+    watch.Lost("/dev/ttyUSB0");
+    EXPECT_TRUE(watch.Waiting());
+    EXPECT_FALSE(watch.Poll());
+    present.insert("/dev/ttyUSB0");
+    EXPECT_TRUE(watch.Poll());
+    watch.Attempted(false); // back, but not ready yet
+    EXPECT_TRUE(watch.Waiting());
+    EXPECT_TRUE(watch.Poll());
+    watch.Attempted(true);
+    EXPECT_FALSE(watch.Waiting());
+    EXPECT_FALSE(watch.Poll());
+
+    watch.Lost("/dev/ttyUSB0");
+    watch.Cancel();
+    EXPECT_FALSE(watch.Poll());
+
+    QTemporaryDir folder;
+    const std::string link = folder.filePath("port").toStdString();
+    EXPECT_FALSE(DevicePresent(link));
+    ASSERT_EQ(::symlink(folder.filePath("gone").toStdString().c_str(), link.c_str()), 0);
+    EXPECT_FALSE(DevicePresent(link)) << "a dangling link is no device";
+    EXPECT_TRUE(DevicePresent("/dev/null"));
+}
+
+// Points the link at target in one step, as a device manager re-creating a device node would.
+bool PointLink(const std::string &link, const std::string &target)
+{
+    const std::string temporary = link + ".new";
+    ::unlink(temporary.c_str());
+    return ::symlink(target.c_str(), temporary.c_str()) == 0 && std::rename(temporary.c_str(), link.c_str()) == 0;
+}
+
+TEST(Reconnect, TwentyUnplugsAndReplugsBehindOnePathEachFollowedByData)
+{
+    QTemporaryDir folder;
+    const std::string link = folder.filePath("ttyKELVARA").toStdString();
+    auto pty = std::make_unique<TPty>(TPty::Raw);
+    ASSERT_TRUE(pty->Valid());
+    ASSERT_TRUE(PointLink(link, pty->SlavePath));
+
+    TMessageBoxRecorder boxes;
+    TMainForm form;
+    form.LoadOptions(folder.filePath("setfile.ini").toStdString());
+    TConsoleOptions options;
+    options.AutoReconnect = true;
+    form.SetOptions(options);
+    std::vector<QString> notes;
+    QObject::connect(&form, &TMainForm::Notify, [&](const QString &text) { notes.push_back(text); });
+    form.Comm1->SetCommName(link);
+    form.Comm1->OpenPort();
+    ASSERT_TRUE(form.Comm1->IsOpen());
+
+    for (int round = 0; round < 20; ++round) {
+        const std::string line = "round " + std::to_string(round);
+        pty->Write(line + "\r\n");
+        ASSERT_TRUE(WaitUntil([&] { return form.Memo1->PlainText().contains(QString::fromStdString(line)); }))
+            << "no data in round " << round;
+
+        pty.reset(); // unplugged
+        ASSERT_TRUE(WaitUntil([&] { return !form.Comm1->IsOpen(); })) << "round " << round;
+        pty = std::make_unique<TPty>(TPty::Raw);
+        ASSERT_TRUE(pty->Valid());
+        ASSERT_TRUE(PointLink(link, pty->SlavePath)); // plugged in again
+        ASSERT_TRUE(WaitUntil([&] { return form.Comm1->IsOpen(); })) << "not reopened in round " << round;
+    }
+    pty->Write("after\r\n");
+    EXPECT_TRUE(WaitUntil([&] { return form.Memo1->PlainText().contains(QStringLiteral("after")); }));
+
+    EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Texts()[0];
+    ASSERT_EQ(notes.size(), 40u);
+    for (std::size_t i = 0; i < notes.size(); i += 2) {
+        EXPECT_EQ(notes[i], QStringLiteral("串口已断开，等待重连"));
+        EXPECT_EQ(notes[i + 1], QStringLiteral("串口已重连"));
+    }
+    EXPECT_FALSE(form.Memo1->PlainText().contains(QStringLiteral("串口"))) << "nothing added to the received data";
+}
+
+TEST(Reconnect, OffByDefaultTheDisconnectBoxShowsAndNothingIsWatched)
+{
+    auto pty = std::make_unique<TPty>(TPty::Raw);
+    ASSERT_TRUE(pty->Valid());
+    TMessageBoxRecorder boxes;
+    TMainForm form;
+    form.Comm1->SetCommName(pty->SlavePath);
+    form.Comm1->OpenPort();
+    pty.reset();
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.Boxes.empty(); }));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string> { "串口已断开" });
+    EXPECT_FALSE(form.Comm1->IsOpen());
+}
+
+} // namespace
