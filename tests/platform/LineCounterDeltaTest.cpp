@@ -8,6 +8,12 @@
 namespace
 {
 
+// The driver counts in 32 bits and wraps; a signed ++ past INT_MAX would be undefined in the test itself.
+void Bump(int &counter)
+{
+    counter = static_cast<int>(static_cast<unsigned>(counter) + 1u);
+}
+
 TEST(LineCounterDelta, EventsBetweenTwoSamples)
 {
     struct TCase {
@@ -17,14 +23,14 @@ TEST(LineCounterDelta, EventsBetweenTwoSamples)
     };
     const TCase cases[] = {
         { "nothing moved", [](serial_icounter_struct &) {}, {} },
-        { "a framing error", [](serial_icounter_struct &c) { ++c.frame; }, { CeFrame, EvErr } },
+        { "a framing error", [](serial_icounter_struct &c) { Bump(c.frame); }, { CeFrame, EvErr } },
         { "parity errors", [](serial_icounter_struct &c) { c.parity += 3; }, { CeRxParity, EvErr } },
         { "a hardware overrun", [](serial_icounter_struct &c) { ++c.overrun; }, { CeOverrun, EvErr } },
         { "the input buffer overran", [](serial_icounter_struct &c) { ++c.buf_overrun; }, { CeRxOver, EvErr } },
         { "a break", [](serial_icounter_struct &c) { ++c.brk; }, { CeBreak, EvErr } },
         { "two kinds of error",
             [](serial_icounter_struct &c) {
-                ++c.frame;
+                Bump(c.frame);
                 ++c.parity;
             },
             { CeFrame | CeRxParity, EvErr } },
