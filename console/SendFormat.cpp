@@ -1,18 +1,9 @@
 #include "console/SendFormat.h"
 
+#include "core/HexDigit.h"
+
 namespace
 {
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool IsSeparator(char c)
 {

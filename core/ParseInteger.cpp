@@ -1,22 +1,12 @@
 #include "core/ParseInteger.h"
 
 #include "core/ConvertError.h"
+#include "core/HexDigit.h"
 
 #include <string>
 
 namespace
 {
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Length of a hexadecimal prefix at the start of rest, or 0 when there is none.
 size_t HexPrefixLength(std::string_view rest)
