@@ -4,6 +4,7 @@
 #include "chart/PlotClock.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -20,6 +21,17 @@ TPaintedControl::TPaintedControl(TPlotClock &clock, QWidget *parent)
 }
 
 void TPaintedControl::RequestRepaint()
+{
+    FWholeRepaintPending = true;
+    Request();
+}
+
+void TPaintedControl::RequestPartRepaint()
+{
+    Request();
+}
+
+void TPaintedControl::Request()
 {
     if (FUpdateCount > 0) {
         FRepaintPending = true;
@@ -51,7 +63,13 @@ void TPaintedControl::GrantRepaint(double now)
     FRepaintTimer.stop();
     FRepaintScheduled = false;
     ++FGrantedRepaints;
-    update();
+    if (FWholeRepaintPending) {
+        FWholeRepaintPending = false;
+        update();
+        return;
+    }
+    ++FGrantedPartRepaints;
+    update(PartRegion());
 }
 
 void TPaintedControl::RepaintTimerFired()
@@ -72,7 +90,7 @@ void TPaintedControl::EndUpdate()
         return;
     if (--FUpdateCount == 0 && FRepaintPending) {
         FRepaintPending = false;
-        RequestRepaint();
+        Request();
     }
 }
 
@@ -118,22 +136,20 @@ void TPaintedControl::DrawBorder(QPainter &painter, const QSize &size) const
     DrawPlotBevel(painter, outer.adjusted(1, 1, -2, -2), FBorderStyle);
 }
 
-void TPaintedControl::paintEvent(QPaintEvent *)
+void TPaintedControl::paintEvent(QPaintEvent *event)
 {
-    if (FBuffer.size() != size())
-        FBuffer = QImage(size(), QImage::Format_RGB32);
-    if (FBuffer.isNull())
-        return;
-    {
-        QPainter painter(&FBuffer);
-        painter.fillRect(FBuffer.rect(), FBackGroundColor);
-        try {
-            PaintControl(painter, size());
-        } catch (const std::exception &error) {
-            DrawErrorPicture(painter, size(), QString::fromUtf8(error.what()));
-        }
+    FPaintRect = event->rect();
+    // Straight onto the widget: the window's backing store already keeps the picture off screen until it is whole.
+    QPainter painter(this);
+    try {
+        PaintControl(painter, size());
+    } catch (const std::exception &error) {
+        painter.end(); // a fresh painter: nothing of the failed paint's state (clip, transform) is left
+        QPainter errorPainter(this);
+        DrawErrorPicture(errorPainter, size(), QString::fromUtf8(error.what()));
+        if (FPaintRect != rect())
+            update(); // the error picture covers the whole control
     }
-    QPainter(this).drawImage(0, 0, FBuffer);
 }
 
 void TPaintedControl::resizeEvent(QResizeEvent *event)

@@ -3,16 +3,19 @@
 #include "chart/PlotTypes.h"
 
 #include <QColor>
-#include <QImage>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
 class TPlotClock;
 
-// A control that paints itself through an off-screen picture and limits its repaints to UpdateFrameRate a second.
-// A repaint request that falls within 1/UpdateFrameRate s of the last granted one is held and granted by a one-shot
-// timer at the end of that window, so the newest state is always drawn, even when changes stop. Requests inside a
-// BeginUpdate/EndUpdate bracket are held until the bracket ends.
+// A control that paints itself and limits its repaints to UpdateFrameRate a second. A repaint request that falls within
+// 1/UpdateFrameRate s of the last granted one is held and granted by a one-shot timer at the end of that window, so
+// the newest state is always drawn, even when changes stop. Requests inside a BeginUpdate/EndUpdate bracket are held
+// until the bracket ends.
+//
+// A request for a part (RequestPartRepaint) repaints only what PartRegion() names when it is granted, unless a whole
+// repaint was asked for meanwhile: the rest of the picture stays as it was drawn.
 class TPaintedControl : public QWidget
 {
     Q_OBJECT
@@ -21,14 +24,16 @@ public:
     TPaintedControl(TPlotClock &clock, QWidget *parent = nullptr);
 
     void RequestRepaint();
+    void RequestPartRepaint();
     void BeginUpdate();
     void EndUpdate();
 
     bool RepaintPending() const { return FRepaintPending; }
     // Monotonic seconds of the last granted request.
     double LastRepaintTime() const { return FLastRepaintTime; }
-    // How many requests were granted (each invalidates the control once).
+    // How many requests were granted (each invalidates the control once), and how many of them only a part.
     int GrantedRepaints() const { return FGrantedRepaints; }
+    int GrantedPartRepaints() const { return FGrantedPartRepaints; }
 
     int UpdateFrameRate() const { return FUpdateFrameRate; }
     void SetUpdateFrameRate(int rate);
@@ -43,8 +48,13 @@ public:
     TPlotClock &Clock() const { return FClock; }
 
 protected:
-    // Draws the whole picture. Failures are shown as the error picture.
+    // Draws the whole picture, every pixel of it (the control is opaque). Failures are shown as the error picture.
     virtual void PaintControl(QPainter &painter, const QSize &size) = 0;
+    // What a part repaint covers, asked when it is granted; the whole control unless a subclass knows better.
+    virtual QRegion PartRegion() { return rect(); }
+    // The bounding rectangle of what the paint in progress must cover: drawing that falls wholly outside it can be
+    // left out.
+    const QRect &PaintRect() const { return FPaintRect; }
     // A black picture with the failure's text in white.
     static void DrawErrorPicture(QPainter &painter, const QSize &size, const QString &message);
     void DrawBorder(QPainter &painter, const QSize &size) const;
@@ -54,17 +64,20 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void Request();
     void GrantRepaint(double now);
     void RepaintTimerFired();
 
     TPlotClock &FClock;
     QTimer FRepaintTimer;
     bool FRepaintScheduled = false; // the timer runs (kept here: asking the timer costs a call per change)
-    QImage FBuffer;
     int FUpdateCount = 0;
     bool FRepaintPending = false;
+    bool FWholeRepaintPending = false;
+    QRect FPaintRect;
     double FLastRepaintTime = -1e300;
     int FGrantedRepaints = 0;
+    int FGrantedPartRepaints = 0;
     int FUpdateFrameRate = 60;
     bool FAutoFrameRate = true;
     QColor FBackGroundColor = Qt::black;

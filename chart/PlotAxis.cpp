@@ -41,7 +41,7 @@ bool TPlotAxis::ApplyMin(double min)
         return false;
     double old = FMin;
     FMin = min;
-    NotifyChange();
+    NotifyViewChange();
     Owner().AxisMinChanged(this, old);
     return true;
 }
@@ -55,7 +55,7 @@ bool TPlotAxis::ApplySpan(double span)
         return false;
     double old = FSpan;
     FSpan = span;
-    NotifyChange();
+    NotifyViewChange();
     Owner().AxisSpanChanged(this, old);
     return true;
 }

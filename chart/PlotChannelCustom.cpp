@@ -8,9 +8,12 @@
 #include "chart/PlotXAxis.h"
 #include "chart/PlotYAxis.h"
 
+#include <QLine>
 #include <QPainter>
 #include <algorithm>
+#include <cstddef>
 #include <iterator>
+#include <vector>
 
 namespace
 {
@@ -141,7 +144,7 @@ int TPlotChannelCustom::AddPoint(double x, double y)
 
     if (XAxisTrackingEnabled() || YAxisTrackingEnabled())
         Track(x, y);
-    NotifyChange();
+    NotifyViewChange();
     return index;
 }
 
@@ -278,13 +281,52 @@ void TPlotChannelCustom::DrawTrace(QPainter &painter, const TPlotScale &xScale, 
         DrawPlain(painter, xScale, yScale);
 }
 
+namespace
+{
+
+// Segments of one trace handed to the painter a few thousand at a time: one call per segment costs more than drawing
+// it. All of them share the trace's pen, so the order of drawing is the same as one call each.
+class TSegmentBatch
+{
+public:
+    explicit TSegmentBatch(QPainter &painter)
+        : FPainter(painter)
+    {
+        FLines.reserve(Capacity);
+    }
+    ~TSegmentBatch() { Flush(); }
+
+    void Add(const TPlotPixelSegment &segment)
+    {
+        FLines.emplace_back(segment.X1, segment.Y1, segment.X2, segment.Y2);
+        if (FLines.size() == Capacity)
+            Flush();
+    }
+
+private:
+    static constexpr std::size_t Capacity = 4096;
+
+    void Flush()
+    {
+        if (!FLines.empty())
+            FPainter.drawLines(FLines.data(), static_cast<int>(FLines.size()));
+        FLines.clear();
+    }
+
+    QPainter &FPainter;
+    std::vector<QLine> FLines;
+};
+
+} // namespace
+
 // At most one vertical segment per pixel column and one segment joining neighbouring columns, however many points
 // fall in a column: the cost follows the points in the window, and the picture is that of every point joined.
 void TPlotChannelCustom::DrawFast(QPainter &painter, const TPlotScale &xScale, const TPlotScale &yScale)
 {
+    TSegmentBatch lines(painter);
     auto segment = [&](double x1, double y1, double x2, double y2) {
         if (auto pixels = ClipPlotSegment(x1, y1, x2, y2, xScale, yScale))
-            painter.drawLine(pixels->X1, pixels->Y1, pixels->X2, pixels->Y2);
+            lines.Add(*pixels);
     };
     TPlotMinMaxPoint p, q, r;
     auto drawColumns = [&]() {
@@ -328,6 +370,7 @@ void TPlotChannelCustom::DrawFast(QPainter &painter, const TPlotScale &xScale, c
 
 void TPlotChannelCustom::DrawPlain(QPainter &painter, const TPlotScale &xScale, const TPlotScale &yScale)
 {
+    TSegmentBatch lines(painter);
     const TPlotDataCustomList &data = Data();
     bool havePrevious = false;
     double px = 0, py = 0;
@@ -342,7 +385,7 @@ void TPlotChannelCustom::DrawPlain(QPainter &painter, const TPlotScale &xScale, 
         double x = data.X(i), y = data.Y(i);
         if (havePrevious) {
             if (auto pixels = ClipPlotSegment(px, py, x, y, xScale, yScale))
-                painter.drawLine(pixels->X1, pixels->Y1, pixels->X2, pixels->Y2);
+                lines.Add(*pixels);
         }
         px = x;
         py = y;

@@ -98,6 +98,7 @@ TPlotComponent::TPlotComponent(QWidget *parent, TPlotClock *clock, bool insidePl
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
+    FMaster->SetRequestViewRepaint([this]() { RequestPartRepaint(); });
 }
 
 TPlotComponent::~TPlotComponent() = default;
@@ -147,7 +148,74 @@ void TPlotComponent::ClearAllData()
 
 void TPlotComponent::PaintControl(QPainter &painter, const QSize &size)
 {
-    Render(painter, size, true);
+    RenderContentOrError(painter, size, true, PaintRect());
+    std::vector<int> painted = LayoutSignature();
+    if (PaintRect() != rect() && painted != FPaintedLayout)
+        update(); // the layout moved after the part was chosen: the rest of the picture follows at once
+    else
+        FPaintedLayout = std::move(painted);
+}
+
+QRegion TPlotComponent::PartRegion()
+{
+    TPlotMasterManager &master = *FMaster;
+    if (master.ToolBars().Count() == 0 || master.Legends().Count() == 0 || master.DataViews().Count() == 0)
+        return rect();
+    // A data cursor's readouts (in the legend and its hint) and the tools' frames and hint follow the data elsewhere.
+    for (int i = 0; i < master.DataCursors().Count(); ++i)
+        if (master.DataCursors().Item(i)->Visible())
+            return rect();
+    if (FTools->HasOverlay())
+        return rect();
+    TPlotFontMeasure measure(this);
+    LayoutChart(measure, size(), true);
+    if (LayoutSignature() != FPaintedLayout)
+        return rect();
+    return ViewRect(measure);
+}
+
+std::vector<int> TPlotComponent::LayoutSignature()
+{
+    TPlotMasterManager &master = *FMaster;
+    TPlotLayoutManager &layout = master.Layout();
+    const TPlotRect &dv = layout.DataViewRect();
+    std::vector<int> signature { width(), height(), dv.Left, dv.Top, dv.Right, dv.Bottom };
+    auto add = [&](TPlotLayoutObject *object) {
+        const TPlotRect &band = object->Band();
+        signature.insert(signature.end(),
+            { object->Visible(), layout.IsPlaced(object), static_cast<int>(object->Side()), band.Left, band.Top,
+                band.Right, band.Bottom });
+    };
+    for (TPlotAxis *axis : master.Axes())
+        add(axis);
+    for (int i = 0; i < master.Labels().Count(); ++i)
+        add(master.Labels().Item(i));
+    for (int i = 0; i < master.ToolBars().Count(); ++i)
+        add(master.ToolBars().Item(i));
+    for (int i = 0; i < master.Legends().Count(); ++i)
+        add(master.Legends().Item(i));
+    return signature;
+}
+
+QRect TPlotComponent::ViewRect(const TPlotMeasure &measure)
+{
+    TPlotMasterManager &master = *FMaster;
+    TPlotLayoutManager &layout = master.Layout();
+    const TPlotRect &dv = layout.DataViewRect();
+    // Two pixels of slack around each part: frames and tick marks drawn on their edges.
+    constexpr int Slack = 2;
+    // One rectangle around them all: painting clipped to a rectangle takes the painter's fast paths.
+    QRect view = QRect(QPoint(dv.Left, dv.Top), QPoint(dv.Right, dv.Bottom)).adjusted(-Slack, -Slack, Slack, Slack);
+    for (TPlotAxis *axis : master.Axes()) {
+        if (!axis->Visible() || !layout.IsPlaced(axis))
+            continue;
+        const TPlotRect &band = axis->Band();
+        const int overhang = axis->Overhang(measure) + Slack;
+        const QRect bandRect(QPoint(band.Left, band.Top), QPoint(band.Right, band.Bottom));
+        view |= axis->IsHorizontal() ? bandRect.adjusted(-overhang, -Slack, overhang, Slack)
+                                     : bandRect.adjusted(-Slack, -overhang, Slack, overhang);
+    }
+    return view & rect();
 }
 
 QImage TPlotComponent::RenderImage(bool showToolBars)
@@ -155,7 +223,6 @@ QImage TPlotComponent::RenderImage(bool showToolBars)
     QImage image(size(), QImage::Format_RGB32);
     if (image.isNull())
         return image;
-    image.fill(BackGroundColor());
     QPainter painter(&image);
     Render(painter, size(), showToolBars);
     return image;
@@ -163,10 +230,16 @@ QImage TPlotComponent::RenderImage(bool showToolBars)
 
 void TPlotComponent::Render(QPainter &painter, const QSize &size, bool showToolBars)
 {
+    RenderContentOrError(painter, size, showToolBars, QRect());
+}
+
+void TPlotComponent::RenderContentOrError(QPainter &painter, const QSize &size, bool showToolBars, const QRect &exposed)
+{
+    painter.fillRect(exposed.isNull() ? QRect(QPoint(0, 0), size) : exposed, BackGroundColor());
     QString failure;
     try {
         TPainterState state(painter);
-        RenderContent(painter, size, showToolBars);
+        RenderContent(painter, size, showToolBars, exposed);
         return;
     } catch (const std::exception &error) {
         failure = QString::fromUtf8(error.what());
@@ -211,7 +284,7 @@ void TPlotComponent::LayoutForScreen()
     LayoutChart(measure, size(), true);
 }
 
-void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool showToolBars)
+void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool showToolBars, const QRect &exposed)
 {
     TPlotMasterManager &master = *FMaster;
     // The picture needs its toolbar, legend and plot area.
@@ -226,7 +299,6 @@ void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool sh
     for (int i = 0; i < master.Channels().Count(); ++i)
         master.Channels().Item(i)->DrawSetup(context);
 
-    painter.fillRect(QRect(QPoint(0, 0), size), BackGroundColor());
     DrawBorder(painter, size);
 
     // Plot area: data views, then channels, by layer; clipped to the data view and its frame.
@@ -240,15 +312,22 @@ void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool sh
     std::stable_sort(plotArea.begin(), plotArea.end(),
         [](const TPlotObject *a, const TPlotObject *b) { return a->Layer() < b->Layer(); });
     const TPlotRect &dv = layout.DataViewRect();
-    {
+    const QRect plotRect(QPoint(dv.Left, dv.Top), QPoint(dv.Right, dv.Bottom));
+    auto isExposed = [&](const QRect &rect) { return exposed.isNull() || exposed.intersects(rect); };
+    if (isExposed(plotRect.adjusted(-1, -1, 1, 1))) {
         TPainterState state(painter);
-        painter.setClipRect(QRect(QPoint(dv.Left, dv.Top), QPoint(dv.Right, dv.Bottom)));
+        painter.setClipRect(plotRect);
         for (TPlotObject *object : plotArea)
             object->Draw(painter, context);
     }
 
     auto drawPlaced = [&](TPlotLayoutObject *object) {
-        if (object->Visible() && layout.IsPlaced(object))
+        if (!object->Visible() || !layout.IsPlaced(object))
+            return;
+        const TPlotRect &band = object->Band();
+        const int reach = object->Overhang(measure) + 2;
+        if (isExposed(QRect(QPoint(band.Left, band.Top), QPoint(band.Right, band.Bottom))
+                          .adjusted(-reach, -reach, reach, reach)))
             object->Draw(painter, context);
     };
     for (TPlotAxis *axis : axes)

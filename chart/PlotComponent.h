@@ -10,6 +10,7 @@ class TPlotMeasure;
 #include <QPoint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QPrinter;
 class TPlotClock;
@@ -130,6 +131,7 @@ public:
 
 protected:
     void PaintControl(QPainter &painter, const QSize &size) override;
+    QRegion PartRegion() override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -138,7 +140,14 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
-    void RenderContent(QPainter &painter, const QSize &size, bool showToolBars);
+    void RenderContentOrError(QPainter &painter, const QSize &size, bool showToolBars, const QRect &exposed);
+    // exposed: the part of the picture that must be drawn; objects wholly outside it are left out (empty: all).
+    void RenderContent(QPainter &painter, const QSize &size, bool showToolBars, const QRect &exposed);
+    // Where the layout put every object, to tell whether a part repaint leaves the rest of the picture as it is.
+    std::vector<int> LayoutSignature();
+    // The rectangle around the data view and the axes (with their labels past their ends): what new data and scrolling
+    // change.
+    QRect ViewRect(const TPlotMeasure &measure);
     // Ticks and layout for a canvas, as a paint does them before drawing.
     void LayoutChart(const TPlotMeasure &measure, const QSize &size, bool showToolBars);
     // The layout of the screen picture, so that mouse points meet what is shown.
@@ -147,5 +156,6 @@ private:
     std::unique_ptr<TPlotMasterManager> FMaster;
     std::unique_ptr<QPrinter> FPrinter; // made at the first print
     TPlotToolController *FTools;
+    std::vector<int> FPaintedLayout; // the layout of the last paint on the screen
     double FWheelRemainder = 0;
 };

@@ -3,34 +3,45 @@
 #include <QFontMetrics>
 #include <QHash>
 #include <QPaintDevice>
+#include <algorithm>
+#include <vector>
 
 namespace
 {
 
 // Every repaint measures the same few labels again (the axes' widest labels for the layout): widths are kept per
 // resolution, font and text, so that a repaint costs no text shaping for them. The cache is per thread, as painting
-// is, and starts afresh when it grows large (labels that scroll by leave old texts behind).
+// is; a font's texts start afresh when they grow many (labels that scroll by leave old texts behind).
 constexpr qsizetype MaxCachedWidths = 4096;
 
-QString WidthKey(const QPaintDevice *device, const QFont &font, const QString &text)
-{
-    const int dpi = device ? device->logicalDpiX() : 0;
-    return QString::number(dpi) + QChar(u'\x1F') + font.key() + QChar(u'\x1F') + text;
-}
+struct TFontWidths {
+    int Dpi;
+    QFont Font;
+    QHash<QString, int> Widths;
+};
 
 } // namespace
 
 int TPlotFontMeasure::TextWidth(const QFont &font, const QString &text) const
 {
-    thread_local QHash<QString, int> widths;
-    const QString key = WidthKey(FDevice, font, text);
-    if (auto found = widths.constFind(key); found != widths.constEnd())
+    thread_local std::vector<TFontWidths> fonts;
+    const int dpi = FDevice ? FDevice->logicalDpiX() : 0;
+    auto entry = std::find_if(
+        fonts.begin(), fonts.end(), [&](const TFontWidths &each) { return each.Dpi == dpi && each.Font == font; });
+    if (entry == fonts.end()) {
+        if (fonts.size() >= 16)
+            fonts.clear();
+        fonts.push_back({ dpi, font, {} });
+        entry = fonts.end() - 1;
+    }
+    QHash<QString, int> &widths = entry->Widths;
+    if (auto found = widths.constFind(text); found != widths.constEnd())
         return *found;
     QFontMetrics metrics = FDevice ? QFontMetrics(font, FDevice) : QFontMetrics(font);
     const int width = metrics.horizontalAdvance(text);
     if (widths.size() >= MaxCachedWidths)
         widths.clear();
-    widths.insert(key, width);
+    widths.insert(text, width);
     return width;
 }
 

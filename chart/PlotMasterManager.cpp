@@ -36,6 +36,7 @@ TPlotObjectHooks TPlotMasterManager::Hooks()
 {
     TPlotObjectHooks hooks;
     hooks.OnChange = [this](TPlotObject *object) { Changed(object); };
+    hooks.OnViewChange = [this](TPlotObject *object) { ViewChanged(object); };
     hooks.OnInsert = [this](TPlotObject *object) { Inserted(object); };
     hooks.OnRemove = [this](TPlotObject *object) { Removed(object); };
     hooks.OnRename = [this](TPlotObject *object, const QString &oldName) { Renamed(object, oldName); };
@@ -86,6 +87,14 @@ void TPlotMasterManager::Changed(TPlotObject *)
 {
     if (!FDestroying && FRequestRepaint)
         FRequestRepaint();
+}
+
+void TPlotMasterManager::ViewChanged(TPlotObject *object)
+{
+    if (!FRequestViewRepaint)
+        Changed(object);
+    else if (!FDestroying)
+        FRequestViewRepaint();
 }
 
 void TPlotMasterManager::Inserted(TPlotObject *object)

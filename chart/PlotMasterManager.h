@@ -48,6 +48,8 @@ public:
     TPlotLayoutManager &Layout() { return *FLayout; }
 
     TPlotObjectHooks Hooks();
+    // Called instead of requestRepaint for a change that only the data view and the axes show; none by default.
+    void SetRequestViewRepaint(std::function<void()> request) { FRequestViewRepaint = std::move(request); }
 
     // Every object, in the order toolbars, legends, X axes, Y axes, channels, data views, data cursors, labels.
     std::vector<TPlotObject *> Objects() const;
@@ -73,6 +75,7 @@ public:
 
 private:
     void Changed(TPlotObject *object);
+    void ViewChanged(TPlotObject *object);
     void Inserted(TPlotObject *object);
     void Removed(TPlotObject *object);
     void Renamed(TPlotObject *object, const QString &oldName);
@@ -82,6 +85,7 @@ private:
 
     TPlotClock &FClock;
     std::function<void()> FRequestRepaint;
+    std::function<void()> FRequestViewRepaint;
     bool FInsidePlot;
     bool FLoading = false;
     bool FDestroying = false;

@@ -43,6 +43,14 @@ void TPlotObject::NotifyChange()
     FHooks.OnChange(this);
 }
 
+void TPlotObject::NotifyViewChange()
+{
+    if (FHooks.OnViewChange)
+        FHooks.OnViewChange(this);
+    else
+        FHooks.OnChange(this);
+}
+
 // The layout is computed afresh at every paint, so a layout notice needs nothing beyond the repaint request.
 void TPlotObject::NotifyLayoutChange()
 {

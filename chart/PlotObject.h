@@ -13,9 +13,11 @@ class TPlotMasterManager;
 class TPlotManagerBase;
 class TPlotObject;
 
-// The four hooks an object's manager gives it: every change, its insertion, its removal and a new name.
+// The hooks an object's manager gives it: every change, its insertion, its removal and a new name, and (optional)
+// a change of what the data view and the axes show only: new data, an axis scrolled.
 struct TPlotObjectHooks {
     std::function<void(TPlotObject *)> OnChange;
+    std::function<void(TPlotObject *)> OnViewChange;
     std::function<void(TPlotObject *)> OnInsert;
     std::function<void(TPlotObject *)> OnRemove;
     std::function<void(TPlotObject *, const QString &oldName)> OnRename;
@@ -81,6 +83,8 @@ public:
 
     virtual void NotifyChange();
     virtual void NotifyLayoutChange();
+    // A change that only the data view and the axes show (new data, an axis scrolled or zoomed).
+    void NotifyViewChange();
 
     // Called by the manager once the object is in its list; named tells whether the caller gave it a name.
     virtual void Inserted(bool named);

@@ -445,6 +445,11 @@ QMenu *TPlotToolController::CreateContextMenu(const QPoint &point, QWidget *pare
 
 // Drawing -----------------------------------------------------------------------------------------------------------
 
+bool TPlotToolController::HasOverlay() const
+{
+    return Selected() || FZoomBoxDragging || (FHintShown && !FHintText.isEmpty());
+}
+
 void TPlotToolController::DrawOverlay(QPainter &painter, const TPlotMeasure &measure)
 {
     TPlotMasterManager &master = FPlot.Master();

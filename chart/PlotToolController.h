@@ -63,6 +63,8 @@ public:
 
     // Selection frames, the zoom box and the hint: drawn over the finished screen picture.
     void DrawOverlay(QPainter &painter, const TPlotMeasure &measure);
+    // Whether DrawOverlay draws anything.
+    bool HasOverlay() const;
 
 private:
     bool Alive(const TPlotObject *object) const;

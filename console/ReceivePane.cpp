@@ -41,6 +41,9 @@ TReceivePane::TReceivePane(QWidget *parent)
     viewport()->setCursor(Qt::IBeamCursor);
     verticalScrollBar()->setRange(0, 0);
     verticalScrollBar()->setSingleStep(1);
+    // The scroll bar changes with every refresh while data arrives. Its container paints its own background, so that
+    // the scroll bar is repainted on its own and not the frame and group box behind it as well.
+    verticalScrollBar()->parentWidget()->setAutoFillBackground(true);
     FRefreshTimer.setSingleShot(true);
     connect(&FRefreshTimer, &QTimer::timeout, this, &TReceivePane::Refresh);
     // Any other change of the scroll position starts at the top of a line.

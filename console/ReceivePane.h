@@ -28,7 +28,7 @@ class TReceivePane : public QAbstractScrollArea
 {
     Q_OBJECT
 public:
-    static constexpr int RefreshIntervalMs = 16;
+    static constexpr int RefreshIntervalMs = 40;
 
     explicit TReceivePane(QWidget *parent = nullptr);
     ~TReceivePane() override;

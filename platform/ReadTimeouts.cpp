@@ -37,3 +37,12 @@ std::optional<TReadClock::time_point> ReadDeadline(const TReadTimeoutPlan &plan,
     }
     return deadline;
 }
+
+std::chrono::milliseconds ReadSettle(const TReadTimeoutPlan &plan, const TPendingReadTimes &read)
+{
+    if (read.Count == 0 || plan.ReturnAtOnce || plan.ReturnOnFirstByte)
+        return std::chrono::milliseconds(0);
+    if (plan.Interval.count() == 0)
+        return ReadSettleLimit;
+    return std::min(plan.Interval / 5, ReadSettleLimit);
+}

@@ -92,6 +92,7 @@ private:
     uint32_t FReadSize = 0;
     TReadTimeoutPlan FReadPlan;
     TPendingReadTimes FRead; // start, count and byte times of the pending read
+    TClock::time_point FReadSettleEnd; // until then the pending read leaves arriving bytes in the terminal's buffer
 
     // Send worker's state.
     TPendingIo FWriteIo;
@@ -317,6 +318,7 @@ TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &co
     FReadSize = size;
     FReadPlan = PlanRead(Timeouts(), size);
     FRead = TPendingReadTimes { TClock::now(), 0, {}, {} };
+    FReadSettleEnd = {};
 
     switch (Drain()) {
     case TDrain::Ok:
@@ -383,16 +385,20 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             int ms = MillisecondsUntil(now, deadline);
             timeout = timeout < 0 ? ms : std::min(timeout, ms);
         };
+        const bool settling = FReadIo.Pending && now < FReadSettleEnd;
         if (FReadIo.Pending) {
             if (std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead))
                 limit(*deadline);
+            if (settling)
+                limit(FReadSettleEnd);
         }
         if (sampling)
             limit(FNextIcountSample);
 
-        // Without a pending read the device is watched only for a hang-up, so waiting data cannot spin the loop.
-        pollfd items[2]
-            = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(FReadIo.Pending ? POLLIN : 0), 0 } };
+        // Without a pending read, or while it settles, the device is watched only for a hang-up, so waiting data
+        // cannot spin the loop.
+        const bool watchData = FReadIo.Pending && !settling;
+        pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(watchData ? POLLIN : 0), 0 } };
         nfds_t count = (FVanished || !(FReadIo.Pending || FCommWait.Pending)) ? 1 : 2;
         int polled = poll(items, count, timeout);
         if (polled < 0) {
@@ -424,6 +430,8 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
         case TDrain::Ok:
             if (FReadIo.Pending && FRead.Count == FReadSize)
                 CompleteRead(TIoResult::Done);
+            else if (FReadIo.Pending)
+                FReadSettleEnd = TClock::now() + ReadSettle(FReadPlan, FRead);
             break;
         case TDrain::Vanished:
             // The bytes read before the device went away are still delivered; the next read fails.

@@ -8,7 +8,9 @@
 #   demo      the demo device, 75 samples a second, the chart scrolling   (target below 3 %)
 #
 # Usage: tests/bench/program_cpu_bench.sh [BUILD_DIR]   (default: build-bench, configured here when missing)
-# KELVARA_BENCH_IDLE_SECONDS (default 60) and KELVARA_BENCH_LOAD_SECONDS (default 30) set the measured times.
+# KELVARA_BENCH_IDLE_SECONDS (default 60) and KELVARA_BENCH_LOAD_SECONDS (default 30) set the measured times;
+# KELVARA_BENCH_CASES picks cases by name (any of idle float unfolded demo, separated by blanks; default all), and
+# KELVARA_BENCH_THREADS=1 adds each thread's CPU ticks and context switches a second, and KELVARA_BENCH_PERF=FILE records a call-graph profile of the program into FILE.N for each case N measured.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build-bench}
@@ -34,15 +36,24 @@ ticks_of() { # utime + stime of a process, in clock ticks
     sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
 }
 
+threads_of() { # one line a thread: id, CPU ticks, voluntary + involuntary context switches
+    local task
+    for task in /proc/"$1"/task/*; do
+        echo "${task##*/} $(sed 's/^.*) //' "$task/stat" | awk '{ print $12 + $13 }') $(awk \
+            '/ctxt_switches/ { n += $2 } END { print n }' "$task/status")"
+    done
+}
+
 click() { # click at a point of the main window's client area
     xdotool mousemove --sync $((main_x + $1)) $((main_y + $2)) click 1
     sleep 0.3
 }
 
-# run_case LABEL SECONDS LAYOUT DEVICE-COMMAND...   LAYOUT: chart | float | unfolded
+# run_case KEY LABEL SECONDS LAYOUT DEVICE-COMMAND...   LAYOUT: chart | float | unfolded
 run_case() {
-    local label=$1 seconds=$2 layout=$3
-    shift 3
+    local label_key=$1 label=$2 seconds=$3 layout=$4
+    shift 4
+    case " ${KELVARA_BENCH_CASES:-idle float unfolded demo} " in *" $label_key "*) ;; *) return 0 ;; esac
     rm -rf "$work/config" "$work/tty"
     mkdir -p "$work/config"
     "$@" >/dev/null &
@@ -77,8 +88,19 @@ run_case() {
     sleep 3
     local t0 t1
     t0=$(ticks_of "$program")
-    sleep "$seconds"
+    local threads0
+    threads0=$(threads_of "$program")
+    if [ -n "${KELVARA_BENCH_PERF:-}" ]; then
+        perf record -q -F 499 --call-graph dwarf,16384 -o "$KELVARA_BENCH_PERF.$label_key" -p "$program" \
+            -- sleep "$seconds" 2>/dev/null
+    else
+        sleep "$seconds"
+    fi
     t1=$(ticks_of "$program")
+    if [ -n "${KELVARA_BENCH_THREADS:-}" ]; then # per thread: CPU ticks and wake-ups a second over the measured time
+        join <(echo "$threads0" | sort) <(threads_of "$program" | sort) | awk -v s="$seconds" \
+            '{ printf "    thread %-8s %5d ticks %8.1f switches/s\n", $1, $4 - $2, ($5 - $3) / s }'
+    fi
     awk -v t="$((t1 - t0))" -v hz="$(getconf CLK_TCK)" -v s="$seconds" -v l="$label" \
         'BEGIN { printf "%-52s %6.2f %% of a core (%.2f s of CPU in %d s)\n", l, t / hz / s * 100, t / hz, s }'
     kill "$program" "$device"
@@ -86,11 +108,11 @@ run_case() {
 }
 
 echo "program CPU benchmark ($(nproc) cores, X desktop $DISPLAY)"
-run_case "idle, port open, nothing arriving" "$idle_seconds" chart \
+run_case idle "idle, port open, nothing arriving" "$idle_seconds" chart \
     "$build/bin/pty_line_feed" --link "$work/tty" --rate 0
-run_case "92 KB/s integer lines, chart + floating pane" "$load_seconds" float \
+run_case float "92 KB/s integer lines, chart + floating pane" "$load_seconds" float \
     "$build/bin/pty_line_feed" --link "$work/tty" --rate 92000
-run_case "92 KB/s integer lines, data panel unfolded" "$load_seconds" unfolded \
+run_case unfolded "92 KB/s integer lines, data panel unfolded" "$load_seconds" unfolded \
     "$build/bin/pty_line_feed" --link "$work/tty" --rate 92000
-run_case "demo device, 75 samples a second, chart" "$load_seconds" chart \
+run_case demo "demo device, 75 samples a second, chart" "$load_seconds" chart \
     "$build/bin/kelvara-demo-device" --link "$work/tty"

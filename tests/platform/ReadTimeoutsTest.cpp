@@ -49,4 +49,27 @@ TEST(ReadTimeouts, DeadlineOfAPendingRead)
     }
 }
 
+TEST(ReadTimeouts, SettleBeforeTakingMoreBytes)
+{
+    const struct {
+        const char *Name;
+        TCommTimeouts Timeouts;
+        uint32_t Count;
+        int SettleMs;
+    } cases[] = {
+        { "an empty read watches the device", { 100, 0, 0, 0, 0 }, 0, 0 },
+        { "default interval: the limit", { 100, 0, 0, 0, 0 }, 10, 20 },
+        { "a short interval: a fifth of it", { 50, 0, 0, 0, 0 }, 10, 10 },
+        { "an interval under 5 ms: none", { 4, 0, 0, 0, 0 }, 10, 0 },
+        { "no interval rule: the limit", { 0, 0, 0, 0, 0 }, 10, 20 },
+        { "return on the first byte: none", { MaxDword, MaxDword, 200, 0, 0 }, 1, 0 },
+        { "return at once: none", { MaxDword, 0, 0, 0, 0 }, 1, 0 },
+    };
+    for (const auto &row : cases) {
+        SCOPED_TRACE(row.Name);
+        TPendingReadTimes read { {}, row.Count, {}, {} };
+        EXPECT_EQ(ReadSettle(PlanRead(row.Timeouts, 2048), read).count(), row.SettleMs);
+    }
+}
+
 } // namespace
