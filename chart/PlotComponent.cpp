@@ -165,13 +165,11 @@ QRegion TPlotComponent::PartRegion()
     for (int i = 0; i < master.DataCursors().Count(); ++i)
         if (master.DataCursors().Item(i)->Visible())
             return rect();
-    if (FTools->HasOverlay())
+    if (FTools->HasOverlay() || LayoutSignature() != FPaintedLayout)
         return rect();
-    TPlotFontMeasure measure(this);
-    LayoutChart(measure, size(), true);
-    if (LayoutSignature() != FPaintedLayout)
-        return rect();
-    return ViewRect(measure);
+    // The rectangle of the last paint's layout: should the new data move it (wider labels), the paint finds that out
+    // and repaints the whole picture right after.
+    return ViewRect(TPlotFontMeasure(this));
 }
 
 std::vector<int> TPlotComponent::LayoutSignature()

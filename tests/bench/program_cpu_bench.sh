@@ -9,8 +9,9 @@
 #
 # Usage: tests/bench/program_cpu_bench.sh [BUILD_DIR]   (default: build-bench, configured here when missing)
 # KELVARA_BENCH_IDLE_SECONDS (default 60) and KELVARA_BENCH_LOAD_SECONDS (default 30) set the measured times;
-# KELVARA_BENCH_CASES picks cases by name (any of idle float unfolded demo, separated by blanks; default all), and
-# KELVARA_BENCH_THREADS=1 adds each thread's CPU ticks and context switches a second, and KELVARA_BENCH_PERF=FILE records a call-graph profile of the program into FILE.N for each case N measured.
+# KELVARA_BENCH_CASES picks cases by name (any of idle float unfolded demo, separated by blanks; default all);
+# KELVARA_BENCH_THREADS=1 adds each thread's CPU ticks and context switches a second; KELVARA_BENCH_PERF=FILE records
+# a call-graph profile of the program (perf, dwarf unwinding) into FILE.CASE for each case measured.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build-bench}
