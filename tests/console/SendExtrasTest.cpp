@@ -1,5 +1,5 @@
 // Hex send, the choice of ending, and where those choices are kept.
-#include "MessageBoxRecorder.h"
+#include "MainFormOnPty.h"
 #include "comm/SerialComm.h"
 #include "console/ConsoleOptions.h"
 #include "console/FloatForm.h"
@@ -154,23 +154,8 @@ TEST(SendBoxMenu, EditItemsThenHexSendAndTheEndingsWithTheCurrentOneChecked)
     delete menu;
 }
 
-class SendExtrasOnPty : public ::testing::Test
+class SendExtrasOnPty : public MainFormOnPty
 {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Pty.Valid());
-        Form.SetWindows({ .Form7 = &Floating });
-        Form.LoadOptions(Folder.filePath("setfile.ini").toStdString());
-        Form.Comm1->SetCommName(Pty.SlavePath);
-        Form.Comm1->OpenPort();
-    }
-
-    TPty Pty { TPty::Raw };
-    QTemporaryDir Folder;
-    TForm7 Floating;
-    TMainForm Form;
-    TMessageBoxRecorder Boxes;
 };
 
 TEST_F(SendExtrasOnPty, HexSendPutsThePairsOnTheLineAndABadTextSendsNothing)
