@@ -10,6 +10,7 @@
 #include "console/ReceiveLog.h"
 #include "console/ReceivePane.h"
 #include "console/ReceiveSave.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"
 
@@ -21,20 +22,10 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace
 {
-
-std::string FileBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // A local time of day, in milliseconds since the epoch.
 int64_t At(int hour, int minute, int second, int ms)

@@ -4,6 +4,7 @@
 // mode from its menu and export the plotted data.
 #include "settings/PortSettings.h"
 #include "tests/e2e/DesktopSupport.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 
 #include <filesystem>
@@ -18,14 +19,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-
-std::string FileBytes(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // Viewable windows of the program big enough not to be the tray icon.
 std::vector<TXWindow> ProgramWindows()
