@@ -12,6 +12,7 @@
 // Runs until SIGINT or SIGTERM, then removes the link.
 #include "core/AnsiText.h"
 #include "platform/ProfileFile.h"
+#include "tools/DevicePty.h"
 
 #include <cerrno>
 #include <chrono>
@@ -20,14 +21,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <numbers>
-#include <poll.h>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -90,33 +88,6 @@ void WriteSettings(const std::string &path, const std::string &link)
         std::fprintf(stderr, "kelvara-demo-device: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
 }
 
-// Points the link at the device; an existing link is replaced, anything else at that path is left alone.
-bool MakeLink(const std::string &link, const std::string &device)
-{
-    struct stat info {
-    };
-    if (::lstat(link.c_str(), &info) == 0) {
-        if (!S_ISLNK(info.st_mode)) {
-            std::fprintf(stderr, "kelvara-demo-device: %s exists and is not a link\n", link.c_str());
-            return false;
-        }
-        ::unlink(link.c_str());
-    }
-    if (::symlink(device.c_str(), link.c_str()) != 0) {
-        std::fprintf(stderr, "kelvara-demo-device: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
-        return false;
-    }
-    return true;
-}
-
-void RemoveLink(const std::string &link, const std::string &device)
-{
-    char target[4096];
-    ssize_t n = ::readlink(link.c_str(), target, sizeof(target) - 1);
-    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == device)
-        ::unlink(link.c_str());
-}
-
 std::string Burst(long &sample, long burst)
 {
     static const std::vector<std::string> texts = {
@@ -157,20 +128,12 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-        std::fprintf(stderr, "kelvara-demo-device: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+    TDevicePty pty;
+    std::string error;
+    if (!pty.Open(error)) {
+        std::fprintf(stderr, "kelvara-demo-device: %s\n", error.c_str());
         return 1;
     }
-    const std::string device = ::ptsname(master);
-    termios raw {};
-    ::tcgetattr(master, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(master, TCSANOW, &raw);
-    // Open and close the device once: from then on the master reports a hang-up whenever no program has it open.
-    int slave = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave >= 0)
-        ::close(slave);
 
     // The link comes last: whoever waits for it may at once read the settings file and stop the device with a signal
     // (which must then remove the link).
@@ -185,9 +148,11 @@ int main(int argc, char **argv)
     }
     if (!setfile.empty())
         WriteSettings(setfile, link);
-    if (!MakeLink(link, device))
+    if (!pty.Link(link, error)) {
+        std::fprintf(stderr, "kelvara-demo-device: %s\n", error.c_str());
         return 1;
-    std::printf("kelvara-demo-device: %s -> %s\n", link.c_str(), device.c_str());
+    }
+    std::printf("kelvara-demo-device: %s -> %s\n", link.c_str(), pty.Device().c_str());
     std::fflush(stdout);
 
     long sample = 0;
@@ -196,18 +161,11 @@ int main(int argc, char **argv)
     while (!Stop) {
         next += BurstInterval;
         std::this_thread::sleep_until(next);
-        pollfd fd { master, POLLIN | POLLOUT, 0 };
-        if (::poll(&fd, 1, 0) < 0)
-            continue;
-        char discard[4096];
-        while (::read(master, discard, sizeof(discard)) > 0) { }
-        if (fd.revents & POLLHUP)
+        if (!pty.DropInputAndListen())
             continue; // nobody listens
         std::string bytes = Burst(sample, burst++);
-        if (::write(master, bytes.data(), bytes.size()) < 0 && errno != EAGAIN)
+        if (::write(pty.Master(), bytes.data(), bytes.size()) < 0 && errno != EAGAIN)
             break;
     }
-    RemoveLink(link, device);
-    ::close(master);
-    return 0;
+    return 0; // the link goes with the pseudo-terminal
 }

@@ -8,17 +8,14 @@
 #include "chart/PlotDescription.h"
 #include "chart/PlotManualClock.h"
 #include "chart/PlotXAxis.h"
+#include "tests/bench/BenchSupport.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -59,17 +56,6 @@ struct TBenchChart {
         return table[static_cast<std::size_t>(i) & (table.size() - 1)];
     }
 };
-
-long ResidentBytes()
-{
-    long pages = 0, resident = 0;
-    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * sysconf(_SC_PAGESIZE);
-}
 
 void BM_AddPoint(benchmark::State &state)
 {
@@ -139,16 +125,3 @@ void BM_Paint(benchmark::State &state)
 BENCHMARK(BM_Paint)->Arg(1'000)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -9,25 +9,18 @@
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
 #include "comm/SerialComm.h"
-#include "console/FloatForm.h"
-#include "console/MainForm.h"
 #include "console/PlotQueue.h"
-#include "console/ReceivedChunk.h"
-#include "tests/support/Pty.h"
+#include "tests/bench/BenchSupport.h"
+#include "tests/bench/ConsoleBench.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <signal.h>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <time.h>
 #include <unistd.h>
 #include <vector>
@@ -36,42 +29,6 @@ namespace
 {
 
 using Clock = std::chrono::steady_clock;
-
-class TPing : public QEvent
-{
-public:
-    static const QEvent::Type Kind;
-    explicit TPing(Clock::time_point sent)
-        : QEvent(Kind)
-        , Sent(sent)
-    {
-    }
-    Clock::time_point Sent;
-};
-const QEvent::Type TPing::Kind = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-class TPingSink : public QObject
-{
-public:
-    std::vector<double> DelaysMs;
-
-protected:
-    void customEvent(QEvent *event) override
-    {
-        if (event->type() == TPing::Kind) {
-            auto sent = static_cast<TPing *>(event)->Sent;
-            DelaysMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
-        }
-    }
-};
-
-double Percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, static_cast<std::size_t>(p * (values.size() - 1) + 0.5))];
-}
 
 // Writes `rate` lines a second for `seconds` into the pty master, one burst each millisecond on absolute deadlines.
 [[noreturn]] void Write(int master, long rate, double seconds)
@@ -91,15 +48,8 @@ double Percentile(std::vector<double> values, double p)
         std::string burst;
         for (; sent < due; ++sent)
             burst += std::to_string(10000 + (sent * 7919) % 90000) + "\r\n";
-        for (std::size_t done = 0; done < burst.size();) {
-            ssize_t n = ::write(master, burst.data() + done, burst.size() - done);
-            if (n < 0) {
-                if (errno == EINTR || errno == EAGAIN)
-                    continue;
-                _exit(1);
-            }
-            done += static_cast<std::size_t>(n);
-        }
+        if (!WriteAll(master, burst.data(), burst.size()))
+            _exit(1);
     }
     _exit(0);
 }
@@ -120,40 +70,14 @@ int main(int argc, char **argv)
     const long total = static_cast<long>(rate * seconds);
 
     QApplication app(argc, argv);
-    TMainForm form;
-    TForm7 floating;
-    form.SetWindows({ .Form7 = &floating });
-    form.show();
-    form.SpeedButton1Click(); // the main receive pane on screen too
-    floating.show();
-    TComm &comm = *form.Comm1;
+    TBenchConsole console;
+    TMainForm &form = console.Form;
     TPlotChannel &channel = *form.Plot1->Channel(0);
-
-    TPty pty(TPty::Raw);
-    if (!pty.Valid()) {
-        std::fprintf(stderr, "no pseudo-terminal\n");
+    if (!console.ShowAndOpen())
         return 1;
-    }
-    const int master = pty.Master();
-    comm.SetCommName(pty.SlavePath);
-    comm.SetBaudRate(115200);
-    comm.OpenPort();
+    RunEventLoopFor(300);
 
-    auto runFor = [](int ms) {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    };
-    runFor(300);
-
-    TPingSink pings;
-    std::atomic<bool> pinging { true };
-    std::thread pinger([&] {
-        while (pinging) {
-            QCoreApplication::postEvent(&pings, new TPing(Clock::now()));
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
+    TLoopAnswer answers;
 
     // The lag of the newest point, sampled on the user-interface thread while lines arrive.
     std::vector<double> lagsMs;
@@ -168,30 +92,24 @@ int main(int argc, char **argv)
     // Every line is seven bytes. The receive thread's chunks may cut a line in two; the pieces become two short lines
     // that the feed drops, so fewer points than lines are plotted, but every line is taken.
     const std::size_t totalBytes = static_cast<std::size_t>(total) * 7;
-    std::size_t received = 0;
-    TReceiveDataEvent takeIn = comm.OnReceiveData;
-    comm.OnReceiveData = [&](TComm *sender, const char *buffer, uint16_t length) {
-        received += ReceivedChunkText(buffer, length).size();
-        takeIn(sender, buffer, length);
-    };
 
     const long before = channel.AddedCount();
     pid_t writer = fork();
     if (writer == 0)
-        Write(master, rate, seconds);
+        Write(console.Pty.Master(), rate, seconds);
     sampler.start(20);
     int status = 0;
     while (waitpid(writer, &status, WNOHANG) == 0)
-        runFor(5);
+        RunEventLoopFor(5);
     const auto writerDone = Clock::now();
     sampler.stop();
     // After the last line: until every line has been received and taken by the feed (or 10 s).
-    while ((received < totalBytes || !form.Memo3.Empty()) && Clock::now() - writerDone < std::chrono::seconds(10))
-        runFor(1);
+    while (
+        (console.Received < totalBytes || !form.Memo3.Empty()) && Clock::now() - writerDone < std::chrono::seconds(10))
+        RunEventLoopFor(1);
     const double catchUpMs = std::chrono::duration<double, std::milli>(Clock::now() - writerDone).count();
-    pinging = false;
-    pinger.join();
-    comm.ClosePort();
+    answers.Stop();
+    form.Comm1->ClosePort();
 
     const long plotted = channel.AddedCount() - before;
     std::printf(
@@ -199,7 +117,8 @@ int main(int argc, char **argv)
         "taken %6.1f ms after the last was written (%ld points for %ld lines); loop answer median %5.1f ms, p99 %6.1f "
         "ms, worst %6.1f ms; PlotQueue backlog at most %.1f KB\n",
         rate, seconds, Percentile(lagsMs, 0.5), Percentile(lagsMs, 0.99), Percentile(lagsMs, 1.0), catchUpMs, plotted,
-        total, Percentile(pings.DelaysMs, 0.5), Percentile(pings.DelaysMs, 0.99), Percentile(pings.DelaysMs, 1.0),
+        total, Percentile(answers.DelaysMs, 0.5), Percentile(answers.DelaysMs, 0.99), Percentile(answers.DelaysMs, 1.0),
         worstBacklog / 1e3);
-    return received == totalBytes && form.Memo3.Empty() && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+    return console.Received == totalBytes && form.Memo3.Empty() && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0
+                                                                                                                 : 1;
 }

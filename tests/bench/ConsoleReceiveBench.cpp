@@ -10,89 +10,28 @@
 #include "chart/PlotChannel.h"
 #include "comm/SerialComm.h"
 #include "console/ConsoleOptions.h"
-#include "console/FloatForm.h"
-#include "console/MainForm.h"
 #include "console/PlotQueue.h"
 #include "console/ReceivePane.h"
-#include "console/ReceivedChunk.h"
 #include "core/AnsiText.h"
-#include "tests/support/Pty.h"
+#include "tests/bench/BenchSupport.h"
+#include "tests/bench/ConsoleBench.h"
 
 #include <QApplication>
-#include <QEvent>
+#include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
-#include <signal.h>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace
 {
 
 using Clock = std::chrono::steady_clock;
-
-double CpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long RssBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
-}
-
-// An event posted from another thread every few milliseconds; the delay until the user-interface thread handles it
-// is how long a user's input would wait.
-class TPing : public QEvent
-{
-public:
-    static const QEvent::Type Kind;
-    explicit TPing(Clock::time_point sent)
-        : QEvent(Kind)
-        , Sent(sent)
-    {
-    }
-    Clock::time_point Sent;
-};
-const QEvent::Type TPing::Kind = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-class TPingSink : public QObject
-{
-public:
-    std::vector<double> DelaysMs;
-
-protected:
-    void customEvent(QEvent *event) override
-    {
-        if (event->type() == TPing::Kind) {
-            auto sent = static_cast<TPing *>(event)->Sent;
-            DelaysMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
-        }
-    }
-};
-
-double Percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, static_cast<std::size_t>(p * (values.size() - 1) + 0.5))];
-}
 
 // Writes `total` bytes of lines into the pty master, as fast as the reading side takes them.
 [[noreturn]] void Write(int master, std::size_t total, bool integers)
@@ -106,16 +45,11 @@ double Percentile(std::vector<double> values, double p)
         for (int i = 0; i < 2000; ++i)
             pattern += line;
     }
-    std::size_t written = 0;
-    while (written < total) {
+    for (std::size_t written = 0; written < total;) {
         std::size_t count = std::min(pattern.size(), total - written);
-        ssize_t n = ::write(master, pattern.data(), count);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
+        if (!WriteAll(master, pattern.data(), count))
             _exit(1);
-        }
-        written += static_cast<std::size_t>(n);
+        written += count;
     }
     _exit(0);
 }
@@ -143,9 +77,8 @@ int main(int argc, char **argv)
     const std::size_t bytes = static_cast<std::size_t>(megabytes * 1e6);
 
     QApplication app(argc, argv);
-    TMainForm form;
-    TForm7 floating;
-    form.SetWindows({ .Form7 = &floating });
+    TBenchConsole console;
+    TMainForm &form = console.Form;
     TConsoleOptions options;
     options.View = view;
     form.SetOptions(options);
@@ -153,75 +86,39 @@ int main(int argc, char **argv)
         form.SetCaptureChooser([&](const std::string &) { return capturePath; });
         form.ToggleCapture();
     }
-    form.show();
-    form.SpeedButton1Click(); // unfold the data panel: the main receive pane on screen
-    floating.show();
-
-    std::size_t received = 0;
     std::size_t total = 0;
     QEventLoop flood;
-    std::size_t chunks = 0;
-    double worstChunkMs = 0;
-    TComm &comm = *form.Comm1;
-    TReceiveDataEvent takeIn = comm.OnReceiveData;
-    comm.OnReceiveData = [&](TComm *sender, const char *buffer, uint16_t length) {
-        auto t0 = Clock::now();
-        received += ReceivedChunkText(buffer, length).size();
-        ++chunks;
-        takeIn(sender, buffer, length);
-        if (total > 0 && received >= total)
+    console.AfterChunk = [&] {
+        if (total > 0 && console.Received >= total)
             flood.quit();
-        worstChunkMs = std::max(worstChunkMs, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     };
-
-    TPty pty(TPty::Raw);
-    if (!pty.Valid()) {
-        std::fprintf(stderr, "no pseudo-terminal\n");
+    if (!console.ShowAndOpen())
         return 1;
-    }
-    const int master = pty.Master();
-    comm.SetCommName(pty.SlavePath);
-    comm.SetBaudRate(115200);
-    comm.OpenPort();
-
-    auto runFor = [&](int ms) {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    };
-    runFor(500);
+    RunEventLoopFor(500);
 
     // Idle: the port open, nothing arriving, the plot feed ticking.
-    double cpuIdleStart = CpuSeconds();
+    double cpuIdleStart = ProcessCpuSeconds();
     auto idleStart = Clock::now();
-    runFor(3000);
+    RunEventLoopFor(3000);
     double idleSeconds = std::chrono::duration<double>(Clock::now() - idleStart).count();
-    double idleCpu = (CpuSeconds() - cpuIdleStart) / idleSeconds * 100;
+    double idleCpu = (ProcessCpuSeconds() - cpuIdleStart) / idleSeconds * 100;
 
-    const long rssBefore = RssBytes();
-    TPingSink pings;
-    std::atomic<bool> pinging { true };
-    std::thread pinger([&] {
-        while (pinging) {
-            QCoreApplication::postEvent(&pings, new TPing(Clock::now()));
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
+    const long rssBefore = ResidentBytes();
+    TLoopAnswer answers;
 
     total = bytes;
-    const double cpuStart = CpuSeconds();
+    const double cpuStart = ProcessCpuSeconds();
     const auto start = Clock::now();
     pid_t writer = fork();
     if (writer == 0)
-        Write(master, total, integers);
+        Write(console.Pty.Master(), total, integers);
     QTimer::singleShot(600000, &flood, &QEventLoop::quit);
     flood.exec();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const double cpu = CpuSeconds() - cpuStart;
-    pinging = false;
-    pinger.join();
-    runFor(200); // the panes catch up
-    const long rssAfter = RssBytes();
+    const double cpu = ProcessCpuSeconds() - cpuStart;
+    answers.Stop();
+    RunEventLoopFor(200); // the panes catch up
+    const long rssAfter = ResidentBytes();
     waitpid(writer, nullptr, 0);
 
     // Taking a line off the PlotQueue with the backlog left by the flood, and with a short one.
@@ -241,16 +138,17 @@ int main(int argc, char **argv)
         shortQueue.AppendChunk(integers ? "12345\r\n" : "Kelvara the quick brown fox 0123456789\r\n");
     const double takeShort = takeCost(shortQueue, 10000);
 
-    comm.ClosePort();
+    form.Comm1->ClosePort();
+    const std::size_t received = console.Received;
     std::printf("%-7s %5.0f MB  taken in %6.2f s (%5.2f MB/s)  cpu %6.2f s  loop answer median %5.1f ms, "
                 "p99 %6.1f ms, worst %6.1f ms  memory %4.2f B per byte  idle cpu %4.2f %%  "
                 "PlotQueue take %4.0f ns (backlog %.0f MB) vs %4.0f ns (short)  worst chunk %.1f ms (%.0f bytes a "
                 "chunk)  panes refreshed %d times  points plotted %ld\n",
-        integers ? "integer" : "text", megabytes, seconds, megabytes / seconds, cpu, Percentile(pings.DelaysMs, 0.5),
-        Percentile(pings.DelaysMs, 0.99), Percentile(pings.DelaysMs, 1.0),
+        integers ? "integer" : "text", megabytes, seconds, megabytes / seconds, cpu, Percentile(answers.DelaysMs, 0.5),
+        Percentile(answers.DelaysMs, 0.99), Percentile(answers.DelaysMs, 1.0),
         static_cast<double>(rssAfter - rssBefore) / static_cast<double>(total), idleCpu, takeLong, backlog / 1e6,
-        takeShort, worstChunkMs, chunks ? static_cast<double>(received) / chunks : 0.0, form.Memo1->RefreshCount(),
-        plotted);
+        takeShort, console.WorstChunkMs, console.Chunks ? static_cast<double>(received) / console.Chunks : 0.0,
+        form.Memo1->RefreshCount(), plotted);
     if (form.Capture().Active()) {
         form.ToggleCapture();
         std::ifstream captured(capturePath, std::ios::binary | std::ios::ate);

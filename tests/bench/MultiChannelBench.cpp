@@ -15,14 +15,12 @@
 #include "console/PlotFeed.h"
 #include "console/PlotQueue.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -161,16 +159,3 @@ void BM_CsvExport(benchmark::State &state)
 BENCHMARK(BM_CsvExport)->Arg(1)->Arg(8)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

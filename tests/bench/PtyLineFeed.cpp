@@ -4,16 +4,14 @@
 // it only holds the device, so that a program can open it and find nothing arriving. Runs until SIGTERM or SIGINT.
 //
 // Usage: pty_line_feed --link PATH --rate BYTES_PER_SECOND
+#include "tools/DevicePty.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <poll.h>
 #include <string>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -44,23 +42,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: pty_line_feed --link PATH --rate BYTES_PER_SECOND\n");
         return 2;
     }
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-        std::fprintf(stderr, "pty_line_feed: no pseudo-terminal: %s\n", std::strerror(errno));
-        return 1;
-    }
-    const std::string device = ::ptsname(master);
-    termios raw {};
-    ::tcgetattr(master, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(master, TCSANOW, &raw);
-    // Open and close the device once: from then on the master reports a hang-up whenever nobody has it open.
-    int slave = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave >= 0)
-        ::close(slave);
-    ::unlink(link.c_str());
-    if (::symlink(device.c_str(), link.c_str()) != 0) {
-        std::fprintf(stderr, "pty_line_feed: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
+    TDevicePty pty;
+    std::string error;
+    if (!pty.Open(error) || !pty.Link(link, error)) {
+        std::fprintf(stderr, "pty_line_feed: %s\n", error.c_str());
         return 1;
     }
     std::signal(SIGINT, OnSignal);
@@ -74,11 +59,7 @@ int main(int argc, char **argv)
     while (!Stop) {
         next += step;
         std::this_thread::sleep_until(next);
-        pollfd fd { master, POLLIN, 0 };
-        ::poll(&fd, 1, 0);
-        char discard[4096];
-        while (::read(master, discard, sizeof(discard)) > 0) { }
-        if ((fd.revents & POLLHUP) || rate <= 0) {
+        if (!pty.DropInputAndListen() || rate <= 0) {
             owed = 0;
             continue; // nobody listens, or nothing to say
         }
@@ -88,13 +69,8 @@ int main(int argc, char **argv)
             bytes += line;
             owed -= static_cast<double>(line.size());
         }
-        if (!bytes.empty() && ::write(master, bytes.data(), bytes.size()) < 0 && errno != EAGAIN)
+        if (!bytes.empty() && ::write(pty.Master(), bytes.data(), bytes.size()) < 0 && errno != EAGAIN)
             break;
     }
-    char target[4096];
-    ssize_t n = ::readlink(link.c_str(), target, sizeof(target) - 1);
-    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == device)
-        ::unlink(link.c_str());
-    ::close(master);
-    return 0;
+    return 0; // the link goes with the pseudo-terminal
 }

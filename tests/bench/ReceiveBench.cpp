@@ -3,6 +3,7 @@
 // checked against what was sent. Reports MB/s (10^6 bytes) and CPU seconds per MB spent by the component's side
 // (the whole process minus the writer thread).
 #include "comm/SerialComm.h"
+#include "tests/bench/BenchSupport.h"
 #include "tests/support/Pty.h"
 
 #include <QCoreApplication>
@@ -17,7 +18,6 @@
 #include <poll.h>
 #include <stdexcept>
 #include <string>
-#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -31,13 +31,6 @@ void EnsureApplication()
     static char *argv[] = { name, nullptr };
     if (!QCoreApplication::instance())
         new QCoreApplication(argc, argv); // lives for the whole run
-}
-
-double ProcessCpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double ThreadCpuSeconds()

@@ -27,6 +27,22 @@ struct TObjects {
     TPlotMasterManager Master { Clock, [] {} };
 };
 
+// A data view, a legend, a toolbar and an axis on one chart, for the tables of menus.
+struct TMenuObjects : TObjects {
+    TPlotDataView *View = Master.DataViews().Add();
+    TPlotLegend *Legend = Master.Legends().Add();
+    TPlotToolBar *ToolBar = Master.ToolBars().Add();
+    TPlotXAxis *Axis = Master.XAxes().Add();
+};
+
+// A row of a menu table: the menu an object offers, as Describe gives it.
+struct TMenuCase {
+    const char *Name;
+    const TPlotObject *Object;
+    bool UserCanEdit;
+    const char *Menu;
+};
+
 // One line per menu: "Caption" plus "[x]" checked, "[ ]" checkable and unchecked, "(-)" disabled, and a submenu's
 // items in braces; items separated by " | ".
 QString Describe(const std::vector<TPlotMenuItem> &items)
@@ -190,38 +206,24 @@ TEST(PlotContextMenu, FlipAlignmentOnlyForOnePointerStylesOnOneChannel)
 
 TEST(PlotContextMenu, OtherObjectsOfferOnlyEditAndSomeNothing)
 {
-    TObjects objects;
-    TPlotMasterManager &m = objects.Master;
-    TPlotLegend *legend = m.Legends().Add();
-    TPlotDataView *view = m.DataViews().Add();
-    TPlotToolBar *toolBar = m.ToolBars().Add();
-    TPlotXAxis *hidden = m.XAxes().Add();
-    hidden->SetPopupEnabled(false);
-    struct TCase {
-        const char *Name;
-        const TPlotObject *Object;
-        bool UserCanEdit;
-        const char *Menu;
-    };
-    const TCase cases[] = {
-        { "legend", legend, true, "Edit..." },
-        { "legend, no editing", legend, false, "" },
-        { "data view", view, true, "Edit..." },
-        { "toolbar", toolBar, true, "" },
-        { "menu switched off", hidden, true, "" },
+    TMenuObjects o;
+    o.Axis->SetPopupEnabled(false);
+    const TMenuCase cases[] = {
+        { "legend", o.Legend, true, "Edit..." },
+        { "legend, no editing", o.Legend, false, "" },
+        { "data view", o.View, true, "Edit..." },
+        { "toolbar", o.ToolBar, true, "" },
+        { "menu switched off", o.Axis, true, "" },
         { "nothing", nullptr, true, "" },
     };
-    for (const TCase &c : cases)
+    for (const TMenuCase &c : cases)
         EXPECT_EQ(Describe(PlotContextMenuItems(c.Object, c.UserCanEdit)), c.Menu) << c.Name;
 }
 
 TEST(PlotContextMenu, TheHostsItemsEndTheDataViewsMenuOnly)
 {
-    TObjects objects;
-    TPlotMasterManager &m = objects.Master;
-    TPlotDataView *view = m.DataViews().Add();
-    TPlotLegend *legend = m.Legends().Add();
-    TPlotXAxis *axis = m.XAxes().Add();
+    TMenuObjects o;
+    TPlotDataView *view = o.View;
     std::vector<TPlotMenuItem> host(2);
     host[0].Caption = "Mode";
     host[0].Command = pmcHost;
@@ -232,11 +234,15 @@ TEST(PlotContextMenu, TheHostsItemsEndTheDataViewsMenuOnly)
     host[1].Command = pmcHost;
     host[1].HostCommand = 2;
 
-    EXPECT_EQ(Describe(PlotContextMenuItems(view, true, host)), "Edit... | Mode[ ] | Export");
-    EXPECT_EQ(Describe(PlotContextMenuItems(view, false, host)), "Mode[ ] | Export");
-    EXPECT_EQ(Describe(PlotContextMenuItems(legend, true, host)), "Edit...");
-    EXPECT_EQ(Describe(PlotContextMenuItems(axis, true, host)),
-        "Tracking Enabled[x] | Update Resume Values(-) | Zoom to Fit | Edit...");
+    const TMenuCase cases[] = {
+        { "data view", view, true, "Edit... | Mode[ ] | Export" },
+        { "data view, no editing", view, false, "Mode[ ] | Export" },
+        { "legend", o.Legend, true, "Edit..." },
+        { "toolbar", o.ToolBar, true, "" },
+        { "axis", o.Axis, true, "Tracking Enabled[x] | Update Resume Values(-) | Zoom to Fit | Edit..." },
+    };
+    for (const TMenuCase &c : cases)
+        EXPECT_EQ(Describe(PlotContextMenuItems(c.Object, c.UserCanEdit, host)), c.Menu) << c.Name;
 
     // A host item leaves the object alone and reaches the caller with its command; a separator stands before it.
     QObject receiver;

@@ -4,6 +4,7 @@
 #include "console/HistoryLines.h"
 #include "console/HistoryList.h"
 #include "console/MainForm.h"
+#include "tests/support/FileBytes.h"
 
 #include <QAbstractItemModel>
 #include <QAccessible>
@@ -15,20 +16,11 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace
 {
 
 using Entries = std::vector<std::string>;
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 void WriteFile(const std::string &path, const std::string &bytes)
 {
@@ -140,7 +132,7 @@ TEST_F(HistoryFileTest, MissingFileCannotBeOpenedAndIsNeverCreatedByAppend)
 
     WriteFile(Path, "");
     EXPECT_TRUE(THistoryFile::AppendEntry(Path, "A\r\nB"));
-    EXPECT_EQ(ReadFile(Path), "A\r\nB\r\n");
+    EXPECT_EQ(FileBytes(Path), "A\r\nB\r\n");
 }
 
 TEST_F(HistoryFileTest, RewriteKeepsEntriesAppendedSinceTheLoad)
@@ -151,12 +143,12 @@ TEST_F(HistoryFileTest, RewriteKeepsEntriesAppendedSinceTheLoad)
     THistoryFile::AppendEntry(Path, "c");
     THistoryFile::AppendEntry(Path, "a"); // already listed: kept once
     EXPECT_EQ(file.Rewrite(THistoryList::FromEntries({ "b" })).Entries(), (Entries { "b", "c", "a" }));
-    EXPECT_EQ(ReadFile(Path), "b\r\nc\r\na\r\n");
+    EXPECT_EQ(FileBytes(Path), "b\r\nc\r\na\r\n");
 
     // A file replaced by other means is not merged: the list is written as it is.
     WriteFile(Path, "zzz\r\n");
     EXPECT_EQ(file.Rewrite(THistoryList::FromEntries({ "b" })).Entries(), (Entries { "b" }));
-    EXPECT_EQ(ReadFile(Path), "b\r\n");
+    EXPECT_EQ(FileBytes(Path), "b\r\n");
 }
 
 TEST_F(HistoryFileTest, RewriteThatCannotCreateTheFileSaysSo)
@@ -204,7 +196,7 @@ TEST_F(HistoryFormTest, ShowingLoadsWithoutDuplicatesAndRewritesTheFile)
     WriteFile(Path, "a\na\ra\r\nb\n\xD6\xD0\xCE\xC4\na");
     Form.show();
     EXPECT_EQ(Listed(), (Entries { "a", "b", "中文" }));
-    EXPECT_EQ(ReadFile(Path), "a\r\nb\r\n\xD6\xD0\xCE\xC4\r\n");
+    EXPECT_EQ(FileBytes(Path), "a\r\nb\r\n\xD6\xD0\xCE\xC4\r\n");
     EXPECT_TRUE(Boxes.Boxes.empty());
     EXPECT_EQ(Form.windowTitle(), QStringLiteral("历史数据"));
 }
@@ -220,12 +212,12 @@ TEST_F(HistoryFormTest, DeleteAsksAndRewritesWhateverTheAnswer)
     Form.Button1Click();
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
     EXPECT_EQ(Boxes.Boxes[0], (TMessageBoxRequest { "确定要删除此条信息吗？", "提示", mbYesNoQuestion }));
-    EXPECT_EQ(ReadFile(Path), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(FileBytes(Path), "a\r\nb\r\nc\r\n");
 
     Boxes.Answer = idYes;
     Form.Button1Click();
     EXPECT_EQ(Listed(), (Entries { "a", "c" }));
-    EXPECT_EQ(ReadFile(Path), "a\r\nc\r\n");
+    EXPECT_EQ(FileBytes(Path), "a\r\nc\r\n");
 
     // Nothing selected any more: Yes deletes nothing but still rewrites.
     Form.Button1Click();
@@ -241,7 +233,7 @@ TEST_F(HistoryFormTest, DeleteKeepsEntriesSavedWhileTheWindowIsOpen)
     Boxes.Answer = idYes;
     Form.Button1Click();
     EXPECT_EQ(Listed(), (Entries { "b", "new" }));
-    EXPECT_EQ(ReadFile(Path), "b\r\nnew\r\n");
+    EXPECT_EQ(FileBytes(Path), "b\r\nnew\r\n");
 }
 
 TEST_F(HistoryFormTest, MissingFileIsReportedAndAFollowingDeleteCreatesIt)
@@ -257,7 +249,7 @@ TEST_F(HistoryFormTest, MissingFileIsReportedAndAFollowingDeleteCreatesIt)
     Boxes.Answer = idYes;
     Form.Button1Click();
     EXPECT_TRUE(QFile::exists(QString::fromStdString(Path)));
-    EXPECT_EQ(ReadFile(Path), "");
+    EXPECT_EQ(FileBytes(Path), "");
     EXPECT_TRUE(THistoryFile::AppendEntry(Path, "x"));
 }
 
@@ -322,7 +314,7 @@ TEST_F(HistoryFormTest, LargeHistoryListsEveryEntryAndHandsOneBack)
     ASSERT_EQ(list->childCount(), distinct + 1);
     EXPECT_EQ(list->child(distinct)->text(QAccessible::Name), QStringLiteral("last without a line break"));
 
-    std::string rewritten = ReadFile(Path);
+    std::string rewritten = FileBytes(Path);
     EXPECT_EQ(rewritten.size(), bytes.size() - repeated + 2);
     EXPECT_TRUE(rewritten.starts_with("AT+SEND=0 \xD6\xD0\xCE\xC4\r\nAT+SEND=1 "));
     EXPECT_TRUE(rewritten.ends_with("AT+SEND=999999 \xD6\xD0\xCE\xC4\r\nlast without a line break\r\n"));

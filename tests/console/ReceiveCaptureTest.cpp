@@ -6,6 +6,7 @@
 #include "console/MainForm.h"
 #include "console/ReceiveLog.h"
 #include "console/ReceivePane.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"
 
@@ -16,23 +17,13 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
-#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 
 namespace
 {
-
-std::string FileBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 long FileSize(const std::string &path)
 {

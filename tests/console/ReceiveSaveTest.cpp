@@ -4,25 +4,16 @@
 #include "console/ReceiveLog.h"
 #include "console/ReceiveText.h"
 #include "console/SaveDialog.h"
+#include "tests/support/FileBytes.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace
 {
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 TEST(PrintLayout, TwentySixLinesAPageStartingAt40By100)
 {
@@ -64,11 +55,11 @@ TEST_F(ReceiveSaveTest, WritesTheBytesExactlyAsReceived)
         return true;
     });
     SaveReceivedText(Pane, Dialog);
-    EXPECT_EQ(ReadFile(Dialog.FileName), "12345\r\n\r\n" + odd + "\r\n");
+    EXPECT_EQ(FileBytes(Dialog.FileName), "12345\r\n\r\n" + odd + "\r\n");
 
     Pane.Clear();
     SaveReceivedText(Pane, Dialog); // an empty pane gives an empty file, under the name chosen last
-    EXPECT_EQ(ReadFile(Dialog.FileName), "");
+    EXPECT_EQ(FileBytes(Dialog.FileName), "");
     EXPECT_EQ(offered, (std::vector<std::string> { "sc.txt", Dialog.FileName }));
 }
 
@@ -103,7 +94,7 @@ TEST_F(ReceiveSaveTest, TheRealDialogOffersTheTextFilterAndAddsTheExtension)
     EXPECT_EQ(suffix, QStringLiteral("txt"));
     EXPECT_FALSE(confirms);
     EXPECT_EQ(Dialog.FileName, Dir.filePath(QStringLiteral("received.txt")).toStdString());
-    EXPECT_EQ(ReadFile(Dialog.FileName), "abc\r\n");
+    EXPECT_EQ(FileBytes(Dialog.FileName), "abc\r\n");
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // receive panes' context menu, and saving what a pane shows.
 #include "console/ReceiveView.h"
 
-#include "MessageBoxRecorder.h"
+#include "MainFormOnPty.h"
 #include "comm/SerialComm.h"
 #include "console/ConsoleOptions.h"
 #include "console/FloatForm.h"
@@ -10,6 +10,7 @@
 #include "console/ReceiveLog.h"
 #include "console/ReceivePane.h"
 #include "console/ReceiveSave.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"
 
@@ -21,20 +22,10 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace
 {
-
-std::string FileBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // A local time of day, in milliseconds since the epoch.
 int64_t At(int hour, int minute, int second, int ms)
@@ -152,18 +143,13 @@ QStringList PaneMenu(TReceivePane &pane, const QString &choose = {})
     return captions;
 }
 
-class ReceiveViewOnPty : public ::testing::Test
+class ReceiveViewOnPty : public MainFormOnPty
 {
 protected:
-    void SetUp() override
+    void BeforeOpening() override
     {
-        ASSERT_TRUE(Pty.Valid());
-        Form.SetWindows({ .Form7 = &Floating });
-        Form.LoadOptions(Folder.filePath("setfile.ini").toStdString());
         Form.Memo1->resize(600, 140);
         Form.Memo1->Log()->SetClock([this] { return Now; });
-        Form.Comm1->SetCommName(Pty.SlavePath);
-        Form.Comm1->OpenPort();
     }
 
     bool ReceiveChunk(const std::string &bytes)
@@ -177,11 +163,6 @@ protected:
         return Form.Memo1->Log()->EndChunk() == before + 1;
     }
 
-    TPty Pty { TPty::Raw };
-    QTemporaryDir Folder;
-    TForm7 Floating;
-    TMainForm Form;
-    TMessageBoxRecorder Boxes;
     int64_t Now = At(10, 0, 0, 0);
 };
 

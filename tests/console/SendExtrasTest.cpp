@@ -1,5 +1,5 @@
 // Hex send, the choice of ending, and where those choices are kept.
-#include "MessageBoxRecorder.h"
+#include "MainFormOnPty.h"
 #include "comm/SerialComm.h"
 #include "console/ConsoleOptions.h"
 #include "console/FloatForm.h"
@@ -8,6 +8,7 @@
 #include "console/SendLogic.h"
 #include "settings/ExtensionSettings.h"
 #include "settings/PortSettings.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"
 
@@ -16,20 +17,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace
 {
-
-std::string FileBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 struct THexCase {
     const char *Name;
@@ -154,23 +145,8 @@ TEST(SendBoxMenu, EditItemsThenHexSendAndTheEndingsWithTheCurrentOneChecked)
     delete menu;
 }
 
-class SendExtrasOnPty : public ::testing::Test
+class SendExtrasOnPty : public MainFormOnPty
 {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Pty.Valid());
-        Form.SetWindows({ .Form7 = &Floating });
-        Form.LoadOptions(Folder.filePath("setfile.ini").toStdString());
-        Form.Comm1->SetCommName(Pty.SlavePath);
-        Form.Comm1->OpenPort();
-    }
-
-    TPty Pty { TPty::Raw };
-    QTemporaryDir Folder;
-    TForm7 Floating;
-    TMainForm Form;
-    TMessageBoxRecorder Boxes;
 };
 
 TEST_F(SendExtrasOnPty, HexSendPutsThePairsOnTheLineAndABadTextSendsNothing)

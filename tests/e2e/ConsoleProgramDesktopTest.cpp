@@ -4,6 +4,7 @@
 // mode from its menu and export the plotted data.
 #include "settings/PortSettings.h"
 #include "tests/e2e/DesktopSupport.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 
 #include <filesystem>
@@ -18,14 +19,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-
-std::string FileBytes(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // Viewable windows of the program big enough not to be the tray icon.
 std::vector<TXWindow> ProgramWindows()
@@ -101,16 +94,15 @@ protected:
         fs::remove_all(Folder, ignored);
     }
 
-    // Clicks at a point of the main window and waits for a window of the program that was not there before.
-    TXWindow ClickForNewWindow(int x, int y)
+    // Waits for a window of the program that is not among `before` and wider than `minWidth`; an empty window (id 0)
+    // when none came.
+    static TXWindow NewWindow(const std::set<unsigned long> &before, int minWidth = 0)
     {
-        std::set<unsigned long> before = Ids(ProgramWindows());
-        Click(Main.X + x, Main.Y + y);
         TXWindow shown;
         WaitFor(
             [&] {
                 for (const TXWindow &w : ProgramWindows())
-                    if (!before.count(w.Id)) {
+                    if (!before.count(w.Id) && w.Width > minWidth) {
                         shown = w;
                         return true;
                     }
@@ -120,9 +112,60 @@ protected:
         return shown;
     }
 
+    // Clicks at a point of the main window with `button` and waits for a window of the program that was not there
+    // before (a box, a dialog, a menu).
+    TXWindow ClickForNewWindow(int x, int y, int button = 1)
+    {
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        RunTool("xdotool mousemove " + std::to_string(Main.X + x) + " " + std::to_string(Main.Y + y) + " click "
+            + std::to_string(button));
+        return NewWindow(before);
+    }
+
     bool WaitGone(unsigned long id)
     {
         return WaitFor([id] { return !Ids(ProgramWindows()).count(id); }, 10s);
+    }
+
+    // "打开串口", and its success box closed with Enter.
+    void OpenThePort()
+    {
+        TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
+        ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
+        EXPECT_LT(box.Width, 860);
+        // The window manager may still be starting and refuse the first activation: try again.
+        bool closed = false;
+        for (int attempt = 0; attempt < 3 && !closed; ++attempt) {
+            RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
+            closed = WaitFor([&] { return !Ids(ProgramWindows()).count(box.Id); }, 3s);
+        }
+        ASSERT_TRUE(closed) << "the message box stayed open";
+    }
+
+    void UnfoldTheDataPanel()
+    {
+        Click(Main.X + 430, Main.Y + 455 - 15);
+        std::this_thread::sleep_for(500ms);
+    }
+
+    // Right-clicks a point of the main window and presses `keys` in the context menu that opens.
+    void ChooseFromMenu(int x, int y, const std::string &keys)
+    {
+        TXWindow menu = ClickForNewWindow(x, y, 3);
+        ASSERT_NE(menu.Id, 0u) << "no context menu";
+        RunTool("xdotool key --delay 100 " + keys);
+        ASSERT_TRUE(WaitGone(menu.Id)) << "the menu stayed open";
+    }
+
+    // Types a full path into a file dialog, presses Enter and waits for the file.
+    void SaveThroughTheDialog(const TXWindow &dialog, const fs::path &path)
+    {
+        ASSERT_NE(dialog.Id, 0u) << "no file dialog";
+        RunTool("xdotool windowactivate --sync " + std::to_string(dialog.Id) + " key ctrl+a type --delay 30 '"
+            + path.string() + "'");
+        RunTool("xdotool key Return");
+        ASSERT_TRUE(WaitGone(dialog.Id)) << "the file dialog stayed open";
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(path); }, 10s)) << "no file " << path;
     }
 
     TPty Pty { TPty::Raw };
@@ -135,20 +178,14 @@ protected:
 
 TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceivedText)
 {
-    // "打开串口": the success box, closed with Enter.
-    TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
-    ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
-    EXPECT_LT(box.Width, 860);
-    RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
-    ASSERT_TRUE(WaitGone(box.Id));
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
 
     Pty.Write("12345\r\n");
     std::this_thread::sleep_for(300ms);
     Pty.Write("678");
 
     // Unfold the data panel, type ABC into the send box and press "发送".
-    Click(Main.X + 430, Main.Y + 455 - 15);
-    std::this_thread::sleep_for(500ms);
+    UnfoldTheDataPanel();
     const int panelTop = 455 - 370;
     Click(Main.X + 400, Main.Y + panelTop + 228 + 15 + 40);
     RunTool("xdotool type --delay 50 ABC");
@@ -156,14 +193,8 @@ TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceive
     EXPECT_EQ(Pty.Read(7, 5000ms), "ABC[RS]");
 
     // "保存": the save dialog takes a full path; the file holds the received bytes exactly.
-    TXWindow dialog = ClickForNewWindow(8 + 37, panelTop + 30 + 15 + 8 + 12);
-    ASSERT_NE(dialog.Id, 0u) << "no save dialog";
-    fs::path saved = Folder / "received.txt";
-    RunTool("xdotool windowactivate --sync " + std::to_string(dialog.Id) + " key ctrl+a type --delay 30 '"
-        + saved.string() + "'");
-    RunTool("xdotool key Return");
-    ASSERT_TRUE(WaitGone(dialog.Id)) << "the save dialog stayed open";
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(saved); }, 5s));
+    const fs::path saved = Folder / "received.txt";
+    ASSERT_NO_FATAL_FAILURE(SaveThroughTheDialog(ClickForNewWindow(8 + 37, panelTop + 30 + 15 + 8 + 12), saved));
     EXPECT_EQ(FileBytes(saved), "12345\r\n\r\n678\r\n");
     EXPECT_TRUE(Program.Running());
 }
@@ -210,37 +241,11 @@ TShot Screenshot(unsigned long window)
 
 TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExportsThem)
 {
-    TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
-    ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
-    // The window manager may still be starting and refuse the first activation: try again.
-    bool closed = false;
-    for (int attempt = 0; attempt < 3 && !closed; ++attempt) {
-        RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
-        closed = WaitFor([&] { return !Ids(ProgramWindows()).count(box.Id); }, 3s);
-    }
-    ASSERT_TRUE(closed) << "the message box stayed open";
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
 
     // The data view's menu: "Edit...", then "多通道模式" and "导出数据 (CSV)…".
     const int viewX = 300, viewY = 200;
-    auto chooseFromChartMenu = [&](int downs) {
-        std::set<unsigned long> before = Ids(ProgramWindows());
-        RunTool(
-            "xdotool mousemove " + std::to_string(Main.X + viewX) + " " + std::to_string(Main.Y + viewY) + " click 3");
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                for (const TXWindow &w : ProgramWindows())
-                    if (!before.count(w.Id))
-                        return true;
-                return false;
-            },
-            5s))
-            << "no context menu";
-        std::string keys;
-        for (int i = 0; i < downs; ++i)
-            keys += " Down";
-        RunTool("xdotool key --delay 100" + keys + " Return");
-    };
-    chooseFromChartMenu(2);
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(viewX, viewY, "Down Down Return"));
     ASSERT_TRUE(
         WaitFor([&] { return FileBytes(Folder / "setfile.ini").find("multichannel=1") != std::string::npos; }, 5s))
         << "the mode was not stored";
@@ -268,24 +273,9 @@ TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExpo
 
     // "导出数据 (CSV)…": the save dialog takes a full path; the file holds what was sent.
     std::set<unsigned long> before = Ids(ProgramWindows());
-    chooseFromChartMenu(3);
-    TXWindow dialog;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            for (const TXWindow &w : ProgramWindows())
-                if (!before.count(w.Id) && w.Width > 200) {
-                    dialog = w;
-                    return true;
-                }
-            return false;
-        },
-        10s))
-        << "no export dialog";
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(viewX, viewY, "Down Down Down Return"));
     const fs::path exported = Folder / "export.csv";
-    RunTool("xdotool windowactivate --sync " + std::to_string(dialog.Id) + " key ctrl+a type --delay 30 '"
-        + exported.string() + "'");
-    RunTool("xdotool key Return");
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(exported); }, 10s)) << "no exported file";
+    ASSERT_NO_FATAL_FAILURE(SaveThroughTheDialog(NewWindow(before, 200), exported));
 
     std::istringstream csv(FileBytes(exported));
     std::string line;
@@ -311,47 +301,22 @@ TEST_F(ProgramWithPty, SendBoxMenuSwitchesHexSendAndTheEndingAndBothComeBackAfte
     const std::string portSection = FileBytes(Folder / "setfile.ini");
     const int panelTop = 455 - 370;
     const int boxX = 400, boxY = panelTop + 228 + 15 + 40;
-    auto openAndUnfold = [&] {
-        TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
-        ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
-        RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
-        ASSERT_TRUE(WaitGone(box.Id));
-        Click(Main.X + 430, Main.Y + 455 - 15);
-        std::this_thread::sleep_for(500ms);
-    };
-    // Right click in the send box, then keys in its menu: from the bottom, "发送结尾" comes first, "十六进制发送" next.
-    auto rightClickMenu = [&](const std::string &keys) {
-        std::set<unsigned long> before = Ids(ProgramWindows());
-        RunTool(
-            "xdotool mousemove " + std::to_string(Main.X + boxX) + " " + std::to_string(Main.Y + boxY) + " click 3");
-        TXWindow menu;
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                for (const TXWindow &w : ProgramWindows())
-                    if (!before.count(w.Id)) {
-                        menu = w;
-                        return true;
-                    }
-                return false;
-            },
-            10s))
-            << "no context menu";
-        RunTool("xdotool key --delay 100 " + keys);
-        ASSERT_TRUE(WaitGone(menu.Id)) << "the menu stayed open";
-    };
+    // The send box's menu: from the bottom, "发送结尾" comes first, "十六进制发送" next.
+    auto sendBoxMenu = [&](const std::string &keys) { ChooseFromMenu(boxX, boxY, keys); };
     auto typeIntoBox = [&](const std::string &text) {
         Click(Main.X + boxX, Main.Y + boxY);
         RunTool("xdotool key ctrl+a BackSpace type --delay 50 '" + text + "'");
     };
     auto send = [&] { Click(Main.X + 8 + 37, Main.Y + panelTop + 332 + 8 + 12); };
 
-    openAndUnfold();
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
+    UnfoldTheDataPanel();
     typeIntoBox("01 a0 FF");
-    rightClickMenu("Up Up Return"); // "十六进制发送"
+    ASSERT_NO_FATAL_FAILURE(sendBoxMenu("Up Up Return")); // "十六进制发送"
     send();
     EXPECT_EQ(Pty.Read(7, std::chrono::milliseconds(5000)), std::string("\x01\xA0\xFF[RS]", 7));
 
-    rightClickMenu("Up Right Down Return"); // "发送结尾" > "回车换行 (CR LF)"
+    ASSERT_NO_FATAL_FAILURE(sendBoxMenu("Up Right Down Return")); // "发送结尾" > "回车换行 (CR LF)"
     send();
     EXPECT_EQ(Pty.Read(5, std::chrono::milliseconds(5000)), "\x01\xA0\xFF\r\n");
 
@@ -370,7 +335,8 @@ TEST_F(ProgramWithPty, SendBoxMenuSwitchesHexSendAndTheEndingAndBothComeBackAfte
     Program.Stop();
     ASSERT_TRUE(WaitFor([this] { return ProgramWindows().empty(); }, 10s));
     StartProgram();
-    openAndUnfold();
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
+    UnfoldTheDataPanel();
     typeIntoBox("41");
     send();
     EXPECT_EQ(Pty.Read(3, std::chrono::milliseconds(5000)), "A\r\n");
@@ -380,12 +346,8 @@ TEST_F(ProgramWithPty, ReceivePaneMenuShowsHexAndArrivalTimesAndSaveTakesWhatThe
 {
     const int panelTop = 455 - 370;
     const int paneX = 400, paneY = panelTop + 30 + 56 + 70;
-    TXWindow box = ClickForNewWindow(8 + 37, 8 + 12);
-    ASSERT_NE(box.Id, 0u) << "no message box after opening the port";
-    RunTool("xdotool windowactivate --sync " + std::to_string(box.Id) + " key Return");
-    ASSERT_TRUE(WaitGone(box.Id));
-    Click(Main.X + 430, Main.Y + 455 - 15);
-    std::this_thread::sleep_for(500ms);
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
+    UnfoldTheDataPanel();
 
     Pty.Write("AB\r\n");
     std::this_thread::sleep_for(1000ms);
@@ -394,43 +356,19 @@ TEST_F(ProgramWithPty, ReceivePaneMenuShowsHexAndArrivalTimesAndSaveTakesWhatThe
         3));
     std::this_thread::sleep_for(300ms);
 
-    // Right click in the receive pane, then keys in its menu. From the bottom: "保存接收数据到文件…", "显示时间戳",
-    // "十六进制显示", "自动重连".
-    auto paneMenu = [&](const std::string &keys) {
-        std::set<unsigned long> before = Ids(ProgramWindows());
-        RunTool(
-            "xdotool mousemove " + std::to_string(Main.X + paneX) + " " + std::to_string(Main.Y + paneY) + " click 3");
-        TXWindow menu;
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                for (const TXWindow &w : ProgramWindows())
-                    if (!before.count(w.Id)) {
-                        menu = w;
-                        return true;
-                    }
-                return false;
-            },
-            10s))
-            << "no context menu";
-        RunTool("xdotool key --delay 100 " + keys);
-        ASSERT_TRUE(WaitGone(menu.Id)) << "the menu stayed open";
-    };
+    // The receive pane's menu, from the bottom: "保存接收数据到文件…", "显示时间戳", "十六进制显示", "自动重连".
+    auto paneMenu = [&](const std::string &keys) { ChooseFromMenu(paneX, paneY, keys); };
+    // "保存" under the receive pane.
     auto save = [&](const fs::path &path) {
-        TXWindow dialog = ClickForNewWindow(8 + 37, panelTop + 30 + 15 + 8 + 12);
-        ASSERT_NE(dialog.Id, 0u) << "no save dialog";
-        RunTool("xdotool windowactivate --sync " + std::to_string(dialog.Id) + " key ctrl+a type --delay 30 '"
-            + path.string() + "'");
-        RunTool("xdotool key Return");
-        ASSERT_TRUE(WaitGone(dialog.Id)) << "the save dialog stayed open";
-        ASSERT_TRUE(WaitFor([&] { return fs::exists(path); }, 5s));
+        SaveThroughTheDialog(ClickForNewWindow(8 + 37, panelTop + 30 + 15 + 8 + 12), path);
     };
 
-    paneMenu("Up Up Up Return"); // "十六进制显示"
-    save(Folder / "hex.txt");
+    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Up Return")); // "十六进制显示"
+    ASSERT_NO_FATAL_FAILURE(save(Folder / "hex.txt"));
     EXPECT_EQ(FileBytes(Folder / "hex.txt"), "41 42 0D 0A\r\n31 00 32\r\n");
 
-    paneMenu("Up Up Return"); // "显示时间戳"
-    save(Folder / "stamped.txt");
+    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Return")); // "显示时间戳"
+    ASSERT_NO_FATAL_FAILURE(save(Folder / "stamped.txt"));
     const std::string stamped = FileBytes(Folder / "stamped.txt");
     ASSERT_EQ(stamped.size(), 2 * 15 + 13 + 10u) << stamped;
     EXPECT_EQ(stamped.substr(15, 13), "41 42 0D 0A\r\n");
@@ -447,8 +385,8 @@ TEST_F(ProgramWithPty, ReceivePaneMenuShowsHexAndArrivalTimesAndSaveTakesWhatThe
     EXPECT_LT(apart, 3000);
 
     // Both back to text: the text view keeps the cut at the zero byte.
-    paneMenu("Up Up Return");
-    paneMenu("Up Up Up Return");
-    save(Folder / "text.txt");
+    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Return"));
+    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Up Return"));
+    ASSERT_NO_FATAL_FAILURE(save(Folder / "text.txt"));
     EXPECT_EQ(FileBytes(Folder / "text.txt"), "AB\r\n\r\n1\r\n");
 }

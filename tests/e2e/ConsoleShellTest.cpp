@@ -13,6 +13,7 @@
 #include "core/MessageBox.h"
 #include "settings/PortSettings.h"
 #include "tests/console/MessageBoxRecorder.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"
 
@@ -28,7 +29,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
-#include <sstream>
 
 namespace
 {
@@ -40,14 +40,6 @@ const std::string OpenFailed = "串口打开失败，请检测串口是否被占
 std::string BesideProgram(const char *name)
 {
     return (QCoreApplication::applicationDirPath() + "/" + name).toStdString();
-}
-
-std::string FileBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 class ConsoleShell : public ::testing::Test

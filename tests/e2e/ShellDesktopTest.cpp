@@ -102,6 +102,37 @@ QRect FramedOnScreen(const QWidget *window)
         field["Width"] + left + right, field["Height"] + top + bottom);
 }
 
+// A top-level window or popup mapped and exposed, as the X server and this program have it.
+bool OnScreen(const QWidget *window)
+{
+    return window->isVisible() && window->windowHandle() && window->windowHandle()->isExposed()
+        && IsViewable(XWindowOf(window));
+}
+
+// The window on screen and in front with the focus, as the window manager has it and as this program has seen it.
+// Restoring a minimized window ends with an activation that Qt sends only once the window's map has come back to it;
+// until the program has seen its window activated, that request may still be on its way, and the window manager
+// would carry it out after whatever the test asks next (restoring a window the test has just minimized).
+bool SettledInFront(const QWidget *window)
+{
+    return !window->isMinimized() && window->isActiveWindow() && OnScreen(window)
+        && ActiveWindow() == XWindowOf(window);
+}
+
+// Minimizes the window through the window manager, as its title bar button would, once the window has settled in
+// front; true when the window manager has unmapped it and the program has seen it minimized.
+bool MinimizeWithTheWindowManager(QWidget *window)
+{
+    if (!WaitUntil([window] { return SettledInFront(window); }, 20s)) {
+        ADD_FAILURE() << "not in front before minimizing: minimized " << window->isMinimized() << ", active "
+                      << window->isActiveWindow() << ", on screen " << OnScreen(window) << ", active window "
+                      << ActiveWindow() << " vs " << XWindowOf(window);
+        return false;
+    }
+    RunTool("xdotool windowminimize --sync " + std::to_string(XWindowOf(window)));
+    return WaitUntil([window] { return window->isMinimized() && !IsViewable(XWindowOf(window)); }, 20s);
+}
+
 // Clicks the middle of a widget once its window is on screen and has stopped moving: a window is placed again once
 // the window manager has framed it, and a click before then misses.
 void ClickOn(const QWidget *widget)
@@ -433,33 +464,29 @@ TEST_F(ShellOnDesktop, WhatTheFloatingWindowOpensComesUpAboveItWithTheFocus)
 TEST_F(ShellOnDesktop, TrayShowItemsRestoreAMinimizedMainWindowAndTheFloatingWindow)
 {
     TMainForm &main = *Shell->MainForm;
-    auto minimize = [](QWidget *window) {
-        RunTool("xdotool windowminimize --sync " + std::to_string(window->winId()));
-        return WaitUntil([window] { return window->isMinimized() && !IsViewable(window->winId()); });
-    };
-    auto restoredInFront
-        = [&main] { return !main.isMinimized() && IsViewable(main.winId()) && ActiveWindow() == main.winId(); };
+    TForm7 &floating = *Shell->Form7;
 
-    ASSERT_TRUE(minimize(&main));
+    ASSERT_TRUE(MinimizeWithTheWindowManager(&main));
     RunTool("xdotool mousemove " + XY(TrayCentre()) + " mousedown 3");
-    ASSERT_TRUE(WaitUntil([this] { return Shell->PopupMenu1->isVisible(); }));
+    ASSERT_TRUE(WaitUntil([this] { return OnScreen(Shell->PopupMenu1.get()); }, 20s)) << "no tray menu";
     RunTool("xdotool mouseup 3");
-    PumpFor(200ms);
     QRect item = Shell->PopupMenu1->actionGeometry(Shell->N5);
     RunTool("xdotool mousemove " + XY(Shell->PopupMenu1->mapToGlobal(item.center())) + " click 1");
-    EXPECT_TRUE(WaitUntil(restoredInFront)) << "\"显示主界面\" left the main window minimized";
+    EXPECT_TRUE(WaitUntil([&main] { return SettledInFront(&main); }, 20s))
+        << "\"显示主界面\" left the main window minimized";
 
-    ASSERT_TRUE(minimize(&main));
+    ASSERT_TRUE(MinimizeWithTheWindowManager(&main));
     RunTool("xdotool mousemove " + XY(TrayCentre()) + " click --repeat 2 --delay 80 1");
-    EXPECT_TRUE(WaitUntil(restoredInFront)) << "the double click left the main window minimized";
+    EXPECT_TRUE(WaitUntil([&main] { return SettledInFront(&main); }, 20s))
+        << "the double click left the main window minimized";
 
     // The floating window has no buttons to come back with once minimized: the tray brings it back.
     main.BitBtn3Click();
-    ASSERT_TRUE(WaitUntil([this] { return Shell->Form7->windowHandle()->isExposed(); }));
-    ASSERT_TRUE(minimize(Shell->Form7.get()));
+    ASSERT_TRUE(MinimizeWithTheWindowManager(&floating));
     Shell->N5->trigger();
-    EXPECT_TRUE(WaitUntil([this] { return !Shell->Form7->isMinimized() && IsViewable(Shell->Form7->winId()); }));
-    Shell->Form7->BitBtn1Click();
+    EXPECT_TRUE(WaitUntil([&floating] { return !floating.isMinimized() && IsViewable(XWindowOf(&floating)); }, 20s))
+        << "the floating window stayed minimized";
+    floating.BitBtn1Click();
     EXPECT_TRUE(main.Panel3->isEnabled());
 }
 

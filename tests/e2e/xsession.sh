@@ -6,7 +6,7 @@ set -euo pipefail
 case "${1:-}" in
 start)
     fdfile=$(mktemp)
-    Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp >"$fdfile" 2>/dev/null &
+    Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp -noreset >"$fdfile" 2>/dev/null &
     xpid=$!
     for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
     display=":$(head -n1 "$fdfile")"

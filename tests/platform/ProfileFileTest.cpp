@@ -1,25 +1,17 @@
 #include "platform/ProfileFile.h"
 
+#include "tests/support/FileBytes.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
-
-std::string Slurp(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 void Spit(const std::string &path, const std::string &bytes)
 {
@@ -124,7 +116,7 @@ TEST_F(ProfileFileOnDisk, WritesCreateTheFileAndKeepItsMode)
     ASSERT_TRUE(WriteProfileString("\xCF\xB5", "a", "1", Path));
     ASSERT_TRUE(WriteProfileString("\xCF\xB5", "b", "2", Path));
     ASSERT_TRUE(WriteProfileString("\xCF\xB5", "A", "3", Path));
-    EXPECT_EQ(Slurp(Path), "[\xCF\xB5]\r\na=3\r\nb=2\r\n");
+    EXPECT_EQ(FileBytes(Path), "[\xCF\xB5]\r\na=3\r\nb=2\r\n");
 
     ASSERT_EQ(::chmod(Path.c_str(), 0640), 0);
     ASSERT_TRUE(WriteProfileString("x", "k", "v", Path));
@@ -156,8 +148,8 @@ TEST_F(ProfileFileOnDisk, RefusedWritesLeaveEverythingAsItWas)
     EXPECT_FALSE(WriteProfileString("s", "k", "new", readOnly)); // refused even for an administrator
     EXPECT_FALSE(WriteProfileString("s", "k", "new\r\n[s2]", Path));
     EXPECT_FALSE(WriteProfileString("s", "k", "new", Folder.path().toStdString()));
-    EXPECT_EQ(Slurp(Path), "[s]\r\nk=old\r\n");
-    EXPECT_EQ(Slurp(readOnly), "[s]\r\nk=old\r\n");
+    EXPECT_EQ(FileBytes(Path), "[s]\r\nk=old\r\n");
+    EXPECT_EQ(FileBytes(readOnly), "[s]\r\nk=old\r\n");
 }
 
 TEST_F(ProfileFileOnDisk, AWriteCutShortLeavesTheOldFileWhole)
@@ -168,7 +160,7 @@ TEST_F(ProfileFileOnDisk, AWriteCutShortLeavesTheOldFileWhole)
         TFileSizeLimit limit(original.size() + 4);
         EXPECT_FALSE(WriteProfileString("s", "k", std::string(100, 'n'), Path));
     }
-    EXPECT_EQ(Slurp(Path), original);
+    EXPECT_EQ(FileBytes(Path), original);
     // Nothing is left behind beside it.
     EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }

@@ -1,24 +1,10 @@
 #include "settings/ExtensionSettings.h"
 
 #include "settings/PortSettings.h"
+#include "tests/support/FileBytes.h"
 
 #include <QTemporaryDir>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
-
-namespace
-{
-
-std::string FileBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-} // namespace
 
 TEST(ExtensionSettings, TheFlagLivesInItsOwnGbkSectionAndLeavesThePortSectionByteForByte)
 {

@@ -81,13 +81,13 @@ struct TSimulatedLine {
         Dcb.EvtChar = 10;
     }
 
-    bool Failing(TSimulatedCall call, TIoResult &result) const
+    // The failure the test has set for `call`, if any.
+    std::optional<TIoResult> Injected(TSimulatedCall call) const
     {
         auto found = Failures.find(call);
         if (found == Failures.end())
-            return false;
-        result = found->second;
-        return true;
+            return std::nullopt;
+        return found->second;
     }
 
     void Wake()
@@ -207,9 +207,8 @@ public:
     TIoResult WaitCommEvent(uint32_t &mask) override
     {
         std::lock_guard lock(FLine->Lock);
-        TIoResult injected;
-        if (FLine->Failing(TSimulatedCall::WaitCommEvent, injected))
-            return injected;
+        if (std::optional<TIoResult> injected = FLine->Injected(TSimulatedCall::WaitCommEvent))
+            return *injected;
         if (FLine->Vanished)
             return TIoResult::Failed;
         FLine->Advance();
@@ -225,9 +224,8 @@ public:
     TIoResult ReadFile(char *buffer, uint32_t size, uint32_t &count) override
     {
         std::lock_guard lock(FLine->Lock);
-        TIoResult injected;
-        if (FLine->Failing(TSimulatedCall::ReadFile, injected))
-            return injected;
+        if (std::optional<TIoResult> injected = FLine->Injected(TSimulatedCall::ReadFile))
+            return *injected;
         if (FLine->Vanished)
             return TIoResult::Failed;
         FLine->Advance();
@@ -252,8 +250,7 @@ public:
         for (;;) {
             if (closeEvent.IsSet())
                 return 0;
-            TIoResult injected;
-            if (FLine->Failing(TSimulatedCall::WaitReceive, injected))
+            if (FLine->Injected(TSimulatedCall::WaitReceive))
                 return SerialWaitFailed;
             FLine->RxWake.Reset();
             FLine->Advance();
@@ -297,28 +294,16 @@ public:
 
     TIoResult CommEventResult(uint32_t &mask) override
     {
-        std::lock_guard lock(FLine->Lock);
-        TIoResult injected;
-        if (FLine->Failing(TSimulatedCall::CommEventResult, injected))
-            return injected;
-        return FCommWait.Collect(mask);
+        return Collect(TSimulatedCall::CommEventResult, FCommWait, mask);
     }
 
-    TIoResult ReadResult(uint32_t &count) override
-    {
-        std::lock_guard lock(FLine->Lock);
-        TIoResult injected;
-        if (FLine->Failing(TSimulatedCall::ReadResult, injected))
-            return injected;
-        return FReadIo.Collect(count);
-    }
+    TIoResult ReadResult(uint32_t &count) override { return Collect(TSimulatedCall::ReadResult, FReadIo, count); }
 
     TIoResult ClearCommError(uint32_t &errors) override
     {
         std::lock_guard lock(FLine->Lock);
-        TIoResult injected;
-        if (FLine->Failing(TSimulatedCall::ClearCommError, injected))
-            return injected;
+        if (std::optional<TIoResult> injected = FLine->Injected(TSimulatedCall::ClearCommError))
+            return *injected;
         errors = FLine->Errors;
         FLine->Errors = 0;
         return TIoResult::Done;
@@ -327,9 +312,8 @@ public:
     TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) override
     {
         std::unique_lock lock(FLine->Lock);
-        TIoResult injected;
-        if (FLine->Failing(TSimulatedCall::WriteFile, injected))
-            return injected;
+        if (std::optional<TIoResult> injected = FLine->Injected(TSimulatedCall::WriteFile))
+            return *injected;
         if (FLine->Stalled) {
             FLine->StalledNow = true;
             FLine->StallEnded.wait(lock, [this] { return !FLine->Stalled; });
@@ -353,8 +337,7 @@ public:
         for (;;) {
             if (closeEvent.IsSet())
                 return 0;
-            TIoResult injected;
-            if (FLine->Failing(TSimulatedCall::WaitWrite, injected))
+            if (FLine->Injected(TSimulatedCall::WaitWrite))
                 return SerialWaitFailed;
             FLine->TxWake.Reset();
             if (FWriteIo.Pending && FLine->Vanished) {
@@ -376,19 +359,23 @@ public:
 
     TIoResult WriteResult(uint32_t &written) override
     {
-        std::lock_guard lock(FLine->Lock);
-        TIoResult injected;
-        if (FLine->Failing(TSimulatedCall::WriteResult, injected))
-            return injected;
-        return FWriteIo.Collect(written);
+        return Collect(TSimulatedCall::WriteResult, FWriteIo, written);
     }
 
 private:
     bool Succeeds(TSimulatedCall call)
     {
         std::lock_guard lock(FLine->Lock);
-        TIoResult injected;
-        return !FLine->Failing(call, injected);
+        return !FLine->Injected(call);
+    }
+
+    // A finished operation's result as the device reports it: the failure set for `call`, or what `io` completed with.
+    TIoResult Collect(TSimulatedCall call, TPendingIo &io, uint32_t &value)
+    {
+        std::lock_guard lock(FLine->Lock);
+        if (std::optional<TIoResult> injected = FLine->Injected(call))
+            return *injected;
+        return io.Collect(value);
     }
 
     // Moves arrived bytes into the pending read, up to its size. A byte that arrived after the read's deadline is
@@ -450,8 +437,7 @@ TSerialDeviceFactory TSerialSimulator::Factory() const
     return [line](const std::string &portName) -> std::unique_ptr<TSerialDevice> {
         std::lock_guard lock(line->Lock);
         line->LastPortName = portName;
-        TIoResult injected;
-        if (line->Failing(TSimulatedCall::Open, injected) || line->OpenDevices > 0)
+        if (line->Injected(TSimulatedCall::Open) || line->OpenDevices > 0)
             return nullptr;
         ++line->OpenDevices;
         line->Vanished = false;

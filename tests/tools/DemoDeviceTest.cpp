@@ -1,5 +1,6 @@
 // Runs the demo serial device as the program's run command does and reads it as the program would.
 #include "platform/ProfileFile.h"
+#include "tests/support/FileBytes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,14 +23,6 @@ namespace
 {
 
 const char *const Section = "\xCF\xB5\xCD\xB3\xB2\xCE\xCA\xFD";
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class DemoDeviceTest : public ::testing::Test
 {
@@ -63,7 +56,7 @@ protected:
 TEST_F(DemoDeviceTest, SendsIntegerLinesAndTextToTheProgramThatOpensTheLink)
 {
     Start();
-    std::string settings = ReadFile(Setfile);
+    std::string settings = FileBytes(Setfile);
     EXPECT_EQ(FindProfileValue(settings, Section, "commname"), Link);
     EXPECT_EQ(FindProfileValue(settings, Section, "baudrate"), "115200");
     EXPECT_EQ(FindProfileValue(settings, Section, "stopbits"), "1");
@@ -115,7 +108,7 @@ TEST_F(DemoDeviceTest, KeepsTheUsersOwnSettings)
     const std::string own = std::string("[") + Section + "]\r\ncommname=COM3\r\nbaudrate=9600\r\n";
     std::ofstream(Setfile, std::ios::binary) << own;
     Start();
-    EXPECT_EQ(ReadFile(Setfile), own);
+    EXPECT_EQ(FileBytes(Setfile), own);
 }
 
 } // namespace

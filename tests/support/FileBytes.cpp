@@ -1,0 +1,12 @@
+#include "tests/support/FileBytes.h"
+
+#include <fstream>
+#include <sstream>
+
+std::string FileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
