@@ -17,6 +17,7 @@ bool TNotificationTarget::Post(unsigned code, uint32_t wParam, uint32_t lParam, 
     auto *message = new (std::nothrow) TNotifyMessage(code, wParam, lParam, std::move(block));
     if (!message)
         return false;
+    message->SetSession(FSession);
     ++FUndelivered;
     QCoreApplication::postEvent(FWindow, message);
     return true;
@@ -44,6 +45,18 @@ TNotifyMessage *TNotificationTarget::Accept(QEvent *event)
     if (message && FUndelivered > 0)
         --FUndelivered;
     return message;
+}
+
+void TNotificationTarget::NewSession()
+{
+    std::lock_guard lock(FLock);
+    ++FSession;
+}
+
+uint32_t TNotificationTarget::Session()
+{
+    std::lock_guard lock(FLock);
+    return FSession;
 }
 
 void TNotificationTarget::SetLimit(std::size_t limit)

@@ -30,10 +30,15 @@ public:
     // the caller after the worker that built the message (Qt's own queue lock is invisible to race checkers).
     TNotifyMessage *Accept(QEvent *event);
     void SetLimit(std::size_t limit);
+    // Each opening of the port is a new session; every notification carries the session it was posted in, so that
+    // one still queued from an earlier opening can be told apart.
+    void NewSession();
+    uint32_t Session();
 
 private:
     std::mutex FLock;
     QObject *FWindow = nullptr;
     std::size_t FUndelivered = 0;
     std::size_t FLimit = DefaultLimit;
+    uint32_t FSession = 0;
 };

@@ -15,8 +15,12 @@ public:
     uint32_t WParam() const { return FWParam; }
     uint32_t LParam() const { return FLParam; }
     const char *Block() const { return FBlock.get(); }
+    // The opening of the port whose worker posted it.
+    uint32_t Session() const { return FSession; }
+    void SetSession(uint32_t session) { FSession = session; }
 
 private:
+    uint32_t FSession = 0;
     uint32_t FWParam;
     uint32_t FLParam;
     std::unique_ptr<char[]> FBlock;

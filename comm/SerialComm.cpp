@@ -149,6 +149,7 @@ void TComm::OpenPort()
         throw ECommsError("Unable to create event");
     }
     FCloseEvent = std::move(closeEvent);
+    FNotificationTarget->NewSession();
 
     try {
         FReadThread = std::make_shared<TReadThread>(FDevice, FCloseEvent, FNotificationTarget);
@@ -242,6 +243,10 @@ void TComm::Dispatch(const TNotifyMessage &Message)
             handler(this, Message.LParam());
         break;
     case NotifyRequestHangup:
+        // A request still queued from an earlier opening is about a device that is closed already: it must not
+        // close the port opened since.
+        if (Message.Session() != FNotificationTarget->Session())
+            break;
         if (TCommNotifyEvent handler = OnRequestHangup)
             handler(this);
         break;

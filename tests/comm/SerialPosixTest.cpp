@@ -106,6 +106,31 @@ TEST_F(PtyComm, TheHangupHandlerMayCloseThePort)
     EXPECT_FALSE(Comm.IsOpen());
 }
 
+TEST_F(PtyComm, AHangupStillQueuedFromAnEarlierOpeningLeavesTheNewOneAlone)
+{
+    int hangups = 0;
+    Comm.OnRequestHangup = [&hangups](TComm *sender) {
+        ++hangups;
+        sender->ClosePort();
+    };
+    Open();
+    Pty.CloseMaster();
+    Comm.SendData("x", 1);
+    // The workers post their requests while nothing is dispatched; the port is closed and another one opened
+    // before the queue is looked at, as a quick close and open by the user or a reconnect can do.
+    std::this_thread::sleep_for(300ms);
+    Comm.ClosePort();
+    TPty next;
+    Comm.SetCommName(next.SlavePath);
+    Comm.OpenPort();
+    PumpFor(300ms);
+    EXPECT_EQ(hangups, 0);
+    EXPECT_TRUE(Comm.IsOpen());
+    next.Write("still here");
+    EXPECT_TRUE(WaitUntil([&] { return Log.Received == "still here"; }));
+    Comm.ClosePort();
+}
+
 TEST(SerialPosix, ClosingPutsBackTheLineSettingsTheDeviceHadBefore)
 {
     TPty pty;
