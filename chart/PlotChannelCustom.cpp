@@ -339,19 +339,16 @@ void TPlotChannelCustom::DrawFast(QPainter &painter, const TPlotScale &xScale, c
         if (!q.Empty && !r.Empty)
             segment(q.X, q.YLast, r.X, r.YFirst);
     };
-    const TPlotDataCustomList &data = Data();
-    for (int i = FFirstVisibleIndex; i <= FLastVisibleIndex; ++i) {
-        uint16_t flags = data.Flags(i);
+    auto visit = [&](double x, double y, uint16_t flags) {
         if (flags & PlotPointFlags::Empty)
-            continue;
+            return;
         if (flags & PlotPointFlags::Null) {
             drawColumns();
             p.Reset();
             q.Reset();
             r.Reset();
-            continue;
+            return;
         }
-        double x = data.X(i), y = data.Y(i);
         int column = xScale.ValueToPixel(x);
         if (p.Takes(column)) {
             p.Add(column, x, y);
@@ -364,7 +361,15 @@ void TPlotChannelCustom::DrawFast(QPainter &painter, const TPlotScale &xScale, c
             q.Reset();
             r.Reset();
         }
-    }
+    };
+    // The standard store is read straight from its arrays: a window holds tens of thousands of points at serial rates.
+    const TPlotDataCustomList &data = Data();
+    const auto *store = dynamic_cast<const TPlotDataNullList *>(&data);
+    if (store && FFirstVisibleIndex >= 0 && FFirstVisibleIndex <= FLastVisibleIndex && FLastVisibleIndex < data.Count())
+        store->ForEach(FFirstVisibleIndex, FLastVisibleIndex, visit);
+    else
+        for (int i = FFirstVisibleIndex; i <= FLastVisibleIndex; ++i)
+            visit(data.X(i), data.Y(i), data.Flags(i));
     drawColumns();
 }
 

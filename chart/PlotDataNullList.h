@@ -24,6 +24,19 @@ public:
     void SetFlags(int index, uint16_t flags) override { FFlags[Slot(index)] = flags; }
 
     int Add(double x, double y, uint16_t flags) override;
+    // Calls visit(x, y, flags) for the points first to last, in order; both must be valid indexes.
+    template <class TVisit> void ForEach(int first, int last, TVisit &&visit) const
+    {
+        int slot = Slot(first);
+        const int end = Slot(last);
+        for (;;) {
+            visit(FX[slot], FY[slot], FFlags[slot]);
+            if (slot == end)
+                return;
+            if (++slot == FCapacity)
+                slot = 0;
+        }
+    }
     void Clear() override;
 
     int RingBufferSize() const override { return FRingBufferSize; }

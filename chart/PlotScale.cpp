@@ -2,21 +2,6 @@
 
 #include <cmath>
 
-int TPlotScale::ValueToPixel(double value) const
-{
-    if (High == Low || Span <= 1e-300)
-        return (Low + High) / 2;
-    double offset = std::nearbyint((value - Min) * (High - Low) / Span);
-    double pixel = Horizontal ? Low + offset : High - offset;
-    if (std::isnan(pixel))
-        return -PixelLimit;
-    if (pixel < -PixelLimit)
-        return -PixelLimit;
-    if (pixel > PixelLimit)
-        return PixelLimit;
-    return static_cast<int>(pixel);
-}
-
 double TPlotScale::PixelToValue(int pixel) const
 {
     if (High == Low)

@@ -111,6 +111,17 @@ TEST(PlotStore, ALargeRingTakesMemoryOnlyAsItFills)
     EXPECT_EQ(list.Capacity(), 100);
     EXPECT_EQ(list.X(0), 150);
     EXPECT_EQ(list.Y(99), -249);
+
+    // Walking a part of the wrapped ring visits the points in index order, across the array's end.
+    std::vector<double> walked;
+    list.ForEach(45, 55, [&](double x, double y, uint16_t) {
+        EXPECT_EQ(y, -x);
+        walked.push_back(x);
+    });
+    std::vector<double> expected;
+    for (int i = 45; i <= 55; ++i)
+        expected.push_back(list.X(i));
+    EXPECT_EQ(walked, expected);
 }
 
 TEST(PlotStore, ChannelRefusesAPointWhenTheStoreIsFull)
