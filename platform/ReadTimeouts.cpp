@@ -38,11 +38,17 @@ std::optional<TReadClock::time_point> ReadDeadline(const TReadTimeoutPlan &plan,
     return deadline;
 }
 
-std::chrono::milliseconds ReadSettle(const TReadTimeoutPlan &plan, const TPendingReadTimes &read)
+std::chrono::milliseconds ReadSettle(
+    const TReadTimeoutPlan &plan, const TPendingReadTimes &read, uint32_t size, TReadClock::time_point now)
 {
-    if (read.Count == 0 || plan.ReturnAtOnce || plan.ReturnOnFirstByte)
-        return std::chrono::milliseconds(0);
-    if (plan.Interval.count() == 0)
-        return ReadSettleLimit;
-    return std::min(plan.Interval / 5, ReadSettleLimit);
+    using std::chrono::milliseconds;
+    if (read.Count == 0 || read.Count >= size || plan.ReturnAtOnce || plan.ReturnOnFirstByte)
+        return milliseconds(0);
+    milliseconds settle = plan.Interval.count() == 0 ? ReadSettleLimit : std::min(plan.Interval / 5, ReadSettleLimit);
+    // Bytes a millisecond since the read started; a read that got its bytes at once counts as very fast.
+    const double elapsedMs = std::max(std::chrono::duration<double, std::milli>(now - read.Start).count(), 0.001);
+    const double fillMs = (size - read.Count) / (read.Count / elapsedMs);
+    if (fillMs < settle.count())
+        settle = milliseconds(static_cast<milliseconds::rep>(fillMs));
+    return settle;
 }

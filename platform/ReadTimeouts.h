@@ -45,9 +45,12 @@ struct TPendingReadTimes {
 // A full buffer completes a read at once; the caller checks that.
 std::optional<TReadClock::time_point> ReadDeadline(const TReadTimeoutPlan &plan, const TPendingReadTimes &read);
 
-// How long a read that already holds bytes leaves the device unwatched before it takes what came meanwhile: a fast
-// device's small bursts then wait in the terminal's buffer and are taken in one go, not with one wake-up each. A fifth
-// of the interval and at most ReadSettleLimit, so that the end of a pause is found at most that much late (never
-// early); none while the read is empty (its first byte is taken at once) or returns on its first byte.
+// How long a read of `size` bytes that already holds some leaves the device unwatched before it takes what came
+// meanwhile: a steady device's small bursts then wait in the terminal's buffer and are taken in one go, not with one
+// wake-up each. A fifth of the interval and at most ReadSettleLimit, so that the end of a pause is found at most that
+// much late (never early), and at most the time the read would take to fill at the rate its bytes came since it
+// started, so that a flood is taken as fast as ever. None while the read is empty (its first byte is taken at once)
+// or returns on its first byte.
 constexpr std::chrono::milliseconds ReadSettleLimit(20);
-std::chrono::milliseconds ReadSettle(const TReadTimeoutPlan &plan, const TPendingReadTimes &read);
+std::chrono::milliseconds ReadSettle(
+    const TReadTimeoutPlan &plan, const TPendingReadTimes &read, uint32_t size, TReadClock::time_point now);

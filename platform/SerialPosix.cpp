@@ -430,8 +430,10 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
         case TDrain::Ok:
             if (FReadIo.Pending && FRead.Count == FReadSize)
                 CompleteRead(TIoResult::Done);
-            else if (FReadIo.Pending)
-                FReadSettleEnd = TClock::now() + ReadSettle(FReadPlan, FRead);
+            else if (FReadIo.Pending) {
+                const TClock::time_point now = TClock::now();
+                FReadSettleEnd = now + ReadSettle(FReadPlan, FRead, FReadSize, now);
+            }
             break;
         case TDrain::Vanished:
             // The bytes read before the device went away are still delivered; the next read fails.

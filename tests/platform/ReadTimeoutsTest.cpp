@@ -54,21 +54,28 @@ TEST(ReadTimeouts, SettleBeforeTakingMoreBytes)
     const struct {
         const char *Name;
         TCommTimeouts Timeouts;
-        uint32_t Count;
+        uint32_t Count; // bytes the read holds
+        int NowMs; // since the read started
         int SettleMs;
     } cases[] = {
-        { "an empty read watches the device", { 100, 0, 0, 0, 0 }, 0, 0 },
-        { "default interval: the limit", { 100, 0, 0, 0, 0 }, 10, 20 },
-        { "a short interval: a fifth of it", { 50, 0, 0, 0, 0 }, 10, 10 },
-        { "an interval under 5 ms: none", { 4, 0, 0, 0, 0 }, 10, 0 },
-        { "no interval rule: the limit", { 0, 0, 0, 0, 0 }, 10, 20 },
-        { "return on the first byte: none", { MaxDword, MaxDword, 200, 0, 0 }, 1, 0 },
-        { "return at once: none", { MaxDword, 0, 0, 0, 0 }, 1, 0 },
+        { "an empty read watches the device", { 100, 0, 0, 0, 0 }, 0, 50, 0 },
+        { "a trickle, default interval: the limit", { 100, 0, 0, 0, 0 }, 7, 50, 20 },
+        { "a trickle, short interval: a fifth of it", { 50, 0, 0, 0, 0 }, 7, 50, 10 },
+        { "an interval under 5 ms: none", { 4, 0, 0, 0, 0 }, 7, 50, 0 },
+        { "no interval rule: the limit", { 0, 0, 0, 0, 0 }, 7, 50, 20 },
+        { "92 KB/s: the time the read takes to fill", { 100, 0, 0, 0, 0 }, 552, 6, 16 },
+        { "a flood: none", { 100, 0, 0, 0, 0 }, 1000, 0, 0 },
+        { "a full read: none", { 100, 0, 0, 0, 0 }, 2048, 50, 0 },
+        { "return on the first byte: none", { MaxDword, MaxDword, 200, 0, 0 }, 1, 50, 0 },
+        { "return at once: none", { MaxDword, 0, 0, 0, 0 }, 1, 50, 0 },
     };
+    const TReadClock::time_point start = TReadClock::time_point() + 1h;
     for (const auto &row : cases) {
         SCOPED_TRACE(row.Name);
-        TPendingReadTimes read { {}, row.Count, {}, {} };
-        EXPECT_EQ(ReadSettle(PlanRead(row.Timeouts, 2048), read).count(), row.SettleMs);
+        TPendingReadTimes read { start, row.Count, start, start };
+        const auto settle
+            = ReadSettle(PlanRead(row.Timeouts, 2048), read, 2048, start + std::chrono::milliseconds(row.NowMs));
+        EXPECT_EQ(settle.count(), row.SettleMs);
     }
 }
 
