@@ -30,6 +30,20 @@ protected:
         Comm.OpenPort();
         ASSERT_TRUE(WaitUntil([&] { return Log.Count("empty") == 1; }));
     }
+
+    // Opens the port, then takes the device away from under it: both workers see it gone and ask for a hang-up,
+    // which closes the port as the program does.
+    int Hangups = 0;
+    void OpenAndLoseTheDevice()
+    {
+        Comm.OnRequestHangup = [this](TComm *sender) {
+            ++Hangups;
+            sender->ClosePort();
+        };
+        Open();
+        Pty.CloseMaster();
+        Comm.SendData("x", 1);
+    }
 };
 
 TEST_F(PtyComm, BytesGoBothWaysUntranslated)
@@ -92,30 +106,16 @@ TEST_F(PtyComm, VanishedDeviceHangsUpAndClosesCleanly)
 
 TEST_F(PtyComm, TheHangupHandlerMayCloseThePort)
 {
-    int hangups = 0;
-    Comm.OnRequestHangup = [&hangups](TComm *sender) {
-        ++hangups;
-        sender->ClosePort();
-    };
-    Open();
-    Pty.CloseMaster();
-    // Both workers may see the vanished device: the second request finds the port closed.
-    Comm.SendData("x", 1);
-    ASSERT_TRUE(WaitUntil([&] { return hangups >= 1; }));
+    OpenAndLoseTheDevice();
+    // The second request finds the port closed.
+    ASSERT_TRUE(WaitUntil([&] { return Hangups >= 1; }));
     PumpFor(200ms);
     EXPECT_FALSE(Comm.IsOpen());
 }
 
 TEST_F(PtyComm, AHangupStillQueuedFromAnEarlierOpeningLeavesTheNewOneAlone)
 {
-    int hangups = 0;
-    Comm.OnRequestHangup = [&hangups](TComm *sender) {
-        ++hangups;
-        sender->ClosePort();
-    };
-    Open();
-    Pty.CloseMaster();
-    Comm.SendData("x", 1);
+    OpenAndLoseTheDevice();
     // The workers post their requests while nothing is dispatched; the port is closed and another one opened
     // before the queue is looked at, as a quick close and open by the user or a reconnect can do.
     std::this_thread::sleep_for(300ms);
@@ -124,7 +124,7 @@ TEST_F(PtyComm, AHangupStillQueuedFromAnEarlierOpeningLeavesTheNewOneAlone)
     Comm.SetCommName(next.SlavePath);
     Comm.OpenPort();
     PumpFor(300ms);
-    EXPECT_EQ(hangups, 0);
+    EXPECT_EQ(Hangups, 0);
     EXPECT_TRUE(Comm.IsOpen());
     next.Write("still here");
     EXPECT_TRUE(WaitUntil([&] { return Log.Received == "still here"; }));
