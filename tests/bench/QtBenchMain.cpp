@@ -2,12 +2,11 @@
 // so that they run without an X server.
 #include <QApplication>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
+#include <stdlib.h>
 
 int main(int argc, char **argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0); // a platform set by the caller stays
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
