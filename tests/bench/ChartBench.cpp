@@ -1,7 +1,8 @@
 // chart_bench: the strip chart's costs. AddPoint per point (with both axes tracking, as the plot feed adds points),
 // the store's memory per point, and one paint of the main window's chart (860 x 382, a 10-second window of points
 // 10 ms apart) with 1 000, 1 000 000 and 10 000 000 points stored: the paint should cost the same whatever lies
-// outside the window.
+// outside the window. BM_PaintSerialRate paints the 1-second window the main window shows, filled at a serial rate
+// (13 000 integer lines a second, about 92 KB/s): every point in it is visited for every frame.
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
 #include "chart/PlotDataNullList.h"
@@ -27,7 +28,8 @@ struct TBenchChart {
     TPlotManualClock Clock;
     TPlot Plot { nullptr, &Clock };
 
-    explicit TBenchChart(double span)
+    explicit TBenchChart(double span, double step = Step)
+        : FStep(step)
     {
         LoadStripChartDescription(Plot);
         Plot.SetTitleVisible(false);
@@ -41,8 +43,10 @@ struct TBenchChart {
     {
         TPlotChannel &channel = Channel();
         for (long long i = channel.Count(); i < count; ++i)
-            channel.AddPoint(i * Step, Sample(i));
+            channel.AddPoint(i * FStep, Sample(i));
     }
+
+    double FStep;
 
     // A waveform of whole numbers, as a device sends them; tabulated so that the benchmark times the chart.
     static double Sample(long long i)
@@ -123,5 +127,20 @@ void BM_Paint(benchmark::State &state)
     state.counters["points_drawn"] = channel.LastVisibleIndex() - channel.FirstVisibleIndex() + 1;
 }
 BENCHMARK(BM_Paint)->Arg(1'000)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMicrosecond);
+
+void BM_PaintSerialRate(benchmark::State &state)
+{
+    constexpr double LinesPerSecond = 13'000;
+    TBenchChart chart(1, 1 / LinesPerSecond);
+    chart.Fill(static_cast<long long>(10 * LinesPerSecond));
+    QImage image(860, 382, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        chart.Plot.Render(painter, image.size(), true);
+    }
+    const TPlotChannel &channel = chart.Channel();
+    state.counters["points_drawn"] = channel.LastVisibleIndex() - channel.FirstVisibleIndex() + 1;
+}
+BENCHMARK(BM_PaintSerialRate)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "chart/PlotTicks.h"
 #include "chart/PlotYAxis.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -37,6 +38,21 @@ TEST(PlotScale, ValueToPixelAndBack)
     EXPECT_EQ(empty.ValueToPixel(-5e10), 40);
     EXPECT_EQ(empty.PixelToValue(12), 0);
     EXPECT_TRUE(empty.InRange(1e9));
+}
+
+TEST(PlotScale, RoundingMatchesTheLibrarysHalfToEven)
+{
+    const double big = 2251799813685248.0; // 2^51, where the inline rounding hands values back as they are
+    std::vector<double> values { 0.49999999999999994, 1e-300, -1e-300, -31999.5, 32000.5, big - 0.5, big - 1.5,
+        1e15 + 0.5, big, big + 1, 1e300, -1e300, HUGE_VAL, -HUGE_VAL };
+    for (int quarter = -40; quarter <= 40; ++quarter)
+        values.push_back(quarter / 4.0);
+    for (double value : values) {
+        const double rounded = PlotRoundHalfToEven(value);
+        // Zero's sign may differ; no pixel tells them apart.
+        EXPECT_EQ(rounded, std::fabs(value) < big ? std::nearbyint(value) : value) << value;
+    }
+    EXPECT_TRUE(std::isnan(PlotRoundHalfToEven(NAN)));
 }
 
 TEST(PlotLabels, DecimalsFollowTheSpan)
