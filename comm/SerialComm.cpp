@@ -231,12 +231,24 @@ bool TComm::SendData(const char *Buffer, std::size_t Count)
     return posted;
 }
 
+const std::vector<TReadRun> &TComm::ReceivedRuns() const
+{
+    static const std::vector<TReadRun> none;
+    return FReceivedRuns ? *FReceivedRuns : none;
+}
+
 void TComm::Dispatch(const TNotifyMessage &Message)
 {
     switch (Message.Code()) {
     case NotifyReceiveData:
-        if (TReceiveDataEvent handler = OnReceiveData)
+        if (TReceiveDataEvent handler = OnReceiveData) {
+            struct TRunsScope {
+                const std::vector<TReadRun> *&Runs;
+                ~TRunsScope() { Runs = nullptr; }
+            } scope { FReceivedRuns };
+            FReceivedRuns = &Message.Runs();
             handler(this, Message.Block(), static_cast<uint16_t>(Message.WParam() & 0xFFFF));
+        }
         break;
     case NotifyReceiveError:
         if (TReceiveErrorEvent handler = OnReceiveError)

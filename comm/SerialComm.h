@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TComm;
 class TNotificationTarget;
@@ -121,6 +122,10 @@ public:
     // ended, Count 0 or above 65535. True does not mean written.
     bool SendData(const char *Buffer, std::size_t Count);
 
+    // The runs in which the block that OnReceiveData is handling arrived (TReadRun::End counts its bytes); empty
+    // outside OnReceiveData or when the block came without them.
+    const std::vector<TReadRun> &ReceivedRuns() const;
+
     // The port counts as open while the component holds a device.
     bool IsOpen() const { return FDevice != nullptr; }
     // True when no send request is outstanding.
@@ -169,6 +174,7 @@ private:
     std::shared_ptr<std::atomic<bool>> FSendDataEmptyFlag;
     TSerialDeviceFactory FDeviceFactory;
     std::chrono::milliseconds FStopTimeout { 10000 };
+    const std::vector<TReadRun> *FReceivedRuns = nullptr; // while OnReceiveData runs
 
     std::string FCommName = "COM2";
     uint32_t FBaudRate = 9600;

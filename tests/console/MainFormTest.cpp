@@ -136,8 +136,11 @@ TEST_F(MainFormTest, ReceivedSamplesArePlottedAtTheirArrivalTime)
 // queue lets it sleep.
 TEST_F(MainFormTest, PlotFeedSleepsUntilLinesArriveAndWhileTheQueueIsEmpty)
 {
-    const char empty[] = "";
-    Form.Comm1ReceiveData(nullptr, empty, 0); // an empty chunk is an empty line: waiting, so the feed wakes
+    const char part[] = "111";
+    Form.Comm1ReceiveData(nullptr, part, sizeof part - 1); // the start of a line: nothing to plot yet
+    EXPECT_FALSE(Form.Timer3->isActive());
+    const char empty[] = "\r\n";
+    Form.Comm1ReceiveData(nullptr, empty, sizeof empty - 1); // its end: a line waits, so the feed wakes
     EXPECT_TRUE(Form.Timer3->isActive());
     Form.Timer3Timer();
     EXPECT_TRUE(Form.Memo3.Empty());
@@ -151,7 +154,7 @@ TEST_F(MainFormTest, PlotFeedSleepsUntilLinesArriveAndWhileTheQueueIsEmpty)
     Form.Timer3Timer();
     EXPECT_TRUE(Form.Memo3.Empty());
     EXPECT_FALSE(Form.Timer3->isActive());
-    EXPECT_EQ(Form.Plot1->Channel(0)->Count(), 4);
+    EXPECT_EQ(Form.Plot1->Channel(0)->Count(), 5);
 }
 
 TEST_F(MainFormTest, FoldButtonUnfoldsAndFoldsThroughTheKnownHeights)
