@@ -121,6 +121,10 @@ public:
     // ended, Count 0 or above 65535. True does not mean written.
     bool SendData(const char *Buffer, std::size_t Count);
 
+    // Why the last OpenPort failed, as the system said it when the device was opened: an errno value (ENOENT no such
+    // device, EACCES not allowed, EBUSY held by another program, ...), ENOTTY when what opened is not a serial
+    // device, 0 when the device opened (the last OpenPort succeeded or failed later, or none was made).
+    int OpenError() const { return FOpenError; }
     // The port counts as open while the component holds a device.
     bool IsOpen() const { return FDevice != nullptr; }
     // True when no send request is outstanding.
@@ -169,6 +173,7 @@ private:
     std::shared_ptr<std::atomic<bool>> FSendDataEmptyFlag;
     TSerialDeviceFactory FDeviceFactory;
     std::chrono::milliseconds FStopTimeout { 10000 };
+    int FOpenError = 0;
 
     std::string FCommName = "COM2";
     uint32_t FBaudRate = 9600;
