@@ -1,6 +1,7 @@
 #include "console/PortControl.h"
 
 #include "MessageBoxRecorder.h"
+#include "console/PortOpenFailure.h"
 #include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"
 
@@ -68,6 +69,24 @@ TEST(PortControl, InformationTexts)
         (Texts { "x", "0", "5", "奇校验", "2" }));
     EXPECT_EQ(PortInfoTexts({ "x", 1, TByteSize::_6, TParity::Mark, TStopBits::_1 })[3], "标记");
     EXPECT_EQ(PortInfoTexts({ "x", 1, TByteSize::_6, TParity::Space, TStopBits::_1 })[3], "空格");
+}
+
+TEST(PortControl, OpenFailureDetailGivesThePathTheReasonAndTheAdvice)
+{
+    struct Case {
+        int Error;
+        const char *Advice;
+        const char *Detail;
+    };
+    const Case cases[] = {
+        { ENXIO, "", "/dev/ttyS4：设备不存在" },
+        { EPERM, "设备属主与权限：root:root 0600", "/dev/ttyS4：没有访问权限\n设备属主与权限：root:root 0600" },
+        { EIO, "", "/dev/ttyS4：设备无法使用（输入输出错误）" },
+        { 0, "", "/dev/ttyS4：无法打开" },
+        { 1234, "", "/dev/ttyS4：无法打开（错误码 1234）" },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(OpenFailureDetail("/dev/ttyS4", c.Error, c.Advice), c.Detail) << c.Error;
 }
 
 struct TFakePort : TPortAccess {
