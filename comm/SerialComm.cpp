@@ -8,6 +8,7 @@
 #include "comm/WriteThread.h"
 #include "platform/SerialPosix.h"
 
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -129,13 +130,20 @@ void TComm::OpenPort()
     if (FDevice)
         throw ECommsError("This serial port already opened");
 
-    std::unique_ptr<TSerialDevice> opened = FDeviceFactory(FCommName);
+    TSerialOpenResult result = FDeviceFactory(FCommName);
+    FOpenError = result.Device ? 0 : result.Error;
+    std::unique_ptr<TSerialDevice> opened = std::move(result.Device);
     if (!opened)
         throw ECommsError("Error opening serial port");
-    if (!opened->IsCharacterDevice())
+    // Something opened, but it is no serial device (a regular file, a device without a terminal driver).
+    if (!opened->IsCharacterDevice()) {
+        FOpenError = ENOTTY;
         throw ECommsError("File handle is not a comm handle ");
-    if (!opened->SetupComm(DeviceBufferSize, DeviceBufferSize))
+    }
+    if (!opened->SetupComm(DeviceBufferSize, DeviceBufferSize)) {
+        FOpenError = ENOTTY;
         throw ECommsError("Cannot setup comm buffer");
+    }
     FDevice = std::move(opened);
 
     FDevice->PurgeComm(PurgeTxAbort | PurgeRxAbort | PurgeTxClear | PurgeRxClear);

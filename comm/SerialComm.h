@@ -126,6 +126,11 @@ public:
     // outside OnReceiveData or when the block came without them.
     const std::vector<TReadRun> &ReceivedRuns() const;
 
+    // Why the last OpenPort failed, as the system said it when the device was opened: an errno value (ENOENT no such
+    // device, EACCES not allowed, EBUSY held by another program, ...), ENOTTY when what opened is not a serial
+    // device, 0 when the device opened (the last OpenPort succeeded or failed later, or none was made).
+    int OpenError() const { return FOpenError; }
+
     // The port counts as open while the component holds a device.
     bool IsOpen() const { return FDevice != nullptr; }
     // True when no send request is outstanding.
@@ -175,6 +180,7 @@ private:
     TSerialDeviceFactory FDeviceFactory;
     std::chrono::milliseconds FStopTimeout { 10000 };
     const std::vector<TReadRun> *FReceivedRuns = nullptr; // while OnReceiveData runs
+    int FOpenError = 0;
 
     std::string FCommName = "COM2";
     uint32_t FBaudRate = 9600;

@@ -491,11 +491,20 @@ void TMainForm::Button3Click()
 void TMainForm::Button12Click()
 {
     std::array<std::string, 5> texts = PortInfoTexts(PortInfoOf(*Comm1));
-    QLabel *values[] = { Label7, Label8, Label9, Label10, Label11 };
-    for (std::size_t row = 0; row < texts.size(); ++row)
-        values[row]->setText(QString::fromStdString(texts[row]));
+    SetPortNameLabel(QString::fromStdString(texts[0]));
+    QLabel *values[] = { Label8, Label9, Label10, Label11 };
+    for (std::size_t row = 1; row < texts.size(); ++row)
+        values[row - 1]->setText(QString::fromStdString(texts[row]));
     Panel6->show();
     Panel6->raise();
+}
+
+// A long name (a device link in a temporary folder) loses its middle rather than its end, so that the start of the
+// path and the device's own name both stay in the label's width; the whole text is the tool tip.
+void TMainForm::SetPortNameLabel(const QString &text)
+{
+    Label7->setText(Label7->fontMetrics().elidedText(text, Qt::ElideMiddle, Label7->width()));
+    Label7->setToolTip(text);
 }
 
 void TMainForm::Button12MouseLeave()

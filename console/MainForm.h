@@ -209,6 +209,8 @@ private:
     void BuildPortInformationPanel();
     void BuildTimers();
     void ConnectHandlers();
+    // Shows text (the port's name, or a state of the port with its name) beside "串口名称：".
+    void SetPortNameLabel(const QString &text);
 
     void Form2EntryChosen(const QString &text);
     void Form3IntervalChosen(int milliseconds);

@@ -163,6 +163,12 @@ public:
     virtual TIoResult WriteResult(uint32_t &written) = 0;
 };
 
-// Opens a device by the component's port name, exclusively, for reading and writing; null when it cannot be
-// opened (the name names nothing, or another user holds the device).
-using TSerialDeviceFactory = std::function<std::unique_ptr<TSerialDevice>(const std::string &portName)>;
+// What opening a device gave: the device, or none and the system's reason (an errno value: ENOENT nothing by that
+// name, EACCES not allowed, EBUSY held by another open, and so on).
+struct TSerialOpenResult {
+    std::unique_ptr<TSerialDevice> Device;
+    int Error = 0;
+};
+
+// Opens a device by the component's port name, exclusively, for reading and writing.
+using TSerialDeviceFactory = std::function<TSerialOpenResult(const std::string &portName)>;

@@ -538,18 +538,20 @@ TIoResult TPosixSerialDevice::WriteResult(uint32_t &written)
 
 } // namespace
 
-std::unique_ptr<TSerialDevice> OpenPosixSerialDevice(const std::string &portName)
+TSerialOpenResult OpenPosixSerialDevice(const std::string &portName)
 {
     std::string path = SerialDevicePath(portName);
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return nullptr;
+        return { nullptr, errno };
     if (isatty(fd) == 1) {
         if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            // Another open holds the lock: the same condition that TIOCEXCL reports as EBUSY to other users.
+            int error = errno == EWOULDBLOCK ? EBUSY : errno;
             close(fd);
-            return nullptr;
+            return { nullptr, error };
         }
         ioctl(fd, TIOCEXCL);
     }
-    return std::make_unique<TPosixSerialDevice>(fd);
+    return { std::make_unique<TPosixSerialDevice>(fd), 0 };
 }
