@@ -24,6 +24,7 @@ TShell::TShell()
 {
     CreateWindows();
     BuildTrayMenu();
+    TrayShown = [this] { return QSystemTrayIcon::isSystemTrayAvailable() && TrayIcon->isVisible(); };
     qApp->installEventFilter(this);
 }
 
@@ -146,6 +147,11 @@ bool TShell::eventFilter(QObject *watched, QEvent *event)
 {
     // A request from the system to end the program (the session ends) is carried out at once: the windows, which
     // only hide on a close request, must not be asked first, or they would refuse it.
+    if (watched == MainForm.get() && event->type() == QEvent::Close && !qApp->isSavingSession() && !TrayShown()) {
+        // The main window then accepts the request and closes on the way out.
+        N4Click();
+        return false;
+    }
     if (watched == qApp && event->type() == QEvent::Quit) {
         MainForm->AllowClose();
         QCoreApplication::exit(0);
