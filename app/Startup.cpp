@@ -8,6 +8,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstring>
 
 void PrepareApplication(QApplication &app)
 {
@@ -22,4 +23,10 @@ void PrepareApplication(QApplication &app)
         QApplication::installTranslator(translator);
 
     InstallQtMessageBoxes();
+}
+
+void ReportFilesFolderProblem(const std::string &folder, int error)
+{
+    ShowMessageBox("无法写入配置文件夹 " + folder + "：" + std::strerror(error) + "\n端口设置和发送历史将无法保存。",
+        "提示", mbIconExclamation);
 }
