@@ -13,6 +13,8 @@
 void PrepareApplication(QApplication &app)
 {
     QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+    // The desktop entry's name: docks and task bars group the windows under the entry's icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KELVARA_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ApplicationIcon());
 

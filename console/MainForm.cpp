@@ -529,7 +529,7 @@ void TMainForm::Button4Click()
 
 void TMainForm::Button5Click()
 {
-    PrintAndReport(Memo1->DisplayedLines());
+    PrintAndReport(Memo1->DisplayedLines(), this);
 }
 
 void TMainForm::Button6Click()

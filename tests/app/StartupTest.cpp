@@ -4,6 +4,7 @@
 #include "platform/ProgramFolder.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QTemporaryDir>
 #include <cstring>
@@ -21,6 +22,10 @@ TEST(Startup, QtsOwnTextsAreChineseAndTheProgramOutlivesItsLastWindow)
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), "确定");
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "取消");
     EXPECT_EQ(QApplication::applicationName(), "Kelvara");
+    // The windows name the installed desktop entry.
+    EXPECT_TRUE(QFile::exists(QStringLiteral(KELVARA_TEST_SUPPORT_DIR "/../../data/")
+        + QGuiApplication::desktopFileName() + QStringLiteral(".desktop")))
+        << QGuiApplication::desktopFileName().toStdString();
     EXPECT_FALSE(QApplication::windowIcon().isNull());
     EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
 }
