@@ -161,8 +161,7 @@ TMainForm::TMainForm(QWidget *parent)
 
     BuildTopBar();
     BuildChartArea();
-    FReceivePipeline = std::make_unique<TReceivePipeline>(
-        *FReceiveLog, Memo3, FCapture, [this] { FPlotFeed->Step(); }, this);
+    FReceivePipeline = std::make_unique<TReceivePipeline>(*FReceiveLog, Memo3, FCapture, [this] { FPlotFeed->Step(); });
     FReceivePipeline->SetChartClock(
         [this] { return FArrivalClock ? FArrivalClock() : Plot1->Channel(0)->ElapsedSeconds(); });
     BuildDataPanel();

@@ -23,7 +23,7 @@ TReceivePipeline::TReceivePipeline(
     : FLog(log)
     , FQueue(queue)
     , FCapture(capture)
-    , FFeed([&queue] { return !queue.Empty(); }, std::move(feedStep), timerParent)
+    , FFeed([&queue] { return !queue.Empty(); }, std::move(feedStep))
 {
 }
 

@@ -7,7 +7,6 @@
 #include <span>
 #include <string_view>
 
-class QObject;
 class TPlotQueue;
 class TReceiveCapture;
 class TReceiveLog;
@@ -24,8 +23,7 @@ class TReceivePipeline
 {
 public:
     // feedStep takes waiting lines to the chart (TPlotFeed::Step).
-    TReceivePipeline(TReceiveLog &log, TPlotQueue &queue, TReceiveCapture &capture, std::function<void()> feedStep,
-        QObject *timerParent = nullptr);
+    TReceivePipeline(TReceiveLog &log, TPlotQueue &queue, TReceiveCapture &capture, std::function<void()> feedStep);
 
     // Seconds since program start, now: the chart's clock.
     void SetChartClock(std::function<double()> clock) { FChartClock = std::move(clock); }

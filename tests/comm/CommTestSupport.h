@@ -17,6 +17,7 @@ struct TEventLog {
     std::vector<std::string> Events; // "data", "error:<flags>", "modem:<bits>", "hangup", "empty"
     std::vector<std::string> Chunks;
     std::string Received;
+    std::vector<TReadRun> Runs; // End counted over all that was received
     bool BlocksEndInZero = true;
     TComm *Sender = nullptr;
 
@@ -26,6 +27,8 @@ struct TEventLog {
             Sender = sender;
             BlocksEndInZero = BlocksEndInZero && buffer[length] == 0;
             Chunks.emplace_back(buffer, length);
+            for (const TReadRun &run : sender->ReceivedRuns())
+                Runs.push_back({ static_cast<uint32_t>(Received.size() + run.End), run.SteadyNs });
             Received.append(buffer, length);
             Events.push_back("data");
         };

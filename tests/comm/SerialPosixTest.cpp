@@ -83,6 +83,26 @@ TEST_F(PtyComm, ReadIntervalJoinsCloseBytesAndSplitsAtAPause)
     EXPECT_EQ(Log.Chunks, (std::vector<std::string> { "abcde", "fghij" }));
 }
 
+TEST_F(PtyComm, EachRunOfBytesIsDatedWhenItLeftTheKernelNotWhenItsReadEnded)
+{
+    Open();
+    // Two runs 40 ms apart: one read holds both (the interval is 100 ms), yet each keeps its own moment.
+    std::thread writer([&] {
+        Pty.Write("12");
+        std::this_thread::sleep_for(40ms);
+        Pty.Write("34");
+    });
+    ASSERT_TRUE(WaitUntil([&] { return Log.Received.size() == 4; }));
+    writer.join();
+    ASSERT_EQ(Log.Runs.size(), 2u);
+    EXPECT_EQ(Log.Runs[0].End, 2u);
+    EXPECT_EQ(Log.Runs[1].End, 4u);
+    EXPECT_GE(Log.Runs[1].SteadyNs - Log.Runs[0].SteadyNs, 35'000'000);
+    EXPECT_LE(Log.Runs[1].SteadyNs,
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+}
+
 TEST_F(PtyComm, LargeBurstArrivesWhole)
 {
     Open();

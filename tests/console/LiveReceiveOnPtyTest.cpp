@@ -1,11 +1,16 @@
 // The main window receiving from a pty that sends a short line every 50 ms: never a pause as long as the read
 // interval, so only the limit on how long a read may hold its first byte keeps the lines live.
+#include "chart/Plot.h"
+#include "chart/PlotChannel.h"
 #include "comm/SerialComm.h"
 #include "console/MainForm.h"
+#include "console/ReceiveLog.h"
 #include "console/ReceivePane.h"
+#include "console/ReceiveView.h"
 #include "tests/support/Pty.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -97,6 +102,88 @@ TEST(LiveReceiveOnPty, ALineEvery50msShowsInTheReceivePaneWithin200ms)
     // line must stay under a second. Held lines, the fault this guards against, wait until the writer stops: seconds.
     EXPECT_LT(median, 150.0);
     EXPECT_LT(worst, 1000.0);
+}
+
+// A device at 4800 baud: a byte every 2 ms, so the reads (at most 100 ms from their first byte) cut most lines in
+// two. Every value is plotted once, whole.
+TEST(LiveReceiveOnPty, ValuesSentAt4800BaudArePlottedWholeWhereverTheReadsCutThem)
+{
+    TPty pty { TPty::Raw };
+    ASSERT_TRUE(pty.Valid());
+    TMainForm form;
+    form.Comm1->SetCommName(pty.SlavePath);
+    form.Comm1->OpenPort();
+    ASSERT_TRUE(form.Comm1->IsOpen());
+
+    std::vector<double> sent;
+    std::string stream;
+    for (int i = 0; i < 30; ++i) {
+        sent.push_back(500000000 + i * 7);
+        stream += std::to_string(500000000 + i * 7) + (i % 2 ? "\n" : "\r\n");
+    }
+    sent.push_back(512); // a short value, as an analog reading prints it
+    stream += "512\n";
+    std::thread writer([&] {
+        TClock::time_point next = TClock::now();
+        for (char c : stream) {
+            std::this_thread::sleep_until(next);
+            pty.Write(std::string(1, c));
+            next += 2ms;
+        }
+    });
+
+    const TPlotChannel &channel = *form.Plot1->Channel(0);
+    const TClock::time_point limit = TClock::now() + 15s;
+    while (channel.Count() < static_cast<int>(sent.size()) && TClock::now() < limit)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    writer.join();
+    std::vector<double> plotted;
+    for (int i = 0; i < channel.Count(); ++i)
+        plotted.push_back(channel.Y(i));
+    EXPECT_EQ(plotted, sent);
+    EXPECT_GT(form.Memo1->Log()->EndChunk(), 2u) << "the stream came in several reads";
+}
+
+// A line every 50 ms with timestamps on: every line carries its own stamp, the time its last byte came, however the
+// reads group the lines.
+TEST(LiveReceiveOnPty, EveryLineOfASteadyStreamCarriesTheTimeItArrived)
+{
+    TPty pty { TPty::Raw };
+    ASSERT_TRUE(pty.Valid());
+    TMainForm form;
+    form.SetOptions({ .View = { .Timestamps = true } });
+    form.Comm1->SetCommName(pty.SlavePath);
+    form.Comm1->OpenPort();
+    ASSERT_TRUE(form.Comm1->IsOpen());
+
+    constexpr int Lines = 30;
+    std::vector<int64_t> written(Lines); // milliseconds since the epoch
+    std::thread writer([&] {
+        TClock::time_point next = TClock::now();
+        for (int i = 0; i < Lines; ++i) {
+            std::this_thread::sleep_until(next);
+            char line[16];
+            std::snprintf(line, sizeof line, "%05d\r\n", i);
+            written[i] = QDateTime::currentMSecsSinceEpoch();
+            pty.Write(line);
+            next += 50ms;
+        }
+    });
+    const TClock::time_point limit = TClock::now() + 15s;
+    while (form.Memo1->LineCount() < Lines && TClock::now() < limit)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    writer.join();
+    ASSERT_EQ(form.Memo1->LineCount(), static_cast<uint64_t>(Lines));
+    const TReceiveLog &log = *form.Memo1->Log();
+    for (int i = 0; i < Lines; ++i) {
+        const QString shown = form.Memo1->LineText(i);
+        EXPECT_TRUE(shown.startsWith(QString::fromStdString(TimestampPrefix(log.LineArrival(i)))))
+            << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')))) << shown.toStdString();
+        // Dated by when the line's last byte left the kernel, not when the read that held it ended (up to 100 ms on).
+        EXPECT_GE(log.LineArrival(i), written[i] - 1) << i;
+        EXPECT_LE(log.LineArrival(i), written[i] + 60) << i;
+    }
 }
 
 } // namespace
