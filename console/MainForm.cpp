@@ -540,7 +540,7 @@ THexText TMainForm::SendBoxText() const
 
 std::string_view TMainForm::SendEnding() const
 {
-    return SendEndingBytes(FOptions.Ending);
+    return SendEndingBytes(FOptions.ActiveEnding());
 }
 
 TSendFunction TMainForm::Sender()
