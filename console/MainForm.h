@@ -230,6 +230,8 @@ private:
     // Starts the plot timer when lines wait and it is not already due.
     void WakePlotFeed();
     void SetDataPanelHeight(int height);
+    void StartUnfold();
+    void StartFold();
     void FloatDataPanel();
     void CentreOnScreen();
 
