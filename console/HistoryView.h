@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QListView>
 
 // The history window's list view. A class of its own so that assistive technology gets THistoryListAccessible for it:
@@ -17,4 +18,14 @@ public:
         int Count = 0;
     };
     TShownRows ShownRows();
+
+protected:
+    // A list view names the current and the selected row to assistive technology by its number among all rows, as
+    // the list's child of that number; this list's children are the rows on screen, so these name the row by its own
+    // interface instead.
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+
+private:
+    void TellAccessibility(const QModelIndex &index, QAccessible::Event event);
 };
