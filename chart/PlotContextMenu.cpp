@@ -103,7 +103,7 @@ void AddCursorItems(std::vector<TPlotMenuItem> &items, const TPlotDataCursor &cu
 } // namespace
 
 std::vector<TPlotMenuItem> PlotContextMenuItems(
-    const TPlotObject *object, bool userCanEditObjects, const std::vector<TPlotMenuItem> &hostItems)
+    const TPlotObject *object, bool userCanEditObjects, const std::vector<TPlotMenuItem> &hostItems, bool hasEditor)
 {
     std::vector<TPlotMenuItem> items;
     if (!object || !object->PopupEnabled() || dynamic_cast<const TPlotToolBar *>(object))
@@ -113,7 +113,7 @@ std::vector<TPlotMenuItem> PlotContextMenuItems(
     else if (auto *cursor = dynamic_cast<const TPlotDataCursor *>(object))
         AddCursorItems(items, *cursor);
     if (userCanEditObjects)
-        items.push_back(Action(QStringLiteral("Edit..."), pmcEdit));
+        items.push_back(Action(QStringLiteral("Edit..."), pmcEdit, hasEditor));
     if (dynamic_cast<const TPlotDataView *>(object))
         items.insert(items.end(), hostItems.begin(), hostItems.end());
     return items;

@@ -42,11 +42,11 @@ struct TPlotMenuItem {
 // cursor offers the submenus "Channel" ("<All>" when allowed, then every visible channel by its title without line
 // breaks, the current one checked), "Style" (the styles whose items are visible, the current one checked) and, when
 // the user may change options, "Options"; then "Flip Alignment" (enabled for the one-pointer styles on a single
-// channel). Every object then offers "Edit..." when the user may edit objects. The data view's menu ends with
-// hostItems, the items its host adds (none by default). Empty when there is no menu: no object, PopupEnabled off, a
-// toolbar, or nothing to offer.
-std::vector<TPlotMenuItem> PlotContextMenuItems(
-    const TPlotObject *object, bool userCanEditObjects, const std::vector<TPlotMenuItem> &hostItems = {});
+// channel). Every object then offers "Edit..." when the user may edit objects, enabled only when there is an editor
+// to open (hasEditor). The data view's menu ends with hostItems, the items its host adds (none by default). Empty
+// when there is no menu: no object, PopupEnabled off, a toolbar, or nothing to offer.
+std::vector<TPlotMenuItem> PlotContextMenuItems(const TPlotObject *object, bool userCanEditObjects,
+    const std::vector<TPlotMenuItem> &hostItems = {}, bool hasEditor = true);
 
 // Carries out a chosen item on the object whose menu it came from. Editing belongs to the chart's host and
 // submenus do nothing, so pmcEdit, pmcHost and pmcSubmenu are left to the caller.

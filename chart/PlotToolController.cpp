@@ -431,8 +431,10 @@ QMenu *TPlotToolController::CreateContextMenu(const QPoint &point, QWidget *pare
     TPlotObject *object = PlotHitAt(FPlot.Master(), point).Object;
     const std::vector<TPlotMenuItem> hostItems
         = FPlot.OnDataViewMenuItems ? FPlot.OnDataViewMenuItems() : std::vector<TPlotMenuItem>();
-    return BuildPlotContextMenu(PlotContextMenuItems(object, FPlot.UserCanEditObjects(), hostItems), parent, this,
-        [this, object](const TPlotMenuItem &item) {
+    // The chart has no property editor of its own: "Edit..." is offered but disabled unless a host supplies one.
+    const bool hasEditor = static_cast<bool>(FPlot.OnEditObject);
+    return BuildPlotContextMenu(PlotContextMenuItems(object, FPlot.UserCanEditObjects(), hostItems, hasEditor), parent,
+        this, [this, object](const TPlotMenuItem &item) {
             if (item.Command == pmcHost) {
                 if (FPlot.OnHostMenuCommand)
                     FPlot.OnHostMenuCommand(item);

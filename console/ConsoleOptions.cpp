@@ -8,6 +8,8 @@ TConsoleOptions LoadConsoleOptions(const std::string &path)
     TConsoleOptions options;
     options.HexSend = ReadFlag(path, HexSendKey, options.HexSend);
     options.Ending = SendEndingFromInteger(ReadInteger(path, SendEndingKey, static_cast<int>(options.Ending)));
+    options.HexEnding = SendEndingFromInteger(
+        ReadInteger(path, HexSendEndingKey, static_cast<int>(options.HexEnding)), options.HexEnding);
     options.View.Hex = ReadFlag(path, HexViewKey, options.View.Hex);
     options.View.Timestamps = ReadFlag(path, TimestampsKey, options.View.Timestamps);
     options.AutoReconnect = ReadFlag(path, AutoReconnectKey, options.AutoReconnect);
@@ -23,6 +25,8 @@ bool SaveConsoleOptions(const std::string &path, const TConsoleOptions &before, 
         written = WriteFlag(path, HexSendKey, after.HexSend) && written;
     if (after.Ending != before.Ending)
         written = WriteInteger(path, SendEndingKey, static_cast<int>(after.Ending)) && written;
+    if (after.HexEnding != before.HexEnding)
+        written = WriteInteger(path, HexSendEndingKey, static_cast<int>(after.HexEnding)) && written;
     if (after.View.Hex != before.View.Hex)
         written = WriteFlag(path, HexViewKey, after.View.Hex) && written;
     if (after.View.Timestamps != before.View.Timestamps)

@@ -10,10 +10,15 @@
 // section.
 struct TConsoleOptions {
     bool HexSend = false;
-    TSendEnding Ending = TSendEnding::Rs;
+    TSendEnding Ending = TSendEnding::Rs; // after a text send
+    TSendEnding HexEnding = TSendEnding::None; // after a hex send: binary frames carry no text trailer
     TReceiveView View {}; // of every receive pane
     bool AutoReconnect = false; // open the port again when its vanished device comes back
     bool ChunkLines = false; // every received chunk on a line of its own, as received, instead of whole lines
+
+    // The ending of the send mode in use: each mode keeps its own choice.
+    TSendEnding ActiveEnding() const { return HexSend ? HexEnding : Ending; }
+    void SetActiveEnding(TSendEnding ending) { (HexSend ? HexEnding : Ending) = ending; }
 
     bool operator==(const TConsoleOptions &) const = default;
 };

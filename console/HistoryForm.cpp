@@ -1,6 +1,7 @@
 #include "console/HistoryForm.h"
 
 #include "console/HistoryModel.h"
+#include "console/HistoryView.h"
 #include "core/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "ui/Fonts.h"
@@ -22,7 +23,7 @@ TForm2::TForm2(QWidget *parent)
     setFont(SongFont(12, true));
 
     FModel = new THistoryModel(this);
-    ListBox1 = new QListView(this);
+    ListBox1 = new THistoryView(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(1, 1, 188, 329);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -74,6 +74,9 @@ TForm3::TForm3(QWidget *parent)
     Button2 = new QPushButton(QStringLiteral("取消"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(96, 88, 75, 25);
+    // Return on a focused button presses it, as in a dialog.
+    Button1->setAutoDefault(true);
+    Button2->setAutoDefault(true);
 
     connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
@@ -110,11 +113,33 @@ bool TForm3::ComboBox1KeyPress(QKeyEvent *event)
     return false;
 }
 
+bool TForm3::IsConfirmKey(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
 bool TForm3::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == ComboBox1 || watched == ComboBox1->lineEdit()) && event->type() == QEvent::KeyPress)
-        return ComboBox1KeyPress(static_cast<QKeyEvent *>(event));
+    if ((watched == ComboBox1 || watched == ComboBox1->lineEdit()) && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        // Return in the box confirms the interval typed, as "确定" does (it would otherwise be a discarded character).
+        if (IsConfirmKey(key)) {
+            Button1Click();
+            return true;
+        }
+        return ComboBox1KeyPress(key);
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void TForm3::keyPressEvent(QKeyEvent *event)
+{
+    // Return anywhere else in the window confirms too; a focused button takes its own Return first.
+    if (IsConfirmKey(event)) {
+        Button1Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TForm3::Button1Click()

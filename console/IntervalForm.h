@@ -37,9 +37,12 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
+    static bool IsConfirmKey(const QKeyEvent *event);
+
     bool FPlaced = false;
 };
 

@@ -545,7 +545,7 @@ THexText TMainForm::SendBoxText() const
 
 std::string_view TMainForm::SendEnding() const
 {
-    return SendEndingBytes(FOptions.Ending);
+    return SendEndingBytes(FOptions.ActiveEnding());
 }
 
 TSendFunction TMainForm::Sender()
@@ -662,15 +662,30 @@ void TMainForm::SetDataPanelHeight(int height)
 
 void TMainForm::SpeedButton1Click()
 {
-    if (DataPanelFold::DirectionForClick(Panel3->height()) == DataPanelFold::TDirection::Unfold) {
-        SpeedButton1->setText(FoldCaption);
-        Timer5->stop();
-        Timer4->start();
-    } else {
-        SpeedButton1->setText(UnfoldCaption);
-        Timer4->stop();
+    if (DataPanelFold::DirectionForClick(Panel3->height()) == DataPanelFold::TDirection::Unfold)
+        StartUnfold();
+    else
+        StartFold();
+}
+
+// Both captions follow the way the panel goes: the fold button and the toggle then always name what their next
+// click does, however the panel was last moved (either button, a float button, the floating window's close).
+void TMainForm::StartUnfold()
+{
+    SpeedButton1->setText(FoldCaption);
+    Button11->setText(ClosePanelCaption);
+    Timer5->stop();
+    Timer4->start();
+}
+
+void TMainForm::StartFold()
+{
+    SpeedButton1->setText(UnfoldCaption);
+    Button11->setText(ShowPanelCaption);
+    Timer4->stop();
+    // The toggle can ask this of a panel that has only just begun to unfold: it is folded already.
+    if (!DataPanelFold::FoldDone(Panel3->height()))
         Timer5->start();
-    }
 }
 
 void TMainForm::Timer4Timer()
@@ -689,12 +704,13 @@ void TMainForm::Timer5Timer()
 
 void TMainForm::Button11Click()
 {
-    // The toggle keeps no state beyond its caption and the fold button decides by height, so the two can disagree
-    // after the user folded or unfolded with the fold button; the next click brings them back in step.
+    // The toggle does what its caption says, whatever the height: "显示数据面板" unfolds, even a panel that is
+    // folding, and "关闭数据面板" folds. While the panel is floated it only resets its caption.
     if (Panel3->isEnabledTo(this)) {
-        bool showing = Button11->text() == ShowPanelCaption;
-        SpeedButton1Click();
-        Button11->setText(showing ? ClosePanelCaption : ShowPanelCaption);
+        if (Button11->text() == ShowPanelCaption)
+            StartUnfold();
+        else
+            StartFold();
     }
     if (!Panel3->isEnabledTo(this))
         Button11->setText(ShowPanelCaption);

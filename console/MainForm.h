@@ -231,6 +231,8 @@ private:
     void StopReconnecting();
 
     void SetDataPanelHeight(int height);
+    void StartUnfold();
+    void StartFold();
     void FloatDataPanel();
     void CentreOnScreen();
 

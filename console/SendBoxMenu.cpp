@@ -27,11 +27,11 @@ QMenu *BuildSendBoxMenu(
     for (TSendEnding ending : SendEndings) {
         QAction *item = endings->addAction(QString::fromUtf8(SendEndingCaption(ending)));
         item->setCheckable(true);
-        item->setChecked(ending == options.Ending);
+        item->setChecked(ending == options.ActiveEnding());
         group->addAction(item);
         QObject::connect(item, &QAction::triggered, menu, [options, changed, ending] {
             TConsoleOptions next = options;
-            next.Ending = ending;
+            next.SetActiveEnding(ending);
             changed(next);
         });
     }

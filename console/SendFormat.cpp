@@ -48,12 +48,12 @@ const char *SendEndingCaption(TSendEnding ending)
     return "[RS]";
 }
 
-TSendEnding SendEndingFromInteger(int value)
+TSendEnding SendEndingFromInteger(int value, TSendEnding fallback)
 {
     for (TSendEnding ending : SendEndings)
         if (static_cast<int>(ending) == value)
             return ending;
-    return TSendEnding::Rs;
+    return fallback;
 }
 
 THexText ParseHexText(std::string_view utf8Text)

@@ -12,8 +12,8 @@ inline constexpr TSendEnding SendEndings[] = { TSendEnding::Rs, TSendEnding::CrL
 std::string_view SendEndingBytes(TSendEnding ending);
 // The caption of the ending in the send box's "发送结尾" menu (UTF-8).
 const char *SendEndingCaption(TSendEnding ending);
-// The ending stored as an integer; anything unknown is the default "[RS]".
-TSendEnding SendEndingFromInteger(int value);
+// The ending stored as an integer; anything unknown is the fallback.
+TSendEnding SendEndingFromInteger(int value, TSendEnding fallback = TSendEnding::Rs);
 
 // The send box's text read as hex pairs. Spaces, tabs, commas and line breaks separate pairs and are ignored; each
 // run of hex digits (either letter case) must hold whole pairs.

@@ -14,7 +14,8 @@ namespace ExtensionSettings
 inline constexpr const char *Section = "扩展设置";
 
 inline constexpr const char *HexSendKey = "hexsend"; // 1: the send box holds hex pairs
-inline constexpr const char *SendEndingKey = "sendending"; // TSendEnding as an integer
+inline constexpr const char *SendEndingKey = "sendending"; // TSendEnding of a text send as an integer
+inline constexpr const char *HexSendEndingKey = "hexsendending"; // TSendEnding of a hex send as an integer
 inline constexpr const char *HexViewKey = "hexview"; // 1: receive panes show hex pairs
 inline constexpr const char *TimestampsKey = "timestamps"; // 1: receive panes show each chunk's arrival time
 inline constexpr const char *AutoReconnectKey = "autoreconnect"; // 1: reopen the port when its device comes back

@@ -218,6 +218,7 @@ TEST(PlotContextMenu, OtherObjectsOfferOnlyEditAndSomeNothing)
     };
     for (const TMenuCase &c : cases)
         EXPECT_EQ(Describe(PlotContextMenuItems(c.Object, c.UserCanEdit)), c.Menu) << c.Name;
+    EXPECT_EQ(Describe(PlotContextMenuItems(o.Legend, true, {}, false)), "Edit...(-)") << "no editor to open";
 }
 
 TEST(PlotContextMenu, TheHostsItemsEndTheDataViewsMenuOnly)

@@ -452,6 +452,42 @@ TEST_F(PlotTools, AxisMenuOffersTrackingResumeValuesAndZoomToFit)
     EXPECT_EQ(cursor.HintOrientationSide(), osTopLeft);
 }
 
+TEST_F(PlotTools, EditIsDisabledWhileThereIsNoEditorAndOpensTheHostsEditorOnItsObject)
+{
+    const TPlotRect dv = Plot.DataViewRect();
+    const struct {
+        const char *Name;
+        QPoint Point;
+        TPlotObject *Object;
+    } objects[] = {
+        { "axis", YAxisPoint(), &Y() },
+        { "data view", QPoint((dv.Left + dv.Right) / 2, (dv.Top + dv.Bottom) / 2), nullptr },
+    };
+    TPlotObject *edited = nullptr;
+    int edits = 0;
+    for (bool withEditor : { false, true }) {
+        if (withEditor)
+            Plot.OnEditObject = [&](TPlotObject *object) {
+                edited = object;
+                ++edits;
+            };
+        for (const auto &o : objects) {
+            std::unique_ptr<QMenu> menu(Plot.Tools().CreateContextMenu(o.Point, &Plot));
+            ASSERT_TRUE(menu) << o.Name;
+            QAction *edit = FindAction(menu.get(), "Edit...");
+            ASSERT_TRUE(edit) << o.Name;
+            EXPECT_EQ(edit->isEnabled(), withEditor) << o.Name;
+            if (withEditor) {
+                edit->trigger();
+                if (o.Object) {
+                    EXPECT_EQ(edited, o.Object) << o.Name;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(edits, 2);
+}
+
 TEST_F(PlotTools, HintsShowAfterAPauseAndHideOnPress)
 {
     Plot.SetHintsHidePause(60000);

@@ -308,11 +308,13 @@ TEST_F(HistoryFormTest, LargeHistoryListsEveryEntryAndHandsOneBack)
     EXPECT_EQ(model->index(distinct - 1, 0).data().toString(), QStringLiteral("AT+SEND=999999 中文"));
     EXPECT_EQ(model->index(distinct, 0).data().toString(), QStringLiteral("last without a line break"));
 
-    // What a screen reader gets: the rows as children of the list, made only when asked for.
+    // What a screen reader gets: every row through the list's table interface, made only when asked for.
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(Form.ListBox1);
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->childCount(), distinct + 1);
-    EXPECT_EQ(list->child(distinct)->text(QAccessible::Name), QStringLiteral("last without a line break"));
+    ASSERT_NE(list->tableInterface(), nullptr);
+    ASSERT_EQ(list->tableInterface()->rowCount(), distinct + 1);
+    EXPECT_EQ(list->tableInterface()->cellAt(distinct, 0)->text(QAccessible::Name),
+        QStringLiteral("last without a line break"));
 
     std::string rewritten = FileBytes(Path);
     EXPECT_EQ(rewritten.size(), bytes.size() - repeated + 2);
@@ -328,6 +330,87 @@ TEST_F(HistoryFormTest, LargeHistoryListsEveryEntryAndHandsOneBack)
     DoubleClickRow(distinct - 1);
     EXPECT_EQ(main.Memo2->toPlainText(), QStringLiteral("AT+SEND=999999 中文"));
     EXPECT_FALSE(Form.isVisible());
+}
+
+// Walks the tree below node depth first, asking every node for each of its children as a client walking the window
+// tree does, and stops after `budget` nodes. Returns the number of nodes reached.
+std::size_t WalkAccessibleTree(QAccessibleInterface *node, std::size_t budget)
+{
+    std::size_t reached = 1;
+    const int children = node->childCount();
+    for (int i = 0; i < children && reached < budget; ++i)
+        if (QAccessibleInterface *child = node->child(i))
+            reached += WalkAccessibleTree(child, budget - reached);
+    return reached;
+}
+
+// The texts of the list's children, top to bottom.
+QStringList ChildTexts(QAccessibleInterface *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->childCount(); ++i)
+        texts << list->child(i)->text(QAccessible::Name);
+    return texts;
+}
+
+// Two million entries: a client that walks the open window's tree finishes after a few dozen nodes instead of being
+// handed every entry, and still reads any row it asks for and the rows on screen as the list's children.
+TEST_F(HistoryFormTest, AccessibilityClientWalksALargeHistoryWithoutEveryEntry)
+{
+    const int count = 2'000'000;
+    std::string bytes;
+    bytes.reserve(count * 25);
+    for (int i = 0; i < count; ++i)
+        bytes += "AT+DATA=" + std::to_string(i) + " 0123456789\r\n";
+    WriteFile(Path, bytes);
+    Form.show();
+    ASSERT_EQ(Form.ListBox1->model()->rowCount(), count);
+
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&Form);
+    ASSERT_NE(window, nullptr);
+    const std::size_t budget = 10'000;
+    EXPECT_LT(WalkAccessibleTree(window, budget), std::size_t(200)) << "the walk was handed the entries";
+
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(Form.ListBox1);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    QAccessibleTableInterface *table = list->tableInterface();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rowCount(), count);
+    for (int row : { 0, 1'234'567, count - 1 }) {
+        QAccessibleInterface *cell = table->cellAt(row, 0);
+        ASSERT_NE(cell, nullptr) << row;
+        EXPECT_EQ(cell->text(QAccessible::Name), QString("AT+DATA=%1 0123456789").arg(row));
+        EXPECT_EQ(cell->role(), QAccessible::ListItem);
+        EXPECT_EQ(cell->parent(), list);
+        EXPECT_EQ(table->cellAt(row, 0), cell) << "one interface per row";
+    }
+    EXPECT_EQ(table->cellAt(count, 0), nullptr);
+
+    // The children are the rows on screen, and follow the scrolling.
+    const QStringList top = ChildTexts(list);
+    ASSERT_GE(top.size(), 2);
+    EXPECT_LT(top.size(), 100);
+    EXPECT_EQ(top.front(), QStringLiteral("AT+DATA=0 0123456789"));
+    for (int i = 0; i < list->childCount(); ++i)
+        EXPECT_EQ(list->indexOfChild(list->child(i)), i);
+    EXPECT_EQ(list->indexOfChild(table->cellAt(count - 1, 0)), -1) << "not on screen";
+    Form.ListBox1->scrollToBottom();
+    const QStringList bottom = ChildTexts(list);
+    ASSERT_FALSE(bottom.isEmpty());
+    EXPECT_EQ(bottom.back(), QString("AT+DATA=%1 0123456789").arg(count - 1));
+
+    // Selecting through the table interface is selecting in the list; a reload leaves no row interface behind.
+    EXPECT_TRUE(table->selectRow(count - 2));
+    EXPECT_EQ(Form.ListBox1->currentIndex().row(), count - 2);
+    EXPECT_EQ(table->selectedRows(), QList<int> { count - 2 });
+    EXPECT_TRUE(table->cellAt(count - 2, 0)->tableCellInterface()->isSelected());
+    WriteFile(Path, "only\r\n");
+    Form.hide();
+    Form.show();
+    EXPECT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("only"));
+    EXPECT_EQ(ChildTexts(list), QStringList { QStringLiteral("only") });
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -79,6 +80,40 @@ TEST_F(IntervalFormTest, OkStartsWithTheIntervalAndHides)
     EXPECT_FALSE(Form.isVisible());
     EXPECT_TRUE(Boxes.Boxes.empty());
     EXPECT_EQ(Form.ComboBox1->currentText(), QStringLiteral("10")); // kept for the next time
+}
+
+TEST_F(IntervalFormTest, ReturnConfirmsAsOkDoesAndAFocusedButtonTakesItsOwnReturn)
+{
+    struct TCase {
+        const char *Name;
+        QWidget *Target;
+        int Key;
+        const char *Text;
+        std::vector<int> Chosen;
+        int Cancels;
+        std::size_t Boxes;
+    };
+    const TCase cases[] = {
+        { "Return in the box", Form.ComboBox1->lineEdit(), Qt::Key_Return, "25", { 25 }, 0, 0 },
+        { "keypad Enter in the box", Form.ComboBox1->lineEdit(), Qt::Key_Enter, "30", { 30 }, 0, 0 },
+        { "Return on the window", &Form, Qt::Key_Return, "40", { 40 }, 0, 0 },
+        { "Return on OK", Form.Button1, Qt::Key_Return, "45", { 45 }, 0, 0 },
+        { "Return on Cancel", Form.Button2, Qt::Key_Return, "50", {}, 1, 0 },
+        { "Return with a bad number", Form.ComboBox1->lineEdit(), Qt::Key_Return, "", {}, 0, 1 },
+    };
+    for (const TCase &c : cases) {
+        Chosen.clear();
+        Cancels = 0;
+        Boxes.Boxes.clear();
+        Form.show();
+        Form.ComboBox1->setEditText(QString::fromLatin1(c.Text));
+        Press(c.Target, c.Key, QStringLiteral("\r"), c.Key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_EQ(Chosen, c.Chosen) << c.Name;
+        EXPECT_EQ(Cancels, c.Cancels) << c.Name;
+        EXPECT_EQ(Boxes.Boxes.size(), c.Boxes) << c.Name;
+        EXPECT_EQ(Form.isVisible(), c.Boxes > 0) << c.Name;
+        EXPECT_EQ(Form.ComboBox1->currentText(), QString::fromLatin1(c.Text)) << c.Name << ": Return typed nothing";
+    }
 }
 
 TEST_F(IntervalFormTest, ANumberThatDoesNotConvertShowsTheErrorBoxAndTheWindowStays)

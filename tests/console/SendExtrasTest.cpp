@@ -13,11 +13,13 @@
 #include "tests/support/WaitUntil.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace
 {
@@ -154,7 +156,7 @@ TEST_F(SendExtrasOnPty, HexSendPutsThePairsOnTheLineAndABadTextSendsNothing)
     Form.SetOptions({ .HexSend = true });
     Form.Memo2->setPlainText(QStringLiteral("01 a0 FF"));
     Form.Button7->click();
-    EXPECT_EQ(Pty.Read(7), "\x01\xA0\xFF[RS]");
+    EXPECT_EQ(Pty.Read(8, std::chrono::milliseconds(300)), "\x01\xA0\xFF") << "no text trailer on a binary frame";
 
     Form.Memo2->setPlainText(QStringLiteral("0G"));
     Form.Button7->click();
@@ -167,7 +169,7 @@ TEST_F(SendExtrasOnPty, HexSendPutsThePairsOnTheLineAndABadTextSendsNothing)
     // The floating window's send box goes through the same rule.
     Floating.Memo2->setPlainText(QStringLiteral("41,42"));
     Floating.Button7->click();
-    EXPECT_EQ(Pty.Read(6), "AB[RS]");
+    EXPECT_EQ(Pty.Read(3, std::chrono::milliseconds(300)), "AB");
 }
 
 TEST_F(SendExtrasOnPty, EachEndingOnTheWireAndTheChoicesBackAfterARestart)
@@ -190,6 +192,54 @@ TEST_F(SendExtrasOnPty, EachEndingOnTheWireAndTheChoicesBackAfterARestart)
     TMainForm restarted;
     restarted.LoadOptions(Folder.filePath("setfile.ini").toStdString());
     EXPECT_EQ(restarted.Options(), (TConsoleOptions { .HexSend = true, .Ending = TSendEnding::CrLf }));
+}
+
+// The ending checked in the send box's menu as the window would open it now.
+QString CheckedEnding(TMainForm &form)
+{
+    QPlainTextEdit box;
+    std::unique_ptr<QMenu> menu(BuildSendBoxMenu(&box, form.Options(), [](const TConsoleOptions &) {}));
+    for (QAction *ending : FindAction(menu.get(), QStringLiteral("无"))->actionGroup()->actions())
+        if (ending->isChecked())
+            return ending->text();
+    return {};
+}
+
+TEST_F(SendExtrasOnPty, HexAndTextSendsEachKeepTheirOwnEnding)
+{
+    // Each step picks a menu item as the user would, in the menu of the mode then in use.
+    struct TStep {
+        const char *Item;
+        const char *Box;
+        const char *Checked;
+        std::string Wire;
+    };
+    const TStep steps[] = {
+        { "十六进制发送", "41 42", "无", "AB" },
+        { "回车换行 (CR LF)", "41 42", "回车换行 (CR LF)", "AB\r\n" },
+        { "十六进制发送", "AB", "[RS]", "AB[RS]" },
+        { "换行 (LF)", "AB", "换行 (LF)", "AB\n" },
+        { "十六进制发送", "41", "回车换行 (CR LF)", "A\r\n" },
+    };
+    for (const TStep &step : steps) {
+        QPlainTextEdit box;
+        std::unique_ptr<QMenu> menu(BuildSendBoxMenu(
+            &box, Form.Options(), [this](const TConsoleOptions &options) { Form.SetOptions(options); }));
+        FindAction(menu.get(), QString::fromUtf8(step.Item))->trigger();
+        EXPECT_EQ(CheckedEnding(Form), QString::fromUtf8(step.Checked)) << step.Item;
+        Form.Memo2->setPlainText(QString::fromUtf8(step.Box));
+        Form.Button7->click();
+        EXPECT_EQ(Pty.Read(step.Wire.size() + 1, std::chrono::milliseconds(300)), step.Wire) << step.Item;
+    }
+    EXPECT_TRUE(Boxes.Boxes.empty());
+
+    TMainForm restarted;
+    restarted.LoadOptions(Folder.filePath("setfile.ini").toStdString());
+    EXPECT_EQ(restarted.Options(),
+        (TConsoleOptions { .HexSend = true, .Ending = TSendEnding::Lf, .HexEnding = TSendEnding::CrLf }));
+    EXPECT_EQ(ExtensionSettings::ReadInteger(
+                  Folder.filePath("setfile.ini").toStdString(), ExtensionSettings::HexSendEndingKey, -1),
+        static_cast<int>(TSendEnding::CrLf));
 }
 
 } // namespace
