@@ -55,7 +55,7 @@ public:
     TIoResult ClearCommError(uint32_t &errors) override;
 
     TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) override;
-    int WaitWrite(const TSerialEvent &closeEvent) override;
+    int WaitWrite(const TSerialEvent &closeEvent, int timeoutMs) override;
     TIoResult WriteResult(uint32_t &written) override;
 
 private:
@@ -479,8 +479,10 @@ TIoResult TPosixSerialDevice::WriteFile(const char *data, uint32_t size, uint32_
     return TIoResult::Pending;
 }
 
-int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent)
+int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent, int timeoutMs)
 {
+    const bool limited = timeoutMs >= 0;
+    const TClock::time_point waitEnd = TClock::now() + std::chrono::milliseconds(limited ? timeoutMs : 0);
     for (;;) {
         if (closeEvent.IsSet())
             return 0;
@@ -491,7 +493,13 @@ int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent)
             FWriteIo.Complete(TIoResult::Done, 0); // timed out: nothing of this piece went out
             continue;
         }
+        if (limited && now >= waitEnd)
+            return SerialWaitTimeout;
         int timeout = FWriteHasTotal ? MillisecondsUntil(now, FWriteDeadline) : -1;
+        if (limited) {
+            int untilEnd = MillisecondsUntil(now, waitEnd);
+            timeout = timeout < 0 ? untilEnd : std::min(timeout, untilEnd);
+        }
         pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, POLLOUT, 0 } };
         int polled = poll(items, 2, timeout);
         if (polled < 0) {
