@@ -68,8 +68,10 @@ private:
 
     const int FFd;
     const bool FIsTerminal;
-    // The terminal's configuration before this device set it up, put back when the device is closed.
+    // The terminal's configuration and its DTR and RTS lines before this device set them up, put back when the
+    // device is closed. Drivers without modem lines (ptys) have no lines to keep.
     TSavedTerminalState FSavedState;
+    std::optional<int> FSavedModemLines;
 
     // Owner's state, also read by the workers (timeouts).
     std::mutex FConfigLock;
@@ -121,6 +123,8 @@ TPosixSerialDevice::TPosixSerialDevice(int fd)
 {
     if (FIsTerminal) {
         SaveTerminalState(FFd, FSavedState);
+        if (int lines = 0; ioctl(FFd, TIOCMGET, &lines) == 0)
+            FSavedModemLines = lines;
         TSerialLineConfig line;
         if (ReadSerialLineConfig(FFd, line)) {
             WriteSerialLineConfig(FFd, line);
@@ -133,9 +137,17 @@ TPosixSerialDevice::TPosixSerialDevice(int fd)
 TPosixSerialDevice::~TPosixSerialDevice()
 {
     if (FIsTerminal) {
-        // Leaves the line as the next user expects it (not in raw mode with this program's settings). A vanished
-        // device refuses; nothing is left to restore then.
+        // Leaves the line as the next user expects it (not in raw mode with this program's settings, DTR and RTS
+        // as they were). A vanished device refuses; nothing is left to restore then.
         RestoreTerminalState(FFd, FSavedState);
+        if (FSavedModemLines) {
+            int raise = *FSavedModemLines & (TIOCM_DTR | TIOCM_RTS);
+            int drop = ~*FSavedModemLines & (TIOCM_DTR | TIOCM_RTS);
+            if (raise != 0)
+                ioctl(FFd, TIOCMBIS, &raise);
+            if (drop != 0)
+                ioctl(FFd, TIOCMBIC, &drop);
+        }
         ioctl(FFd, TIOCNXCL);
     }
     close(FFd);
