@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 namespace
@@ -68,6 +70,26 @@ TEST_F(PortTroubleOnPty, ADeviceLostDuringATimedSendGivesOneBox)
     Pty.CloseMaster();
     ASSERT_TRUE(WaitUntil([&] { return !Form.Comm1->IsOpen() && !Form.Timer2->isActive(); }));
     PumpFor(100ms);
+    EXPECT_EQ(Boxes.Texts(), std::vector<std::string> { "串口已断开" });
+    EXPECT_EQ(Form.Button9->text(), QString::fromUtf8(TimedSendCaption));
+}
+
+TEST_F(PortTroubleOnPty, ATickRefusedBeforeTheHangupArrivesLeavesTheOneBoxToTheHangup)
+{
+    Form.Memo2->setPlainText("T");
+    Form.Button9Click();
+    Form.Timer2->start(60000);
+    Pty.CloseMaster();
+    // The send thread meets the vanished device and ends; its hang-up request waits undispatched meanwhile.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (Form.Comm1->SendData("x", 1) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(Form.Comm1->IsOpen());
+
+    Form.Timer2Timer();
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    EXPECT_FALSE(Form.Timer2->isActive());
+    ASSERT_TRUE(WaitUntil([&] { return !Form.Comm1->IsOpen(); }));
     EXPECT_EQ(Boxes.Texts(), std::vector<std::string> { "串口已断开" });
     EXPECT_EQ(Form.Button9->text(), QString::fromUtf8(TimedSendCaption));
 }
