@@ -24,6 +24,7 @@ TShell::TShell()
 {
     CreateWindows();
     BuildTrayMenu();
+    TrayShown = [this] { return QSystemTrayIcon::isSystemTrayAvailable() && TrayIcon->isVisible(); };
     qApp->installEventFilter(this);
 }
 
@@ -144,6 +145,12 @@ void TShell::N2Click()
 
 bool TShell::eventFilter(QObject *watched, QEvent *event)
 {
+    // Without a tray icon a hidden main window could not be reached again: its close request ends the program as
+    // "退出软件" does, and the window, allowed to close now, accepts it.
+    if (watched == MainForm.get() && event->type() == QEvent::Close && !qApp->isSavingSession() && !TrayShown()) {
+        N4Click();
+        return false;
+    }
     // A request from the system to end the program (the session ends) is carried out at once: the windows, which
     // only hide on a close request, must not be asked first, or they would refuse it.
     if (watched == qApp && event->type() == QEvent::Quit) {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -18,7 +19,8 @@ class TGlobalHotKey;
 class TMainForm;
 
 // The program's presence on the desktop: every window, created once and hidden in a fixed order; the tray icon and
-// its menu; the F5 hot key that stamps the time into the send box; hiding instead of closing; and the exit.
+// its menu; the F5 hot key that stamps the time into the send box; hiding instead of closing (where a tray shows the
+// icon); and the exit.
 // Lives on the user-interface thread for the whole run.
 class TShell : public QObject
 {
@@ -53,6 +55,11 @@ public:
     QAction *N6; // separator
     QAction *N1; // "在线升级"
     QAction *N2; // "在线帮助"
+
+    // Whether a tray host shows the icon, asked at each close request of the main window: with the icon the window
+    // hides, without it the close request ends the program as "退出软件" does, since a hidden window could not be
+    // reached again. Tests put a stand-in here.
+    std::function<bool()> TrayShown;
 
 public slots:
     void AddTrayIcon();

@@ -8,10 +8,13 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstring>
 
 void PrepareApplication(QApplication &app)
 {
     QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+    // The desktop entry's name: docks and task bars group the windows under the entry's icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KELVARA_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ApplicationIcon());
 
@@ -22,4 +25,10 @@ void PrepareApplication(QApplication &app)
         QApplication::installTranslator(translator);
 
     InstallQtMessageBoxes();
+}
+
+void ReportFilesFolderProblem(const std::string &folder, int error)
+{
+    ShowMessageBox("无法写入配置文件夹 " + folder + "：" + std::strerror(error) + "\n端口设置和发送历史将无法保存。",
+        "提示", mbIconExclamation);
 }

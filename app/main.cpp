@@ -2,14 +2,17 @@
 #include "app/PlatformChoice.h"
 #include "app/Shell.h"
 #include "app/ShownReport.h"
+#include "app/SingleInstanceRequests.h"
 #include "app/Startup.h"
 #include "console/MainForm.h"
 #include "core/MessageBox.h"
 #include "platform/ProgramFolder.h"
+#include "platform/QuitSignals.h"
 #include "platform/SingleInstance.h"
 #include "settings/PortSettings.h"
 #include "ui/GuardedApplication.h"
 
+#include <QTimer>
 #include <cstdio>
 
 int main(int argc, char **argv)
@@ -30,16 +33,21 @@ int main(int argc, char **argv)
         break;
     }
 
-    // One copy per desktop. A second copy ends before it touches the display or any file: no window, nothing shown,
-    // status 0, and the running copy is left alone.
+    // One copy per desktop. A new start while a copy runs brings that copy's main window to the front and ends with
+    // status 0 before it touches the display or any file.
     TSingleInstance instance;
-    if (!instance.Acquire(ApplicationTitle))
+    if (!instance.Acquire(ApplicationTitle)) {
+        TSingleInstance::AskToShow(ApplicationTitle);
+        std::fprintf(stderr, "kelvara: already running on this desktop; the running copy is used%s\n",
+            line.Port.empty() ? "" : " (it keeps its own port: --port is not taken over)");
         return 0;
+    }
 
     const TFilesFolder folder = ChooseFilesFolder(CurrentFolderFacts(line.ConfigDir));
     SetFilesFolder(folder);
-    if (std::string error = PrepareFilesFolder(folder); !error.empty())
-        std::fprintf(stderr, "kelvara: %s\n", error.c_str());
+    const TFolderProblem folderProblem = PrepareFilesFolder(folder);
+    if (folderProblem)
+        std::fprintf(stderr, "kelvara: %s\n", folderProblem.Text.c_str());
     SetPortForThisRun(line.Port);
 
     SelectPlatformPlugin();
@@ -49,6 +57,16 @@ int main(int argc, char **argv)
     TShell shell;
     if (TShownReport::Wanted())
         new TShownReport(shell.MainForm.get());
+    // A new start of the program asks for the main window as "显示主界面" shows it.
+    TSingleInstanceRequests requests(instance);
+    QObject::connect(&requests, &TSingleInstanceRequests::ShowRequested, &shell, &TShell::N5Click);
+    // Ending by a signal (kill, logout, Ctrl+C) is ending by "退出软件": the loop returns and everything closes in
+    // order, the capture file written out and the port given back with its line settings.
+    TQuitSignals quitSignals;
+    QObject::connect(&quitSignals, &TQuitSignals::Received, &shell, &TShell::N4Click);
     shell.Start();
+    if (folderProblem)
+        QTimer::singleShot(
+            0, &shell, [&folder, &folderProblem] { ReportFilesFolderProblem(folder.Path, folderProblem.Error); });
     return app.exec();
 }

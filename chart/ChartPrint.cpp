@@ -6,11 +6,15 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <algorithm>
 
 namespace
 {
 
 const std::string ErrorPrefix = "Error Printing : ";
+
+// The chart's pixels are those of a screen at this resolution.
+constexpr double ScreenDpi = 96.0;
 
 [[noreturn]] void Fail(const std::string &reason)
 {
@@ -26,6 +30,14 @@ void UsePrintableArea(QPrinter &printer)
     layout.setMargins(layout.minimumMargins());
     printer.setPageLayout(layout);
     printer.setFullPage(false);
+}
+
+// The printable area in device pixels, measured from the paper's top-left corner.
+QRectF PrintableArea(QPrinter &printer)
+{
+    UsePrintableArea(printer);
+    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    return printer.pageRect(QPrinter::DevicePixel).translated(-paper.topLeft());
 }
 
 } // namespace
@@ -45,6 +57,18 @@ TChartPrintPlacement ChartPrintPlacement(
     placement.Origin
         = QPointF(settings.MarginLeft * dpiX - printableArea.left(), settings.MarginTop * dpiY - printableArea.top());
     return placement;
+}
+
+QSize ChartPageSize(const QRectF &printableArea, double dpiX, double dpiY, const TChartPrintSettings &settings)
+{
+    const double roomX = printableArea.width() / dpiX - (settings.MarginLeft + settings.MarginRight);
+    const double roomY = printableArea.height() / dpiY - (settings.MarginTop + settings.MarginBottom);
+    return QSize(std::max(1, static_cast<int>(roomX * ScreenDpi)), std::max(1, static_cast<int>(roomY * ScreenDpi)));
+}
+
+QSize ChartPageSize(QPrinter &printer, const TChartPrintSettings &settings)
+{
+    return ChartPageSize(PrintableArea(printer), printer.logicalDpiX(), printer.logicalDpiY(), settings);
 }
 
 bool ChartPrintSetup(QPrinter &printer, const TChartPrintSettings &settings, QWidget *dialogParent)
@@ -68,11 +92,8 @@ void PrintChartPage(
         if (!printer.isValid())
             Fail("Printer selected is not valid");
     }
-    UsePrintableArea(printer);
-    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
     const TChartPrintPlacement placement = ChartPrintPlacement(
-        page.translated(-paper.topLeft()), printer.logicalDpiX(), printer.logicalDpiY(), chartSize, settings);
+        PrintableArea(printer), printer.logicalDpiX(), printer.logicalDpiY(), chartSize, settings);
 
     QPainter painter;
     if (!painter.begin(&printer))

@@ -36,6 +36,13 @@ struct TChartPrintPlacement {
 TChartPrintPlacement ChartPrintPlacement(
     const QRectF &printableArea, double dpiX, double dpiY, const QSize &chartSize, const TChartPrintSettings &settings);
 
+// The size the chart is drawn at for printing: the room between the margins in pixels of a 96-dpi screen (at least
+// one pixel each way), so that the printout fills the page and is laid out for it whatever size the chart has on
+// screen, while its fonts and lines keep their screen proportions.
+QSize ChartPageSize(const QRectF &printableArea, double dpiX, double dpiY, const TChartPrintSettings &settings);
+// The same for the printer's page, its printable area as PrintChartPage uses it.
+QSize ChartPageSize(QPrinter &printer, const TChartPrintSettings &settings);
+
 // Prepares the printer for the chart: landscape or portrait, the job title, the named printer when one is given;
 // then, with ShowDialog, the print dialog over `dialogParent`. Returns false when the user cancels the dialog.
 bool ChartPrintSetup(QPrinter &printer, const TChartPrintSettings &settings, QWidget *dialogParent);

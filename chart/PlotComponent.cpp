@@ -438,10 +438,10 @@ void TPlotComponent::Print()
             OnBeforePrint();
         ClearSelection();
         TToolBarsHidden hidden(*FMaster);
-        const QSize chartSize = size();
+        // Laid out for the page, not at the size the window gives the chart (a data panel may squeeze it to a strip).
         PrintChartPage(
-            printer, chartSize, [this](QPainter &painter, const QSize &size) { Render(painter, size, false); },
-            settings);
+            printer, ChartPageSize(printer, settings),
+            [this](QPainter &painter, const QSize &size) { Render(painter, size, false); }, settings);
     }
     LayoutForScreen();
     if (OnAfterPrint)

@@ -86,8 +86,8 @@ public:
     bool SaveToFile(const QString &fileName);
     // Asks for a file name in a save dialog ("Untitled" at first) and saves there.
     void SaveToFileWithDialog();
-    // Prints the picture without toolbars on one page (PrintShowDialog: through the print dialog). Failures raise
-    // "Error Printing : " and the reason.
+    // Prints the picture without toolbars on one page (PrintShowDialog: through the print dialog), laid out at the
+    // size of the room between the print margins. Failures raise "Error Printing : " and the reason.
     void Print();
     // The printer the chart prints on, kept for the component's life: the print dialog opens on the printer and the
     // output file chosen last time.

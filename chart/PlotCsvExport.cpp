@@ -3,6 +3,7 @@
 #include "chart/PlotChannelCustom.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace
 {
@@ -65,7 +66,8 @@ bool TPlotCsvExport::WriteSome(int64_t points)
                 }
             }
         }
-        AppendNumber(FBuffer, time);
+        // Times to the microsecond: finer digits are only the noise of the clock's double.
+        AppendNumber(FBuffer, std::round(time * 1e6) / 1e6);
         for (std::size_t c = 0; c < count; ++c) {
             FBuffer += ',';
             if (FNext[c] < FCounts[c] && (c == first || FChannels[c]->X(FNext[c]) == time)) {

@@ -9,12 +9,23 @@
 
 bool TNotificationTarget::Post(unsigned code, uint32_t wParam, uint32_t lParam, std::unique_ptr<char[]> block)
 {
+    return PostMessage(code, wParam, lParam, std::move(block), {});
+}
+
+bool TNotificationTarget::PostReceived(uint32_t count, std::unique_ptr<char[]> block, std::vector<TReadRun> runs)
+{
+    return PostMessage(NotifyReceiveData, count, 0, std::move(block), std::move(runs));
+}
+
+bool TNotificationTarget::PostMessage(
+    unsigned code, uint32_t wParam, uint32_t lParam, std::unique_ptr<char[]> block, std::vector<TReadRun> runs)
+{
     std::lock_guard lock(FLock);
     if (!FWindow)
         return false;
     if (FUndelivered >= FLimit && code != NotifyRequestHangup)
         return false;
-    auto *message = new (std::nothrow) TNotifyMessage(code, wParam, lParam, std::move(block));
+    auto *message = new (std::nothrow) TNotifyMessage(code, wParam, lParam, std::move(block), std::move(runs));
     if (!message)
         return false;
     message->SetSession(FSession);

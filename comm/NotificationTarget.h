@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
+
+struct TReadRun;
 
 class QEvent;
 class QObject;
@@ -22,6 +25,8 @@ public:
     static constexpr std::size_t DefaultLimit = 10000;
 
     bool Post(unsigned code, uint32_t wParam = 0, uint32_t lParam = 0, std::unique_ptr<char[]> block = nullptr);
+    // A received block with the runs it arrived in.
+    bool PostReceived(uint32_t count, std::unique_ptr<char[]> block, std::vector<TReadRun> runs);
 
     // User-interface thread only.
     void Attach(QObject *window);
@@ -36,6 +41,9 @@ public:
     uint32_t Session();
 
 private:
+    bool PostMessage(
+        unsigned code, uint32_t wParam, uint32_t lParam, std::unique_ptr<char[]> block, std::vector<TReadRun> runs);
+
     std::mutex FLock;
     QObject *FWindow = nullptr;
     std::size_t FUndelivered = 0;

@@ -4,8 +4,10 @@
 #include "comm/NotificationTarget.h"
 #include "platform/SerialDevice.h"
 
+#include <chrono>
 #include <cstring>
 #include <new>
+#include <vector>
 
 TReadThread::TReadThread(std::shared_ptr<TSerialDevice> device, std::shared_ptr<TSerialEvent> closeEvent,
     std::shared_ptr<TNotificationTarget> window)
@@ -91,7 +93,20 @@ bool TReadThread::DeliverReceivedData(const char *bytes, uint32_t count)
     }
     std::memcpy(block.get(), bytes, count);
     block[count] = 0;
-    if (!FWindow->Post(NotifyReceiveData, count, 0, std::move(block))) {
+    std::vector<TReadRun> runs;
+    try {
+        runs = FDevice->TakeReadRuns();
+        if (runs.empty() || runs.back().End != count) {
+            // A device that does not tell its runs apart delivers the read as one run, now.
+            const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                std::chrono::steady_clock::now().time_since_epoch())
+                                    .count();
+            runs.assign(1, TReadRun { count, now });
+        }
+    } catch (const std::bad_alloc &) {
+        runs.clear(); // the receiver then dates the block on arrival
+    }
+    if (!FWindow->PostReceived(count, std::move(block), std::move(runs))) {
         HangUp();
         return false;
     }

@@ -8,6 +8,7 @@
 #include "comm/WriteThread.h"
 #include "platform/SerialPosix.h"
 
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -129,13 +130,20 @@ void TComm::OpenPort()
     if (FDevice)
         throw ECommsError("This serial port already opened");
 
-    std::unique_ptr<TSerialDevice> opened = FDeviceFactory(FCommName);
+    TSerialOpenResult result = FDeviceFactory(FCommName);
+    FOpenError = result.Device ? 0 : result.Error;
+    std::unique_ptr<TSerialDevice> opened = std::move(result.Device);
     if (!opened)
         throw ECommsError("Error opening serial port");
-    if (!opened->IsCharacterDevice())
+    // Something opened, but it is no serial device (a regular file, a device without a terminal driver).
+    if (!opened->IsCharacterDevice()) {
+        FOpenError = ENOTTY;
         throw ECommsError("File handle is not a comm handle ");
-    if (!opened->SetupComm(DeviceBufferSize, DeviceBufferSize))
+    }
+    if (!opened->SetupComm(DeviceBufferSize, DeviceBufferSize)) {
+        FOpenError = ENOTTY;
         throw ECommsError("Cannot setup comm buffer");
+    }
     FDevice = std::move(opened);
 
     FDevice->PurgeComm(PurgeTxAbort | PurgeRxAbort | PurgeTxClear | PurgeRxClear);
@@ -232,12 +240,24 @@ bool TComm::SendData(const char *Buffer, std::size_t Count)
     return posted;
 }
 
+const std::vector<TReadRun> &TComm::ReceivedRuns() const
+{
+    static const std::vector<TReadRun> none;
+    return FReceivedRuns ? *FReceivedRuns : none;
+}
+
 void TComm::Dispatch(const TNotifyMessage &Message)
 {
     switch (Message.Code()) {
     case NotifyReceiveData:
-        if (TReceiveDataEvent handler = OnReceiveData)
+        if (TReceiveDataEvent handler = OnReceiveData) {
+            struct TRunsScope {
+                const std::vector<TReadRun> *&Runs;
+                ~TRunsScope() { Runs = nullptr; }
+            } scope { FReceivedRuns };
+            FReceivedRuns = &Message.Runs();
             handler(this, Message.Block(), static_cast<uint16_t>(Message.WParam() & 0xFFFF));
+        }
         break;
     case NotifyReceiveError:
         if (TReceiveErrorEvent handler = OnReceiveError)

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TComm;
 class TNotificationTarget;
@@ -125,6 +126,15 @@ public:
     // ended, Count 0 or above 65535. True does not mean written.
     bool SendData(const char *Buffer, std::size_t Count);
 
+    // The runs in which the block that OnReceiveData is handling arrived (TReadRun::End counts its bytes); empty
+    // outside OnReceiveData or when the block came without them.
+    const std::vector<TReadRun> &ReceivedRuns() const;
+
+    // Why the last OpenPort failed, as the system said it when the device was opened: an errno value (ENOENT no such
+    // device, EACCES not allowed, EBUSY held by another program, ...), ENOTTY when what opened is not a serial
+    // device, 0 when the device opened (the last OpenPort succeeded or failed later, or none was made).
+    int OpenError() const { return FOpenError; }
+
     // The port counts as open while the component holds a device.
     bool IsOpen() const { return FDevice != nullptr; }
     // True when no send request is outstanding.
@@ -177,6 +187,8 @@ private:
     TSerialDeviceFactory FDeviceFactory;
     std::chrono::milliseconds FStopTimeout { 10000 };
     std::chrono::milliseconds FSendHeldNoticeAfter { 2000 };
+    const std::vector<TReadRun> *FReceivedRuns = nullptr; // while OnReceiveData runs
+    int FOpenError = 0;
 
     std::string FCommName = "COM2";
     uint32_t FBaudRate = 9600;

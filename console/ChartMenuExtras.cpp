@@ -2,16 +2,17 @@
 
 #include "chart/Plot.h"
 #include "console/ChartDataExport.h"
+#include "console/FeedSchedule.h"
 #include "console/PlotFeed.h"
 #include "settings/ExtensionSettings.h"
 
 #include <QTimer>
 
 TChartMenuExtras::TChartMenuExtras(
-    TPlot &plot, TPlotFeed &feed, QTimer &feedTimer, std::string settingsPath, QWidget *parent)
+    TPlot &plot, TPlotFeed &feed, TFeedSchedule &feedSchedule, std::string settingsPath, QWidget *parent)
     : FPlot(plot)
     , FFeed(feed)
-    , FFeedTimer(feedTimer)
+    , FFeedSchedule(feedSchedule)
     , FSettingsPath(std::move(settingsPath))
     , FParent(parent)
 {
@@ -55,9 +56,11 @@ void TChartMenuExtras::ExportData()
     const QString path = ChooseChartExportFile(FParent);
     if (path.isEmpty())
         return;
-    const bool feeding = FFeedTimer.isActive();
-    FFeedTimer.stop();
+    // Held until the export ends, however much arrives meanwhile: the points must not move under the writer.
+    FFeedSchedule.Pause();
+    struct TResume {
+        TFeedSchedule &Schedule;
+        ~TResume() { Schedule.Resume(); }
+    } resume { FFeedSchedule };
     ExportChartData(FPlot, path, FParent);
-    if (feeding)
-        FFeedTimer.start();
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-class QTimer;
+class TFeedSchedule;
 class QWidget;
 class TPlot;
 class TPlotFeed;
@@ -15,8 +15,9 @@ class TChartMenuExtras
 public:
     enum TCommand { cmdMultiChannel = 1, cmdExportData = 2 };
 
-    // feedTimer is the plot feed's timer: it is held while an export runs so that the chart keeps still.
-    TChartMenuExtras(TPlot &plot, TPlotFeed &feed, QTimer &feedTimer, std::string settingsPath, QWidget *parent);
+    // feedSchedule is the plot feed's: it is paused while an export runs so that the chart keeps still.
+    TChartMenuExtras(
+        TPlot &plot, TPlotFeed &feed, TFeedSchedule &feedSchedule, std::string settingsPath, QWidget *parent);
 
     void SetMultiChannel(bool on);
     // Asks for a file and exports to it; the feed pauses meanwhile and catches up afterwards (the lines wait in the
@@ -26,7 +27,7 @@ public:
 private:
     TPlot &FPlot;
     TPlotFeed &FFeed;
-    QTimer &FFeedTimer;
+    TFeedSchedule &FFeedSchedule;
     std::string FSettingsPath;
     QWidget *FParent;
 };

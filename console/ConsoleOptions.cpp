@@ -11,6 +11,7 @@ TConsoleOptions LoadConsoleOptions(const std::string &path)
     options.View.Hex = ReadFlag(path, HexViewKey, options.View.Hex);
     options.View.Timestamps = ReadFlag(path, TimestampsKey, options.View.Timestamps);
     options.AutoReconnect = ReadFlag(path, AutoReconnectKey, options.AutoReconnect);
+    options.ChunkLines = ReadFlag(path, ChunkLinesKey, options.ChunkLines);
     return options;
 }
 
@@ -28,5 +29,7 @@ bool SaveConsoleOptions(const std::string &path, const TConsoleOptions &before, 
         written = WriteFlag(path, TimestampsKey, after.View.Timestamps) && written;
     if (after.AutoReconnect != before.AutoReconnect)
         written = WriteFlag(path, AutoReconnectKey, after.AutoReconnect) && written;
+    if (after.ChunkLines != before.ChunkLines)
+        written = WriteFlag(path, ChunkLinesKey, after.ChunkLines) && written;
     return written;
 }

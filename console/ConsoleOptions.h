@@ -13,6 +13,7 @@ struct TConsoleOptions {
     TSendEnding Ending = TSendEnding::Rs;
     TReceiveView View {}; // of every receive pane
     bool AutoReconnect = false; // open the port again when its vanished device comes back
+    bool ChunkLines = false; // every received chunk on a line of its own, as received, instead of whole lines
 
     bool operator==(const TConsoleOptions &) const = default;
 };

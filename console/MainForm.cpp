@@ -15,9 +15,9 @@
 #include "console/PortControl.h"
 #include "console/ReceiveLog.h"
 #include "console/ReceivePane.h"
+#include "console/ReceivePipeline.h"
 #include "console/ReceivePrint.h"
 #include "console/ReceiveSave.h"
-#include "console/ReceivedChunk.h"
 #include "console/SendBoxMenu.h"
 #include "console/SendLogic.h"
 #include "core/DateTime.h"
@@ -162,13 +162,18 @@ TMainForm::TMainForm(QWidget *parent)
 
     BuildTopBar();
     BuildChartArea();
+    FReceivePipeline = std::make_unique<TReceivePipeline>(
+        *FReceiveLog, Memo3, FCapture, [this] { FPlotFeed->Step(); }, this);
+    FReceivePipeline->SetChartClock(
+        [this] { return FArrivalClock ? FArrivalClock() : Plot1->Channel(0)->ElapsedSeconds(); });
     BuildDataPanel();
     BuildPortInformationPanel();
     BuildTimers();
     ConnectHandlers();
     SetDataPanelHeight(DataPanelFold::FoldedHeight);
     TPlotFeed::SetUpChart(*Plot1);
-    FChartMenuExtras = std::make_unique<TChartMenuExtras>(*Plot1, *FPlotFeed, *Timer3, SettingsFilePath(), this);
+    FChartMenuExtras
+        = std::make_unique<TChartMenuExtras>(*Plot1, *FPlotFeed, FReceivePipeline->Feed(), SettingsFilePath(), this);
 }
 
 TMainForm::~TMainForm()
@@ -317,9 +322,7 @@ void TMainForm::BuildTimers()
     Timer2 = new QTimer(this);
     // The plot feed sleeps while the PlotQueue is empty: the receive path wakes it, and each step arms the next while
     // lines are waiting, so nothing ticks in an idle program.
-    Timer3 = new QTimer(this);
-    Timer3->setInterval(10);
-    Timer3->setSingleShot(true);
+    Timer3 = &FReceivePipeline->Feed().Timer();
     Timer4 = new QTimer(this);
     Timer4->setInterval(1);
     Timer4->setTimerType(Qt::PreciseTimer);
@@ -358,7 +361,6 @@ void TMainForm::ConnectHandlers()
     connect(SpeedButton1, &QPushButton::clicked, this, &TMainForm::SpeedButton1Click);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TMainForm::ComboBox1Change);
     connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
-    connect(Timer3, &QTimer::timeout, this, &TMainForm::Timer3Timer);
     connect(Timer4, &QTimer::timeout, this, &TMainForm::Timer4Timer);
     connect(Timer5, &QTimer::timeout, this, &TMainForm::Timer5Timer);
     Panel2->installEventFilter(this);
@@ -523,10 +525,18 @@ void TMainForm::FillPortInformation()
     const TPortCondition condition = FReconnect.Waiting() ? TPortCondition::WaitingForDevice
         : FSendPaused                                     ? TPortCondition::SendPaused
                                                           : TPortCondition::Normal;
-    texts[0] = PortNameText(texts[0], condition, FReconnect.Path());
-    QLabel *values[] = { Label7, Label8, Label9, Label10, Label11 };
-    for (std::size_t row = 0; row < texts.size(); ++row)
-        values[row]->setText(QString::fromStdString(texts[row]));
+    SetPortNameLabel(QString::fromStdString(PortNameText(texts[0], condition, FReconnect.Path())));
+    QLabel *values[] = { Label8, Label9, Label10, Label11 };
+    for (std::size_t row = 1; row < texts.size(); ++row)
+        values[row - 1]->setText(QString::fromStdString(texts[row]));
+}
+
+// A long name (a device link in a temporary folder) loses its middle rather than its end, so that the start of the
+// path and the device's own name both stay in the label's width; the whole text is the tool tip.
+void TMainForm::SetPortNameLabel(const QString &text)
+{
+    Label7->setText(Label7->fontMetrics().elidedText(text, Qt::ElideMiddle, Label7->width()));
+    Label7->setToolTip(text);
 }
 
 void TMainForm::Button12MouseLeave()
@@ -536,17 +546,12 @@ void TMainForm::Button12MouseLeave()
 
 // ---- Received data ----
 
-void TMainForm::Comm1ReceiveData(TComm *, const char *Buffer, uint16_t BufferLength)
+void TMainForm::Comm1ReceiveData(TComm *Sender, const char *Buffer, uint16_t BufferLength)
 {
-    // The main and the floating receive pane read the same log.
-    const double arrival = FArrivalClock ? FArrivalClock() : Plot1->Channel(0)->ElapsedSeconds();
     const std::string_view chunk(Buffer, Buffer ? BufferLength : 0);
-    TakeReceivedChunk(chunk, *FReceiveLog, Memo3, arrival);
-    WakePlotFeed();
-    if (FCapture.Active()) {
-        FCapture.Append(chunk);
+    FReceivePipeline->TakeChunk(chunk, Sender ? Sender->ReceivedRuns() : std::span<const TReadRun> {});
+    if (FCapture.Active())
         CheckCapture();
-    }
 }
 
 void TMainForm::Button4Click()
@@ -556,7 +561,7 @@ void TMainForm::Button4Click()
 
 void TMainForm::Button5Click()
 {
-    PrintAndReport(Memo1->DisplayedLines());
+    PrintAndReport(Memo1->DisplayedLines(), this);
 }
 
 void TMainForm::Button6Click()
@@ -663,19 +668,9 @@ void TMainForm::ComboBox1Change()
     FPlotFeed->SpanSelected(ComboBox1->currentText().toStdString());
 }
 
-void TMainForm::WakePlotFeed()
-{
-    if (!Timer3->isActive() && !Memo3.Empty())
-        Timer3->start();
-}
-
 void TMainForm::Timer3Timer()
 {
-    // A step takes every waiting line within its few milliseconds; the next step follows a full interval in which
-    // input, painting and received data are handled, and only while lines are left.
-    Timer3->stop();
-    FPlotFeed->Step();
-    WakePlotFeed();
+    FReceivePipeline->Feed().Step();
 }
 
 // ---- Information windows ----
@@ -833,6 +828,7 @@ void TMainForm::CheckCapture()
 
 void TMainForm::ApplyReceiveView()
 {
+    FReceivePipeline->SetChunkLines(FOptions.ChunkLines);
     Memo1->SetView(FOptions.View);
     if (FWindows.Form7)
         FWindows.Form7->Memo1->SetView(FOptions.View);
@@ -866,6 +862,14 @@ void TMainForm::ExtendReceivePaneMenu(QMenu *menu)
     connect(stamps, &QAction::toggled, this, [this](bool on) {
         TConsoleOptions options = FOptions;
         options.View.Timestamps = on;
+        SetOptions(options);
+    });
+    QAction *chunkLines = menu->addAction(QStringLiteral("每次接收另起一行"));
+    chunkLines->setCheckable(true);
+    chunkLines->setChecked(FOptions.ChunkLines);
+    connect(chunkLines, &QAction::toggled, this, [this](bool on) {
+        TConsoleOptions options = FOptions;
+        options.ChunkLines = on;
         SetOptions(options);
     });
     QAction *capture = menu->addAction(

@@ -30,6 +30,7 @@ class TComm;
 class TPlot;
 class TReceiveLog;
 class TReceivePane;
+class TReceivePipeline;
 class TForm1;
 class TForm2;
 class TForm3;
@@ -64,7 +65,7 @@ public:
     void SetWindows(const TMainFormWindows &windows);
     const TMainFormWindows &Windows() const { return FWindows; }
 
-    // The clock that dates received chunks for the chart, in seconds since program start; by default the chart's own
+    // The clock that dates received data for the chart, in seconds since program start; by default the chart's own
     // elapsed time. Tests set their own.
     void SetArrivalClock(std::function<double()> clock) { FArrivalClock = std::move(clock); }
 
@@ -141,7 +142,7 @@ public:
     TSaveDialog SaveDialog1;
 
     QTimer *Timer2; // timed send
-    QTimer *Timer3; // plot feed, 10 ms, runs while the PlotQueue holds lines
+    QTimer *Timer3; // plot feed, 10 ms, runs while the PlotQueue holds lines (the receive pipeline's feed schedule)
     QTimer *Timer4; // one unfold step per tick
     QTimer *Timer5; // one fold step per tick
 
@@ -209,6 +210,8 @@ private:
     void BuildPortInformationPanel();
     void BuildTimers();
     void ConnectHandlers();
+    // Shows text (the port's name, or a state of the port with its name) beside "串口名称：".
+    void SetPortNameLabel(const QString &text);
 
     void Form2EntryChosen(const QString &text);
     void Form3IntervalChosen(int milliseconds);
@@ -231,8 +234,6 @@ private:
     // for its device or the device holds back what is sent.
     void FillPortInformation();
 
-    // Starts the plot timer when lines wait and it is not already due.
-    void WakePlotFeed();
     void SetDataPanelHeight(int height);
     void FloatDataPanel();
     void CentreOnScreen();
@@ -243,11 +244,13 @@ private:
     TTimedSendReporter FTimedSendReporter;
     // Reads Memo3: declared after it, so destroyed before it.
     std::unique_ptr<TPlotFeed> FPlotFeed;
-    // The chart's multi-channel and CSV export items; uses the feed, so declared after it.
-    std::unique_ptr<TChartMenuExtras> FChartMenuExtras;
     std::function<double()> FArrivalClock;
     TConsoleOptions FOptions;
     TReceiveCapture FCapture;
+    // Feeds the log, Memo3, the capture and the plot feed: declared after them, so destroyed before them.
+    std::unique_ptr<TReceivePipeline> FReceivePipeline;
+    // The chart's multi-channel and CSV export items; uses the feed and pauses it, so declared after both.
+    std::unique_ptr<TChartMenuExtras> FChartMenuExtras;
     static constexpr int ReconnectPollMs = 200;
     TReconnectWatch FReconnect { DevicePresent };
     QTimer *FReconnectTimer = nullptr;

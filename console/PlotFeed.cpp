@@ -14,8 +14,14 @@
 namespace
 {
 
-// Lines this short are never numbers worth plotting.
-constexpr std::size_t MaxDroppedLength = 4;
+// The line without the blanks and tabs around it.
+std::string_view Trimmed(std::string_view line)
+{
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return line.substr(first, line.find_last_not_of(" \t") - first + 1);
+}
 
 double SteadySeconds()
 {
@@ -59,13 +65,19 @@ TPlotFeed::TStepResult TPlotFeed::TakeLine() noexcept
             FQueue.RemoveFirstLine();
             return result;
         }
-        if (line.size() <= MaxDroppedLength) {
+        const std::string_view number = Trimmed(line);
+        if (number.empty()) {
             FQueue.RemoveFirstLine();
             return TStepResult::Dropped;
         }
-        const double value = ParseInteger(line);
+        const std::optional<int32_t> value = TryParseInteger(number);
+        if (!value) {
+            ++FRejectedLines;
+            FQueue.RemoveFirstLine();
+            return TStepResult::Rejected;
+        }
         try {
-            FPlot.Channel(0)->AddPoint(FQueue.FirstLineTime(), value);
+            FPlot.Channel(0)->AddPoint(FQueue.FirstLineTime(), *value);
         } catch (...) {
             FQueue.RemoveFirstLine();
             return TStepResult::ChartFailed;
@@ -73,9 +85,9 @@ TPlotFeed::TStepResult TPlotFeed::TakeLine() noexcept
         FQueue.RemoveFirstLine();
         return TStepResult::Plotted;
     } catch (...) {
-        ++FRejectedLines;
+        // Only running out of memory gets here; the line is given up so that the feed goes on.
         FQueue.RemoveFirstLine();
-        return TStepResult::Rejected;
+        return TStepResult::ChartFailed;
     }
 }
 

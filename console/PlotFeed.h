@@ -8,10 +8,10 @@
 class TPlot;
 class TPlotQueue;
 
-// The plot feed: takes lines from the top of the PlotQueue and, when a line reads as a whole number (ParseInteger),
-// adds it to the chart's first channel at the line's arrival time (seconds since program start, from the queue).
-// Lines of 4 bytes or fewer are dropped unread; lines that do not convert, and lines the chart refuses, are dropped
-// without a word. Every line looked at is removed, so the feed never stalls on a bad line.
+// The plot feed: takes whole lines from the top of the PlotQueue and, when a line reads as a whole number
+// (ParseInteger, blanks and tabs around it ignored), adds it to the chart's first channel at the line's arrival time
+// (seconds since program start, from the queue). Empty lines are skipped; lines that do not convert, and lines the
+// chart refuses, are dropped without a word. Every line looked at is removed, so the feed never stalls on a bad line.
 //
 // The channel keeps the newest MaxPoints points, the oldest leaving first, so an endless flood neither exhausts memory
 // nor runs into the store's limit.
@@ -24,7 +24,7 @@ class TPlotFeed
 public:
     enum class TStepResult {
         Idle, // the queue was empty
-        Dropped, // a line of 4 bytes or fewer
+        Dropped, // an empty line (or only blanks)
         Rejected, // not a whole number (multi-channel mode: not 1 to 8 numbers)
         Plotted,
         ChartFailed, // the chart refused the point (for example its store is full)

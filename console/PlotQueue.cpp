@@ -1,7 +1,5 @@
 #include "console/PlotQueue.h"
 
-#include "core/CrLfLines.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -10,34 +8,52 @@ TPlotQueue::~TPlotQueue() = default;
 
 void TPlotQueue::AppendChunk(std::string_view chunk, double arrival)
 {
-    const std::size_t size = chunk.size() + 2;
-    if (FBlocks.empty() || FBlocks.back().Size - FBlocks.back().Used < size) {
+    const TTimedRun run[1] = { { chunk.size(), arrival } };
+    AppendChunk(chunk, run);
+}
+
+void TPlotQueue::AppendChunk(std::string_view chunk, std::span<const TTimedRun> runs)
+{
+    const double arrival = runs.empty() ? FAssembler.LastTime() : runs.back().Time;
+    if (FChunkLines && !FOpen.empty())
+        AppendPiece("\r\n", {}, arrival);
+    AppendPiece(chunk, runs, arrival);
+    if (FChunkLines)
+        AppendPiece("\r\n", {}, arrival);
+}
+
+void TPlotQueue::AppendPiece(std::string_view piece, std::span<const TTimedRun> runs, double fallbackTime)
+{
+    std::size_t pos = 0;
+    const std::vector<TLineAssembler::TLineEnd> &ends = FAssembler.Feed(piece, runs, fallbackTime);
+    pos = FAssembler.Skipped();
+    for (const TLineAssembler::TLineEnd &end : ends) {
+        const std::string_view part = piece.substr(pos, end.ContentEnd - pos);
+        if (FOpen.empty()) {
+            Push(part, end.Time);
+        } else {
+            FOpen.append(part);
+            Push(FOpen, end.Time);
+            FOpen.clear();
+        }
+        pos = end.Next;
+    }
+    FOpen.append(piece.substr(pos));
+}
+
+void TPlotQueue::Push(std::string_view line, double time)
+{
+    if (FBlocks.empty() || FBlocks.back().Size - FBlocks.back().Used < line.size()) {
         TBlock block;
-        block.Size = std::max(BlockSize, size);
+        block.Size = std::max(BlockSize, line.size());
         block.Data.reset(new char[block.Size]);
         FBlocks.push_back(std::move(block));
     }
     TBlock &block = FBlocks.back();
-    char *dst = block.Data.get() + block.Used;
-    std::memcpy(dst, chunk.data(), chunk.size());
-    dst[chunk.size()] = '\r';
-    dst[chunk.size() + 1] = '\n';
-
-    // The lines exactly as FirstLine will cut them. A chunk that ends in a line break leaves an empty last line,
-    // which is not spread.
-    TChunk record;
-    const char *limit = dst + size;
-    for (const char *start = dst; start < limit; start = CrLfLineEnd(start, limit) + 2)
-        ++record.Lines;
-    const bool emptyLast = chunk.size() >= 2 && chunk.substr(chunk.size() - 2) == "\r\n";
-    record.Spread = emptyLast ? record.Lines - 1 : record.Lines;
-    record.Span = ArrivalSpan(arrival, FLastArrival, FHasArrival);
-    FChunks.push_back(record);
-    FLastArrival = arrival;
-    FHasArrival = true;
-
-    block.Used += size;
-    FSize += size;
+    std::memcpy(block.Data.get() + block.Used, line.data(), line.size());
+    FLines.push_back({ static_cast<uint32_t>(line.size()), time });
+    block.Used += line.size();
+    FSize += line.size();
 }
 
 std::string_view TPlotQueue::FirstLine() const
@@ -45,36 +61,30 @@ std::string_view TPlotQueue::FirstLine() const
     if (Empty())
         return {};
     const TBlock &block = FBlocks.front();
-    const char *start = block.Data.get() + FHead;
-    const char *end = CrLfLineEnd(start, block.Data.get() + block.Used);
-    return std::string_view(start, static_cast<std::size_t>(end - start));
+    return std::string_view(block.Data.get() + FHead, FLines.front().Length);
 }
 
 double TPlotQueue::FirstLineTime() const
 {
-    if (FChunks.empty())
-        return 0;
-    const TChunk &chunk = FChunks.front();
-    return LineArrivalTime(chunk.Span, FLineInChunk, chunk.Spread);
+    return Empty() ? 0 : FLines.front().Time;
 }
 
 void TPlotQueue::RemoveFirstLine()
 {
     if (Empty())
         return;
-    if (++FLineInChunk == FChunks.front().Lines) {
-        FChunks.pop_front();
-        FLineInChunk = 0;
-    }
-    const std::size_t taken = FirstLine().size() + 2;
+    const std::size_t taken = FLines.front().Length;
+    FLines.pop_front();
     FHead += taken;
     FSize -= taken;
-    if (FHead >= FBlocks.front().Used) {
+    // A block is done when its lines are taken: the next line is in the next block (or none waits yet).
+    while (!FBlocks.empty() && FHead >= FBlocks.front().Used && (FBlocks.size() > 1 || FLines.empty())) {
         FHead = 0;
-        if (FBlocks.size() == 1)
+        if (FBlocks.size() == 1) {
             FBlocks.front().Used = 0; // keep the last block for what comes next
-        else
-            FBlocks.pop_front();
+            break;
+        }
+        FBlocks.pop_front();
     }
 }
 

@@ -1,21 +1,24 @@
 #pragma once
 
-#include "console/ArrivalSpread.h"
+#include "console/LineAssembler.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <span>
+#include <string>
 #include <string_view>
 
 // The PlotQueue: a first-in, first-out queue of received lines on their way to the chart, held as bytes.
-// Each appended chunk follows the multi-line append rule: it is followed by CR LF, so its lines are the pieces between
-// CR LF pairs and a chunk that ends in CR LF leaves an empty line after it. Lines leave only from the top.
-// The bytes live in blocks; a chunk with its CR LF never straddles two, so every line is contiguous. Appending costs
+// Received text is split into lines as TLineAssembler splits it: a chunk that ends inside a line leaves it open, and
+// only whole lines can be taken, so a value that arrives in two reads is read once, whole. With chunk lines on, every
+// chunk also ends the line it is in, as it is shown then.
+// Each line carries the time it arrived (seconds since program start): the time of the run that completed it, the
+// lines of one run spread over the time since the run before.
+// The bytes of whole lines live in blocks; a line never straddles two, so every line is contiguous. Appending costs
 // the chunk's length and taking a line the length of that line, however long the backlog: no stored byte is ever
-// moved, and a block is released as soon as its last line has been taken. Memory stays close to the queued bytes.
-// Each chunk carries its arrival time (seconds since program start), kept once per chunk; a line's time on the chart
-// follows from it by the spread rule of ArrivalSpread.
+// moved, and a block is released as soon as its last line has been taken.
 class TPlotQueue
 {
 public:
@@ -24,18 +27,25 @@ public:
     TPlotQueue(const TPlotQueue &) = delete;
     TPlotQueue &operator=(const TPlotQueue &) = delete;
 
+    // Appends received text that arrived at `arrival` as one run.
     void AppendChunk(std::string_view chunk, double arrival = 0);
+    // Appends received text with the runs it arrived in (TTimedRun::End counts the text's bytes).
+    void AppendChunk(std::string_view chunk, std::span<const TTimedRun> runs);
 
-    // Line 0 without its line break; empty when the queue is empty.
+    void SetChunkLines(bool on) { FChunkLines = on; }
+
+    // Line 0 without its line break; empty when no whole line waits.
     std::string_view FirstLine() const;
-    // The time at which line 0 stands on the chart: its chunk's lines spread over the gap since the previous chunk
-    // arrived (ArrivalSpread). 0 when the queue is empty.
+    // The time at which line 0 stands on the chart. 0 when no whole line waits.
     double FirstLineTime() const;
-    // Removes line 0 with its line break; nothing happens on an empty queue.
+    // Removes line 0; nothing happens when no whole line waits.
     void RemoveFirstLine();
 
-    bool Empty() const { return FSize == 0; }
-    // Queued bytes, line breaks included.
+    // Whether no whole line waits (an open line may).
+    bool Empty() const { return FLines.empty(); }
+    // Whole lines waiting.
+    std::size_t Lines() const { return FLines.size(); }
+    // Bytes of the whole lines waiting, without their breaks.
     std::size_t Size() const { return FSize; }
     // Bytes held in storage blocks.
     std::size_t Capacity() const;
@@ -49,18 +59,19 @@ private:
         std::size_t Used = 0;
     };
 
-    // One queued chunk: its span on the time axis, its lines in the queue and how many of them are spread.
-    struct TChunk {
-        TArrivalSpan Span;
-        uint32_t Lines = 0;
-        uint32_t Spread = 0;
+    struct TLine {
+        uint32_t Length = 0;
+        double Time = 0;
     };
+
+    void AppendPiece(std::string_view piece, std::span<const TTimedRun> runs, double fallbackTime);
+    void Push(std::string_view line, double time);
 
     std::deque<TBlock> FBlocks;
     std::size_t FHead = 0; // offset of line 0 in the front block
     std::size_t FSize = 0;
-    std::deque<TChunk> FChunks;
-    uint32_t FLineInChunk = 0; // index of line 0 within the front chunk
-    double FLastArrival = 0;
-    bool FHasArrival = false;
+    std::deque<TLine> FLines;
+    std::string FOpen; // the bytes of the open line so far
+    TLineAssembler FAssembler;
+    bool FChunkLines = false;
 };

@@ -1,11 +1,14 @@
 #include "console/PortControl.h"
 
+#include "console/PortOpenFailure.h"
 #include "core/IntToStr.h"
 #include "core/MessageBox.h"
 #include "platform/PortPermission.h"
 #include "platform/SerialPortName.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <optional>
 
 namespace
 {
@@ -31,16 +34,23 @@ public:
         ApplyFlowControl(FComm, FFlow);
     }
 
-    // A device this user may not open gets a hint on standard error; the message box is the same for every failure.
-    void OpenPort() override
+    void OpenPort() override { FComm.OpenPort(); }
+
+    // The reason is the one the component kept from the open itself. A refused permission also gets its advice on
+    // standard error, for a start from a terminal.
+    std::string OpenFailureDetail() override
     {
-        try {
-            FComm.OpenPort();
-        } catch (...) {
-            if (std::string hint = PortPermissionHint(SerialDevicePath(FComm.CommName())); !hint.empty())
-                std::fprintf(stderr, "%s\n", hint.c_str());
-            throw;
+        const std::string path = SerialDevicePath(FComm.CommName());
+        const int error = FComm.OpenError();
+        std::string advice;
+        if (error == EACCES || error == EPERM) {
+            if (std::optional<TDeviceAccess> access = DeviceAccessOf(path)) {
+                TPortPermissionAdvice permission = AdvisePortPermission(*access);
+                advice = PortPermissionBoxLine(permission);
+                std::fprintf(stderr, "%s\n", PortPermissionHintText(path, permission).c_str());
+            }
         }
+        return ::OpenFailureDetail(path, error, advice);
     }
 
 private:
@@ -187,7 +197,10 @@ bool OpenPortFromSettings(TPortAccess &port)
         port.ApplyChanges(MapPortSettings(port.ReadSettings()));
         port.OpenPort();
     } catch (...) {
-        ShowMessageBox("串口打开失败，请检测串口是否被占用或者为无用串口", "提示", mbIconExclamation);
+        std::string text = "串口打开失败，请检测串口是否被占用或者为无用串口";
+        if (std::string detail = port.OpenFailureDetail(); !detail.empty())
+            text += "\n" + detail;
+        ShowMessageBox(text, "提示", mbIconExclamation);
         return false;
     }
     ShowMessageBox("串口打开成功", "提示", mbIconExclamation);

@@ -63,11 +63,15 @@ public:
     virtual void ApplyChanges(const TPortLineChanges &changes) = 0;
     // Opens the port with the current values; throws on failure.
     virtual void OpenPort() = 0;
+    // After a failed OpenPort: the device's path and the reason the open gave, and what to do about a refused
+    // permission, as lines for the failure box; empty when nothing is known.
+    virtual std::string OpenFailureDetail() { return {}; }
 };
 
 // "打开串口": close (a failure is ignored), read the settings, set them, open, and report success or failure in a
-// message box (the reason is not shown; values set before a failure stay set). Returns whether the port opened. With
-// the component, the flow control kept in the settings file is set along with the line settings.
+// message box (the failure box adds the port's OpenFailureDetail below its fixed first line; values set before a
+// failure stay set). Returns whether the port opened. With the component, the flow control kept in the settings file
+// is set along with the line settings.
 bool OpenPortFromSettings(TPortAccess &port);
 bool OpenPortFromSettings(TComm &comm, const std::string &settingsPath);
 

@@ -57,8 +57,8 @@ uint64_t TReceiveDocument::FirstLine() const
 {
     if (!FView.Hex)
         return FText.FirstLine();
-    // A pane starts at the log's end, so its first line is always the first line of a chunk.
-    return FText.Log()->ChunkStartingAt(FText.FirstLine()).value_or(FText.Log()->BeginChunk());
+    // In the hex view a pane shows the chunks that came since its start.
+    return FText.Log()->FirstChunkFrom(FText.FirstOffset());
 }
 
 uint64_t TReceiveDocument::EndLine() const
@@ -76,8 +76,7 @@ QString TReceiveDocument::DecodedLine(uint64_t line) const
         return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     }
     if (FView.Timestamps)
-        if (std::optional<uint64_t> chunk = log.ChunkStartingAt(line); chunk && *chunk < log.EndChunk())
-            return QString::fromLatin1(TimestampPrefix(log.ChunkArrival(*chunk))) + DecodedTextLine(line);
+        return QString::fromLatin1(TimestampPrefix(log.LineArrival(line))) + DecodedTextLine(line);
     return DecodedTextLine(line);
 }
 
@@ -95,8 +94,7 @@ void TReceiveDocument::ForEachShownPiece(const std::function<void(std::string_vi
             if (FView.Timestamps)
                 bytes.insert(0, TimestampPrefix(log.ChunkArrival(line)));
         } else {
-            if (std::optional<uint64_t> chunk = log.ChunkStartingAt(line); chunk && *chunk < log.EndChunk())
-                bytes = TimestampPrefix(log.ChunkArrival(*chunk));
+            bytes = TimestampPrefix(log.LineArrival(line));
             bytes.append(log.Line(line)); // the received bytes themselves, not their decoded form
         }
         bytes.append("\r\n");
@@ -128,8 +126,8 @@ std::optional<uint64_t> TReceiveDocument::LineChangedSince(uint64_t endLine) con
 {
     if (FView.Hex)
         return std::nullopt;
-    const TReceiveLog &log = *FText.Log();
-    if (endLine > FText.FirstLine() && endLine < log.EndLine() && log.EndsInSplitCharacter(endLine - 1))
+    // The last line may have been open (it grows until it ends) or may have lost a split character to the next line.
+    if (endLine > FText.FirstLine() && endLine <= FText.Log()->EndLine())
         return endLine - 1;
     return std::nullopt;
 }

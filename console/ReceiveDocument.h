@@ -16,9 +16,10 @@ class TReceiveLog;
 // selection, and the whole text as one string for a screen reader with the conversions between character offsets in
 // it and positions. Every decoded character comes from DecodedLine, the one place where bytes become text.
 //
-// A GBK character that a chunk boundary split (its lead byte ends one line, its second byte starts the next chunk) is
-// shown whole at the start of the line that holds its second byte; the line before shows without the lead byte. Until
-// the next chunk arrives the lone lead byte shows as U+FFFD. The bytes themselves stay as received.
+// A GBK character that a line cut splits (its lead byte ends one line, its second byte starts the next) is shown
+// whole at the start of the line that holds its second byte; the line before shows without the lead byte. A lone
+// lead byte at the end of the open line shows as U+FFFD until its second byte arrives. The bytes themselves stay as
+// received.
 //
 // Positions count decoded characters: a line index of this text (0 = its first line) and a character index in the
 // line. The accessible text joins the lines with '\n'; its offsets are character offsets in it.
@@ -67,9 +68,9 @@ public:
     QString LineText(uint64_t index) const;
     // Absolute line `line` as this text shows it.
     QString DecodedLine(uint64_t line) const;
-    // The absolute line that decodes differently now than when the log ended at line `endLine`, if any: the line
-    // that was last then, when it ended in a lone lead byte that a later chunk has completed (the character now shows
-    // at the start of the next line).
+    // The absolute line that may show differently now than when the log ended at line `endLine`: the line that was
+    // last then, which may have been open and grown since, or may have ended in a lone lead byte that a later line
+    // now shows whole.
     std::optional<uint64_t> LineChangedSince(uint64_t endLine) const;
 
     // Selection. Positions given are clamped to the text: a line past the end means the end of the last line, a

@@ -1,12 +1,32 @@
 #include "console/ReceivePrint.h"
 
 #include "console/PrintLayout.h"
+#include "console/PrinterChoice.h"
 #include "core/MessageBox.h"
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+namespace
+{
+
+// Points the printer at the queue to use; false when the print dialog was cancelled.
+bool SelectQueue(QPrinter &printer, const TPrinterChoice &choice, QWidget *dialogParent)
+{
+    if (choice.Kind == TPrinterChoice::Use) {
+        printer.setPrinterName(choice.Queue);
+        return printer.printerName() == choice.Queue;
+    }
+    QPrintDialog dialog(&printer, dialogParent);
+    // Every line is printed: a page range would be ignored.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace
 
 QPrinter &ReceivePrinter()
 {
@@ -16,21 +36,21 @@ QPrinter &ReceivePrinter()
     return *printer;
 }
 
-bool PrintOnDefaultPrinter(const QStringList &lines)
+TPrintOutcome PrintReceivedLines(const QStringList &lines, QWidget *dialogParent)
 {
-    // Without a default printer a QPrinter would still accept the job and print nowhere.
-    QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
-    if (printerInfo.isNull())
-        return false;
+    // Without a queue a QPrinter would still accept the job and print nowhere.
+    const TPrinterChoice choice
+        = ChoosePrinter(QPrinterInfo::defaultPrinterName(), QPrinterInfo::availablePrinterNames());
+    if (choice.Kind == TPrinterChoice::NoPrinter)
+        return TPrintOutcome::Failed;
     QPrinter &printer = ReceivePrinter();
-    // Bound to the default printer at the first print; the printer and output file it holds then stay for the run.
-    if (printer.printerName().isEmpty() && printer.outputFileName().isEmpty())
-        printer.setPrinterName(printerInfo.printerName());
+    if (printer.outputFileName().isEmpty() && !SelectQueue(printer, choice, dialogParent))
+        return choice.Kind == TPrinterChoice::Ask ? TPrintOutcome::Cancelled : TPrintOutcome::Failed;
     printer.setResolution(PrintResolution);
     printer.setDocName(QStringLiteral("Kelvara"));
     QPainter painter;
     if (!painter.begin(&printer))
-        return false;
+        return TPrintOutcome::Failed;
     QFont font = painter.font();
     font.setPointSize(PrintFontPoints);
     painter.setFont(font);
@@ -40,22 +60,29 @@ bool PrintOnDefaultPrinter(const QStringList &lines)
         if (placement.Page != page) {
             if (!printer.newPage()) {
                 painter.end();
-                return false;
+                return TPrintOutcome::Failed;
             }
             page = placement.Page;
         }
         painter.drawText(PrintLeft, placement.Top + ascent, lines[static_cast<qsizetype>(placement.Line)]);
     }
-    bool ended = painter.end();
-    return ended && printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
+    const bool ended = painter.end();
+    return ended && printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted
+        ? TPrintOutcome::Printed
+        : TPrintOutcome::Failed;
 }
 
-bool PrintAndReport(const QStringList &lines)
+bool PrintAndReport(const QStringList &lines, QWidget *dialogParent)
 {
-    if (PrintOnDefaultPrinter(lines)) {
+    switch (PrintReceivedLines(lines, dialogParent)) {
+    case TPrintOutcome::Printed:
         ShowMessageBox("打印成功", "提示", mbIconInformation);
         return true;
+    case TPrintOutcome::Failed:
+        ShowMessageBox("打印出错，请检查打印是否存在或已装好", "提示", mbIconStop);
+        return false;
+    case TPrintOutcome::Cancelled:
+        break;
     }
-    ShowMessageBox("打印出错，请检查打印是否存在或已装好", "提示", mbIconStop);
     return false;
 }

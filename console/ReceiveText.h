@@ -9,8 +9,8 @@
 class TReceiveLog;
 
 // One receive pane's text: the shared receive log from the pane's own first line on. Clearing the pane moves that
-// start to the log's end, which leaves every other pane's text as it is. The text always ends in CR LF when it is
-// not empty; its line count does not include the empty piece after that last CR LF.
+// start to the log's end, which leaves every other pane's text as it is; a line still open then is left out of the
+// pane, the next line is its first. Its line count includes the log's open line once that holds a byte.
 class TReceiveText
 {
 public:
@@ -28,6 +28,8 @@ public:
     bool Empty() const { return LineCount() == 0; }
     // Absolute number of the pane's first line in the log.
     uint64_t FirstLine() const { return FFirstLine; }
+    // Absolute offset of the pane's first byte in the log.
+    uint64_t FirstOffset() const { return FFirstOffset; }
     // Line `index` of this text (0 = the pane's first line) without its CR LF.
     std::string_view Line(uint64_t index) const;
     // The whole text's bytes exactly as appended, CR LF pairs included.

@@ -1,8 +1,5 @@
 #include "console/ReceivedChunk.h"
 
-#include "console/PlotQueue.h"
-#include "console/ReceiveLog.h"
-
 #include <cstring>
 
 std::string_view ReceivedChunkText(const void *buffer, std::size_t length)
@@ -12,13 +9,4 @@ std::string_view ReceivedChunkText(const void *buffer, std::size_t length)
     const char *bytes = static_cast<const char *>(buffer);
     const void *zero = std::memchr(bytes, 0, length);
     return std::string_view(bytes, zero ? static_cast<std::size_t>(static_cast<const char *>(zero) - bytes) : length);
-}
-
-void TakeReceivedChunk(std::string_view chunk, TReceiveLog &panes, TPlotQueue &plotQueue, double arrival) noexcept
-{
-    try {
-        panes.AppendChunk(chunk);
-        plotQueue.AppendChunk(ReceivedChunkText(chunk.data(), chunk.size()), arrival);
-    } catch (...) {
-    }
 }

@@ -45,9 +45,9 @@ std::string Environment(const char *name)
     return value ? value : "";
 }
 
-std::string ErrorText(const std::string &what, const std::string &path, int error)
+TFolderProblem Problem(const std::string &what, const std::string &path, int error)
 {
-    return what + " " + path + ": " + std::strerror(error);
+    return { error, what + " " + path + ": " + std::strerror(error) };
 }
 
 } // namespace
@@ -113,7 +113,7 @@ std::string ProgramFilePath(std::string_view name)
     return FilesFolder().Path + std::string(name);
 }
 
-std::string PrepareFilesFolder(const TFilesFolder &folder)
+TFolderProblem PrepareFilesFolder(const TFilesFolder &folder)
 {
     if (folder.Mode == TFilesMode::Portable)
         return {};
@@ -123,14 +123,17 @@ std::string PrepareFilesFolder(const TFilesFolder &folder)
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
         std::string level = path.substr(0, slash);
         if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST)
-            return ErrorText("cannot create the folder", level, errno);
+            return Problem("cannot create the folder", level, errno);
     }
+    // A level that already exists may be a file, or a folder of another user.
+    if (::access(path.c_str(), W_OK) != 0)
+        return Problem("cannot write to the folder", path, errno);
 
     std::string history = path + HistoryFileName;
     int fd = ::open(history.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0)
         ::close(fd);
     else if (errno != EEXIST)
-        return ErrorText("cannot create", history, errno);
+        return Problem("cannot create", history, errno);
     return {};
 }

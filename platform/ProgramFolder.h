@@ -45,7 +45,16 @@ const TFilesFolder &FilesFolder();
 // The full path of one of the program's files in the folder of this run, e.g. ProgramFilePath("txt.txt").
 std::string ProgramFilePath(std::string_view name);
 
+// Why the program cannot keep its files in its folder: the system's error number and a line for the standard error
+// that says what failed where. No error number when the folder is ready.
+struct TFolderProblem {
+    int Error = 0;
+    std::string Text;
+
+    explicit operator bool() const { return Error != 0; }
+};
+
 // Creates the folder of an installed or chosen setup when it is missing, and an empty txt.txt when that is missing, so
-// that the first "发送并保存" has a history file to append to. Leaves a portable folder as it is. Returns an error
-// text, empty when all went well.
-std::string PrepareFilesFolder(const TFilesFolder &folder);
+// that the first "发送并保存" has a history file to append to, and checks that the folder can be written. Leaves a
+// portable folder as it is (it was chosen because it can be written).
+TFolderProblem PrepareFilesFolder(const TFilesFolder &folder);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The device control block: a serial device's line configuration, field for field in the layout that the serial
 // component reads, modifies and writes back. Flags holds the 32 one- and two-bit fields that follow BaudRate.
@@ -99,6 +100,15 @@ constexpr uint32_t PurgeRxClear = 0x0008;
 // this caller (closed under it); Failed is every other failure, a vanished device included.
 enum class TIoResult { Done, Pending, InvalidHandle, Failed };
 
+// One run of a read: the bytes that one hand-over of the system brought, as they came out of the kernel. End is the
+// count of the read's bytes up to and including this run; SteadyNs the moment it came, in nanoseconds of the steady
+// clock (std::chrono::steady_clock).
+struct TReadRun {
+    uint32_t End = 0;
+    int64_t SteadyNs = 0;
+    bool operator==(const TReadRun &) const = default;
+};
+
 // Results of WaitReceive and WaitWrite besides the index of the completed item.
 constexpr int SerialWaitFailed = -1;
 
@@ -139,6 +149,9 @@ public:
     virtual int WaitReceive(const TSerialEvent &closeEvent) = 0;
     virtual TIoResult CommEventResult(uint32_t &mask) = 0;
     virtual TIoResult ReadResult(uint32_t &count) = 0;
+    // The runs of the read that completed last (Done from ReadFile or ReadResult), in order, and forgets them. Empty
+    // when the device does not tell its runs apart: the whole read is then one run at its completion.
+    virtual std::vector<TReadRun> TakeReadRuns() { return {}; }
     // The line errors since the last call, cleared so that reading goes on.
     virtual TIoResult ClearCommError(uint32_t &errors) = 0;
 
@@ -152,6 +165,12 @@ public:
     virtual TIoResult WriteResult(uint32_t &written) = 0;
 };
 
-// Opens a device by the component's port name, exclusively, for reading and writing; null when it cannot be
-// opened (the name names nothing, or another user holds the device).
-using TSerialDeviceFactory = std::function<std::unique_ptr<TSerialDevice>(const std::string &portName)>;
+// What opening a device gave: the device, or none and the system's reason (an errno value: ENOENT nothing by that
+// name, EACCES not allowed, EBUSY held by another open, and so on).
+struct TSerialOpenResult {
+    std::unique_ptr<TSerialDevice> Device;
+    int Error = 0;
+};
+
+// Opens a device by the component's port name, exclusively, for reading and writing.
+using TSerialDeviceFactory = std::function<TSerialOpenResult(const std::string &portName)>;

@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace
 {
@@ -53,6 +54,7 @@ public:
     TIoResult CommEventResult(uint32_t &mask) override;
     TIoResult ReadResult(uint32_t &count) override;
     TIoResult ClearCommError(uint32_t &errors) override;
+    std::vector<TReadRun> TakeReadRuns() override;
 
     TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) override;
     int WaitWrite(const TSerialEvent &closeEvent, int timeoutMs) override;
@@ -94,6 +96,7 @@ private:
     uint32_t FReadSize = 0;
     TReadTimeoutPlan FReadPlan;
     TPendingReadTimes FRead; // start, count and byte times of the pending read
+    std::vector<TReadRun> FReadRuns; // of the pending or last completed read
     TClock::time_point FReadSettleEnd; // until then the pending read leaves arriving bytes in the terminal's buffer
 
     // Send worker's state.
@@ -302,6 +305,8 @@ TDrain TPosixSerialDevice::Drain()
                 FRead.FirstByte = now;
             FRead.LastByte = now;
             FRead.Count += static_cast<uint32_t>(n);
+            FReadRuns.push_back(
+                { FRead.Count, std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count() });
             // The terminal driver hands over all it holds, so a short read has emptied it.
             if (static_cast<uint32_t>(n) < asked)
                 return TDrain::Ok;
@@ -331,6 +336,7 @@ TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &co
     FReadPlan = PlanRead(Timeouts(), size);
     FRead = TPendingReadTimes { TClock::now(), 0, {}, {} };
     FReadSettleEnd = {};
+    FReadRuns.clear();
 
     switch (Drain()) {
     case TDrain::Ok:
@@ -363,6 +369,11 @@ bool TPosixSerialDevice::ReadIsDue(TClock::time_point now) const
 void TPosixSerialDevice::CompleteRead(TIoResult result)
 {
     FReadIo.Complete(result, FRead.Count);
+}
+
+std::vector<TReadRun> TPosixSerialDevice::TakeReadRuns()
+{
+    return std::exchange(FReadRuns, {});
 }
 
 TIoResult TPosixSerialDevice::ReadResult(uint32_t &count)
@@ -547,18 +558,20 @@ TIoResult TPosixSerialDevice::WriteResult(uint32_t &written)
 
 } // namespace
 
-std::unique_ptr<TSerialDevice> OpenPosixSerialDevice(const std::string &portName)
+TSerialOpenResult OpenPosixSerialDevice(const std::string &portName)
 {
     std::string path = SerialDevicePath(portName);
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return nullptr;
+        return { nullptr, errno };
     if (isatty(fd) == 1) {
         if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            // Another open holds the lock: the same condition that TIOCEXCL reports as EBUSY to other users.
+            int error = errno == EWOULDBLOCK ? EBUSY : errno;
             close(fd);
-            return nullptr;
+            return { nullptr, error };
         }
         ioctl(fd, TIOCEXCL);
     }
-    return std::make_unique<TPosixSerialDevice>(fd);
+    return { std::make_unique<TPosixSerialDevice>(fd), 0 };
 }

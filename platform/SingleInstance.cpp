@@ -12,6 +12,35 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+namespace
+{
+
+// The abstract socket address of the claim: a zero byte, then the name, the user id and the desktop, cut to the size
+// of sun_path.
+struct TClaimAddress {
+    sockaddr_un Address {};
+    socklen_t Size = 0;
+
+    explicit TClaimAddress(const std::string &name)
+    {
+        std::string key = name + "/uid-" + std::to_string(::getuid()) + "/" + TSingleInstance::DesktopName();
+        Address.sun_family = AF_UNIX;
+        std::size_t length = std::min(key.size(), sizeof(Address.sun_path) - 1);
+        std::memcpy(Address.sun_path + 1, key.data(), length);
+        Size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+    }
+    const sockaddr *Raw() const { return reinterpret_cast<const sockaddr *>(&Address); }
+};
+
+void CloseHandle(int &fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+} // namespace
+
 TSingleInstance::~TSingleInstance()
 {
     Release();
@@ -35,50 +64,22 @@ std::string TSingleInstance::DesktopName()
 bool TSingleInstance::Acquire(const std::string &name)
 {
     Release();
-    if (std::optional<bool> claimed = AcquireLockFile(name))
-        return *claimed;
-    return AcquireSocket(name);
-}
-
-std::optional<bool> TSingleInstance::AcquireLockFile(const std::string &name)
-{
-    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (!runtime || runtime[0] != '/')
-        return std::nullopt;
-    std::string desktop = DesktopName();
-    std::replace(desktop.begin(), desktop.end(), '/', '_');
-    std::string path = std::string(runtime) + "/" + name + (desktop.empty() ? "" : "-" + desktop) + ".lock";
-
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return std::nullopt;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        FHandle = fd;
+    if (AcquireSocket(name) && AcquireLockFile(name))
         return true;
-    }
-    int error = errno;
-    ::close(fd);
-    if (error == EWOULDBLOCK)
-        return false;
-    return std::nullopt;
+    Release();
+    return false;
 }
 
 bool TSingleInstance::AcquireSocket(const std::string &name)
 {
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return true;
-
-    // Abstract names start with a zero byte and are limited to the size of sun_path.
-    std::string key = name + "/uid-" + std::to_string(::getuid()) + "/" + DesktopName();
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::size_t length = std::min(key.size(), sizeof(address.sun_path) - 1);
-    std::memcpy(address.sun_path + 1, key.data(), length);
-    socklen_t size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
-
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), size) == 0) {
-        FHandle = fd;
+    TClaimAddress address(name);
+    if (::bind(fd, address.Raw(), address.Size) == 0) {
+        // Connections wait in the backlog until the program reads them, however early a new start comes.
+        ::listen(fd, 16);
+        FSocket = fd;
         return true;
     }
     int error = errno;
@@ -86,10 +87,61 @@ bool TSingleInstance::AcquireSocket(const std::string &name)
     return error != EADDRINUSE;
 }
 
+bool TSingleInstance::AcquireLockFile(const std::string &name)
+{
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || runtime[0] != '/')
+        return true;
+    std::string desktop = DesktopName();
+    std::replace(desktop.begin(), desktop.end(), '/', '_');
+    std::string path = std::string(runtime) + "/" + name + (desktop.empty() ? "" : "-" + desktop) + ".lock";
+
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        FLockFile = fd;
+        return true;
+    }
+    int error = errno;
+    ::close(fd);
+    return error != EWOULDBLOCK;
+}
+
 void TSingleInstance::Release()
 {
-    if (FHandle >= 0) {
-        ::close(FHandle);
-        FHandle = -1;
+    CloseHandle(FSocket);
+    CloseHandle(FLockFile);
+}
+
+bool TSingleInstance::TakeShowRequests()
+{
+    bool wanted = false;
+    for (;;) {
+        int connection = ::accept4(FSocket, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return wanted;
+        }
+        // Any user can reach an abstract socket; only this user's own starts may raise the window.
+        ucred peer {};
+        socklen_t size = sizeof peer;
+        if (::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid())
+            wanted = true;
+        ::close(connection);
     }
+}
+
+bool TSingleInstance::AskToShow(const std::string &name)
+{
+    // The connection itself is the request. Non-blocking, so that a running copy that does not read its requests
+    // (stuck, or full) never holds up the new start.
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    TClaimAddress address(name);
+    bool reached = ::connect(fd, address.Raw(), address.Size) == 0;
+    ::close(fd);
+    return reached;
 }

@@ -41,6 +41,14 @@ TForm1::TForm1(QWidget *parent)
 
     ComboBox1
         = MakeList(this, { "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "COM10" }, "COM1");
+    // A port named for this run (--port) is the port in use: it stands in the list and is chosen, so that saving the
+    // other settings keeps it instead of switching to COM1.
+    if (!PortForThisRun().empty()) {
+        QString port = QFile::decodeName(QByteArray::fromStdString(PortForThisRun()));
+        if (ComboBox1->findText(port, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+            ComboBox1->addItem(port);
+        ComboBox1->setCurrentIndex(ComboBox1->findText(port, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    }
     ComboBox2 = MakeList(this,
         { "110", "300", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "230400", "460800",
             "921600" },

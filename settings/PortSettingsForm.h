@@ -12,8 +12,9 @@ class QPushButton;
 
 // The port settings window: six pick-only lists of line settings and a save that writes them to setfile.ini, and below
 // them a seventh for the flow control, kept in the file's own section for additions. Created once at start-up and
-// afterwards only shown and hidden, so the lists keep the user's choices; it never reads the file. Every showing
-// first lists the ports that open at that moment.
+// afterwards only shown and hidden, so the lists keep the user's choices; it never reads the file. A port given for
+// this run (--port) stands in the port list and is chosen from the start. Every showing first lists the ports that
+// open at that moment.
 class TForm1 : public QWidget
 {
     Q_OBJECT

@@ -5,8 +5,9 @@
 QFont SongFont(int pixelSize, bool bold)
 {
     QFont font;
-    font.setFamilies(QStringList { QStringLiteral("宋体"), QStringLiteral("SimSun"),
-        QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC") });
+    font.setFamilies(
+        QStringList { QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei"),
+            QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei") });
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;

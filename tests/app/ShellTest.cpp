@@ -80,6 +80,7 @@ TEST_F(ShellTest, ShowingTheMainWindowShowsTheCompanionAndSetsUpTheTrayIcon)
 
 TEST_F(ShellTest, CloseHidesMainAndCompanionAndLeavesOtherWindowsAlone)
 {
+    Shell.TrayShown = [] { return true; };
     Shell.Start();
     Shell.Form7->show();
     EXPECT_FALSE(Shell.MainForm->close());
@@ -134,4 +135,20 @@ TEST_F(ShellTest, ARequestFromTheSystemToQuitIsNotRefusedByTheVisibleMainWindow)
         QCoreApplication::quit();
     });
     EXPECT_EQ(status, 0);
+}
+
+TEST_F(ShellTest, CloseWithoutATrayIconEndsTheProgramAsExitDoes)
+{
+    // No tray host on this desktop, or one that does not show the icon: a hidden window could never come back.
+    Shell.TrayShown = [] { return false; };
+    bool closed = true;
+    int status = RunLoop([&] {
+        Shell.Start();
+        closed = Shell.MainForm->close();
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(Shell.MainForm->isVisible());
+    EXPECT_FALSE(Shell.TrayIcon->isVisible());
+    EXPECT_FALSE(Shell.HotKey->IsRegistered());
 }

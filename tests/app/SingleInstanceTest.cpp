@@ -168,3 +168,56 @@ TEST(SingleInstance, DesktopNameDropsTheScreenNumber)
         EXPECT_EQ(TSingleInstance::DesktopName(), c.Expected) << (c.Display ? c.Display : "(no DISPLAY)");
     }
 }
+
+TEST(SingleInstance, OneCopyWhetherOrNotEachStartHasARuntimeFolder)
+{
+    EnvironmentGuard guard;
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    setenv("DISPLAY", ":42", 1);
+    const std::string name = TestName("mixed");
+    auto startWith = [&](bool runtimeFolder) {
+        if (runtimeFolder)
+            setenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
+    };
+    for (bool firstHasFolder : { true, false }) {
+        SCOPED_TRACE(firstHasFolder ? "first with the runtime folder" : "first without it");
+        startWith(firstHasFolder);
+        TSingleInstance first;
+        ASSERT_TRUE(first.Acquire(name));
+        startWith(!firstHasFolder);
+        TSingleInstance second;
+        EXPECT_FALSE(second.Acquire(name));
+        first.Release();
+        EXPECT_TRUE(second.Acquire(name));
+    }
+}
+
+TEST(SingleInstance, ANewStartAsksTheRunningCopyToShowItself)
+{
+    EnvironmentGuard guard;
+    unsetenv("XDG_RUNTIME_DIR");
+    setenv("DISPLAY", ":42", 1);
+    const std::string name = TestName("show");
+    EXPECT_FALSE(TSingleInstance::AskToShow(name)) << "no copy runs";
+
+    TSingleInstance running;
+    ASSERT_TRUE(running.Acquire(name));
+    ASSERT_GE(running.RequestSocket(), 0);
+    EXPECT_FALSE(running.TakeShowRequests());
+
+    // Requests wait until the running copy takes them; several count as one.
+    EXPECT_TRUE(TSingleInstance::AskToShow(name));
+    EXPECT_TRUE(TSingleInstance::AskToShow(name));
+    EXPECT_TRUE(running.TakeShowRequests());
+    EXPECT_FALSE(running.TakeShowRequests());
+
+    // Another desktop's start reaches another copy.
+    setenv("DISPLAY", ":43", 1);
+    EXPECT_FALSE(TSingleInstance::AskToShow(name));
+    setenv("DISPLAY", ":42", 1);
+    running.Release();
+    EXPECT_FALSE(TSingleInstance::AskToShow(name));
+}

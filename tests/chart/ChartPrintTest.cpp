@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace
@@ -107,6 +108,16 @@ TEST(ChartPrint, PlacementUsesOneScaleBetweenTheMargins)
         EXPECT_STREQ(e.what(), "Error Printing : The margins leave no room on the page");
     }
     EXPECT_THROW(ChartPrintPlacement(printable, 100, 100, QSize(0, 300), TChartPrintSettings()), EPlotError);
+}
+
+// The chart is laid out at the room between the margins, in 96-dpi pixels, whatever its size on screen.
+TEST(ChartPrint, PageSizeIsTheRoomBetweenTheMargins)
+{
+    TChartPrintSettings settings;
+    EXPECT_EQ(ChartPageSize(QRectF(25, 25, 1100, 850), 100, 100, settings), QSize(864, 624)); // 9 x 6.5 inches
+    EXPECT_EQ(ChartPageSize(QRectF(0, 0, 3300, 2550), 300, 300, settings), QSize(864, 624));
+    settings.MarginLeft = settings.MarginRight = 6;
+    EXPECT_EQ(ChartPageSize(QRectF(25, 25, 1100, 850), 100, 100, settings), QSize(1, 624));
 }
 
 TEST(ChartPrint, PrintsOneLandscapePageWithTheChartInsideTheMargins)
@@ -229,8 +240,9 @@ TEST(ChartPrint, ThePrintDialogOpensWithThePrinterAndFileChosenLastTime)
 // it as the system's print server (the print system reads its server address once per process); in the child
 // (KELVARA_CUPS_CHILD set) the test prints. Then checks the job: one page, untitled, the chart's long side along the
 // sheet's long side however the sheet itself is described, and one scale for both directions keeping the proportions
-// of a 600 x 250 chart. `text`, if given, receives the page's text.
-void ExpectOneLandscapeChartFromChild(const char *test, QString *text = nullptr)
+// of a 600 x 250 chart, or with `laidOutForThePage` those of the room between the margins, which the child reports on
+// its standard output as "page room W H". `text`, if given, receives the page's text.
+void ExpectOneLandscapeChartFromChild(const char *test, QString *text = nullptr, bool laidOutForThePage = false)
 {
     TCupsSession session;
     ASSERT_TRUE(session.Error().isEmpty()) << "print server did not start: " << session.Error().toStdString();
@@ -240,7 +252,8 @@ void ExpectOneLandscapeChartFromChild(const char *test, QString *text = nullptr)
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--gtest_filter=ChartPrint.") + test });
     ASSERT_TRUE(child.waitForFinished(60000));
-    ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    const QString output = QString::fromUtf8(child.readAllStandardOutput());
+    ASSERT_EQ(child.exitCode(), 0) << output.toStdString();
     ASSERT_TRUE(session.WaitForJobs()) << "the job did not finish";
 
     const QString pdf = session.Output();
@@ -256,8 +269,14 @@ void ExpectOneLandscapeChartFromChild(const char *test, QString *text = nullptr)
     ASSERT_FALSE(dark.isEmpty());
     EXPECT_EQ(dark.width() > dark.height(), page.width() > page.height())
         << "chart " << dark.width() << "x" << dark.height() << " on a sheet " << page.width() << "x" << page.height();
+    double expected = 600.0 / 250.0;
+    if (laidOutForThePage) {
+        const QRegularExpressionMatch room = QRegularExpression("page room (\\d+) (\\d+)").match(output);
+        ASSERT_TRUE(room.hasMatch()) << output.toStdString();
+        expected = room.captured(1).toDouble() / room.captured(2).toDouble();
+    }
     const double ratio = double(std::max(dark.width(), dark.height())) / std::min(dark.width(), dark.height());
-    EXPECT_NEAR(ratio, 600.0 / 250.0, 0.05);
+    EXPECT_NEAR(ratio, expected, 0.05);
 }
 
 // A chart printed on the default printer through a real queue keeps its text as text.
@@ -279,8 +298,8 @@ TEST(ChartPrint, PrintsOneLandscapePageThroughAPrintQueue)
     EXPECT_TRUE(text.contains(QStringLiteral("Time 12.50"))) << "text stays text";
 }
 
-// The main window's chart printed from its Print button through a real queue: one landscape page, the chart's
-// proportions kept, and the toolbar back on screen afterwards.
+// The main window's chart printed from its Print button through a real queue: one landscape page laid out for the
+// room between the margins, and the toolbar back on screen afterwards.
 TEST(ChartPrint, ThePrintButtonPrintsTheChartOnOneLandscapePage)
 {
     if (qEnvironmentVariableIsSet("KELVARA_CUPS_CHILD")) {
@@ -302,10 +321,39 @@ TEST(ChartPrint, ThePrintButtonPrintsTheChartOnOneLandscapePage)
         EXPECT_EQ(beforePrint, 1);
         EXPECT_EQ(afterPrint, 1);
         EXPECT_TRUE(chart.Plot->ToolBar(0)->Visible());
+        const QSize room = ChartPageSize(chart.Plot->Printer(), TChartPrintSettings());
+        std::printf("page room %d %d\n", room.width(), room.height());
         return;
     }
 
-    ExpectOneLandscapeChartFromChild("ThePrintButtonPrintsTheChartOnOneLandscapePage");
+    ExpectOneLandscapeChartFromChild("ThePrintButtonPrintsTheChartOnOneLandscapePage", nullptr, true);
+}
+
+// A chart that the window squeezes to a strip (the main window's data panel unfolded) still prints as a whole chart
+// filling the page: its value axis with its labels, not a black strip with the time axis alone.
+TEST(ChartPrint, AChartSqueezedOnScreenPrintsAtThePageSize)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pdf = dir.filePath("chart.pdf");
+    TStripChart chart(860, 40);
+    chart.Plot->SetPrintShowDialog(false);
+    chart.Plot->Printer().setOutputFormat(QPrinter::PdfFormat);
+    chart.Plot->Printer().setOutputFileName(pdf);
+    chart.Plot->Print();
+
+    const QString info = RunTool("pdfinfo", { pdf });
+    const QSizeF page = PdfPageSize(info);
+    ASSERT_GT(page.width(), page.height()) << "landscape: " << info.toStdString();
+    const QRect dark = DarkArea(pdf, dir.path());
+    EXPECT_NEAR(dark.left(), 72, 1.5);
+    EXPECT_NEAR(dark.top(), 72, 1.5);
+    EXPECT_NEAR(dark.width(), page.width() - 144, 2.5);
+    EXPECT_NEAR(dark.height(), page.height() - 144, 2.5);
+    const QStringList words = RunTool("pdftotext", { pdf, "-" }).split(QRegularExpression("\\s+"));
+    for (const char *label : { "0", "50", "100", "1.00" })
+        EXPECT_TRUE(words.contains(QString::fromLatin1(label))) << label << " in " << words.join(' ').toStdString();
+    EXPECT_EQ(chart.Plot->size(), QSize(860, 40)) << "the window's chart keeps its size";
 }
 
 } // namespace

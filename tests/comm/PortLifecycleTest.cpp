@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <dirent.h>
 #include <gtest/gtest.h>
 
@@ -46,25 +47,28 @@ protected:
 struct TOpenFailure {
     TSimulatedCall Call;
     const char *Text;
+    int Error; // the reason the component keeps
 };
 
 TEST_F(PortLifecycle, FailedOpensLeaveThePortClosedAndAGoodOpenFollows)
 {
     const TOpenFailure failures[] = {
-        { TSimulatedCall::Open, "Error opening serial port" },
-        { TSimulatedCall::CharacterDevice, "File handle is not a comm handle " },
-        { TSimulatedCall::SetupComm, "Cannot setup comm buffer" },
+        { TSimulatedCall::Open, "Error opening serial port", ENOENT },
+        { TSimulatedCall::CharacterDevice, "File handle is not a comm handle ", ENOTTY },
+        { TSimulatedCall::SetupComm, "Cannot setup comm buffer", ENOTTY },
     };
     for (const TOpenFailure &failure : failures) {
         SCOPED_TRACE(failure.Text);
         Sim.Fail(failure.Call);
         EXPECT_EQ(OpenPortFailure(Comm), failure.Text);
+        EXPECT_EQ(Comm.OpenError(), failure.Error);
         EXPECT_FALSE(Comm.IsOpen());
         EXPECT_EQ(Sim.OpenDevices(), 0);
         EXPECT_FALSE(Comm.SendData("x", 1));
         Sim.Restore(failure.Call);
 
         Comm.OpenPort();
+        EXPECT_EQ(Comm.OpenError(), 0);
         Sim.Receive("ok");
         EXPECT_TRUE(WaitUntil([&] { return Log.Received == "ok"; }));
         Comm.ClosePort();

@@ -4,10 +4,17 @@
 #include "CommTestSupport.h"
 #include "comm/SerialComm.h"
 
+#include <QTemporaryDir>
+#include <cerrno>
 #include <fcntl.h>
+#include <fstream>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
+#include <unistd.h>
 
 namespace
 {
@@ -174,9 +181,57 @@ TEST_F(PtyComm, PortIsExclusive)
     } catch (const ECommsError &error) {
         EXPECT_STREQ(error.what(), "Error opening serial port");
     }
+    EXPECT_EQ(second.OpenError(), EBUSY);
     Comm.ClosePort();
     second.OpenPort();
     EXPECT_TRUE(second.IsOpen());
+}
+
+// The reason an open of path failed, as the device layer gives it; run by an unprivileged user when asked, since
+// root may open any file whatever its mode.
+int OpenErrorOf(const std::string &path, bool unprivileged)
+{
+    if (!unprivileged || ::geteuid() != 0)
+        return OpenPosixSerialDevice(path).Error;
+    pid_t child = ::fork();
+    if (child == 0) {
+        const gid_t nobody = 65534;
+        bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0;
+        ::_exit(dropped ? OpenPosixSerialDevice(path).Error : 255);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SerialPosix, AFailedOpenGivesTheSystemsReason)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_EQ(::chmod(dir.path().toLocal8Bit().constData(), 0755), 0);
+    const std::string locked = dir.filePath(QStringLiteral("locked")).toStdString();
+    std::ofstream(locked) << "";
+    ASSERT_EQ(::chmod(locked.c_str(), 0600), 0);
+    TPty held;
+    ASSERT_TRUE(held.Valid());
+    TSerialOpenResult holder = OpenPosixSerialDevice(held.SlavePath);
+    ASSERT_NE(holder.Device, nullptr);
+    EXPECT_EQ(holder.Error, 0);
+
+    struct Case {
+        const char *Name;
+        std::string Path;
+        bool Unprivileged;
+        int Error;
+    };
+    const Case cases[] = {
+        { "nothing by that name", dir.filePath(QStringLiteral("no-such-tty")).toStdString(), false, ENOENT },
+        { "a terminal held by another open", held.SlavePath, false, EBUSY },
+        { "a device this user may not open", locked, true, EACCES },
+        { "a folder", dir.path().toStdString(), false, EISDIR },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(OpenErrorOf(c.Path, c.Unprivileged), c.Error) << c.Name;
 }
 
 TEST_F(PtyComm, ReadThatTimesOutEmptyEndsReceptionSilently)
@@ -193,7 +248,7 @@ TEST_F(PtyComm, ReadThatTimesOutEmptyEndsReceptionSilently)
 TEST(SerialPosix, LineConfigurationReachesTheDriver)
 {
     TPty pty;
-    std::unique_ptr<TSerialDevice> device = OpenPosixSerialDevice(pty.SlavePath);
+    std::unique_ptr<TSerialDevice> device = OpenPosixSerialDevice(pty.SlavePath).Device;
     ASSERT_NE(device, nullptr);
     EXPECT_TRUE(device->IsCharacterDevice());
     EXPECT_TRUE(device->SetupComm(4096, 4096));
@@ -222,7 +277,7 @@ TEST(SerialPosix, LineConfigurationReachesTheDriver)
 TEST(SerialPosix, WaitsWakeOnTheCloseEvent)
 {
     TPty pty;
-    std::unique_ptr<TSerialDevice> device = OpenPosixSerialDevice(pty.SlavePath);
+    std::unique_ptr<TSerialDevice> device = OpenPosixSerialDevice(pty.SlavePath).Device;
     ASSERT_NE(device, nullptr);
     TDeviceControlBlock dcb;
     device->GetCommState(dcb);
@@ -261,7 +316,7 @@ TEST(SerialPosix, WaitsWakeOnTheCloseEvent)
 TEST(SerialPosix, ReadCompletesAtOnceWhenTheBufferCanBeFilled)
 {
     TPty pty;
-    std::unique_ptr<TSerialDevice> device = OpenPosixSerialDevice(pty.SlavePath);
+    std::unique_ptr<TSerialDevice> device = OpenPosixSerialDevice(pty.SlavePath).Device;
     ASSERT_NE(device, nullptr);
     device->SetCommTimeouts({ 100, 0, 0, 0, 0 });
     pty.Write(std::string(3000, 'r'));

@@ -8,6 +8,7 @@
 #include "chart/PlotManualClock.h"
 #include "chart/PlotMasterManager.h"
 #include "console/ChartDataExport.h"
+#include "console/FeedSchedule.h"
 #include "console/PlotFeed.h"
 #include "console/PlotQueue.h"
 #include "settings/ExtensionSettings.h"
@@ -32,7 +33,8 @@ struct TExtrasFixture {
     TPlot Plot { nullptr, &Clock };
     TPlotQueue Queue;
     TPlotFeed Feed { Queue, Plot };
-    QTimer FeedTimer;
+    TFeedSchedule FeedSchedule { [this] { return !Queue.Empty(); }, [this] { Feed.Step(); } };
+    QTimer &FeedTimer = FeedSchedule.Timer();
     QWidget Window;
 
     TExtrasFixture()
@@ -55,7 +57,7 @@ QString Describe(const std::vector<TPlotMenuItem> &items)
 TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettingsFile)
 {
     TExtrasFixture f;
-    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedTimer, f.SettingsPath, &f.Window);
+    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
     ASSERT_TRUE(f.Plot.OnDataViewMenuItems);
     EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)…");
     EXPECT_FALSE(f.Feed.MultiChannel());
@@ -72,7 +74,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     // The next start reads the mode back.
     TExtrasFixture next;
     std::filesystem::copy_file(f.SettingsPath, next.SettingsPath);
-    TChartMenuExtras restarted(next.Plot, next.Feed, next.FeedTimer, next.SettingsPath, &next.Window);
+    TChartMenuExtras restarted(next.Plot, next.Feed, next.FeedSchedule, next.SettingsPath, &next.Window);
     EXPECT_TRUE(next.Feed.MultiChannel());
     EXPECT_EQ(next.Plot.Channel(0)->TitleText(), "数据1");
 
@@ -84,13 +86,14 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
 TEST(ChartMenuExtras, AnExportHoldsTheFeedAndCancellingItLeavesNoFile)
 {
     TExtrasFixture f;
-    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedTimer, f.SettingsPath, &f.Window);
+    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
     TPlotChannel &channel = *f.Plot.Channel(0);
     for (int i = 0; i < 2'000'000; ++i)
         channel.AddPoint(i * 0.001, i % 1000);
     const QString path = f.Folder.filePath("data.csv");
     const auto previous = SetChartExportFileChooser([&](QWidget *) { return path; });
-    f.FeedTimer.start(10);
+    f.Queue.AppendChunk("1\n");
+    f.FeedSchedule.Wake();
     TMessageBoxRecorder boxes;
 
     // "取消" as soon as the dialog looks for events: the export stops after its first piece.
@@ -124,4 +127,46 @@ TEST(ChartMenuExtras, AnExportHoldsTheFeedAndCancellingItLeavesNoFile)
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Text.rfind("导出数据失败：", 0), 0u) << boxes.Boxes[0].Text;
     SetChartExportFileChooser(previous);
+}
+
+TEST(ChartMenuExtras, DataArrivingDuringTheExportOfAFullRingWaitsUntilTheExportEnds)
+{
+    TExtrasFixture f;
+    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
+    TPlotChannel &channel = *f.Plot.Channel(0);
+    constexpr int Ring = 200'000;
+    channel.SetRingBufferSize(Ring);
+    for (int i = 0; i < Ring + Ring / 2; ++i)
+        channel.AddPoint(i, i);
+    const QString path = f.Folder.filePath("full.csv");
+    const auto previous = SetChartExportFileChooser([&](QWidget *) { return path; });
+
+    // A device keeps sending while the progress dialog runs: every line wakes the feed, as received data does.
+    int arrived = 0;
+    QTimer device;
+    QObject::connect(&device, &QTimer::timeout, [&] {
+        f.Queue.AppendChunk("-7\n-7\n-7\n", 1e9);
+        f.FeedSchedule.Wake();
+        ++arrived;
+    });
+    device.start(1);
+    extras.ExportData();
+    device.stop();
+    SetChartExportFileChooser(previous);
+    ASSERT_GT(arrived, 0) << "data arrived during the export";
+
+    // The file holds the ring as it stood when the export began: every point once, in order.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    file.readLine();
+    int expected = Ring / 2;
+    int rows = 0;
+    for (QByteArray line = file.readLine(); !line.isEmpty(); line = file.readLine(), ++expected, ++rows) {
+        const QList<QByteArray> cells = line.trimmed().split(',');
+        ASSERT_EQ(cells.size(), 2) << "row " << rows;
+        ASSERT_EQ(cells[0].toDouble(), expected) << "row " << rows;
+        ASSERT_EQ(cells[1].toDouble(), expected) << "row " << rows;
+    }
+    EXPECT_EQ(rows, Ring);
+    EXPECT_TRUE(f.FeedTimer.isActive()) << "the lines that came meanwhile are plotted now";
 }

@@ -3,9 +3,10 @@
 #include "comm/SerialComm.h"
 #include "console/IntervalForm.h"
 #include "console/PlotQueue.h"
+#include "console/ReceiveCapture.h"
 #include "console/ReceiveLog.h"
 #include "console/ReceivePane.h"
-#include "console/ReceivedChunk.h"
+#include "console/ReceivePipeline.h"
 #include "console/SendLogic.h"
 #include "console/TimedSendReporter.h"
 #include "tests/support/Pty.h"
@@ -28,8 +29,8 @@ protected:
         ASSERT_TRUE(Pty.Valid());
         MainPane.SetLog(Log);
         FloatingPane.SetLog(Log);
-        Comm1.OnReceiveData = [this](TComm *, const char *buffer, uint16_t length) {
-            TakeReceivedChunk(ReceivedChunkText(buffer, length), *Log, Memo3, 0);
+        Comm1.OnReceiveData = [this](TComm *sender, const char *buffer, uint16_t length) {
+            Pipeline.TakeChunk(std::string_view(buffer, length), sender->ReceivedRuns());
             ++Chunks;
         };
         Comm1.SetCommName(Pty.SlavePath);
@@ -46,28 +47,43 @@ protected:
     TReceivePane MainPane;
     TReceivePane FloatingPane;
     TPlotQueue Memo3;
+    TReceiveCapture Capture;
+    TReceivePipeline Pipeline { *Log, Memo3, Capture, [] {} };
     TComm Comm1;
     int Chunks = 0;
     TMessageBoxRecorder Boxes;
 };
 
-TEST_F(ConsoleOnPty, EachChunkBecomesLinesInBothPanesAndThePlotQueue)
+TEST_F(ConsoleOnPty, LinesContinueAcrossReadsInBothPanesAndThePlotQueueOrEachReadIsALineOfItsOwn)
 {
-    Pty.Write("12345\r\n");
-    ASSERT_TRUE(WaitUntil([&] { return Chunks == 1; }));
-    Pty.Write("678");
-    ASSERT_TRUE(WaitUntil([&] { return Chunks == 2; }));
-    Pty.Write(std::string("\x31\x32\x00\x33\x34", 5));
-    ASSERT_TRUE(WaitUntil([&] { return Chunks == 3; }));
+    const auto send = [&](std::string_view bytes) {
+        const int before = Chunks;
+        Pty.Write(std::string(bytes));
+        ASSERT_TRUE(WaitUntil([&] { return Chunks == before + 1; }));
+    };
+    send("12345\r\n");
+    send("678");
+    send("9\r"); // a CR LF cut in two by the reads: one line break, no empty line
+    send("\n12");
+    send(std::string_view("\x33\x00\x34", 3)); // a chunk's text ends at its zero byte
 
-    EXPECT_EQ(MainPane.PlainText(), QStringLiteral("12345\n\n678\n12"));
-    EXPECT_EQ(MainPane.Text().Bytes(), "12345\r\n\r\n678\r\n12\r\n");
-    MainPane.Clear();
-    EXPECT_EQ(FloatingPane.LineCount(), 4u);
+    EXPECT_EQ(MainPane.PlainText(), QStringLiteral("12345\n6789\n123"));
+    EXPECT_EQ(MainPane.Text().Bytes(), "12345\r\n6789\r\n123") << "saved as received";
     std::vector<std::string> queued;
     for (; !Memo3.Empty(); Memo3.RemoveFirstLine())
         queued.emplace_back(Memo3.FirstLine());
-    EXPECT_EQ(queued, (std::vector<std::string> { "12345", "", "678", "12" }));
+    EXPECT_EQ(queued, (std::vector<std::string> { "12345", "6789" })) << "the open line waits for its end";
+
+    // Every read on a line of its own: the open line ends before the read, which ends in CR LF itself.
+    Pipeline.SetChunkLines(true);
+    send("45");
+    EXPECT_EQ(MainPane.PlainText(), QStringLiteral("12345\n6789\n123\n45"));
+    EXPECT_EQ(MainPane.Text().Bytes(), "12345\r\n6789\r\n123\r\n45\r\n");
+    MainPane.Clear();
+    EXPECT_EQ(FloatingPane.LineCount(), 4u);
+    for (; !Memo3.Empty(); Memo3.RemoveFirstLine())
+        queued.emplace_back(Memo3.FirstLine());
+    EXPECT_EQ(queued, (std::vector<std::string> { "12345", "6789", "123", "45" }));
 }
 
 TEST_F(ConsoleOnPty, SendPutsTheTextAndTrailerOnTheLineAndAClosedPortIsReportedOnce)

@@ -73,16 +73,16 @@ TEST_F(FloatFormTest, SavePrintAndHistoryAreTheMainWindowsOwn)
 
 TEST_F(FloatFormTest, ClearEmptiesBothPanesButTheMainClearOnlyItsOwn)
 {
-    Log->AppendChunk("one");
+    Log->AppendChunk("one\n");
     Host.Button6Click();
     EXPECT_EQ(MainPane.LineCount(), 0u);
     EXPECT_EQ(Form.Memo1->PlainText(), QStringLiteral("one"));
 
-    Log->AppendChunk("two");
+    Log->AppendChunk("two\n");
     Form.Button6->click();
     EXPECT_EQ(MainPane.LineCount(), 0u);
     EXPECT_EQ(Form.Memo1->LineCount(), 0u);
-    Log->AppendChunk("three"); // received text keeps arriving, shown or not
+    Log->AppendChunk("three\n"); // received text keeps arriving, shown or not
     EXPECT_FALSE(Form.isVisible());
     EXPECT_EQ(Form.Memo1->PlainText(), QStringLiteral("three"));
 }

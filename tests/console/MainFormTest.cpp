@@ -4,6 +4,7 @@
 #include "auxwin/CompanionForm.h"
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
+#include "comm/SerialComm.h"
 #include "console/DataPanelFold.h"
 #include "console/FloatForm.h"
 #include "console/IntervalForm.h"
@@ -12,6 +13,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -136,8 +138,11 @@ TEST_F(MainFormTest, ReceivedSamplesArePlottedAtTheirArrivalTime)
 // queue lets it sleep.
 TEST_F(MainFormTest, PlotFeedSleepsUntilLinesArriveAndWhileTheQueueIsEmpty)
 {
-    const char empty[] = "";
-    Form.Comm1ReceiveData(nullptr, empty, 0); // an empty chunk is an empty line: waiting, so the feed wakes
+    const char part[] = "111";
+    Form.Comm1ReceiveData(nullptr, part, sizeof part - 1); // the start of a line: nothing to plot yet
+    EXPECT_FALSE(Form.Timer3->isActive());
+    const char empty[] = "\r\n";
+    Form.Comm1ReceiveData(nullptr, empty, sizeof empty - 1); // its end: a line waits, so the feed wakes
     EXPECT_TRUE(Form.Timer3->isActive());
     Form.Timer3Timer();
     EXPECT_TRUE(Form.Memo3.Empty());
@@ -151,7 +156,7 @@ TEST_F(MainFormTest, PlotFeedSleepsUntilLinesArriveAndWhileTheQueueIsEmpty)
     Form.Timer3Timer();
     EXPECT_TRUE(Form.Memo3.Empty());
     EXPECT_FALSE(Form.Timer3->isActive());
-    EXPECT_EQ(Form.Plot1->Channel(0)->Count(), 4);
+    EXPECT_EQ(Form.Plot1->Channel(0)->Count(), 5);
 }
 
 TEST_F(MainFormTest, FoldButtonUnfoldsAndFoldsThroughTheKnownHeights)
@@ -282,6 +287,31 @@ TEST_F(MainFormTest, PortInformationPanelShowsOnClickAndHidesWhenTheMouseLeaves)
     EXPECT_TRUE(Form.Panel6->isVisibleTo(&Form));
     QCoreApplication::sendEvent(Form.Button12, &leave);
     EXPECT_FALSE(Form.Panel6->isVisibleTo(&Form));
+}
+
+TEST_F(MainFormTest, APortNameTooLongForItsLabelLosesItsMiddleAndIsWholeInTheToolTip)
+{
+    const QString longPath = QStringLiteral("/tmp/kelvara-test-Xq81Tz/links/usb-serial-adapter-0042-ttyUSB7");
+    struct Case {
+        QString Name;
+        bool Elided;
+    };
+    const Case cases[] = { { "COM1", false }, { "/dev/pts/3", false }, { longPath, true } };
+    for (const Case &c : cases) {
+        Form.Comm1->SetCommName(c.Name.toStdString());
+        Form.Button12->click();
+        const QString shown = Form.Label7->text();
+        EXPECT_EQ(Form.Label7->toolTip(), c.Name);
+        EXPECT_LE(Form.Label7->fontMetrics().horizontalAdvance(shown), Form.Label7->width()) << shown.toStdString();
+        if (!c.Elided) {
+            EXPECT_EQ(shown, c.Name);
+            continue;
+        }
+        ASSERT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+        EXPECT_TRUE(longPath.startsWith(shown.section(QChar(0x2026), 0, 0))) << shown.toStdString();
+        EXPECT_TRUE(longPath.endsWith(shown.section(QChar(0x2026), 1))) << shown.toStdString();
+        EXPECT_TRUE(shown.startsWith("/t") && shown.endsWith("B7")) << "both ends stay: " << shown.toStdString();
+    }
 }
 
 TEST_F(MainFormTest, ClickOnTheTopBarShowsTheDataPanel)

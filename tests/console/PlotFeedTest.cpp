@@ -99,25 +99,37 @@ constexpr TResult P = TResult::Plotted, D = TResult::Dropped, R = TResult::Rejec
 
 INSTANTIATE_TEST_SUITE_P(Cases, PlotFeedLines,
     testing::Values(
-        // Each chunk ends in CR LF, so an empty line follows it in the queue.
-        TFeedCase { "ShortLinesAndEmptyLinesAreDropped", { "12345\r\n", "678\r\n", "12346\r\n" }, { P, D, D, D, P, D },
-            { 12345, 12346 } },
-        TFeedCase { "FourDigitsAreTooShort", { "1234\r\n" }, { D, D }, {} },
-        TFeedCase { "FiveCharactersWithASign", { "-1234\r\n" }, { P, D }, { -1234 } },
+        TFeedCase { "AValueSplitAcrossChunksIsPlottedOnceWhole", { "50000", "0058\r\n" }, { P }, { 500000058 } },
         TFeedCase {
-            "NotWholeNumbers", { "12.50\r\n", "12345 \r\n", "12e34", "1,234", "hello" }, { R, D, R, D, R, R, R }, {} },
-        TFeedCase { "HexadecimalPatterns", { "$FFFFFFFF", "0x3039", "   12345", "00042" }, { P, P, P, P },
+            "ShortValuesArePlotted", { "512\n", "0\n", "-1\n", "9999\r\n" }, { P, P, P, P }, { 512, 0, -1, 9999 } },
+        TFeedCase { "LfOnlyAndCrOnlyEndLines", { "1\n2\n", "3\r4\r" }, { P, P, P, P }, { 1, 2, 3, 4 } },
+        TFeedCase { "EmptyLinesAreSkipped", { "12345\r\n\r\n", " \t\n678\r\n" }, { P, D, D, P }, { 12345, 678 } },
+        TFeedCase { "BlanksAndTabsAroundTheNumberAreIgnored", { " 12 \n", "\t-3\t\r\n" }, { P, P }, { 12, -3 } },
+        TFeedCase {
+            "NotWholeNumbers", { "12.50\r\n", "12e34\n", "1,234\n", "hello\n", "1 2\n" }, { R, R, R, R, R }, {} },
+        TFeedCase { "HexadecimalPatterns", { "$FFFFFFFF\n", "0x3039\n", "   12345\n", "00042\n" }, { P, P, P, P },
             { -1, 12345, 12345, 42 } },
-        TFeedCase { "ThreeSamplesInOneChunk", { "11111\r\n22222\r\n33333" }, { P, P, P }, { 11111, 22222, 33333 } }),
+        TFeedCase {
+            "ThreeSamplesInOneChunk", { "11111\r\n22222\r\n33333\r\n" }, { P, P, P }, { 11111, 22222, 33333 } }),
     [](const testing::TestParamInfo<TFeedCase> &info) { return std::string(info.param.Name); });
+
+TEST(PlotFeed, AnOpenLineWaitsForItsEnd)
+{
+    TFeedFixture fixture;
+    fixture.Queue.AppendChunk("123");
+    EXPECT_EQ(fixture.Feed.TakeLine(), TResult::Idle);
+    fixture.Queue.AppendChunk("45\n");
+    EXPECT_EQ(fixture.Drain(), std::vector<TResult> { P });
+    EXPECT_EQ(fixture.Plotted(), std::vector<double> { 12345 });
+}
 
 TEST(PlotFeed, ChartErrorsDropTheLineAndTheFeedGoesOn)
 {
     TFeedFixture fixture;
     static_cast<TPlotDataNullList &>(fixture.Plot.Channel(0)->Data()).SetMaxCount(1);
-    fixture.Queue.AppendChunk("10000");
-    fixture.Queue.AppendChunk("20000");
-    fixture.Queue.AppendChunk("30000");
+    fixture.Queue.AppendChunk("10000\n");
+    fixture.Queue.AppendChunk("20000\n");
+    fixture.Queue.AppendChunk("30000\n");
     EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { P, TResult::ChartFailed, TResult::ChartFailed }));
     EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 10000 }));
     EXPECT_TRUE(fixture.Queue.Empty());
@@ -147,7 +159,7 @@ TEST(PlotFeed, PointsStandAtTheArrivalOfTheirLinesNotWhenTheyArePlotted)
     fixture.Queue.AppendChunk("10000\r\n", 2.0);
     fixture.Queue.AppendChunk("20000\r\n30000\r\n40000\r\n", 2.03); // three lines over the 30 ms since 2.0
     fixture.Clock.Advance(60.0); // plotted a minute later
-    EXPECT_EQ(fixture.Feed.Step(), 6u); // every waiting line in one step, the empty ones included
+    EXPECT_EQ(fixture.Feed.Step(), 4u); // every waiting line in one step
     const TPlotChannel &channel = *fixture.Plot.Channel(0);
     ASSERT_EQ(fixture.Plotted(), (std::vector<double> { 10000, 20000, 30000, 40000 }));
     const double expected[] = { 2.0, 2.01, 2.02, 2.03 };
@@ -160,7 +172,7 @@ TEST(PlotFeed, AStepEndsWhenItsBudgetIsSpentAndTheBacklogDrainsInOrder)
 {
     TFeedFixture fixture;
     for (int i = 0; i < 5000; ++i)
-        fixture.Queue.AppendChunk(std::to_string(10000 + i), 1.0 + i * 1e-4);
+        fixture.Queue.AppendChunk(std::to_string(10000 + i) + "\n", 1.0 + i * 1e-4);
     const std::size_t perStep = static_cast<std::size_t>(TPlotFeed::DefaultBudgetSeconds / LineCost);
     std::size_t steps = 0;
     while (!fixture.Queue.Empty()) {
@@ -242,9 +254,9 @@ TEST(PlotFeedMultiChannel, EightValuesMakeEightChannelsWithTheirOwnColoursAndLeg
     EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "数据1");
     EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 1) << "channels appear as their first value arrives";
 
-    fixture.Queue.AppendChunk("1,2", 5.0);
+    fixture.Queue.AppendChunk("1,2\n", 5.0);
     fixture.Queue.AppendChunk("10;20;30;40;50;60;70;800\r\n", 6.0);
-    fixture.Queue.AppendChunk("1.5 -2.5e1", 7.0);
+    fixture.Queue.AppendChunk("\r\n1.5 -2.5e1\n", 7.0);
     EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { P, P, D, P }));
 
     ASSERT_EQ(fixture.Plot.Master().Channels().Count(), 8);
@@ -288,9 +300,9 @@ TEST(PlotFeedMultiChannel, BadLinesAreDroppedWholeAndCounted)
 {
     TFeedFixture fixture;
     fixture.Feed.SetMultiChannel(true);
-    fixture.Queue.AppendChunk("1,2,x", 1.0);
-    fixture.Queue.AppendChunk("1,2,3,4,5,6,7,8,9", 2.0);
-    fixture.Queue.AppendChunk("4,5", 3.0);
+    fixture.Queue.AppendChunk("1,2,x\n", 1.0);
+    fixture.Queue.AppendChunk("1,2,3,4,5,6,7,8,9\n", 2.0);
+    fixture.Queue.AppendChunk("4,5\n", 3.0);
     EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { R, R, P }));
     EXPECT_EQ(fixture.Feed.RejectedLines(), 2u);
     EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 2);
@@ -301,7 +313,7 @@ TEST(PlotFeedMultiChannel, OffTheFeedIsTheSingleChannelOneAgain)
 {
     TFeedFixture fixture;
     fixture.Feed.SetMultiChannel(true);
-    fixture.Queue.AppendChunk("1,2,3", 1.0);
+    fixture.Queue.AppendChunk("1,2,3\n", 1.0);
     fixture.Drain();
     fixture.Plot.DataCursor(0)->SetChannelName(fixture.Plot.Channel(2)->Name());
 
@@ -310,11 +322,11 @@ TEST(PlotFeedMultiChannel, OffTheFeedIsTheSingleChannelOneAgain)
     EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "数据");
     EXPECT_EQ(fixture.Plot.DataCursor(0)->ChannelName(), "Channel 1");
 
-    // A decimal line, a list and a short whole number are dropped as before; a whole number is plotted.
-    fixture.Queue.AppendChunk("12.50");
-    fixture.Queue.AppendChunk("1,2,3");
-    fixture.Queue.AppendChunk("42");
-    fixture.Queue.AppendChunk("12345");
-    EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { R, R, D, P }));
-    EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 1, 12345 }));
+    // A decimal line and a list are dropped as before; whole numbers are plotted.
+    fixture.Queue.AppendChunk("12.50\n");
+    fixture.Queue.AppendChunk("1,2,3\n");
+    fixture.Queue.AppendChunk("42\n");
+    fixture.Queue.AppendChunk("12345\n");
+    EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { R, R, P, P }));
+    EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 1, 42, 12345 }));
 }

@@ -1,16 +1,22 @@
 #include "console/PortControl.h"
 
 #include "MessageBoxRecorder.h"
+#include "console/PortOpenFailure.h"
 #include "settings/FlowControl.h"
 #include "tests/support/Pty.h"
 #include "tests/support/SerialSimulated.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QTemporaryDir>
+#include <cerrno>
 #include <fstream>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <pwd.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -93,6 +99,24 @@ TEST(PortControl, TheChosenFlowControlDecidesTheFlowBitsTheDeviceGets)
         EXPECT_EQ(line.DeviceState().Flags, c.Flags) << c.Name;
         comm.ClosePort();
     }
+}
+
+TEST(PortControl, OpenFailureDetailGivesThePathTheReasonAndTheAdvice)
+{
+    struct Case {
+        int Error;
+        const char *Advice;
+        const char *Detail;
+    };
+    const Case cases[] = {
+        { ENXIO, "", "/dev/ttyS4：设备不存在" },
+        { EPERM, "设备属主与权限：root:root 0600", "/dev/ttyS4：没有访问权限\n设备属主与权限：root:root 0600" },
+        { EIO, "", "/dev/ttyS4：设备无法使用（输入输出错误）" },
+        { 0, "", "/dev/ttyS4：无法打开" },
+        { 1234, "", "/dev/ttyS4：无法打开（错误码 1234）" },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(OpenFailureDetail("/dev/ttyS4", c.Error, c.Advice), c.Detail) << c.Error;
 }
 
 struct TFakePort : TPortAccess {
@@ -219,10 +243,57 @@ TEST_F(PortControlOnPty, FlowControlBytesReachTheReceiverUnlessXonXoffIsChosen)
 
 TEST_F(PortControlOnPty, AMissingDeviceFailsAndLeavesThePortClosed)
 {
-    WriteSettings("commname=" + Dir.filePath(QStringLiteral("no-such-tty")).toStdString() + "\r\n");
+    const std::string missing = Dir.filePath(QStringLiteral("no-such-tty")).toStdString();
+    WriteSettings("commname=" + missing + "\r\n");
     EXPECT_FALSE(OpenPortFromSettings(Comm1, SettingsPath));
     EXPECT_FALSE(Comm1.IsOpen());
-    EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { OpenFailedBox }));
+    EXPECT_EQ(Boxes.Boxes,
+        (std::vector<TMessageBoxRequest> {
+            { OpenFailedBox.Text + "\n" + missing + "：设备不存在", OpenFailedBox.Caption, OpenFailedBox.Flags } }));
+}
+
+TEST_F(PortControlOnPty, TheFailureBoxNamesTheDeviceAndTheReasonTheOpenGave)
+{
+    ASSERT_TRUE(Pty.Valid());
+    TComm holder;
+    holder.SetCommName(Pty.SlavePath);
+    holder.OpenPort();
+    const std::string regular = Dir.filePath(QStringLiteral("plain-file")).toStdString();
+    std::ofstream(regular) << "x";
+
+    struct Case {
+        std::string Name; // commname in the settings file
+        std::string Detail;
+    };
+    const Case cases[] = {
+        { Pty.SlavePath, Pty.SlavePath + "：设备忙（已被其他程序占用）" },
+        { regular, regular + "：不是串口设备" },
+        { Dir.path().toStdString(), Dir.path().toStdString() + "：不是串口设备" },
+    };
+    for (const Case &c : cases) {
+        WriteSettings("commname=" + c.Name + "\r\n");
+        Boxes.Boxes.clear();
+        EXPECT_FALSE(OpenPortFromSettings(Comm1, SettingsPath));
+        EXPECT_EQ(Boxes.Texts(), std::vector<std::string> { OpenFailedBox.Text + "\n" + c.Detail });
+    }
+    holder.ClosePort();
+}
+
+TEST_F(PortControlOnPty, ARefusedDeviceGetsItsOwnerAndModeInTheFailureBox)
+{
+    // The system refuses the open with EACCES (as it would for another user); the advice comes from the device file.
+    const std::string device = Dir.filePath(QStringLiteral("ttyUSB9")).toStdString();
+    std::ofstream(device) << "";
+    ASSERT_EQ(::chmod(device.c_str(), 0600), 0);
+    TComm refused(nullptr, [](const std::string &) { return TSerialOpenResult { nullptr, EACCES }; });
+    WriteSettings("commname=" + device + "\r\n");
+    EXPECT_FALSE(OpenPortFromSettings(refused, SettingsPath));
+
+    const std::string owner = ::getpwuid(::geteuid())->pw_name;
+    const std::string group = ::getgrgid(::getegid())->gr_name;
+    EXPECT_EQ(Boxes.Texts(),
+        std::vector<std::string> {
+            OpenFailedBox.Text + "\n" + device + "：没有访问权限\n设备属主与权限：" + owner + ":" + group + " 0600" });
 }
 
 TEST_F(PortControlOnPty, APortGivenForThisRunOpensInsteadOfTheFileUntilTheUserSaves)

@@ -30,7 +30,7 @@ protected:
     QString PortNameShown()
     {
         Form.Button12Click();
-        return Form.Label7->text();
+        return Form.Label7->toolTip(); // the whole text; the label may elide it
     }
 
     std::vector<QString> Notes;

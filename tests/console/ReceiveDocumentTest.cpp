@@ -21,13 +21,15 @@ namespace
 using TPosition = TReceiveDocument::TPosition;
 using TColumns = TReceiveDocument::TColumns;
 
-// A document on a log of its own, fed chunk by chunk.
+// A document on a log of its own, fed chunk by chunk; every chunk a line of its own unless the lines are to continue
+// across chunks.
 struct TFixture {
     std::shared_ptr<TReceiveLog> Log = std::make_shared<TReceiveLog>();
     TReceiveDocument Document { Log };
 
-    explicit TFixture(const std::vector<std::string> &chunks = {})
+    explicit TFixture(const std::vector<std::string> &chunks = {}, bool chunkLines = true)
     {
+        Log->SetChunkLines(chunkLines);
         for (const std::string &chunk : chunks)
             Log->AppendChunk(chunk);
     }
@@ -47,11 +49,12 @@ TEST(ReceiveDocument, DecodesGbkWithCharactersSplitAtChunkBoundaries)
         const char *Name;
         std::vector<std::string> Chunks;
         QStringList Lines;
+        bool ChunkLines = true;
     };
     const TCase cases[] = {
         { "whole characters", { "\xD6\xD0\xCE\xC4 ok" }, { "中文 ok" } },
         { "chunk lines and the device's own line breaks", { "12345\r\n", "678" }, { "12345", "", "678" } },
-        { "lone CR, LF and tab stay in their line", { "a\rb\nc\td" }, { "a\rb\nc\td" } },
+        { "CR, LF and CR LF end lines, a tab stays", { "a\rb\nc\td\r\n" }, { "a", "b", "c\td", "" } },
         { "split: shown whole where its second byte is",
             { "ab\xD6",
                 "\xD0"
@@ -67,16 +70,29 @@ TEST(ReceiveDocument, DecodesGbkWithCharactersSplitAtChunkBoundaries)
         { "a lead byte before a CR LF inside a chunk is not carried", { "x\xD6\r\ny", "\xD0" },
             { "x\uFFFD", "y", "\uFFFD" } },
         { "empty", {}, {} },
+        // Lines that continue across chunks: a character split between chunks is simply whole in its line.
+        { "continued: lines end at the device's breaks", { "12345\r\n", "67", "8\n" }, { "12345", "678" }, false },
+        { "continued: split character",
+            { "ab\xD6",
+                "\xD0"
+                "cd\xCE\xC4" },
+            { "ab中cd文" }, false },
+        { "continued: split, nothing completed it yet", { "ab\xD6" }, { "ab\uFFFD" }, false },
+        { "continued: the second byte alone", { "\xD6", "\xD0" }, { "中" }, false },
+        { "continued: a lead byte before a line break is not carried", { "x\xD6\ny", "\xD0" }, { "x\uFFFD", "y\uFFFD" },
+            false },
+        { "continued: a line cut at its longest keeps its last character whole",
+            { std::string(8191, 'a') + "\xD6", "\xD0\n" }, { QString(8191, 'a'), "中" }, false },
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Name);
         // Read once at the end, and read after every chunk: the accessible text kept from earlier reads must end up
         // the same as one decoded at once.
-        TFixture atEnd(c.Chunks);
+        TFixture atEnd(c.Chunks, c.ChunkLines);
         EXPECT_EQ(atEnd.Lines(), c.Lines);
         EXPECT_EQ(atEnd.Document.AccessibleText(), c.Lines.join(u'\n'));
 
-        TFixture stepwise;
+        TFixture stepwise({}, c.ChunkLines);
         for (const std::string &chunk : c.Chunks) {
             stepwise.Log->AppendChunk(chunk);
             (void)stepwise.Document.AccessibleText();
@@ -87,15 +103,17 @@ TEST(ReceiveDocument, DecodesGbkWithCharactersSplitAtChunkBoundaries)
 
 TEST(ReceiveDocument, BytesStayAsReceived)
 {
-    TFixture f({ "ab\xD6",
+    TFixture chunkLines({ "ab\xD6",
         "\xD0"
         "c" });
-    EXPECT_EQ(f.Document.Text().Bytes(),
+    EXPECT_EQ(chunkLines.Document.Text().Bytes(),
         "ab\xD6\r\n\xD0"
         "c\r\n");
+    TFixture continued({ "ab\xD6", "\xD0\r", "\nc" }, false);
+    EXPECT_EQ(continued.Document.Text().Bytes(), "ab\xD6\xD0\r\nc");
 }
 
-TEST(ReceiveDocument, TellsWhichLineASplitCharacterChanged)
+TEST(ReceiveDocument, TellsWhichLineMayShowDifferentlySinceItWasLast)
 {
     struct TCase {
         const char *Name;
@@ -104,16 +122,14 @@ TEST(ReceiveDocument, TellsWhichLineASplitCharacterChanged)
         std::optional<uint64_t> Changed;
     };
     const TCase cases[] = {
-        { "completed by a later chunk", { "ab\xD6", "\xD0" }, 1, 0 },
-        { "not completed yet", { "ab\xD6" }, 1, std::nullopt },
-        { "already seen completed", { "ab\xD6", "\xD0" }, 2, std::nullopt },
-        { "no split", { "ab", "c" }, 1, std::nullopt },
-        { "lead byte before a line break inside the chunk", { "x\xD6\r\ny", "z" }, 1, std::nullopt },
-        { "nothing seen yet", { "ab\xD6", "\xD0" }, 0, std::nullopt },
+        { "the last line then: it may have grown", { "ab", "c\nd" }, 1, 0 },
+        { "the last line now", { "ab", "c" }, 1, 0 },
+        { "nothing seen yet", { "ab" }, 0, std::nullopt },
+        { "past the end", { "ab" }, 2, std::nullopt },
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Name);
-        TFixture f(c.Chunks);
+        TFixture f(c.Chunks, false);
         EXPECT_EQ(f.Document.LineChangedSince(c.EndLine), c.Changed);
     }
 }
@@ -225,6 +241,7 @@ TEST(ReceiveDocument, ClearAndAttachStartEmptyWithoutASelection)
     EXPECT_EQ(f.Document.PositionOfOffset(2), (TPosition { 0, 2 }));
 
     auto other = std::make_shared<TReceiveLog>();
+    other->SetChunkLines(true);
     other->AppendChunk("before");
     f.Document.SelectAll();
     f.Document.Attach(other);

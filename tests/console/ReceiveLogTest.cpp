@@ -1,9 +1,9 @@
 #include "console/ReceiveLog.h"
 
-#include "console/PlotQueue.h"
 #include "console/ReceiveText.h"
 #include "console/ReceivedChunk.h"
 #include "core/LineAppend.h"
+#include "tests/console/LineModel.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -14,21 +14,12 @@
 namespace
 {
 
-// The reference: a multi-line text box's text with its lines split at CR LF pairs, the empty last piece not counted.
 std::vector<std::string> LinesOf(const std::string &text)
 {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
+    TLineModel model;
+    model.Add(text);
+    const std::deque<std::string> lines = model.Lines();
+    return std::vector<std::string>(lines.begin(), lines.end());
 }
 
 std::vector<std::string> LinesOf(const TReceiveText &text)
@@ -39,47 +30,57 @@ std::vector<std::string> LinesOf(const TReceiveText &text)
     return lines;
 }
 
-TEST(ReceiveLog, ChunksBecomeLinesAsInATextBox)
+TEST(ReceiveLog, LinesContinueAcrossChunksOrEachChunkIsALineOfItsOwn)
 {
     struct Case {
         const char *Name;
         std::vector<std::string> Chunks;
-        std::vector<std::string> Lines;
+        std::vector<std::string> Lines; // lines continued across chunks
+        std::vector<std::string> ChunkLines; // each chunk a line of its own
     };
     const Case cases[] = {
-        { "line then chunk", { "12345\r\n", "678" }, { "12345", "", "678" } },
-        { "lone CR and LF stay in the line", { "a\rb\nc" }, { "a\rb\nc" } },
-        { "CR at the end of a chunk", { "a\r", "\nb" }, { "a\r", "\nb" } },
-        { "empty chunk", { "", "x" }, { "", "x" } },
-        { "several lines in one chunk", { "1\r\n2\r\n3" }, { "1", "2", "3" } },
-        { "CR CR LF", { "a\r\r\n" }, { "a\r", "" } },
+        { "a value split in two", { "50000", "0058\r\n" }, { "500000058" }, { "50000", "0058", "" } },
+        { "LF only", { "1\n2\n" }, { "1", "2" }, { "1", "2", "" } },
+        { "CR only", { "1\r2\r" }, { "1", "2" }, { "1", "2", "" } },
+        { "CR LF split between chunks", { "a\r", "\nb" }, { "a", "b" }, { "a", "", "", "b" } },
+        { "CR then a line", { "a\r", "b\r\n" }, { "a", "b" }, { "a", "", "b", "" } },
+        { "empty chunk", { "", "x" }, { "x" }, { "", "x" } },
+        { "blank lines", { "1\r\n\r\n2\n\n" }, { "1", "", "2", "" }, { "1", "", "2", "", "" } },
     };
     for (const Case &c : cases) {
-        auto log = std::make_shared<TReceiveLog>();
-        TReceiveText pane(log);
-        std::string reference;
-        for (const std::string &chunk : c.Chunks) {
-            log->AppendChunk(chunk);
-            AppendLine(reference, chunk);
+        for (bool chunkLines : { false, true }) {
+            auto log = std::make_shared<TReceiveLog>();
+            log->SetChunkLines(chunkLines);
+            TReceiveText pane(log);
+            std::string bytes;
+            for (const std::string &chunk : c.Chunks) {
+                log->AppendChunk(chunk);
+                if (chunkLines)
+                    AppendLine(bytes, chunk);
+                else
+                    bytes += chunk;
+            }
+            EXPECT_EQ(LinesOf(pane), chunkLines ? c.ChunkLines : c.Lines)
+                << c.Name << (chunkLines ? " (chunk lines)" : "");
+            EXPECT_EQ(pane.Bytes(), bytes) << c.Name;
         }
-        EXPECT_EQ(LinesOf(pane), c.Lines) << c.Name;
-        EXPECT_EQ(pane.Bytes(), reference) << c.Name;
     }
 }
 
-TEST(ReceiveLog, MatchesTheTextBoxModelAcrossBlocksAndCheckpoints)
+TEST(ReceiveLog, MatchesTheLineModelAcrossBlocksCheckpointsAndLongLines)
 {
     std::mt19937 random(7);
     const char alphabet[] = { 'a', '1', '\r', '\n', '\xD6' };
-    auto log = std::make_shared<TReceiveLog>(64); // small blocks: many chunks straddle where a block would end
+    auto log = std::make_shared<TReceiveLog>(64); // small blocks: many lines straddle where a block would end
     TReceiveText pane(log);
     std::string reference;
     for (int i = 0; i < 3000; ++i) {
-        std::string chunk(random() % 90, ' ');
+        // Now and then a run of bytes without a break, longer than a line may grow.
+        std::string chunk(i % 500 == 7 ? 9000 : random() % 90, ' ');
         for (char &c : chunk)
-            c = alphabet[random() % sizeof(alphabet)];
+            c = i % 500 == 7 ? 'z' : alphabet[random() % sizeof(alphabet)];
         log->AppendChunk(chunk);
-        AppendLine(reference, chunk);
+        reference += chunk;
     }
     std::vector<std::string> expected = LinesOf(reference);
     ASSERT_EQ(pane.LineCount(), expected.size());
@@ -101,21 +102,22 @@ TEST(ReceiveLog, ClearingOnePaneKeepsTheOtherAndReleasesOnlyWhatNoPaneShows)
     main.Clear();
     EXPECT_EQ(main.LineCount(), 0u);
     EXPECT_EQ(main.Bytes(), "");
-    EXPECT_EQ(floating.LineCount(), 200u);
+    EXPECT_EQ(floating.LineCount(), 100u);
     EXPECT_EQ(log->StoredBytes(), stored);
 
     log->AppendChunk("678");
-    EXPECT_EQ(LinesOf(main), std::vector<std::string> { "678" });
-    EXPECT_EQ(main.Bytes(), "678\r\n");
-    EXPECT_EQ(floating.Line(200), "678");
+    EXPECT_EQ(LinesOf(main), std::vector<std::string> { "678" }) << "the open line shows";
+    EXPECT_EQ(main.Bytes(), "678");
+    EXPECT_EQ(floating.Line(100), "678");
 
     floating.Clear();
     EXPECT_LT(log->StoredBytes(), 64u);
     EXPECT_EQ(LinesOf(main), std::vector<std::string> { "678" });
     main.Clear();
-    EXPECT_EQ(log->StoredBytes(), 0u);
-    log->AppendChunk("9");
-    EXPECT_EQ(LinesOf(floating), std::vector<std::string> { "9" });
+    EXPECT_LE(log->StoredBytes(), 32u) << "only the open line is kept, for the chunk that continues it";
+    log->AppendChunk("9\n0");
+    EXPECT_EQ(LinesOf(floating), std::vector<std::string> { "0" }) << "a line open at the clear is left out";
+    EXPECT_EQ(LinesOf(main), std::vector<std::string> { "0" });
 }
 
 TEST(ReceiveLog, TellsEveryReaderAfterEachAppend)
@@ -129,26 +131,21 @@ TEST(ReceiveLog, TellsEveryReaderAfterEachAppend)
     EXPECT_EQ(calls, 2);
 }
 
-TEST(ReceivedChunk, TextEndsAtTheFirstZeroByteAndGoesToPanesAndPlotQueue)
+TEST(ReceivedChunk, TextEndsAtTheFirstZeroByte)
 {
     const char chunk[] = { '1', '2', '\0', '3', '4', '\0' };
-    std::string_view text = ReceivedChunkText(chunk, 5);
-    EXPECT_EQ(text, "12");
+    EXPECT_EQ(ReceivedChunkText(chunk, 5), "12");
     const char leadingZero[] = { '\0', 'a', '\0' };
     EXPECT_EQ(ReceivedChunkText(leadingZero, 2), "");
     const char noZero[] = { 'a', 'b' };
     EXPECT_EQ(ReceivedChunkText(noZero, 2), "ab");
 
     auto log = std::make_shared<TReceiveLog>();
-    TReceiveText main(log), floating(log);
-    TPlotQueue plotQueue;
-    TakeReceivedChunk(text, *log, plotQueue, 1.0);
-    TakeReceivedChunk("12345\r\n", *log, plotQueue, 1.05);
-    main.Clear(); // the main pane's clear leaves the floating pane and the PlotQueue alone
-    EXPECT_EQ(floating.Bytes(), "12\r\n12345\r\n\r\n");
-    EXPECT_EQ(plotQueue.FirstLine(), "12");
-    EXPECT_EQ(plotQueue.FirstLineTime(), 1.0); // dated on the way in
-    EXPECT_EQ(plotQueue.Size(), 13u);
+    TReceiveText pane(log);
+    log->AppendChunk(std::string_view(chunk, 5));
+    log->AppendChunk("5\n");
+    EXPECT_EQ(pane.Bytes(), "125\n") << "the bytes after the zero byte are not text";
+    EXPECT_EQ(log->ChunkBytes(0), std::string_view(chunk, 5)) << "but kept for the hex view";
 }
 
 } // namespace

@@ -29,24 +29,49 @@ protected:
     {
         Pane.resize(400, 150);
         Pane.SetLog(Log);
+        Log->SetChunkLines(true); // each chunk a line of its own, unless a test continues lines across chunks
     }
 
     std::shared_ptr<TReceiveLog> Log = std::make_shared<TReceiveLog>();
     TReceivePane Pane;
 };
 
-TEST_F(ReceivePaneTest, ShowsEachChunkAsLinesDecodedFromGbk)
+TEST_F(ReceivePaneTest, ShowsWholeLinesDecodedFromGbkOrEachChunkOnALineOfItsOwn)
 {
+    Log->SetChunkLines(false);
     Log->AppendChunk("12345\r\n");
     Log->AppendChunk("678");
-    Log->AppendChunk("\xD6\xD0\xCE\xC4 ok");
+    Log->AppendChunk("\xD6\xD0\xCE\xC4 ok\n");
     Log->AppendChunk("a\rb");
-    ASSERT_EQ(Pane.LineCount(), 5u);
-    EXPECT_EQ(Pane.LineText(0), QStringLiteral("12345"));
-    EXPECT_EQ(Pane.LineText(1), QString());
-    EXPECT_EQ(Pane.LineText(3), QStringLiteral("中文 ok"));
-    EXPECT_EQ(Pane.PlainText(), QStringLiteral("12345\n\n678\n中文 ok\na\rb"));
-    EXPECT_EQ(Pane.Text().Bytes(), "12345\r\n\r\n678\r\n\xD6\xD0\xCE\xC4 ok\r\na\rb\r\n");
+    ASSERT_EQ(Pane.LineCount(), 4u);
+    EXPECT_EQ(Pane.LineText(1), QStringLiteral("678中文 ok"));
+    EXPECT_EQ(Pane.PlainText(), QStringLiteral("12345\n678中文 ok\na\nb"));
+    EXPECT_EQ(Pane.Text().Bytes(), "12345\r\n678\xD6\xD0\xCE\xC4 ok\na\rb");
+
+    Log->SetChunkLines(true);
+    Log->AppendChunk("9");
+    EXPECT_EQ(Pane.PlainText(), QStringLiteral("12345\n678中文 ok\na\nb\n9"));
+    EXPECT_EQ(Pane.Text().Bytes(), "12345\r\n678\xD6\xD0\xCE\xC4 ok\na\rb\r\n9\r\n");
+}
+
+TEST_F(ReceivePaneTest, TheOpenLineGrowsInPlaceAsTheRestArrives)
+{
+    Log->SetChunkLines(false);
+    Pane.show();
+    Log->AppendChunk("50");
+    Pane.RefreshNow();
+    EXPECT_EQ(Pane.DisplayedLines(), QStringList { "50" });
+    Log->AppendChunk("00");
+    Log->AppendChunk("58\r");
+    Pane.RefreshNow();
+    EXPECT_EQ(Pane.DisplayedLines(), QStringList { "500058" });
+    Log->AppendChunk("\n\xD6");
+    Pane.RefreshNow();
+    EXPECT_EQ(Pane.DisplayedLines(), (QStringList { "500058", "\uFFFD" }));
+    Log->AppendChunk("\xD0");
+    Pane.RefreshNow();
+    EXPECT_EQ(Pane.DisplayedLines(), (QStringList { "500058", "中" }));
+    EXPECT_EQ(Pane.PlainText(), QStringLiteral("500058\n中"));
 }
 
 TEST_F(ReceivePaneTest, AGbkCharacterSplitBetweenChunksIsShownWhole)

@@ -2,17 +2,47 @@
 #include "console/ReceivePrint.h"
 
 #include "MessageBoxRecorder.h"
+#include "console/PrinterChoice.h"
 #include "tests/support/CupsSession.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace
 {
+
+TEST(PrinterChoice, TheDefaultQueueElseTheOnlyQueueElseTheUserAsked)
+{
+    const QStringList two { QStringLiteral("a"), QStringLiteral("b") };
+    const TPrinterChoice useA { TPrinterChoice::Use, QStringLiteral("a") };
+    const TPrinterChoice useB { TPrinterChoice::Use, QStringLiteral("b") };
+    const TPrinterChoice ask { TPrinterChoice::Ask, QString() };
+    struct {
+        QString Default;
+        QStringList Queues;
+        TPrinterChoice Expected;
+    } cases[] = {
+        { QStringLiteral("b"), two, useB },
+        { QString(), { QStringLiteral("a") }, useA },
+        { QString(), two, ask },
+        { QStringLiteral("gone"), two, ask }, // a default that is no queue any more
+        { QStringLiteral("gone"), { QStringLiteral("a") }, useA },
+        { QStringLiteral("a"), {}, TPrinterChoice() },
+        { QString(), {}, TPrinterChoice() },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ChoosePrinter(c.Default, c.Queues), c.Expected)
+            << c.Default.toStdString() << " of " << c.Queues.join(u',').toStdString();
+}
 
 class ReceivePrintTest : public ::testing::Test
 {
@@ -75,12 +105,64 @@ TEST_F(ReceivePrintTest, KeepsItsPrinterAndOutputFileFromOnePrintToTheNext)
     printer.setOutputFileName(file);
     for (const QString &text : { QStringLiteral("print one"), QStringLiteral("print two") }) {
         QFile::remove(file);
-        ASSERT_TRUE(PrintOnDefaultPrinter({ text }));
+        ASSERT_EQ(PrintReceivedLines({ text }), TPrintOutcome::Printed);
         EXPECT_EQ(&ReceivePrinter(), &printer);
         const QString printed = RunTool(QStringLiteral("pdftotext"), { file, QStringLiteral("-") });
         EXPECT_TRUE(printed.contains(text)) << text.toStdString() << " / " << printed.toStdString();
     }
     printer.setOutputFileName(QString()); // back to the queue for the tests that follow
+}
+
+// Queues but no default: the only queue prints without a question.
+TEST_F(ReceivePrintTest, WithoutADefaultTheOnlyQueuePrints)
+{
+    Session->ClearDefault();
+    ASSERT_TRUE(QPrinterInfo::defaultPrinter().isNull());
+    EXPECT_TRUE(PrintAndReport({ QStringLiteral("only queue") }));
+    EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { { "打印成功", "提示", mbIconInformation } }));
+    ASSERT_TRUE(Session->WaitForJobs()) << "the job did not finish";
+    EXPECT_EQ(PageText(1).trimmed(), QStringLiteral("only queue"));
+}
+
+// Several queues and none the default: the print dialog asks. Cancelled, nothing is printed and no box appears;
+// accepted with a queue chosen, the text prints there.
+TEST_F(ReceivePrintTest, WithSeveralQueuesAndNoDefaultThePrintDialogAsks)
+{
+    Session->ClearDefault();
+    const QString second = Session->AddPrinter(QStringLiteral("kelvara-second"));
+    QFile::remove(Session->Output());
+    auto answer = [](const QString &queue) {
+        QTimer::singleShot(0, [queue] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog) << "no print dialog";
+            if (queue.isEmpty()) {
+                QMetaObject::invokeMethod(dialog, "reject");
+                return;
+            }
+            auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
+            ASSERT_TRUE(printers);
+            const int index = printers->findText(queue);
+            ASSERT_GE(index, 0) << queue.toStdString();
+            printers->setCurrentIndex(index);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+
+    answer(QString());
+    EXPECT_FALSE(PrintAndReport({ QStringLiteral("not printed") }));
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    ASSERT_TRUE(Session->WaitForJobs());
+    EXPECT_FALSE(QFile::exists(Session->Output()));
+    EXPECT_FALSE(QFile::exists(second));
+
+    answer(QStringLiteral("kelvara-second"));
+    EXPECT_TRUE(PrintAndReport({ QStringLiteral("second queue") }));
+    EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { { "打印成功", "提示", mbIconInformation } }));
+    ASSERT_TRUE(Session->WaitForJobs()) << "the job did not finish";
+    EXPECT_EQ(RunTool(QStringLiteral("pdftotext"), { second, QStringLiteral("-") }).trimmed(),
+        QStringLiteral("second queue"));
+    EXPECT_FALSE(QFile::exists(Session->Output()));
+    Session->RemovePrinter(QStringLiteral("kelvara-second"));
 }
 
 TEST_F(ReceivePrintTest, WithoutAPrinterTheErrorBoxAppears)

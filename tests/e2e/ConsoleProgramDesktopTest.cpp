@@ -7,11 +7,13 @@
 #include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
+#include <termios.h>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -207,6 +209,18 @@ struct TShot {
     int Width = 0, Height = 0;
     std::string Pixels; // 3 bytes a pixel
 
+    // Pixels within the rectangle that differ from those of `other`, a shot of the same size.
+    int Differing(const TShot &other, int left, int top, int width, int height) const
+    {
+        int count = 0;
+        for (int y = std::max(top, 0); y < std::min(top + height, Height); ++y)
+            for (int x = std::max(left, 0); x < std::min(left + width, Width); ++x) {
+                const std::size_t at = (std::size_t(y) * Width + x) * 3;
+                count += Pixels.compare(at, 3, other.Pixels, at, 3) != 0;
+            }
+        return count;
+    }
+
     // Pixels of exactly this colour within the columns [left, right).
     int Count(unsigned char r, unsigned char g, unsigned char b, int left, int right) const
     {
@@ -389,4 +403,46 @@ TEST_F(ProgramWithPty, ReceivePaneMenuShowsHexAndArrivalTimesAndSaveTakesWhatThe
     ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Up Return"));
     ASSERT_NO_FATAL_FAILURE(save(Folder / "text.txt"));
     EXPECT_EQ(FileBytes(Folder / "text.txt"), "AB\r\n\r\n1\r\n");
+}
+
+TEST_F(ProgramWithPty, SigtermEndsAsTheExitDoesWithTheCaptureWrittenOutAndTheLineGivenBack)
+{
+    termios fresh {};
+    ASSERT_EQ(::tcgetattr(Pty.Master(), &fresh), 0);
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
+    termios opened {};
+    ASSERT_EQ(::tcgetattr(Pty.Master(), &opened), 0);
+    ASSERT_NE(::cfgetospeed(&opened), ::cfgetospeed(&fresh)) << "opening changed nothing to give back";
+    UnfoldTheDataPanel();
+
+    // The receive pane within the main window, and how it looks while nothing has been received.
+    const int paneLeft = 3, paneTop = 455 - 370 + 30 + 56, paneWidth = 854, paneHeight = 140;
+    const TShot empty = Screenshot(Main.Id);
+    ASSERT_EQ(empty.Width, 860) << "no screenshot";
+
+    // The receive pane's menu, from the bottom: "保存接收数据到文件…".
+    std::set<unsigned long> before = Ids(ProgramWindows());
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(400, paneTop + 70, "Up Return"));
+    const fs::path capture = Folder / "capture.bin";
+    ASSERT_NO_FATAL_FAILURE(SaveThroughTheDialog(NewWindow(before, 200), capture));
+
+    // The capture writes out at most once a second: the bytes are in the program, not yet in the file, when the
+    // signal comes. The pane showing them says that the program has taken them.
+    std::string bytes;
+    for (int line = 0; line < 20; ++line)
+        bytes += "line " + std::to_string(line) + " 0123456789\r\n";
+    Pty.Write(bytes);
+    ASSERT_TRUE(WaitFor(
+        [&] { return Screenshot(Main.Id).Differing(empty, paneLeft, paneTop, paneWidth, paneHeight) > 200; }, 10s))
+        << "the pane did not show the bytes";
+    ::kill(Program.Pid(), SIGTERM);
+
+    int status = -1;
+    ASSERT_TRUE(Program.Wait(10s, status)) << "SIGTERM did not end the program";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(FileBytes(capture), bytes);
+    termios after {};
+    ASSERT_EQ(::tcgetattr(Pty.Master(), &after), 0);
+    EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&fresh)) << "the line settings were not given back";
+    EXPECT_EQ(after.c_cflag, fresh.c_cflag);
 }

@@ -115,7 +115,8 @@ TEST_F(ConsoleShell, PortButtonsOpenFromSetfileReportAndShowTheValuesInUse)
     EXPECT_EQ(Boxes.Boxes[0], (TMessageBoxRequest { "串口关闭成功", "提示", mbIconExclamation }));
     Boxes.Boxes.clear();
 
-    WriteSettings({ .CommName = QCoreApplication::applicationDirPath().toStdString() + "/no-such-device",
+    const std::string missing = QCoreApplication::applicationDirPath().toStdString() + "/no-such-device";
+    WriteSettings({ .CommName = missing,
         .BaudRate = "19200",
         .ByteSize = "8",
         .Parity = "无",
@@ -123,7 +124,8 @@ TEST_F(ConsoleShell, PortButtonsOpenFromSetfileReportAndShowTheValuesInUse)
         .StopBits = "1" });
     Main->Button1->click();
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
-    EXPECT_EQ(Boxes.Boxes[0], (TMessageBoxRequest { OpenFailed, "提示", mbIconExclamation }));
+    EXPECT_EQ(Boxes.Boxes[0],
+        (TMessageBoxRequest { OpenFailed + "\n" + missing + "：设备不存在", "提示", mbIconExclamation }));
     Boxes.Boxes.clear();
 
     WriteSettings({ .CommName = Pty.SlavePath,

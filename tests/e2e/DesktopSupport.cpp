@@ -80,10 +80,43 @@ bool StartDesktop(std::string &why)
     return true;
 }
 
+static bool TrayHostPresent()
+{
+#ifdef KELVARA_XCLIENT
+    return std::system(KELVARA_XCLIENT " tray") == 0;
+#else
+    return !GDesktopPids.empty();
+#endif
+}
+
+bool StopTrayHost()
+{
+    // The tray host is the first process of the desktop.
+    if (GDesktopPids.empty() || GDesktopPids.front() <= 0)
+        return false;
+    ::kill(GDesktopPids.front(), SIGTERM);
+    GDesktopPids.front() = 0;
+    return WaitFor([] { return !TrayHostPresent(); }, std::chrono::seconds(10));
+}
+
+bool StartTrayHost()
+{
+    if (GDesktopPids.empty())
+        return false;
+    FILE *pipe = popen("bash " KELVARA_XSESSION_SCRIPT " tray", "r");
+    if (!pipe)
+        return false;
+    std::string pid = Capture(pipe);
+    pclose(pipe);
+    GDesktopPids.front() = static_cast<pid_t>(std::atoi(pid.c_str()));
+    return GDesktopPids.front() > 0 && WaitFor(TrayHostPresent, std::chrono::seconds(10));
+}
+
 void StopDesktop()
 {
     for (pid_t pid : GDesktopPids)
-        ::kill(pid, SIGTERM);
+        if (pid > 0)
+            ::kill(pid, SIGTERM);
     GDesktopPids.clear();
 }
 
@@ -268,4 +301,11 @@ std::vector<TXWindow> ListWindows()
 bool IsViewable(unsigned long window)
 {
     return RunTool("xwininfo -id " + std::to_string(window) + " 2>/dev/null").find("IsViewable") != std::string::npos;
+}
+
+unsigned long ActiveWindow()
+{
+    std::string text = RunTool("xprop -root _NET_ACTIVE_WINDOW 2>/dev/null");
+    std::size_t at = text.find("0x");
+    return at == std::string::npos ? 0 : std::stoul(text.substr(at), nullptr, 16);
 }

@@ -14,6 +14,10 @@
 bool StartDesktop(std::string &why);
 // Ends every process of the desktop by its id.
 void StopDesktop();
+// Ends the tray host of the desktop, as on a desktop that has none; true once no tray host owns the notification area.
+bool StopTrayHost();
+// Starts a tray host again; true once it owns the notification area.
+bool StartTrayHost();
 
 // A process started by a test, with its standard input, output and error on pipes.
 class TChild
@@ -68,6 +72,8 @@ struct TXWindow {
 // Every window in the tree below the root window.
 std::vector<TXWindow> ListWindows();
 bool IsViewable(unsigned long window);
+// The window that the window manager has made active; 0 when none.
+unsigned long ActiveWindow();
 
 // Set by the test program's main(): whether the private desktop is up, and if not, why.
 extern bool GDesktopReady;

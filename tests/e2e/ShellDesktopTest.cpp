@@ -44,13 +44,6 @@ std::string XY(QPoint p)
     return std::to_string(p.x()) + " " + std::to_string(p.y());
 }
 
-unsigned long ActiveWindow()
-{
-    std::string text = RunTool("xprop -root _NET_ACTIVE_WINDOW 2>/dev/null");
-    std::size_t at = text.find("0x");
-    return at == std::string::npos ? 0 : std::stoul(text.substr(at), nullptr, 16);
-}
-
 // The X window of a shown top-level widget (the widget's own id can be left behind when Qt makes a new one).
 unsigned long XWindowOf(const QWidget *window)
 {

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Starts a private X desktop for end-to-end tests: Xvfb on a free display, a session D-Bus, openbox and a tray host.
 # Usage: eval "$(tests/e2e/xsession.sh start)"   -> exports DISPLAY, DBUS_SESSION_BUS_ADDRESS, XSESSION_PIDS
+#        tests/e2e/xsession.sh tray              -> starts another tray host on $DISPLAY, prints its process id
 #        tests/e2e/xsession.sh stop              -> ends the processes named in XSESSION_PIDS
 set -euo pipefail
+start_tray() {
+    trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
+}
 case "${1:-}" in
 start)
     fdfile=$(mktemp)
@@ -17,7 +21,7 @@ start)
     buspid=$(echo "$bus" | awk '{print $2}')
     DBUS_SESSION_BUS_ADDRESS=$busaddr openbox >/dev/null 2>&1 &
     obpid=$!
-    DBUS_SESSION_BUS_ADDRESS=$busaddr trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
+    DBUS_SESSION_BUS_ADDRESS=$busaddr start_tray
     trpid=$!
     # Ready once the window manager has announced itself on the root window and manages the tray host's window (the
     # host's only client at this point); a fixed pause lost that race on a busy machine.
@@ -28,11 +32,15 @@ start)
     done
     echo "export DISPLAY=$display DBUS_SESSION_BUS_ADDRESS=$busaddr XSESSION_PIDS='$trpid $obpid $buspid $xpid'"
     ;;
+tray)
+    start_tray
+    echo $!
+    ;;
 stop)
     for p in ${XSESSION_PIDS:-}; do kill "$p" 2>/dev/null || true; done
     ;;
 *)
-    echo "usage: $0 start|stop" >&2
+    echo "usage: $0 start|tray|stop" >&2
     exit 2
     ;;
 esac

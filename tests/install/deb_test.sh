@@ -3,7 +3,11 @@
 # scripts/package.sh packs from its release build), installs it with apt, starts it from its desktop entry as a
 # freshly created ordinary user on a private X desktop, and checks that user's ~/.config/kelvara/; the user may not
 # open a device of the group dialout, so --port with such a device and "打开串口" print the group hint on standard
-# error. Then removes the package and the user, also when a check fails.
+# error. Before installing, checks the package itself: lintian finds no error in it, its version and changelog agree,
+# its copyright file is machine-readable and names the license, and Homepage and Maintainer are the web site and the
+# address the program shows (auxwin/ProgramInfo.h); the started program's window class is the one its desktop entry
+# names, so that docks group the window with the entry. Then removes the package and the user, also when a check
+# fails.
 # Needs root and apt; skipped (status 77) without them, or when a kelvara package is installed already (it is not
 # ours to replace). Usage: deb_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -43,11 +47,34 @@ fail() {
 (cd "$build" && cpack -G DEB -B "$work/pack" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack"; }
 deb=$(ls "$work"/pack/kelvara_*.deb)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version $(dpkg-deb -f "$deb" Version), not $version"
+package_version=$(dpkg-deb -f "$deb" Version)
+[[ "$package_version" == "$version"-* ]] || fail "package version $package_version, not $version and a revision"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6core6 libc6 qt6-qpa-plugins; do
+for lib in libqt6widgets6 libqt6core6 libc6 qt6-qpa-plugins fonts-wqy-zenhei; do
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
+
+# The package as Debian's policy checker sees it: errors fail, warnings are shown.
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/setup.sh test)"
+lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log" >&2; fail "lintian found errors"; }
+grep -v 'root privileges' "$work/lintian.log" || true
+
+doc=./usr/share/doc/kelvara
+changelog=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO "$doc/changelog.Debian.gz" | zcat) || fail "no Debian changelog"
+[ "$(head -n1 <<<"$changelog")" = "kelvara ($package_version) unstable; urgency=medium" ] \
+    || fail "the changelog's top entry is not $package_version: $(head -n1 <<<"$changelog")"
+copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO "$doc/copyright") || fail "no copyright file"
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' <<<"$copyright" \
+    || fail "the copyright file is not machine-readable"
+grep -qx 'License: GPL-3.0-or-later' <<<"$copyright" || fail "the copyright file does not name GPL-3.0-or-later"
+grep -qF '/usr/share/common-licenses/GPL-3' <<<"$copyright" || fail "the copyright file does not point at GPL-3"
+
+# One web site and one address: those the program shows in its help window.
+info() { sed -n "s/.*$1 = \"\\(.*\\)\";/\\1/p" "$source/auxwin/ProgramInfo.h"; }
+[ "$(dpkg-deb -f "$deb" Homepage)" = "$(info ProgramWebSite)" ] \
+    || fail "Homepage $(dpkg-deb -f "$deb" Homepage), the program names $(info ProgramWebSite)"
+[[ "$(dpkg-deb -f "$deb" Maintainer)" == *"<$(info ProgramEmail)>" ]] \
+    || fail "Maintainer $(dpkg-deb -f "$deb" Maintainer), the program names $(info ProgramEmail)"
 
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$deb" >"$work/apt.log" 2>&1 \
     || { cat "$work/apt.log" >&2; fail "apt install"; }
@@ -95,6 +122,9 @@ for _ in $(seq 100); do
     sleep 0.05
 done
 [ -n "$window" ] || fail "no main window on the display"
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
+xprop -id "$window" WM_CLASS | grep -q ", \"$wm_class\"\$" \
+    || fail "the window's class ($(xprop -id "$window" WM_CLASS)) is not the entry's StartupWMClass '$wm_class'"
 xdotool windowactivate --sync "$window" mousemove --window "$window" 45 20 click 1
 for _ in $(seq 100); do grep -q 'no permission to open' "$work/program.log" && break; sleep 0.05; done
 grep -qF "kelvara: no permission to open $device: serial ports belong to the group 'dialout'" "$work/program.log" \

@@ -63,7 +63,7 @@ TEST(ProgramFolder, PrepareCreatesAMissingFolderWithAnEmptyHistoryAndKeepsWhatEx
     const std::string base = dir.path().toStdString();
     const TFilesFolder installed { base + "/home/.config/kelvara/", TFilesMode::Installed };
 
-    EXPECT_EQ(PrepareFilesFolder(installed), "");
+    EXPECT_FALSE(PrepareFilesFolder(installed)) << PrepareFilesFolder(installed).Text;
     EXPECT_TRUE(fs::is_directory(installed.Path));
     EXPECT_EQ(fs::status(installed.Path).permissions() & fs::perms::all, fs::perms::owner_all);
     ASSERT_TRUE(fs::is_regular_file(installed.Path + "txt.txt"));
@@ -71,12 +71,12 @@ TEST(ProgramFolder, PrepareCreatesAMissingFolderWithAnEmptyHistoryAndKeepsWhatEx
 
     // A second start keeps the user's history.
     std::ofstream(installed.Path + "txt.txt", std::ios::binary) << "abc\r\n";
-    EXPECT_EQ(PrepareFilesFolder(installed), "");
+    EXPECT_FALSE(PrepareFilesFolder(installed)) << PrepareFilesFolder(installed).Text;
     EXPECT_EQ(fs::file_size(installed.Path + "txt.txt"), 5u);
 
     // A portable folder is left exactly as it is.
     const TFilesFolder portable { base + "/portable/", TFilesMode::Portable };
-    EXPECT_EQ(PrepareFilesFolder(portable), "");
+    EXPECT_FALSE(PrepareFilesFolder(portable));
     EXPECT_FALSE(fs::exists(portable.Path));
 }
 
@@ -86,7 +86,7 @@ TEST(ProgramFolder, PrepareReportsAFolderItCannotCreate)
     ASSERT_TRUE(dir.isValid());
     const std::string blocker = dir.path().toStdString() + "/plain-file";
     std::ofstream(blocker) << "x";
-    std::string error = PrepareFilesFolder({ blocker + "/kelvara/", TFilesMode::Chosen });
+    std::string error = PrepareFilesFolder({ blocker + "/kelvara/", TFilesMode::Chosen }).Text;
     EXPECT_NE(error.find("cannot create the folder " + blocker), std::string::npos) << error;
 }
 

@@ -33,20 +33,25 @@ class PortSettingsFormTest : public ::testing::Test
 protected:
     PortSettingsFormTest()
     {
-        // Fake devices only: the real probe would open /dev/ttyS*, which here is the system console.
-        Form.SetPortProbeDevices({
-            [this](const std::string &path) { return Openable.count(path) > 0; },
-            [] {
-                return std::vector<std::string> { "/dev/ttyACM0", "/dev/ttyUSB0" };
-            },
-        });
-        Form.SetSettingsPath(Path);
+        Prepare(Form);
         FPreviousHandler = SetMessageBoxHandler([this](const TMessageBoxRequest &request) {
             Boxes.push_back(request);
             return idOk;
         });
     }
     ~PortSettingsFormTest() override { SetMessageBoxHandler(FPreviousHandler); }
+
+    void Prepare(TForm1 &form)
+    {
+        // Fake devices only: the real probe would open /dev/ttyS*, which here is the system console.
+        form.SetPortProbeDevices({
+            [this](const std::string &path) { return Openable.count(path) > 0; },
+            [] {
+                return std::vector<std::string> { "/dev/ttyACM0", "/dev/ttyUSB0" };
+            },
+        });
+        form.SetSettingsPath(Path);
+    }
 
     void Choose(QComboBox *list, const QString &text)
     {
@@ -174,6 +179,26 @@ TEST_F(PortSettingsFormTest, TheFlowControlIsSavedInTheExtensionSectionAndReadBa
 
     ExtensionSettings::WriteText(Path, ExtensionSettings::FlowKey, "XONXOFF");
     EXPECT_EQ(ReadFlowControl(Path), TFlowControl::None) << "an unknown word";
+}
+
+TEST_F(PortSettingsFormTest, APortGivenForThisRunIsChosenSoThatSavingKeepsIt)
+{
+    const std::string port = Folder.filePath("links/device-of-this-run").toStdString();
+    Openable = { "/dev/ttyUSB0" };
+    SetPortForThisRun(port);
+    TForm1 form;
+    Prepare(form);
+    form.show();
+    form.hide();
+    form.show();
+    EXPECT_EQ(Items(form.ComboBox1), FixedPorts + QStringList({ QString::fromStdString(port), "/dev/ttyUSB0" }));
+    EXPECT_EQ(form.ComboBox1->currentText().toStdString(), port);
+
+    Choose(form.ComboBox2, "115200");
+    form.Button1->click();
+    SetPortForThisRun({});
+    EXPECT_EQ(ReadPortSettings(Path).CommName, port);
+    EXPECT_EQ(ReadPortSettings(Path).BaudRate, 115200);
 }
 
 TEST_F(PortSettingsFormTest, ARefusedSaveSaysSoAndStaysOpen)

@@ -61,6 +61,23 @@ void TCupsSession::RemovePrinter() const
     Run({ QStringLiteral("nodefault") });
 }
 
+void TCupsSession::ClearDefault() const
+{
+    Run({ QStringLiteral("undefault") });
+}
+
+QString TCupsSession::AddPrinter(const QString &name) const
+{
+    Run({ QStringLiteral("add"), name });
+    return FEnvironment.value(QStringLiteral("CUPS_SESSION_DIR")) + QStringLiteral("/out/") + name
+        + QStringLiteral(".pdf");
+}
+
+void TCupsSession::RemovePrinter(const QString &name) const
+{
+    Run({ QStringLiteral("remove"), name });
+}
+
 QString TCupsSession::Run(const QStringList &arguments) const
 {
     return RunTool(QStringLiteral("bash"), QStringList { Script } + arguments, FEnvironment);

@@ -34,6 +34,11 @@ public:
     bool WaitForJobs() const;
     // Removes the queue: afterwards there is no default printer.
     void RemovePrinter() const;
+    // Keeps the queue but no longer as the default: afterwards there are queues and no default printer.
+    void ClearDefault() const;
+    // Adds a queue, not the default, and returns the PDF file of its last finished job.
+    QString AddPrinter(const QString &name) const;
+    void RemovePrinter(const QString &name) const;
 
 private:
     QString Run(const QStringList &arguments) const;

@@ -4,6 +4,7 @@
 #include "platform/ReadTimeouts.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -443,14 +444,16 @@ TSerialSimulator::~TSerialSimulator() = default;
 TSerialDeviceFactory TSerialSimulator::Factory() const
 {
     std::shared_ptr<TSimulatedLine> line = FLine;
-    return [line](const std::string &portName) -> std::unique_ptr<TSerialDevice> {
+    return [line](const std::string &portName) -> TSerialOpenResult {
         std::lock_guard lock(line->Lock);
         line->LastPortName = portName;
-        if (line->Injected(TSimulatedCall::Open) || line->OpenDevices > 0)
-            return nullptr;
+        if (line->Injected(TSimulatedCall::Open))
+            return { nullptr, ENOENT };
+        if (line->OpenDevices > 0)
+            return { nullptr, EBUSY };
         ++line->OpenDevices;
         line->Vanished = false;
-        return std::make_unique<TSimulatedSerialDevice>(line);
+        return { std::make_unique<TSimulatedSerialDevice>(line), 0 };
     };
 }
 

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-// Calls of a simulated device that a test can make fail. Open makes the factory return no device.
+// Calls of a simulated device that a test can make fail. Open makes the factory return no device, as for a name
+// that names nothing (ENOENT); a second open while one is held gets EBUSY.
 enum class TSimulatedCall {
     Open,
     CharacterDevice,

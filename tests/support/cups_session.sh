@@ -15,6 +15,12 @@
 #       Waits until no job is pending (default 30 s); exit status 1 on timeout.
 #   tests/support/cups_session.sh nodefault
 #       Removes the queue, so that there is no default printer at all.
+#   tests/support/cups_session.sh undefault
+#       Keeps the queue but no longer as the default printer: then there are queues and no default.
+#   tests/support/cups_session.sh add NAME
+#       Adds a queue NAME, not the default, that writes each job as $CUPS_SESSION_DIR/out/NAME.pdf.
+#   tests/support/cups_session.sh remove NAME
+#       Removes the queue NAME.
 #   tests/support/cups_session.sh stop
 #       Ends the server started by `start` (by its process id) and removes its folder.
 # Needs cupsd, lpadmin and the cups-filters PDF driver (Debian: cups, cups-client, cups-filters), and root or a user
@@ -94,6 +100,17 @@ wait)
 nodefault)
     lpadmin -x "$printer" 2>/dev/null || true
     ;;
+undefault)
+    # The print server has no command to unset its default; a queue added again is not the default.
+    lpadmin -x "$printer"
+    lpadmin -p "$printer" -E -v "file://$CUPS_SESSION_DIR/out/print.pdf" -P "$ppd" 2>/dev/null
+    ;;
+add)
+    lpadmin -p "$2" -E -v "file://$CUPS_SESSION_DIR/out/$2.pdf" -P "$ppd" 2>/dev/null
+    ;;
+remove)
+    lpadmin -x "$2"
+    ;;
 stop)
     if [ -n "${CUPS_SESSION_PID:-}" ]; then
         kill "$CUPS_SESSION_PID" 2>/dev/null || true
@@ -107,7 +124,7 @@ stop)
     esac
     ;;
 *)
-    sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,27p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+// The reason an open of a serial device failed, in the user's words, from the errno value that the open itself gave
+// (0 when there is none).
+std::string OpenFailureReason(int error);
+
+// The lines that follow the open-failure box's first line: "<path>：<reason>", then the permission advice when there
+// is one.
+std::string OpenFailureDetail(const std::string &devicePath, int error, const std::string &permissionAdvice);

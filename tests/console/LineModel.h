@@ -1,0 +1,47 @@
+#pragma once
+
+#include "console/LineAssembler.h"
+
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+
+// The reference for received lines, one byte at a time: a line ends at CR LF, a lone LF or a lone CR (an LF right
+// after a CR belongs to that CR's break, even in the next piece), or when it reaches maxLine bytes.
+struct TLineModel {
+    std::size_t MaxLine = TLineAssembler::MaxLineBytes;
+    std::deque<std::string> Complete;
+    std::string Open;
+    bool AfterCr = false;
+
+    void Add(std::string_view bytes)
+    {
+        for (const char c : bytes) {
+            const bool afterCr = AfterCr;
+            AfterCr = false;
+            if (c == '\n' && afterCr)
+                continue;
+            if (c == '\r' || c == '\n') {
+                Complete.push_back(Open);
+                Open.clear();
+                AfterCr = c == '\r';
+                continue;
+            }
+            Open += c;
+            if (Open.size() == MaxLine) {
+                Complete.push_back(Open);
+                Open.clear();
+            }
+        }
+    }
+
+    // Every line so far, the open one included once it holds a byte.
+    std::deque<std::string> Lines() const
+    {
+        std::deque<std::string> lines = Complete;
+        if (!Open.empty())
+            lines.push_back(Open);
+        return lines;
+    }
+};
