@@ -9,6 +9,9 @@ constexpr unsigned NotifyReceiveError = 1026; // LParam: line error flags
 constexpr unsigned NotifyRequestHangup = 1027; // a worker failed and has ended
 constexpr unsigned NotifyModemStateChange = 1028; // LParam: ModemRing and/or ModemCarrier
 constexpr unsigned NotifySendDataEmpty = 1029; // the send queue ran empty
+// LParam 1: a write has made no progress for the send thread's hold time (the device holds the line, as with XOFF);
+// LParam 0: that write moved on again.
+constexpr unsigned NotifySendHeld = 1030;
 
 // The thread message that asks the send thread to write a block: WParam is the byte count.
 constexpr unsigned SendRequest = 1025;

@@ -50,7 +50,7 @@ TNotifyMessage *TNotificationTarget::Accept(QEvent *event)
 {
     std::lock_guard lock(FLock);
     unsigned code = static_cast<unsigned>(event->type());
-    if (code < NotifyReceiveData || code > NotifySendDataEmpty)
+    if (code < NotifyReceiveData || code > NotifySendHeld)
         return nullptr;
     auto *message = dynamic_cast<TNotifyMessage *>(event);
     if (message && FUndelivered > 0)

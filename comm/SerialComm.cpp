@@ -171,7 +171,8 @@ void TComm::OpenPort()
     FReadThread->SetPriority(ThreadPriorityHighest);
 
     try {
-        FWriteThread = std::make_shared<TWriteThread>(FDevice, FCloseEvent, FNotificationTarget, FSendDataEmptyFlag);
+        FWriteThread = std::make_shared<TWriteThread>(
+            FDevice, FCloseEvent, FNotificationTarget, FSendDataEmptyFlag, FSendHeldNoticeAfter);
         FWriteThread->Create();
     } catch (...) {
         FWriteThread.reset();
@@ -277,6 +278,13 @@ void TComm::Dispatch(const TNotifyMessage &Message)
     case NotifySendDataEmpty:
         if (TSendDataEmptyEvent handler = OnSendDataEmpty)
             handler(this);
+        break;
+    case NotifySendHeld:
+        // Like a hang-up request, news of an earlier opening's writes says nothing about the port open now.
+        if (Message.Session() != FNotificationTarget->Session())
+            break;
+        if (TSendHeldEvent handler = OnSendHeld)
+            handler(this, Message.LParam() != 0);
         break;
     default:
         break;

@@ -36,6 +36,9 @@ using TReceiveErrorEvent = std::function<void(TComm *Sender, uint32_t EventMask)
 using TModemStateChangeEvent = std::function<void(TComm *Sender, uint32_t ModemEvent)>;
 using TCommNotifyEvent = std::function<void(TComm *Sender)>;
 using TSendDataEmptyEvent = std::function<void(TComm *Sender)>;
+// Held is true when a write has made no progress for SendHeldNoticeAfter (the device holds the line back, as with
+// XOFF), false when that write has moved on again.
+using TSendHeldEvent = std::function<void(TComm *Sender, bool Held)>;
 
 // The serial port component. It opens the device named by CommName with its line settings and timeouts, runs a
 // receive thread and a send thread while the port is open, and raises its events on the thread that created it
@@ -111,6 +114,7 @@ public:
     TModemStateChangeEvent OnModemStateChange;
     TCommNotifyEvent OnRequestHangup;
     TSendDataEmptyEvent OnSendDataEmpty;
+    TSendHeldEvent OnSendHeld;
 
     // Opens, configures and starts the workers; throws ECommsError with the reason's fixed text. After a failure
     // the port is closed (or, when it was already open, unchanged).
@@ -143,6 +147,9 @@ public:
     void SetNotificationLimit(std::size_t Limit);
     std::chrono::milliseconds StopTimeout() const { return FStopTimeout; }
     void SetStopTimeout(std::chrono::milliseconds Timeout) { FStopTimeout = Timeout; }
+    // How long a write may make no progress before OnSendHeld tells; taken at OpenPort.
+    std::chrono::milliseconds SendHeldNoticeAfter() const { return FSendHeldNoticeAfter; }
+    void SetSendHeldNoticeAfter(std::chrono::milliseconds After) { FSendHeldNoticeAfter = After; }
 
 private:
     friend class TNotificationWindow;
@@ -179,6 +186,7 @@ private:
     std::shared_ptr<std::atomic<bool>> FSendDataEmptyFlag;
     TSerialDeviceFactory FDeviceFactory;
     std::chrono::milliseconds FStopTimeout { 10000 };
+    std::chrono::milliseconds FSendHeldNoticeAfter { 2000 };
     const std::vector<TReadRun> *FReceivedRuns = nullptr; // while OnReceiveData runs
     int FOpenError = 0;
 

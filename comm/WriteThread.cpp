@@ -7,11 +7,13 @@
 #include <system_error>
 
 TWriteThread::TWriteThread(std::shared_ptr<TSerialDevice> device, std::shared_ptr<TSerialEvent> closeEvent,
-    std::shared_ptr<TNotificationTarget> window, std::shared_ptr<std::atomic<bool>> sendDataEmptyFlag)
+    std::shared_ptr<TNotificationTarget> window, std::shared_ptr<std::atomic<bool>> sendDataEmptyFlag,
+    std::chrono::milliseconds holdNotice)
     : FDevice(std::move(device))
     , FCloseEvent(std::move(closeEvent))
     , FWindow(std::move(window))
     , FSendDataEmptyFlag(std::move(sendDataEmptyFlag))
+    , FHoldNotice(holdNotice)
 {
     if (!FQueue.Valid())
         throw std::system_error(std::make_error_code(std::errc::too_many_files_open));
@@ -77,7 +79,7 @@ bool TWriteThread::WriteBlock(const char *data, uint32_t count)
             return false;
         }
         if (result == TIoResult::Pending) {
-            int signalled = FDevice->WaitWrite(*FCloseEvent);
+            int signalled = WaitForPendingWrite();
             if (signalled == 0)
                 return false;
             if (signalled != 1) {
@@ -96,4 +98,17 @@ bool TWriteThread::WriteBlock(const char *data, uint32_t count)
         offset += written;
     }
     return true;
+}
+
+int TWriteThread::WaitForPendingWrite()
+{
+    int signalled = FDevice->WaitWrite(*FCloseEvent, static_cast<int>(FHoldNotice.count()));
+    if (signalled != SerialWaitTimeout)
+        return signalled;
+    // The device holds the line. The notices are news only: a refused post changes nothing here.
+    FWindow->Post(NotifySendHeld, 0, 1);
+    signalled = FDevice->WaitWrite(*FCloseEvent, -1);
+    if (signalled == 1)
+        FWindow->Post(NotifySendHeld, 0, 0);
+    return signalled;
 }

@@ -158,6 +158,7 @@ TMainForm::TMainForm(QWidget *parent)
     Comm1->OnReceiveData
         = [this](TComm *sender, const char *buffer, uint16_t length) { Comm1ReceiveData(sender, buffer, length); };
     Comm1->OnRequestHangup = [this](TComm *sender) { Comm1RequestHangup(sender); };
+    Comm1->OnSendHeld = [this](TComm *sender, bool held) { Comm1SendHeld(sender, held); };
 
     BuildTopBar();
     BuildChartArea();
@@ -429,19 +430,27 @@ void TMainForm::HotKeyPressed()
 
 void TMainForm::Button1Click()
 {
+    FSendPaused = false;
     StopReconnecting();
     OpenPortFromSettings(*Comm1, SettingsFilePath());
 }
 
 void TMainForm::Button2Click()
 {
+    FSendPaused = false;
     StopReconnecting();
     ClosePortAndReport(*Comm1);
 }
 
 void TMainForm::Comm1RequestHangup(TComm *)
 {
+    if (Comm1->IsOpen()) {
+        // The lost device ends a timed send before anything is shown: its ticks would only fail, each with a box.
+        StopTimedSend();
+        FSendPaused = false;
+    }
     if (!FOptions.AutoReconnect || !Comm1->IsOpen()) {
+        FillPortInformation();
         ClosePortOnHangup(*Comm1);
         return;
     }
@@ -452,7 +461,20 @@ void TMainForm::Comm1RequestHangup(TComm *)
     }
     FReconnect.Lost(SerialDevicePath(Comm1->CommName()));
     FReconnectTimer->start();
+    FillPortInformation();
     emit Notify(QStringLiteral("串口已断开，等待重连"));
+}
+
+void TMainForm::Comm1SendHeld(TComm *, bool Held)
+{
+    // Only X-on/X-off lets the device pause what is sent; a write held for another reason is not news.
+    const bool paused = Held && Comm1->Outx_XonXoffFlow();
+    if (paused == FSendPaused)
+        return;
+    FSendPaused = paused;
+    FillPortInformation();
+    if (paused)
+        emit Notify(QStringLiteral("发送被设备暂停（XOFF）"));
 }
 
 void TMainForm::ReconnectTimerTimer()
@@ -472,6 +494,7 @@ void TMainForm::ReconnectTimerTimer()
     FReconnect.Attempted(opened);
     if (opened) {
         FReconnectTimer->stop();
+        FillPortInformation();
         emit Notify(QStringLiteral("串口已重连"));
     }
 }
@@ -480,6 +503,7 @@ void TMainForm::StopReconnecting()
 {
     FReconnect.Cancel();
     FReconnectTimer->stop();
+    FillPortInformation();
 }
 
 void TMainForm::Button3Click()
@@ -489,13 +513,21 @@ void TMainForm::Button3Click()
 
 void TMainForm::Button12Click()
 {
+    FillPortInformation();
+    Panel6->show();
+    Panel6->raise();
+}
+
+void TMainForm::FillPortInformation()
+{
     std::array<std::string, 5> texts = PortInfoTexts(PortInfoOf(*Comm1));
-    SetPortNameLabel(QString::fromStdString(texts[0]));
+    const TPortCondition condition = FReconnect.Waiting() ? TPortCondition::WaitingForDevice
+        : FSendPaused                                     ? TPortCondition::SendPaused
+                                                          : TPortCondition::Normal;
+    SetPortNameLabel(QString::fromStdString(PortNameText(texts[0], condition, FReconnect.Path())));
     QLabel *values[] = { Label8, Label9, Label10, Label11 };
     for (std::size_t row = 1; row < texts.size(); ++row)
         values[row - 1]->setText(QString::fromStdString(texts[row]));
-    Panel6->show();
-    Panel6->raise();
 }
 
 // A long name (a device link in a temporary folder) loses its middle rather than its end, so that the start of the
@@ -603,7 +635,9 @@ void TMainForm::Timer2Timer()
         return;
     }
     // A failing tick ends the timed send before its box shows, so the user is left with one box and the button.
-    FTimedSendReporter.Report(SendText(content.Bytes, Sender(), SendEnding()), [this] { StopTimedSend(); });
+    // A send refused while the port is still open means its device has gone: the hang-up request says so.
+    FTimedSendReporter.Report(
+        SendText(content.Bytes, Sender(), SendEnding()), [this] { StopTimedSend(); }, Comm1->IsOpen());
 }
 
 void TMainForm::Button10Click()

@@ -166,6 +166,7 @@ public slots:
     // Received data
     void Comm1ReceiveData(TComm *Sender, const char *Buffer, uint16_t BufferLength);
     void Comm1RequestHangup(TComm *Sender);
+    void Comm1SendHeld(TComm *Sender, bool Held);
     // Chart
     void ComboBox1Change();
     void Timer3Timer();
@@ -229,6 +230,9 @@ private:
     // While the vanished device is awaited: polls for it and opens the port when it is back.
     void ReconnectTimerTimer();
     void StopReconnecting();
+    // Fills the value labels of the port information panel; the port name's label also tells when the port waits
+    // for its device or the device holds back what is sent.
+    void FillPortInformation();
 
     void SetDataPanelHeight(int height);
     void StartUnfold();
@@ -252,6 +256,8 @@ private:
     static constexpr int ReconnectPollMs = 200;
     TReconnectWatch FReconnect { DevicePresent };
     QTimer *FReconnectTimer = nullptr;
+    // The device has held back a write for a while (XOFF); cleared when the write moves on or the port closes.
+    bool FSendPaused = false;
     QTimer *FCaptureTimer = nullptr;
     std::function<std::string(const std::string &)> FCaptureChooser;
     std::string FOptionsPath;

@@ -23,8 +23,16 @@ public:
     }
 
     void ClosePort() override { FComm.ClosePort(); }
-    TPortSettings ReadSettings() override { return WithPortForThisRun(ReadPortSettings(FSettingsPath)); }
-    void ApplyChanges(const TPortLineChanges &changes) override { ApplyPortChanges(FComm, changes); }
+    TPortSettings ReadSettings() override
+    {
+        FFlow = ReadFlowControl(FSettingsPath);
+        return WithPortForThisRun(ReadPortSettings(FSettingsPath));
+    }
+    void ApplyChanges(const TPortLineChanges &changes) override
+    {
+        ApplyPortChanges(FComm, changes);
+        ApplyFlowControl(FComm, FFlow);
+    }
 
     void OpenPort() override { FComm.OpenPort(); }
 
@@ -48,6 +56,7 @@ public:
 private:
     TComm &FComm;
     std::string FSettingsPath;
+    TFlowControl FFlow = TFlowControl::None;
 };
 
 } // namespace
@@ -110,6 +119,19 @@ void ApplyPortChanges(TComm &comm, const TPortLineChanges &changes)
     comm.SetStopBits(changes.StopBits);
 }
 
+void ApplyFlowControl(TComm &comm, TFlowControl flow)
+{
+    const bool xonXoff = flow == TFlowControl::XonXoff;
+    const bool rtsCts = flow == TFlowControl::RtsCts;
+    comm.SetOutx_XonXoffFlow(xonXoff);
+    comm.SetInx_XonXoffFlow(xonXoff);
+    comm.SetOutx_CtsFlow(rtsCts);
+    if (rtsCts)
+        comm.SetRtsControl(TRtsControl::RtsHandshake);
+    else if (comm.RtsControl() == TRtsControl::RtsHandshake)
+        comm.SetRtsControl(TRtsControl::RtsEnable);
+}
+
 TPortInfo PortInfoOf(const TComm &comm)
 {
     return TPortInfo { comm.CommName(), comm.BaudRate(), comm.ByteSize(), comm.Parity(), comm.StopBits() };
@@ -150,6 +172,19 @@ std::array<std::string, 5> PortInfoTexts(const TPortInfo &info)
         stopBits = "2";
 
     return { info.CommName, IntToStr(info.BaudRate), byteSize, parity, stopBits };
+}
+
+std::string PortNameText(const std::string &commName, TPortCondition condition, const std::string &path)
+{
+    switch (condition) {
+    case TPortCondition::WaitingForDevice:
+        return "等待重连：" + path;
+    case TPortCondition::SendPaused:
+        return "发送被设备暂停（XOFF）";
+    case TPortCondition::Normal:
+        break;
+    }
+    return commName;
 }
 
 bool OpenPortFromSettings(TPortAccess &port)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/SerialComm.h"
+#include "settings/FlowControl.h"
 #include "settings/PortSettings.h"
 
 #include <array>
@@ -24,6 +25,11 @@ TPortLineChanges MapPortSettings(const TPortSettings &settings);
 // Sets the changes on the component, in the order of TPortLineChanges.
 void ApplyPortChanges(TComm &comm, const TPortLineChanges &changes);
 
+// Sets the component's flow control properties for the chosen flow control; every other property keeps its value.
+// None: no X-on/X-off either way, no CTS output flow, RTS as a plain line; XonXoff: X-on/X-off both ways; RtsCts: CTS
+// output flow and RTS handshaking.
+void ApplyFlowControl(TComm &comm, TFlowControl flow);
+
 // The component's values as the port information panel shows them.
 struct TPortInfo {
     std::string CommName = "COM1";
@@ -38,6 +44,13 @@ TPortInfo PortInfoOf(const TComm &comm);
 // The five value texts of the port information panel (Label7 to Label11): name, baud rate, data bits, parity (shown
 // whether or not checking is on), stop bits.
 std::array<std::string, 5> PortInfoTexts(const TPortInfo &info);
+
+// What the port is going through beside its values.
+enum class TPortCondition { Normal, WaitingForDevice, SendPaused };
+
+// The port name's text in the port information: the name, "等待重连：<path>" while the vanished device at path is
+// awaited, or "发送被设备暂停（XOFF）" while the device holds back what is sent.
+std::string PortNameText(const std::string &commName, TPortCondition condition, const std::string &path);
 
 // The serial component as the open and close buttons use it; TComm's adapter is below, tests use fakes.
 class TPortAccess
@@ -57,7 +70,8 @@ public:
 
 // "打开串口": close (a failure is ignored), read the settings, set them, open, and report success or failure in a
 // message box (the failure box adds the port's OpenFailureDetail below its fixed first line; values set before a
-// failure stay set). Returns whether the port opened.
+// failure stay set). Returns whether the port opened. With the component, the flow control kept in the settings file
+// is set along with the line settings.
 bool OpenPortFromSettings(TPortAccess &port);
 bool OpenPortFromSettings(TComm &comm, const std::string &settingsPath);
 

@@ -1,11 +1,11 @@
 #include "console/TimedSendReporter.h"
 
-void TTimedSendReporter::Report(TSendResult result, const std::function<void()> &stop)
+void TTimedSendReporter::Report(TSendResult result, const std::function<void()> &stop, bool deviceLost)
 {
     if (result == TSendResult::Sent)
         return;
     stop();
-    if (FBoxOpen)
+    if (FBoxOpen || (deviceLost && result == TSendResult::SendFailed))
         return;
     struct TOpenBox {
         bool &Open;

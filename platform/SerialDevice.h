@@ -159,7 +159,9 @@ public:
     // WriteResult gives the count.
     virtual TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) = 0;
     // Waits until the close event is set (0) or the pending write completed (1); SerialWaitFailed on failure.
-    virtual int WaitWrite(const TSerialEvent &closeEvent) = 0;
+    // SerialWaitTimeout when timeoutMs (negative: no limit) passed first: the write is still pending then, and a
+    // later WaitWrite goes on waiting for it.
+    virtual int WaitWrite(const TSerialEvent &closeEvent, int timeoutMs) = 0;
     virtual TIoResult WriteResult(uint32_t &written) = 0;
 };
 

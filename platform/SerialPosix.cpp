@@ -57,7 +57,7 @@ public:
     std::vector<TReadRun> TakeReadRuns() override;
 
     TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) override;
-    int WaitWrite(const TSerialEvent &closeEvent) override;
+    int WaitWrite(const TSerialEvent &closeEvent, int timeoutMs) override;
     TIoResult WriteResult(uint32_t &written) override;
 
 private:
@@ -70,8 +70,10 @@ private:
 
     const int FFd;
     const bool FIsTerminal;
-    // The terminal's configuration before this device set it up, put back when the device is closed.
+    // The terminal's configuration and its DTR and RTS lines before this device set them up, put back when the
+    // device is closed. Drivers without modem lines (ptys) have no lines to keep.
     TSavedTerminalState FSavedState;
+    std::optional<int> FSavedModemLines;
 
     // Owner's state, also read by the workers (timeouts).
     std::mutex FConfigLock;
@@ -124,6 +126,8 @@ TPosixSerialDevice::TPosixSerialDevice(int fd)
 {
     if (FIsTerminal) {
         SaveTerminalState(FFd, FSavedState);
+        if (int lines = 0; ioctl(FFd, TIOCMGET, &lines) == 0)
+            FSavedModemLines = lines;
         TSerialLineConfig line;
         if (ReadSerialLineConfig(FFd, line)) {
             WriteSerialLineConfig(FFd, line);
@@ -136,9 +140,17 @@ TPosixSerialDevice::TPosixSerialDevice(int fd)
 TPosixSerialDevice::~TPosixSerialDevice()
 {
     if (FIsTerminal) {
-        // Leaves the line as the next user expects it (not in raw mode with this program's settings). A vanished
-        // device refuses; nothing is left to restore then.
+        // Leaves the line as the next user expects it (not in raw mode with this program's settings, DTR and RTS
+        // as they were). A vanished device refuses; nothing is left to restore then.
         RestoreTerminalState(FFd, FSavedState);
+        if (FSavedModemLines) {
+            int raise = *FSavedModemLines & (TIOCM_DTR | TIOCM_RTS);
+            int drop = ~*FSavedModemLines & (TIOCM_DTR | TIOCM_RTS);
+            if (raise != 0)
+                ioctl(FFd, TIOCMBIS, &raise);
+            if (drop != 0)
+                ioctl(FFd, TIOCMBIC, &drop);
+        }
         ioctl(FFd, TIOCNXCL);
     }
     close(FFd);
@@ -490,8 +502,10 @@ TIoResult TPosixSerialDevice::WriteFile(const char *data, uint32_t size, uint32_
     return TIoResult::Pending;
 }
 
-int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent)
+int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent, int timeoutMs)
 {
+    const bool limited = timeoutMs >= 0;
+    const TClock::time_point waitEnd = TClock::now() + std::chrono::milliseconds(limited ? timeoutMs : 0);
     for (;;) {
         if (closeEvent.IsSet())
             return 0;
@@ -502,7 +516,13 @@ int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent)
             FWriteIo.Complete(TIoResult::Done, 0); // timed out: nothing of this piece went out
             continue;
         }
+        if (limited && now >= waitEnd)
+            return SerialWaitTimeout;
         int timeout = FWriteHasTotal ? MillisecondsUntil(now, FWriteDeadline) : -1;
+        if (limited) {
+            int untilEnd = MillisecondsUntil(now, waitEnd);
+            timeout = timeout < 0 ? untilEnd : std::min(timeout, untilEnd);
+        }
         pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, POLLOUT, 0 } };
         int polled = poll(items, 2, timeout);
         if (polled < 0) {

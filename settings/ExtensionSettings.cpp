@@ -15,6 +15,11 @@ int32_t ReadInteger(const std::string &path, std::string_view key, int32_t defau
     return SettingsFile(path).ReadKeyInteger(Section, key, defaultValue);
 }
 
+std::string ReadText(const std::string &path, std::string_view key, const std::string &defaultValue)
+{
+    return SettingsFile(path).ReadKeyText(Section, key, defaultValue);
+}
+
 bool WriteFlag(const std::string &path, std::string_view key, bool value)
 {
     try {
@@ -29,6 +34,16 @@ bool WriteInteger(const std::string &path, std::string_view key, int32_t value)
 {
     try {
         SettingsFile(path).WriteKeyInteger(Section, key, value);
+        return true;
+    } catch (const ESettingsWriteError &) {
+        return false;
+    }
+}
+
+bool WriteText(const std::string &path, std::string_view key, std::string_view value)
+{
+    try {
+        SettingsFile(path).WriteKeyText(Section, key, value);
         return true;
     } catch (const ESettingsWriteError &) {
         return false;

@@ -21,10 +21,13 @@ inline constexpr const char *TimestampsKey = "timestamps"; // 1: receive panes s
 inline constexpr const char *AutoReconnectKey = "autoreconnect"; // 1: reopen the port when its device comes back
 inline constexpr const char *ChunkLinesKey = "chunklines"; // 1: every received chunk on a line of its own
 inline constexpr const char *MultiChannelKey = "multichannel"; // 1: the chart plots up to eight numbers per line
+inline constexpr const char *FlowKey = "flow"; // flow control of the port: none, xonxoff or rtscts
 
 bool ReadFlag(const std::string &path, std::string_view key, bool defaultValue);
 int32_t ReadInteger(const std::string &path, std::string_view key, int32_t defaultValue);
+std::string ReadText(const std::string &path, std::string_view key, const std::string &defaultValue);
 bool WriteFlag(const std::string &path, std::string_view key, bool value);
 bool WriteInteger(const std::string &path, std::string_view key, int32_t value);
+bool WriteText(const std::string &path, std::string_view key, std::string_view value);
 
 } // namespace ExtensionSettings

@@ -1,6 +1,7 @@
 #include "settings/PortSettingsForm.h"
 
 #include "core/MessageBox.h"
+#include "settings/FlowControl.h"
 #include "settings/PortSettings.h"
 #include "ui/Fonts.h"
 #include "ui/WindowPlacement.h"
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStringList>
+#include <stdexcept>
 
 namespace
 {
@@ -33,7 +35,8 @@ TForm1::TForm1(QWidget *parent)
     , FProbeDevices(SystemPortProbeDevices())
 {
     setWindowTitle(QStringLiteral("串口设置"));
-    setFixedSize(221, 230);
+    // One row taller than the six line settings need, for the flow control.
+    setFixedSize(221, 259);
     setFont(SongFont(12));
 
     ComboBox1
@@ -57,12 +60,14 @@ TForm1::TForm1(QWidget *parent)
         QStringLiteral("无"));
     ComboBox5 = MakeList(this, { "1.5", "1", "2" }, "1");
     ComboBox6 = MakeList(this, { QStringLiteral("否"), QStringLiteral("是") }, QStringLiteral("否"));
+    ComboBox7 = MakeList(this, { QStringLiteral("无"), "XON/XOFF", "RTS/CTS" }, QStringLiteral("无"));
 
     const QString captions[] = { QStringLiteral("串口名称："), QStringLiteral("波特率："), QStringLiteral("数据位："),
-        QStringLiteral("奇偶校验："), QStringLiteral("停止位："), QStringLiteral("是否奇偶校验：") };
-    QComboBox *lists[] = { ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6 };
-    QLabel **labels[] = { &Label1, &Label2, &Label3, &Label4, &Label5, &Label6 };
-    for (int row = 0; row < 6; ++row) {
+        QStringLiteral("奇偶校验："), QStringLiteral("停止位："), QStringLiteral("是否奇偶校验："),
+        QStringLiteral("流控制：") };
+    QComboBox *lists[] = { ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6, ComboBox7 };
+    QLabel **labels[] = { &Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7 };
+    for (int row = 0; row < 7; ++row) {
         int top = 12 + row * 29;
         *labels[row] = new QLabel(captions[row], this);
         (*labels[row])->setGeometry(8, top, 100, 22);
@@ -72,9 +77,9 @@ TForm1::TForm1(QWidget *parent)
     }
 
     Button1 = new QPushButton(QStringLiteral("保存"), this);
-    Button1->setGeometry(24, 190, 75, 27);
+    Button1->setGeometry(24, 219, 75, 27);
     Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setGeometry(122, 190, 75, 27);
+    Button2->setGeometry(122, 219, 75, 27);
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
@@ -110,6 +115,8 @@ void TForm1::Button1Click()
     };
     try {
         SavePortSettings(FSettingsPath, choice);
+        if (!WriteFlowControl(FSettingsPath, static_cast<TFlowControl>(ComboBox7->currentIndex())))
+            throw std::runtime_error("flow control not saved");
         ShowMessageBox("串口设置成功,请重新打开串口以便生效", "提示", mbIconExclamation);
         hide();
     } catch (const std::exception &) {

@@ -10,10 +10,11 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-// The port settings window: six pick-only lists of line settings and a save that writes them to setfile.ini. Created
-// once at start-up and afterwards only shown and hidden, so the lists keep the user's choices; it never reads the
-// file. A port given for this run (--port) stands in the port list and is chosen from the start. Every showing first
-// lists the ports that open at that moment.
+// The port settings window: six pick-only lists of line settings and a save that writes them to setfile.ini, and below
+// them a seventh for the flow control, kept in the file's own section for additions. Created once at start-up and
+// afterwards only shown and hidden, so the lists keep the user's choices; it never reads the file. A port given for
+// this run (--port) stands in the port list and is chosen from the start. Every showing first lists the ports that
+// open at that moment.
 class TForm1 : public QWidget
 {
     Q_OBJECT
@@ -38,12 +39,14 @@ public:
     QLabel *Label4;
     QLabel *Label5;
     QLabel *Label6;
+    QLabel *Label7;
     QComboBox *ComboBox1; // port name
     QComboBox *ComboBox2; // baud rate
     QComboBox *ComboBox3; // data bits
     QComboBox *ComboBox4; // parity
     QComboBox *ComboBox5; // stop bits
     QComboBox *ComboBox6; // parity checking
+    QComboBox *ComboBox7; // flow control: "无", "XON/XOFF", "RTS/CTS", in the order of TFlowControl
     QPushButton *Button1;
     QPushButton *Button2;
 

@@ -320,7 +320,7 @@ TEST(SerialPosix, WaitsWakeOnTheCloseEvent)
         uint32_t written = 0;
         TIoResult result = device->WriteFile(block.data(), block.size(), written);
         if (result == TIoResult::Pending) {
-            woken = device->WaitWrite(close);
+            woken = device->WaitWrite(close, -1);
             if (woken == 1) {
                 EXPECT_EQ(device->WriteResult(written), TIoResult::Done);
             }

@@ -76,6 +76,31 @@ TEST_F(WriteThread, HeldWriteStillLetsClosePortEndTheThreadAndDropsQueuedRequest
     EXPECT_FALSE(Send("after close"));
 }
 
+TEST_F(WriteThread, AWriteHeldPastTheNoticeTimeIsToldOnceAndWhenItMovesOn)
+{
+    Comm.OnSendHeld = [this](TComm *, bool held) { Log.Events.push_back(held ? "held" : "moving"); };
+    Comm.SetSendHeldNoticeAfter(100ms);
+    Open();
+
+    Sim.HoldWrites(true);
+    EXPECT_TRUE(Send("held"));
+    ASSERT_TRUE(WaitUntil([&] { return Log.Count("held") == 1; }));
+    PumpFor(300ms);
+    EXPECT_EQ(Log.Count("held"), 1) << "told once, however long the hold lasts";
+    Sim.HoldWrites(false);
+    ASSERT_TRUE(WaitUntil([&] { return Log.Count("empty") == 2; }));
+    EXPECT_EQ(Sim.Written(), "held");
+    EXPECT_EQ(Log.Events, (std::vector<std::string> { "empty", "held", "moving", "empty" }));
+
+    // A write that goes through the wait within the time is no news.
+    Sim.SetWritesPending(true);
+    EXPECT_TRUE(Send("quick"));
+    ASSERT_TRUE(WaitUntil([&] { return Log.Count("empty") == 3; }));
+    PumpFor(200ms);
+    EXPECT_EQ(Log.Count("held"), 1);
+    EXPECT_EQ(Sim.Written(), "heldquick");
+}
+
 TEST_F(WriteThread, ForeignThreadMessageIsDroppedWithoutANotice)
 {
     Open();

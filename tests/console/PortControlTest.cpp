@@ -2,7 +2,9 @@
 
 #include "MessageBoxRecorder.h"
 #include "console/PortOpenFailure.h"
+#include "settings/FlowControl.h"
 #include "tests/support/Pty.h"
+#include "tests/support/SerialSimulated.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QTemporaryDir>
@@ -69,6 +71,34 @@ TEST(PortControl, InformationTexts)
         (Texts { "x", "0", "5", "奇校验", "2" }));
     EXPECT_EQ(PortInfoTexts({ "x", 1, TByteSize::_6, TParity::Mark, TStopBits::_1 })[3], "标记");
     EXPECT_EQ(PortInfoTexts({ "x", 1, TByteSize::_6, TParity::Space, TStopBits::_1 })[3], "空格");
+}
+
+TEST(PortControl, TheChosenFlowControlDecidesTheFlowBitsTheDeviceGets)
+{
+    // The component starts with the main window's values: X-on/X-off both ways, DTR and RTS enabled.
+    struct Case {
+        const char *Name;
+        std::optional<TFlowControl> Before;
+        TFlowControl Flow;
+        uint32_t Flags;
+    };
+    const Case cases[] = {
+        { "none: no X-on/X-off, no handshake", std::nullopt, TFlowControl::None, 0x1091 },
+        { "XON/XOFF both ways", std::nullopt, TFlowControl::XonXoff, 0x1391 },
+        { "CTS output flow and RTS handshaking", std::nullopt, TFlowControl::RtsCts, 0x2095 },
+        { "none after RTS/CTS gives RTS back as an enabled line", TFlowControl::RtsCts, TFlowControl::None, 0x1091 },
+        { "XON/XOFF after RTS/CTS", TFlowControl::RtsCts, TFlowControl::XonXoff, 0x1391 },
+    };
+    for (const Case &c : cases) {
+        TSerialSimulator line;
+        TComm comm(nullptr, line.Factory());
+        if (c.Before)
+            ApplyFlowControl(comm, *c.Before);
+        ApplyFlowControl(comm, c.Flow);
+        comm.OpenPort();
+        EXPECT_EQ(line.DeviceState().Flags, c.Flags) << c.Name;
+        comm.ClosePort();
+    }
 }
 
 TEST(PortControl, OpenFailureDetailGivesThePathTheReasonAndTheAdvice)
@@ -177,6 +207,38 @@ TEST_F(PortControlOnPty, OpensThePortNamedInTheSettingsAndShowsItsValues)
     EXPECT_FALSE(Comm1.IsOpen());
     ClosePortAndReport(Comm1); // closing a closed port reports success too
     EXPECT_EQ(Boxes.Boxes, (std::vector<TMessageBoxRequest> { ClosedBox, ClosedBox }));
+}
+
+TEST_F(PortControlOnPty, FlowControlBytesReachTheReceiverUnlessXonXoffIsChosen)
+{
+    ASSERT_TRUE(Pty.Valid());
+    std::string received;
+    Comm1.OnReceiveData
+        = [&received](TComm *, const char *buffer, uint16_t length) { received.append(buffer, length); };
+    const std::string bytes = "A\x11"
+                              "B\x13"
+                              "C\r\n";
+    struct Case {
+        const char *Name;
+        std::string Keys;
+        std::string Expected;
+    };
+    const std::string extensionSection = "[\xC0\xA9\xD5\xB9\xC9\xE8\xD6\xC3]\r\n"; // "扩展设置" in GBK
+    const Case cases[] = {
+        { "nothing chosen", "", bytes },
+        { "none", extensionSection + "flow=none\r\n", bytes },
+        { "XON/XOFF", extensionSection + "flow=xonxoff\r\n", "ABC\r\n" },
+    };
+    for (const Case &c : cases) {
+        WriteSettings("commname=" + Pty.SlavePath + "\r\n" + c.Keys);
+        ASSERT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
+        received.clear();
+        Pty.Write(bytes);
+        EXPECT_TRUE(WaitUntil([&] { return received.size() >= c.Expected.size() && received.back() == '\n'; }))
+            << c.Name;
+        EXPECT_EQ(received, c.Expected) << c.Name;
+        Comm1.ClosePort();
+    }
 }
 
 TEST_F(PortControlOnPty, AMissingDeviceFailsAndLeavesThePortClosed)

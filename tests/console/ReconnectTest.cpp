@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -19,6 +21,8 @@
 
 namespace
 {
+
+using namespace std::chrono_literals;
 
 TEST(ReconnectWatch, WaitsForThePathAndRetriesUntilAnOpenSucceeds)
 {
@@ -101,6 +105,53 @@ TEST(Reconnect, TwentyUnplugsAndReplugsBehindOnePathEachFollowedByData)
         EXPECT_EQ(notes[i + 1], QStringLiteral("串口已重连"));
     }
     EXPECT_FALSE(form.Memo1->PlainText().contains(QStringLiteral("串口"))) << "nothing added to the received data";
+}
+
+TEST(Reconnect, TheMainWindowSaysItWaitsAndTheButtonsTreatThePortAsClosed)
+{
+    QTemporaryDir folder;
+    const std::string link = folder.filePath("ttyKELVARA").toStdString();
+    auto pty = std::make_unique<TPty>(TPty::Raw);
+    ASSERT_TRUE(pty->Valid());
+    ASSERT_TRUE(PointLink(link, pty->SlavePath));
+
+    TMessageBoxRecorder boxes;
+    TMainForm form;
+    form.LoadOptions(folder.filePath("setfile.ini").toStdString());
+    TConsoleOptions options;
+    options.AutoReconnect = true;
+    form.SetOptions(options);
+    form.Comm1->SetCommName(link);
+    form.Comm1->OpenPort();
+    form.Button12Click(); // the panel stays up while the pointer is on the button
+    // The label elides a long path; its tool tip holds the whole text.
+    const QString name = QString::fromStdString(link);
+    EXPECT_EQ(form.Label7->toolTip(), name);
+
+    pty.reset();
+    const QString waiting = QStringLiteral("等待重连：") + name;
+    ASSERT_TRUE(WaitUntil([&] { return form.Label7->toolTip() == waiting; }));
+    EXPECT_FALSE(form.Comm1->IsOpen());
+    form.Memo2->setPlainText("x");
+    form.Button7Click();
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string> { "数据发送错误，请检查串口是否打开" });
+
+    pty = std::make_unique<TPty>(TPty::Raw);
+    ASSERT_TRUE(PointLink(link, pty->SlavePath));
+    ASSERT_TRUE(WaitUntil([&] { return form.Comm1->IsOpen(); }));
+    EXPECT_EQ(form.Label7->toolTip(), name) << "open again: the name as before";
+
+    // "关闭串口" while waiting closes as on a closed port and ends the wait.
+    pty.reset();
+    ASSERT_TRUE(WaitUntil([&] { return form.Label7->toolTip() == waiting; }));
+    boxes.Boxes.clear();
+    form.Button2Click();
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string> { "串口关闭成功" });
+    EXPECT_EQ(form.Label7->toolTip(), name);
+    pty = std::make_unique<TPty>(TPty::Raw);
+    ASSERT_TRUE(PointLink(link, pty->SlavePath));
+    PumpFor(500ms);
+    EXPECT_FALSE(form.Comm1->IsOpen()) << "no longer waiting";
 }
 
 TEST(Reconnect, OffByDefaultTheDisconnectBoxShowsAndNothingIsWatched)

@@ -1,7 +1,10 @@
 #include "settings/PortSettingsForm.h"
 
 #include "core/MessageBox.h"
+#include "settings/ExtensionSettings.h"
+#include "settings/FlowControl.h"
 #include "settings/PortSettings.h"
+#include "settings/SettingsFile.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -70,7 +73,7 @@ private:
 TEST_F(PortSettingsFormTest, StartsWithTheFixedListsAndChoices)
 {
     EXPECT_EQ(Form.windowTitle(), "串口设置");
-    EXPECT_EQ(Form.size(), QSize(221, 230));
+    EXPECT_EQ(Form.size(), QSize(221, 259));
     EXPECT_EQ(Items(Form.ComboBox1), FixedPorts);
     EXPECT_EQ(Items(Form.ComboBox2),
         QStringList({ "110", "300", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "230400",
@@ -91,6 +94,18 @@ TEST_F(PortSettingsFormTest, StartsWithTheFixedListsAndChoices)
     EXPECT_EQ(Form.Label6->buddy(), Form.ComboBox6);
     EXPECT_EQ(Form.Button1->text(), "保存");
     EXPECT_EQ(Form.Button2->text(), "取消");
+
+    // The flow control row follows the six rows, above the buttons.
+    EXPECT_EQ(Items(Form.ComboBox7), QStringList({ "无", "XON/XOFF", "RTS/CTS" }));
+    EXPECT_EQ(Form.ComboBox7->currentText(), "无");
+    EXPECT_FALSE(Form.ComboBox7->isEditable());
+    EXPECT_EQ(Form.Label7->text(), "流控制：");
+    EXPECT_EQ(Form.Label7->buddy(), Form.ComboBox7);
+    EXPECT_EQ(Form.ComboBox6->geometry(), QRect(110, 157, 101, 22)) << "the sixth row stays where it was";
+    EXPECT_GT(Form.ComboBox7->y(), Form.ComboBox6->geometry().bottom());
+    EXPECT_GT(Form.Button1->y(), Form.ComboBox7->geometry().bottom());
+    EXPECT_EQ(Form.Button2->y(), Form.Button1->y());
+    EXPECT_LE(Form.Button1->geometry().bottom(), Form.height());
 }
 
 TEST_F(PortSettingsFormTest, EveryShowingAddsOnlyNamesTheListLacks)
@@ -132,6 +147,38 @@ TEST_F(PortSettingsFormTest, SavingWritesTheChoicesAndHides)
     EXPECT_EQ(Boxes[0].Flags, mbIconExclamation);
     EXPECT_FALSE(Form.isVisible());
     EXPECT_EQ(ReadPortSettings(Path), (TPortSettings { "/dev/ttyUSB0", 115200, 7, "none", true, 1.5 }));
+}
+
+TEST_F(PortSettingsFormTest, TheFlowControlIsSavedInTheExtensionSectionAndReadBack)
+{
+    EXPECT_EQ(ReadFlowControl(Path), TFlowControl::None) << "no file: none";
+    struct Case {
+        QString Label;
+        TFlowControl Flow;
+        const char *Word;
+    };
+    const Case cases[] = {
+        { "XON/XOFF", TFlowControl::XonXoff, "xonxoff" },
+        { "RTS/CTS", TFlowControl::RtsCts, "rtscts" },
+        { "无", TFlowControl::None, "none" },
+    };
+    Form.show();
+    Choose(Form.ComboBox2, "115200");
+    for (const Case &c : cases) {
+        Choose(Form.ComboBox7, c.Label);
+        Form.Button1->click();
+        EXPECT_EQ(ReadFlowControl(Path), c.Flow) << c.Word;
+        EXPECT_EQ(ExtensionSettings::ReadText(Path, ExtensionSettings::FlowKey, ""), c.Word);
+        EXPECT_EQ(SettingsFile(Path).ReadKeyText(SettingsSection, ExtensionSettings::FlowKey, "absent"), "absent")
+            << "the port section holds its six keys only";
+        EXPECT_EQ(ReadPortSettings(Path), (TPortSettings { "COM1", 115200, 8, "none", false, 1 }));
+        Form.show();
+    }
+    ASSERT_EQ(Boxes.size(), 3u);
+    EXPECT_EQ(Boxes[2].Text, "串口设置成功,请重新打开串口以便生效");
+
+    ExtensionSettings::WriteText(Path, ExtensionSettings::FlowKey, "XONXOFF");
+    EXPECT_EQ(ReadFlowControl(Path), TFlowControl::None) << "an unknown word";
 }
 
 TEST_F(PortSettingsFormTest, APortGivenForThisRunIsChosenSoThatSavingKeepsIt)

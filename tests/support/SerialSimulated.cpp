@@ -332,8 +332,10 @@ public:
         return TIoResult::Done;
     }
 
-    int WaitWrite(const TSerialEvent &closeEvent) override
+    int WaitWrite(const TSerialEvent &closeEvent, int timeoutMs) override
     {
+        const bool limited = timeoutMs >= 0;
+        const TClock::time_point waitEnd = TClock::now() + std::chrono::milliseconds(limited ? timeoutMs : 0);
         std::unique_lock lock(FLine->Lock);
         for (;;) {
             if (closeEvent.IsSet())
@@ -350,8 +352,15 @@ public:
                 return 1;
             if (!FWriteIo.Pending)
                 return SerialWaitFailed;
+            int timeout = -1;
+            if (limited) {
+                auto left = std::chrono::ceil<std::chrono::milliseconds>(waitEnd - TClock::now()).count();
+                if (left <= 0)
+                    return SerialWaitTimeout;
+                timeout = static_cast<int>(left);
+            }
             lock.unlock();
-            int woken = WaitForSerialEvents({ &closeEvent, &FLine->TxWake });
+            int woken = WaitForSerialEvents({ &closeEvent, &FLine->TxWake }, timeout);
             lock.lock();
             if (woken == -1)
                 return SerialWaitFailed;
