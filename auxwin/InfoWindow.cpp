@@ -33,7 +33,7 @@ TInfoWindow::TInfoWindow(
                                             " border-radius: 3px; }"));
 
     Label1 = new QLabel(GroupBox1);
-    Label1->setGeometry(8, 4, GroupBox1->width() - 16, textHeight - 8);
+    Label1->setGeometry(8, 1, GroupBox1->width() - 16, textHeight - 2);
     Label1->setFont(SongFont(12, true));
     Label1->setStyleSheet(QStringLiteral("QLabel { color: white; background: transparent; }"));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

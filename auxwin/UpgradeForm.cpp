@@ -5,7 +5,7 @@
 #include <QLabel>
 
 TForm6::TForm6(QWidget *parent)
-    : TInfoWindow(parent, {}, QStringLiteral("在线升级"), QSize(297, 179), 134)
+    : TInfoWindow(parent, {}, QStringLiteral("在线升级"), QSize(297, 179), 138)
 {
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -19,7 +19,7 @@ template <typename Clock> double SecondsOf(typename Clock::time_point time)
 } // namespace
 
 TReceivePipeline::TReceivePipeline(
-    TReceiveLog &log, TPlotQueue &queue, TReceiveCapture &capture, std::function<void()> feedStep, QObject *timerParent)
+    TReceiveLog &log, TPlotQueue &queue, TReceiveCapture &capture, std::function<void()> feedStep)
     : FLog(log)
     , FQueue(queue)
     , FCapture(capture)

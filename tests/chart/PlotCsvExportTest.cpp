@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <charconv>
 #include <fstream>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
@@ -117,7 +118,7 @@ TEST(PlotCsvExport, RowsMergeTheChannelsByTimeWithEmptyCellsWhereAChannelHasNoVa
     EXPECT_EQ(FileBytes(path), "\xEF\xBB\xBFtime_s,数据1\r\n");
 }
 
-TEST(PlotCsvExport, ValuesReadBackExactly)
+TEST(PlotCsvExport, ValuesReadBackExactlyAndTimesToTheMicrosecond)
 {
     std::mt19937_64 random(15);
     std::uniform_real_distribution<double> spread(-1e6, 1e6);
@@ -150,7 +151,7 @@ TEST(PlotCsvExport, ValuesReadBackExactly)
     for (int c = 0; c < 4; ++c) {
         ASSERT_EQ(read[c].size(), sent[c].size()) << "channel " << c;
         for (std::size_t i = 0; i < sent[c].size(); ++i) {
-            EXPECT_EQ(read[c][i].first, sent[c][i].first);
+            EXPECT_EQ(read[c][i].first, std::round(sent[c][i].first * 1e6) / 1e6) << "times to the microsecond";
             EXPECT_EQ(read[c][i].second, sent[c][i].second);
             EXPECT_EQ(std::signbit(read[c][i].second), std::signbit(sent[c][i].second));
         }
