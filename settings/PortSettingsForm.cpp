@@ -97,6 +97,8 @@ void TForm1::PortProbe()
 void TForm1::FormShow()
 {
     PortProbe();
+    // The flow control shows the choice in effect, so that saving the other settings keeps it.
+    ComboBox7->setCurrentIndex(static_cast<int>(ReadFlowControl(FSettingsPath)));
     if (!FPlaced) {
         FPlaced = true;
         CentreOnScreen(this);

@@ -177,6 +177,17 @@ TEST_F(PortSettingsFormTest, TheFlowControlIsSavedInTheExtensionSectionAndReadBa
     ASSERT_EQ(Boxes.size(), 3u);
     EXPECT_EQ(Boxes[2].Text, "串口设置成功,请重新打开串口以便生效");
 
+    // The next time the window opens it shows the choice in effect, and saving other settings keeps it.
+    Choose(Form.ComboBox7, "RTS/CTS");
+    Form.Button1->click();
+    TForm1 later;
+    Prepare(later);
+    later.show();
+    EXPECT_EQ(later.ComboBox7->currentText(), "RTS/CTS");
+    Choose(later.ComboBox2, "9600");
+    later.Button1->click();
+    EXPECT_EQ(ReadFlowControl(Path), TFlowControl::RtsCts);
+
     ExtensionSettings::WriteText(Path, ExtensionSettings::FlowKey, "XONXOFF");
     EXPECT_EQ(ReadFlowControl(Path), TFlowControl::None) << "an unknown word";
 }
