@@ -197,7 +197,7 @@ TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceive
     // "保存": the save dialog takes a full path; the file holds the received bytes exactly.
     const fs::path saved = Folder / "received.txt";
     ASSERT_NO_FATAL_FAILURE(SaveThroughTheDialog(ClickForNewWindow(8 + 37, panelTop + 30 + 15 + 8 + 12), saved));
-    EXPECT_EQ(FileBytes(saved), "12345\r\n\r\n678\r\n");
+    EXPECT_EQ(FileBytes(saved), "12345\r\n678") << "as received: no line break the device did not send";
     EXPECT_TRUE(Program.Running());
 }
 
@@ -371,18 +371,19 @@ TEST_F(ProgramWithPty, ReceivePaneMenuShowsHexAndArrivalTimesAndSaveTakesWhatThe
         3));
     std::this_thread::sleep_for(300ms);
 
-    // The receive pane's menu, from the bottom: "保存接收数据到文件…", "显示时间戳", "十六进制显示", "自动重连".
+    // The receive pane's menu, from the bottom: "保存接收数据到文件…", "每次接收另起一行", "显示时间戳",
+    // "十六进制显示", "自动重连".
     auto paneMenu = [&](const std::string &keys) { ChooseFromMenu(paneX, paneY, keys); };
     // "保存" under the receive pane.
     auto save = [&](const fs::path &path) {
         SaveThroughTheDialog(ClickForNewWindow(8 + 37, panelTop + 30 + 15 + 8 + 12), path);
     };
 
-    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Up Return")); // "十六进制显示"
+    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Up Up Return")); // "十六进制显示"
     ASSERT_NO_FATAL_FAILURE(save(Folder / "hex.txt"));
     EXPECT_EQ(FileBytes(Folder / "hex.txt"), "41 42 0D 0A\r\n31 00 32\r\n");
 
-    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Return")); // "显示时间戳"
+    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Up Return")); // "显示时间戳"
     ASSERT_NO_FATAL_FAILURE(save(Folder / "stamped.txt"));
     const std::string stamped = FileBytes(Folder / "stamped.txt");
     ASSERT_EQ(stamped.size(), 2 * 15 + 13 + 10u) << stamped;
@@ -399,11 +400,23 @@ TEST_F(ProgramWithPty, ReceivePaneMenuShowsHexAndArrivalTimesAndSaveTakesWhatThe
     EXPECT_GT(apart, 500);
     EXPECT_LT(apart, 3000);
 
-    // Both back to text: the text view keeps the cut at the zero byte.
-    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Return"));
+    // Both back to text: the text view keeps the cut at the zero byte, and the line "1" stays open.
     ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Up Return"));
+    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Up Up Return"));
     ASSERT_NO_FATAL_FAILURE(save(Folder / "text.txt"));
-    EXPECT_EQ(FileBytes(Folder / "text.txt"), "AB\r\n\r\n1\r\n");
+    EXPECT_EQ(FileBytes(Folder / "text.txt"), "AB\r\n1");
+
+    // "每次接收另起一行": the next read starts a line of its own and ends it, as older terminals show reads.
+    ASSERT_NO_FATAL_FAILURE(paneMenu("Up Up Return"));
+    Pty.Write("45");
+    const fs::path chunked = Folder / "chunked.txt";
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            save(chunked);
+            return FileBytes(chunked) == "AB\r\n1\r\n45\r\n";
+        },
+        10s))
+        << FileBytes(chunked);
 }
 
 TEST_F(ProgramWithPty, SigtermEndsAsTheExitDoesWithTheCaptureWrittenOutAndTheLineGivenBack)

@@ -160,38 +160,42 @@ TEST_F(ConsoleShell, ReceivedChunksReachBothPanesAndTheChartAndClearingLeavesThe
     std::optional<QSignalBlocker> feedHeld(Main->Timer3);
 
     Pty.Write("12345\r\n");
-    ASSERT_TRUE(WaitUntil([&] { return Main->Memo3.Size() == 9; }));
+    ASSERT_TRUE(WaitUntil([&] { return Main->Memo3.Lines() == 1; }));
     Pty.Write("678");
-    ASSERT_TRUE(WaitUntil([&] { return Main->Memo3.Size() == 14; }));
+    ASSERT_TRUE(WaitUntil([&] { return Main->Memo1->LineCount() == 2; })) << "the open line shows";
+    Pty.Write("9\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return Main->Memo3.Lines() == 2; })) << "and reaches the PlotQueue once whole";
     Pty.Write(std::string("\x31\x32\x00\x33\x34", 5));
-    ASSERT_TRUE(WaitUntil([&] { return Main->Memo3.Size() == 18; }));
+    ASSERT_TRUE(WaitUntil([&] { return Main->Memo1->LineCount() == 3; }));
 
-    const QStringList received = { "12345", "", "678", "12" };
+    const QStringList received = { "12345", "6789", "12" };
     Main->Memo1->RefreshNow();
     EXPECT_EQ(Lines(Main->Memo1), received);
     EXPECT_EQ(Lines(Floating->Memo1), received);
-    EXPECT_EQ(Main->Memo1->Text().Bytes(), "12345\r\n\r\n678\r\n12\r\n");
+    EXPECT_EQ(Main->Memo1->Text().Bytes(), "12345\r\n6789\r\n12");
 
     Main->Button6->click();
     EXPECT_EQ(Main->Memo1->LineCount(), 0u);
     EXPECT_EQ(Lines(Floating->Memo1), received);
-    EXPECT_EQ(Main->Memo3.Size(), 18u);
+    EXPECT_EQ(Main->Memo3.Lines(), 2u);
     EXPECT_EQ(Main->Memo3.FirstLine(), "12345");
 
-    // The feed takes the queued lines: only 12345 is long enough and a whole number.
+    // The feed takes the queued lines, every whole number among them.
     feedHeld.reset();
     Main->Timer3->start();
     ASSERT_TRUE(WaitUntil([&] { return Main->Memo3.Empty(); }));
-    ASSERT_EQ(Channel()->Count(), 1);
+    ASSERT_EQ(Channel()->Count(), 2);
     EXPECT_EQ(Channel()->Y(0), 12345.0);
+    EXPECT_EQ(Channel()->Y(1), 6789.0);
     EXPECT_GE(Channel()->X(0), 0.0);
     EXPECT_TRUE(Boxes.Boxes.empty());
 
     // The floating window's "清空" empties both panes.
-    Pty.Write("67890\r\n");
-    ASSERT_TRUE(WaitUntil([&] { return Channel()->Count() == 2; }));
-    EXPECT_EQ(Channel()->Y(1), 67890.0);
-    EXPECT_EQ(Main->Memo1->LineCount(), 2u);
+    Pty.Write("\r\n67890\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return Channel()->Count() == 4; }));
+    EXPECT_EQ(Channel()->Y(2), 12.0);
+    EXPECT_EQ(Channel()->Y(3), 67890.0);
+    EXPECT_EQ(Lines(Main->Memo1), QStringList { "67890" }) << "the line open at the clear is left out";
     Floating->Button6->click();
     EXPECT_EQ(Main->Memo1->LineCount(), 0u);
     EXPECT_EQ(Floating->Memo1->LineCount(), 0u);
