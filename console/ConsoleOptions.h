@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/ReceiveView.h"
-#include "console/SendFormat.h"
+#include "console/receive/ReceiveView.h"
+#include "console/send/SendFormat.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "console/FloatForm.h"
 
 #include "console/DataPanelHost.h"
-#include "console/ReceivePane.h"
+#include "console/receive/ReceivePane.h"
 #include "ui/Fonts.h"
 #include "ui/WindowPlacement.h"
 

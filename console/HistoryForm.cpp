@@ -1,7 +1,7 @@
 #include "console/HistoryForm.h"
 
-#include "console/HistoryModel.h"
-#include "console/HistoryView.h"
+#include "console/history/HistoryModel.h"
+#include "console/history/HistoryView.h"
 #include "core/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "ui/Fonts.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/HistoryFile.h"
+#include "console/history/HistoryFile.h"
 
 #include <QWidget>
 #include <string>

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "console/ChartMenuExtras.h"
 #include "console/ConsoleOptions.h"
 #include "console/DataPanelHost.h"
-#include "console/PlotFeed.h"
-#include "console/PlotQueue.h"
-#include "console/ReceiveCapture.h"
-#include "console/ReconnectWatch.h"
-#include "console/SaveDialog.h"
-#include "console/SendFormat.h"
-#include "console/TimedSendReporter.h"
+#include "console/plotfeed/ChartMenuExtras.h"
+#include "console/plotfeed/PlotFeed.h"
+#include "console/plotfeed/PlotQueue.h"
+#include "console/port/ReconnectWatch.h"
+#include "console/receive/ReceiveCapture.h"
+#include "console/receive/SaveDialog.h"
+#include "console/send/SendFormat.h"
+#include "console/send/TimedSendReporter.h"
 
 #include <QWidget>
 #include <cstdint>

@@ -2,6 +2,9 @@
 # Fails when a source file includes against the dependency order of the folders, or when a toolkit-free folder
 # includes a Qt Widgets header. The order, from the top:
 #   app -> console -> {comm, chart, settings, auxwin} -> ui -> {platform, core}
+# Inside console/, the windows and their wiring at its top sit on its concern folders:
+#   console -> {console/send -> console/history, console/plotfeed -> console/receive, console/port}
+# so no concern folder includes the main window or any other file at the top of console/.
 # A folder may include itself and any folder below it, never one beside or above it. tools/ (the demo device) sits
 # on platform/ and core/ alone. comm/, platform/ and core/ are free of Qt Widgets; ui/ holds the widget helpers that
 # several windows share.
@@ -10,6 +13,8 @@ set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
+below_console="comm chart settings auxwin ui platform core"
+concerns="console/receive console/send console/history console/port console/plotfeed"
 declare -A allowed=(
     [core]="core"
     [platform]="platform core"
@@ -18,10 +23,26 @@ declare -A allowed=(
     [chart]="chart ui platform core"
     [settings]="settings ui platform core"
     [auxwin]="auxwin ui platform core"
-    [console]="console comm chart settings auxwin ui platform core"
-    [app]="app console comm chart settings auxwin ui platform core"
+    [console/receive]="console/receive $below_console"
+    [console/history]="console/history $below_console"
+    [console/port]="console/port $below_console"
+    [console/send]="console/send console/history $below_console"
+    [console/plotfeed]="console/plotfeed console/receive $below_console"
+    [console]="console $concerns $below_console"
+    [app]="app console $concerns $below_console"
     [tools]="tools platform core"
 )
+
+# The folder a path belongs to: a concern folder of console/ by its own name, any other by its first component.
+folder_of() {
+    case "$1" in
+    console/*/*)
+        local rest=${1#console/}
+        echo "console/${rest%%/*}"
+        ;;
+    *) echo "${1%%/*}" ;;
+    esac
+}
 widget_free="comm platform core"
 
 widgets_dir=$(find /usr/include -maxdepth 3 -type d -path '*qt6/QtWidgets' 2>/dev/null | head -1)
@@ -35,8 +56,9 @@ report() {
 for folder in "${!allowed[@]}"; do
     [ -d "$folder" ] || continue
     while IFS= read -r -d '' file; do
+        [ "$(folder_of "$file")" = "$folder" ] || continue
         while IFS=: read -r line target; do
-            dependency=${target%%/*}
+            dependency=$(folder_of "$target")
             [ -n "${allowed[$dependency]+set}" ] || continue
             case " ${allowed[$folder]} " in
             *" $dependency "*) ;;
@@ -45,7 +67,7 @@ for folder in "${!allowed[@]}"; do
         done < <(grep -noE '^\s*#\s*include\s+"[^"]+"' "$file" | sed -E 's/^([0-9]+):.*"([^"]+)"/\1:\2/')
 
         case " $widget_free " in
-        *" $folder "*)
+        *" ${folder%%/*} "*)
             while IFS=: read -r line header; do
                 base=${header#QtWidgets/}
                 if [ "$header" != "$base" ] || { [ -n "$widgets_dir" ] && [ -e "$widgets_dir/$base" ]; }; then

@@ -9,7 +9,7 @@
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
 #include "comm/SerialComm.h"
-#include "console/PlotQueue.h"
+#include "console/plotfeed/PlotQueue.h"
 #include "tests/bench/BenchSupport.h"
 #include "tests/bench/ConsoleBench.h"
 

@@ -1,7 +1,7 @@
 #include "tests/bench/ConsoleBench.h"
 
 #include "comm/SerialComm.h"
-#include "console/ReceivedChunk.h"
+#include "console/receive/ReceivedChunk.h"
 
 #include <algorithm>
 #include <chrono>

@@ -7,9 +7,9 @@
 // nothing. Targets: open within 0.5 s; memory close to the file's size.
 //
 // Usage: history_bench [--megabytes N]   (default 50)
-#include "console/HistoryFile.h"
 #include "console/HistoryForm.h"
 #include "console/MainForm.h"
+#include "console/history/HistoryFile.h"
 #include "core/MessageBox.h"
 #include "tests/support/WaitUntil.h"
 

@@ -11,9 +11,9 @@
 #include "chart/PlotManualClock.h"
 #include "chart/PlotMasterManager.h"
 #include "chart/PlotXAxis.h"
-#include "console/MultiChannelChart.h"
-#include "console/PlotFeed.h"
-#include "console/PlotQueue.h"
+#include "console/plotfeed/MultiChannelChart.h"
+#include "console/plotfeed/PlotFeed.h"
+#include "console/plotfeed/PlotQueue.h"
 
 #include <QFileInfo>
 #include <QImage>

@@ -6,12 +6,12 @@
 #include "chart/PlotChannel.h"
 #include "chart/PlotDescription.h"
 #include "chart/PlotManualClock.h"
-#include "console/PlotFeed.h"
-#include "console/PlotQueue.h"
-#include "console/ReceiveCapture.h"
-#include "console/ReceiveLog.h"
-#include "console/ReceivePipeline.h"
-#include "console/ReceiveText.h"
+#include "console/plotfeed/PlotFeed.h"
+#include "console/plotfeed/PlotQueue.h"
+#include "console/plotfeed/ReceivePipeline.h"
+#include "console/receive/ReceiveCapture.h"
+#include "console/receive/ReceiveLog.h"
+#include "console/receive/ReceiveText.h"
 
 #include <benchmark/benchmark.h>
 #include <string>

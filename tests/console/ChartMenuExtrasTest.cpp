@@ -1,16 +1,16 @@
 // The main window's additions to the chart's data view menu, with a real chart, feed and settings file: the items
 // and their states, the mode kept in the settings file, and the export run under its progress dialog.
-#include "console/ChartMenuExtras.h"
+#include "console/plotfeed/ChartMenuExtras.h"
 
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
 #include "chart/PlotDescription.h"
 #include "chart/PlotManualClock.h"
 #include "chart/PlotMasterManager.h"
-#include "console/ChartDataExport.h"
-#include "console/FeedSchedule.h"
-#include "console/PlotFeed.h"
-#include "console/PlotQueue.h"
+#include "console/plotfeed/ChartDataExport.h"
+#include "console/plotfeed/FeedSchedule.h"
+#include "console/plotfeed/PlotFeed.h"
+#include "console/plotfeed/PlotQueue.h"
 #include "settings/ExtensionSettings.h"
 #include "tests/console/MessageBoxRecorder.h"
 

@@ -1,8 +1,8 @@
 #include "console/FloatForm.h"
 
 #include "console/DataPanelHost.h"
-#include "console/ReceiveLog.h"
-#include "console/ReceivePane.h"
+#include "console/receive/ReceiveLog.h"
+#include "console/receive/ReceivePane.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

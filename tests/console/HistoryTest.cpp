@@ -1,9 +1,9 @@
 #include "MessageBoxRecorder.h"
-#include "console/HistoryFile.h"
 #include "console/HistoryForm.h"
-#include "console/HistoryLines.h"
-#include "console/HistoryList.h"
 #include "console/MainForm.h"
+#include "console/history/HistoryFile.h"
+#include "console/history/HistoryLines.h"
+#include "console/history/HistoryList.h"
 #include "tests/support/FileBytes.h"
 
 #include <QAbstractItemModel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/LineAssembler.h"
+#include "console/receive/LineAssembler.h"
 
 #include <cstddef>
 #include <deque>

@@ -4,9 +4,9 @@
 #include "chart/PlotChannel.h"
 #include "comm/SerialComm.h"
 #include "console/MainForm.h"
-#include "console/ReceiveLog.h"
-#include "console/ReceivePane.h"
-#include "console/ReceiveView.h"
+#include "console/receive/ReceiveLog.h"
+#include "console/receive/ReceivePane.h"
+#include "console/receive/ReceiveView.h"
 #include "tests/support/Pty.h"
 
 #include <QApplication>

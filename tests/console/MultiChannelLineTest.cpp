@@ -1,4 +1,4 @@
-#include "console/MultiChannelLine.h"
+#include "console/plotfeed/MultiChannelLine.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "console/PlotFeed.h"
+#include "console/plotfeed/PlotFeed.h"
 
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
@@ -11,8 +11,8 @@
 #include "chart/PlotMasterManager.h"
 #include "chart/PlotXAxis.h"
 #include "chart/PlotYAxis.h"
-#include "console/MultiChannelChart.h"
-#include "console/PlotQueue.h"
+#include "console/plotfeed/MultiChannelChart.h"
+#include "console/plotfeed/PlotQueue.h"
 
 #include <gtest/gtest.h>
 #include <random>

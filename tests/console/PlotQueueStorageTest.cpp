@@ -1,4 +1,4 @@
-#include "console/PlotQueue.h"
+#include "console/plotfeed/PlotQueue.h"
 #include "tests/console/LineModel.h"
 
 #include <gtest/gtest.h>

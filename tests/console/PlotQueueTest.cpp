@@ -1,4 +1,4 @@
-#include "console/PlotQueue.h"
+#include "console/plotfeed/PlotQueue.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
-#include "console/PortControl.h"
+#include "console/port/PortControl.h"
 
 #include "MessageBoxRecorder.h"
-#include "console/PortOpenFailure.h"
+#include "console/port/PortOpenFailure.h"
 #include "settings/FlowControl.h"
 #include "tests/support/Pty.h"
 #include "tests/support/SerialSimulated.h"

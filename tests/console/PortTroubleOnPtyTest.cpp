@@ -1,8 +1,8 @@
 // What the main window says when the device pauses a send with XOFF, and when it vanishes during a timed send.
 #include "MainFormOnPty.h"
-#include "console/PortControl.h"
-#include "console/ReceivePane.h"
-#include "console/SendLogic.h"
+#include "console/port/PortControl.h"
+#include "console/receive/ReceivePane.h"
+#include "console/send/SendLogic.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QLabel>

@@ -1,11 +1,11 @@
 // Capture of the received bytes to a file: the writer on its own, and the main window's menu item on a pty.
-#include "console/ReceiveCapture.h"
+#include "console/receive/ReceiveCapture.h"
 
 #include "MessageBoxRecorder.h"
 #include "comm/SerialComm.h"
 #include "console/MainForm.h"
-#include "console/ReceiveLog.h"
-#include "console/ReceivePane.h"
+#include "console/receive/ReceiveLog.h"
+#include "console/receive/ReceivePane.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"

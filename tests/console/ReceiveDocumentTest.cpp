@@ -1,8 +1,8 @@
 // The receive pane's text model without a widget: decoding, positions and offsets, selection.
 
-#include "console/ReceiveDocument.h"
+#include "console/receive/ReceiveDocument.h"
 
-#include "console/ReceiveLog.h"
+#include "console/receive/ReceiveLog.h"
 
 #include <QStringList>
 #include <climits>

@@ -1,7 +1,7 @@
-#include "console/ReceiveLog.h"
+#include "console/receive/ReceiveLog.h"
 
-#include "console/ReceiveText.h"
-#include "console/ReceivedChunk.h"
+#include "console/receive/ReceiveText.h"
+#include "console/receive/ReceivedChunk.h"
 #include "core/LineAppend.h"
 #include "tests/console/LineModel.h"
 

@@ -1,6 +1,6 @@
-#include "console/ReceivePane.h"
+#include "console/receive/ReceivePane.h"
 
-#include "console/ReceiveLog.h"
+#include "console/receive/ReceiveLog.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QAccessible>

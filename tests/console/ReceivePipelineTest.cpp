@@ -1,11 +1,11 @@
 // The receive pipeline without a window: a received block reaches the panes' log, the capture and the PlotQueue,
 // dated by its runs; the plot feed's schedule wakes for whole lines and holds while paused.
-#include "console/ReceivePipeline.h"
+#include "console/plotfeed/ReceivePipeline.h"
 
-#include "console/PlotQueue.h"
-#include "console/ReceiveCapture.h"
-#include "console/ReceiveLog.h"
-#include "console/ReceiveText.h"
+#include "console/plotfeed/PlotQueue.h"
+#include "console/receive/ReceiveCapture.h"
+#include "console/receive/ReceiveLog.h"
+#include "console/receive/ReceiveText.h"
 #include "tests/support/FileBytes.h"
 
 #include <QTemporaryDir>

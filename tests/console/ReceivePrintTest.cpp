@@ -1,8 +1,8 @@
 // Prints through a private print server whose only queue writes PDF files (tests/support/cups_session.sh).
-#include "console/ReceivePrint.h"
+#include "console/receive/ReceivePrint.h"
 
 #include "MessageBoxRecorder.h"
-#include "console/PrinterChoice.h"
+#include "console/receive/PrinterChoice.h"
 #include "tests/support/CupsSession.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
-#include "console/ReceiveSave.h"
+#include "console/receive/ReceiveSave.h"
 
-#include "console/PrintLayout.h"
-#include "console/ReceiveLog.h"
-#include "console/ReceiveText.h"
-#include "console/SaveDialog.h"
+#include "console/receive/PrintLayout.h"
+#include "console/receive/ReceiveLog.h"
+#include "console/receive/ReceiveText.h"
+#include "console/receive/SaveDialog.h"
 #include "tests/support/FileBytes.h"
 
 #include <QApplication>

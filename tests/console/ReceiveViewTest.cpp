@@ -1,15 +1,15 @@
 // The hex and timestamped views of the received data: the chunks the log keeps, the lines each view shows, the
 // receive panes' context menu, and saving what a pane shows.
-#include "console/ReceiveView.h"
+#include "console/receive/ReceiveView.h"
 
 #include "MainFormOnPty.h"
 #include "comm/SerialComm.h"
 #include "console/ConsoleOptions.h"
 #include "console/FloatForm.h"
 #include "console/MainForm.h"
-#include "console/ReceiveLog.h"
-#include "console/ReceivePane.h"
-#include "console/ReceiveSave.h"
+#include "console/receive/ReceiveLog.h"
+#include "console/receive/ReceivePane.h"
+#include "console/receive/ReceiveSave.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"

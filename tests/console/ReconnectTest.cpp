@@ -3,8 +3,8 @@
 #include "MessageBoxRecorder.h"
 #include "comm/SerialComm.h"
 #include "console/MainForm.h"
-#include "console/ReceivePane.h"
-#include "console/ReconnectWatch.h"
+#include "console/port/ReconnectWatch.h"
+#include "console/receive/ReceivePane.h"
 #include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"
 

@@ -5,7 +5,7 @@
 #include "console/FloatForm.h"
 #include "console/MainForm.h"
 #include "console/SendBoxMenu.h"
-#include "console/SendLogic.h"
+#include "console/send/SendLogic.h"
 #include "settings/ExtensionSettings.h"
 #include "settings/PortSettings.h"
 #include "tests/support/FileBytes.h"

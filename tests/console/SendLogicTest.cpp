@@ -1,7 +1,7 @@
-#include "console/SendLogic.h"
+#include "console/send/SendLogic.h"
 
 #include "MessageBoxRecorder.h"
-#include "console/TimedSendReporter.h"
+#include "console/send/TimedSendReporter.h"
 
 #include <QTemporaryDir>
 #include <fstream>

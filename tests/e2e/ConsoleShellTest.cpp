@@ -9,7 +9,7 @@
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
 #include "console/MainForm.h"
-#include "console/ReceivePane.h"
+#include "console/receive/ReceivePane.h"
 #include "core/MessageBox.h"
 #include "settings/PortSettings.h"
 #include "tests/console/MessageBoxRecorder.h"

@@ -2,8 +2,8 @@
 // duplicate removal must keep first occurrences only, and writing the entries back must load the same entries again.
 // The compact list that the history window holds must agree with these rules entry for entry and byte for byte.
 // fuzz-sources: console/HistoryMemory.cpp
-#include "console/HistoryLines.h"
-#include "console/HistoryList.h"
+#include "console/history/HistoryLines.h"
+#include "console/history/HistoryList.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Received lines in the chart's multi-channel mode: no input may crash the reading, an accepted line holds 1 to 8
 // finite values, and those values written out in their shortest form and joined by commas read back the same.
 // fuzz-sources: core/ParseInteger.cpp
-#include "console/MultiChannelLine.h"
+#include "console/plotfeed/MultiChannelLine.h"
 
 #include <charconv>
 #include <cmath>

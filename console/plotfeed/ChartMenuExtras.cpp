@@ -1,0 +1,66 @@
+#include "console/plotfeed/ChartMenuExtras.h"
+
+#include "chart/Plot.h"
+#include "console/plotfeed/ChartDataExport.h"
+#include "console/plotfeed/FeedSchedule.h"
+#include "console/plotfeed/PlotFeed.h"
+#include "settings/ExtensionSettings.h"
+
+#include <QTimer>
+
+TChartMenuExtras::TChartMenuExtras(
+    TPlot &plot, TPlotFeed &feed, TFeedSchedule &feedSchedule, std::string settingsPath, QWidget *parent)
+    : FPlot(plot)
+    , FFeed(feed)
+    , FFeedSchedule(feedSchedule)
+    , FSettingsPath(std::move(settingsPath))
+    , FParent(parent)
+{
+    if (ExtensionSettings::ReadFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, false))
+        FFeed.SetMultiChannel(true);
+
+    FPlot.OnDataViewMenuItems = [this] {
+        std::vector<TPlotMenuItem> items(2);
+        items[0].Caption = QStringLiteral("多通道模式");
+        items[0].Command = pmcHost;
+        items[0].HostCommand = cmdMultiChannel;
+        items[0].Checkable = true;
+        items[0].Checked = FFeed.MultiChannel();
+        items[0].SeparatorBefore = true;
+        items[1].Caption = QStringLiteral("导出数据 (CSV)…");
+        items[1].Command = pmcHost;
+        items[1].HostCommand = cmdExportData;
+        return items;
+    };
+    FPlot.OnHostMenuCommand = [this](const TPlotMenuItem &item) {
+        // The menu is still closing: act once it is gone, so that a dialog does not open under it.
+        const int command = item.HostCommand;
+        QTimer::singleShot(0, FParent, [this, command] {
+            if (command == cmdMultiChannel)
+                SetMultiChannel(!FFeed.MultiChannel());
+            else if (command == cmdExportData)
+                ExportData();
+        });
+    };
+}
+
+void TChartMenuExtras::SetMultiChannel(bool on)
+{
+    FFeed.SetMultiChannel(on);
+    // A settings file that cannot be written keeps the mode for this run only, as with any unsaved choice.
+    ExtensionSettings::WriteFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, on);
+}
+
+void TChartMenuExtras::ExportData()
+{
+    const QString path = ChooseChartExportFile(FParent);
+    if (path.isEmpty())
+        return;
+    // Held until the export ends, however much arrives meanwhile: the points must not move under the writer.
+    FFeedSchedule.Pause();
+    struct TResume {
+        TFeedSchedule &Schedule;
+        ~TResume() { Schedule.Resume(); }
+    } resume { FFeedSchedule };
+    ExportChartData(FPlot, path, FParent);
+}

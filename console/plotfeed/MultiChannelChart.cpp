@@ -1,0 +1,61 @@
+#include "console/plotfeed/MultiChannelChart.h"
+
+#include "chart/Plot.h"
+#include "chart/PlotChannel.h"
+#include "chart/PlotDataCursor.h"
+#include "chart/PlotMasterManager.h"
+#include "console/plotfeed/PlotFeed.h"
+
+namespace
+{
+
+// Bright colours that stand out on the black background and from each other; the first is the chart's own red.
+const QColor Palette[MultiChannelCount] = { QColor(255, 0, 0), QColor(0, 255, 0), QColor(255, 255, 0),
+    QColor(0, 255, 255), QColor(255, 0, 255), QColor(255, 160, 0), QColor(64, 160, 255), QColor(255, 255, 255) };
+
+// Together the added channels keep as many points as the first one, so eight channels at full rate cost at most
+// twice the memory of one.
+constexpr int ExtraChannelPoints = TPlotFeed::MaxPoints / (MultiChannelCount - 1);
+
+} // namespace
+
+QColor MultiChannelColor(int channel)
+{
+    return Palette[channel % MultiChannelCount];
+}
+
+QString MultiChannelTitle(int channel)
+{
+    return QStringLiteral("数据") + QString::number(channel + 1);
+}
+
+void SetMultiChannelChart(TPlot &plot, bool on)
+{
+    auto &channels = plot.Master().Channels();
+    if (on) {
+        plot.Channel(0)->SetTitleText(MultiChannelTitle(0));
+        return;
+    }
+    while (channels.Count() > 1)
+        channels.Remove(channels.Count() - 1);
+    plot.Channel(0)->SetTitleText(QStringLiteral("数据"));
+    auto &cursors = plot.Master().DataCursors();
+    for (int i = 0; i < cursors.Count(); ++i) {
+        TPlotDataCursor *cursor = cursors.Item(i);
+        if (!cursor->IsAllChannels() && !channels.Find(cursor->ChannelName()))
+            cursor->SetChannelName(plot.Channel(0)->Name());
+    }
+}
+
+TPlotChannel &MultiChannelAt(TPlot &plot, int channel)
+{
+    auto &channels = plot.Master().Channels();
+    while (channels.Count() <= channel) {
+        const int index = channels.Count();
+        TPlotChannel *added = channels.Add<TPlotChannel>();
+        added->SetTitleText(MultiChannelTitle(index));
+        added->SetColor(MultiChannelColor(index));
+        added->SetRingBufferSize(ExtraChannelPoints);
+    }
+    return *plot.Channel(channel);
+}

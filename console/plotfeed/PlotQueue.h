@@ -1,0 +1,77 @@
+#pragma once
+
+#include "console/receive/LineAssembler.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+// The PlotQueue: a first-in, first-out queue of received lines on their way to the chart, held as bytes.
+// Received text is split into lines as TLineAssembler splits it: a chunk that ends inside a line leaves it open, and
+// only whole lines can be taken, so a value that arrives in two reads is read once, whole. With chunk lines on, every
+// chunk also ends the line it is in, as it is shown then.
+// Each line carries the time it arrived (seconds since program start): the time of the run that completed it, the
+// lines of one run spread over the time since the run before.
+// The bytes of whole lines live in blocks; a line never straddles two, so every line is contiguous. Appending costs
+// the chunk's length and taking a line the length of that line, however long the backlog: no stored byte is ever
+// moved, and a block is released as soon as its last line has been taken.
+class TPlotQueue
+{
+public:
+    TPlotQueue();
+    ~TPlotQueue();
+    TPlotQueue(const TPlotQueue &) = delete;
+    TPlotQueue &operator=(const TPlotQueue &) = delete;
+
+    // Appends received text that arrived at `arrival` as one run.
+    void AppendChunk(std::string_view chunk, double arrival = 0);
+    // Appends received text with the runs it arrived in (TTimedRun::End counts the text's bytes).
+    void AppendChunk(std::string_view chunk, std::span<const TTimedRun> runs);
+
+    void SetChunkLines(bool on) { FChunkLines = on; }
+
+    // Line 0 without its line break; empty when no whole line waits.
+    std::string_view FirstLine() const;
+    // The time at which line 0 stands on the chart. 0 when no whole line waits.
+    double FirstLineTime() const;
+    // Removes line 0; nothing happens when no whole line waits.
+    void RemoveFirstLine();
+
+    // Whether no whole line waits (an open line may).
+    bool Empty() const { return FLines.empty(); }
+    // Whole lines waiting.
+    std::size_t Lines() const { return FLines.size(); }
+    // Bytes of the whole lines waiting, without their breaks.
+    std::size_t Size() const { return FSize; }
+    // Bytes held in storage blocks.
+    std::size_t Capacity() const;
+
+private:
+    static constexpr std::size_t BlockSize = std::size_t(256) << 10;
+
+    struct TBlock {
+        std::unique_ptr<char[]> Data;
+        std::size_t Size = 0;
+        std::size_t Used = 0;
+    };
+
+    struct TLine {
+        uint32_t Length = 0;
+        double Time = 0;
+    };
+
+    void AppendPiece(std::string_view piece, std::span<const TTimedRun> runs, double fallbackTime);
+    void Push(std::string_view line, double time);
+
+    std::deque<TBlock> FBlocks;
+    std::size_t FHead = 0; // offset of line 0 in the front block
+    std::size_t FSize = 0;
+    std::deque<TLine> FLines;
+    std::string FOpen; // the bytes of the open line so far
+    TLineAssembler FAssembler;
+    bool FChunkLines = false;
+};

@@ -1,0 +1,36 @@
+#include "console/port/PortOpenFailure.h"
+
+#include <cerrno>
+
+std::string OpenFailureReason(int error)
+{
+    switch (error) {
+    case 0:
+        return "无法打开";
+    case EBUSY:
+        return "设备忙（已被其他程序占用）";
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR:
+        return "设备不存在";
+    case EACCES:
+    case EPERM:
+        return "没有访问权限";
+    case ENOTTY:
+    case EISDIR:
+        return "不是串口设备";
+    case EIO:
+        return "设备无法使用（输入输出错误）";
+    default:
+        return "无法打开（错误码 " + std::to_string(error) + "）";
+    }
+}
+
+std::string OpenFailureDetail(const std::string &devicePath, int error, const std::string &permissionAdvice)
+{
+    std::string detail = devicePath + "：" + OpenFailureReason(error);
+    if (!permissionAdvice.empty())
+        detail += "\n" + permissionAdvice;
+    return detail;
+}

@@ -1,0 +1,52 @@
+#include "console/receive/LineAssembler.h"
+
+const std::vector<TLineAssembler::TLineEnd> &TLineAssembler::Feed(
+    std::string_view piece, std::span<const TTimedRun> runs, double fallbackTime)
+{
+    FEnds.clear();
+    FRunLines.clear();
+    FSkipped = 0;
+    const char *data = piece.data();
+    const std::size_t size = piece.size();
+    std::size_t pos = 0;
+    if (FAfterCr && size > 0 && data[0] == '\n')
+        pos = FSkipped = 1;
+    if (size > 0)
+        FAfterCr = false;
+
+    // Find the line ends first: the spread of a run's lines needs their number.
+    while (pos < size) {
+        const std::optional<TLineBreak> found = FindLineBreak(data + pos, data + size, FMaxLine - FOpen);
+        if (!found) {
+            FOpen += size - pos;
+            break;
+        }
+        FEnds.push_back({ pos + found->ContentEnd, pos + found->Next, 0 });
+        if (found->Next == found->ContentEnd + 1 && data[pos + found->ContentEnd] == '\r' && pos + found->Next == size)
+            FAfterCr = true;
+        pos += found->Next;
+        FOpen = 0;
+    }
+
+    const TTimedRun fallback[1] = { { size, fallbackTime } };
+    if (runs.empty())
+        runs = fallback;
+    // A line is completed by the run that holds its last byte (its break's last byte, or its last content byte when
+    // the break has none).
+    std::size_t line = 0;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        const TTimedRun &run = runs[r];
+        const std::size_t end = r + 1 == runs.size() ? size : run.End;
+        const std::size_t first = line;
+        while (line < FEnds.size() && FEnds[line].Next <= end)
+            ++line;
+        const TArrivalSpan span = ArrivalSpan(run.Time, FLastTime, FHasTime);
+        for (std::size_t k = first; k < line; ++k)
+            FEnds[k].Time = LineArrivalTime(span, k - first, line - first);
+        if (line > first)
+            FRunLines.push_back({ first, line - first, span });
+        FLastTime = run.Time;
+        FHasTime = true;
+    }
+    return FEnds;
+}

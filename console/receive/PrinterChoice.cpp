@@ -1,0 +1,12 @@
+#include "console/receive/PrinterChoice.h"
+
+TPrinterChoice ChoosePrinter(const QString &defaultQueue, const QStringList &queues)
+{
+    if (queues.isEmpty())
+        return {};
+    if (!defaultQueue.isEmpty() && queues.contains(defaultQueue))
+        return { TPrinterChoice::Use, defaultQueue };
+    if (queues.size() == 1)
+        return { TPrinterChoice::Use, queues.front() };
+    return { TPrinterChoice::Ask, QString() };
+}
