@@ -1,6 +1,7 @@
 #include "platform/SerialPosix.h"
 
 #include "platform/LineCounterDelta.h"
+#include "platform/ModemLineWatch.h"
 #include "platform/PendingIo.h"
 #include "platform/ReadTimeouts.h"
 #include "platform/SerialLineConfig.h"
@@ -26,8 +27,9 @@ namespace
 
 using TClock = std::chrono::steady_clock;
 
-// How often line errors, ring and carrier are sampled while a comm-event wait is pending. The driver counts them
-// (TIOCGICOUNT) but offers no descriptor to wait on.
+// The driver counts line errors, rings and carrier changes (TIOCGICOUNT) but offers no descriptor to wait on. The
+// counters are read when bytes arrive (a line error comes with the byte it spoiled) and when a modem line changes
+// (TModemLineWatch); only a driver that cannot wait for its modem lines is sampled this often instead.
 constexpr std::chrono::milliseconds IcountPeriod(50);
 
 // The outcome of draining the descriptor into a pending read.
@@ -62,7 +64,9 @@ public:
 
 private:
     TCommTimeouts Timeouts();
+    // Reads what waits into the pending read, and samples the line counters when bytes came.
     TDrain Drain();
+    TDrain DrainBytes();
     bool ReadIsDue(TClock::time_point now) const;
     void CompleteRead(TIoResult result);
     void SampleLineCounters();
@@ -88,6 +92,7 @@ private:
     bool FIcountSupported = false;
     serial_icounter_struct FIcount {};
     TClock::time_point FNextIcountSample;
+    TModemLineWatch FModemWatch;
 
     TPendingIo FCommWait;
 
@@ -139,6 +144,7 @@ TPosixSerialDevice::TPosixSerialDevice(int fd)
 
 TPosixSerialDevice::~TPosixSerialDevice()
 {
+    FModemWatch.Stop();
     if (FIsTerminal) {
         // Leaves the line as the next user expects it (not in raw mode with this program's settings, DTR and RTS
         // as they were). A vanished device refuses; nothing is left to restore then.
@@ -241,6 +247,8 @@ bool TPosixSerialDevice::SetCommMask(uint32_t mask)
     FEvents = 0;
     if (FIcountSupported)
         FIcountSupported = ioctl(FFd, TIOCGICOUNT, &FIcount) == 0;
+    if (FIcountSupported && (mask & (EvRing | EvRlsd)) && !FModemWatch.Running())
+        FModemWatch.Start(FFd);
     // A new mask ends a pending wait with no event.
     if (FCommWait.Pending)
         FCommWait.Complete(TIoResult::Done, 0);
@@ -295,6 +303,20 @@ TIoResult TPosixSerialDevice::ClearCommError(uint32_t &errors)
 }
 
 TDrain TPosixSerialDevice::Drain()
+{
+    const uint32_t before = FRead.Count;
+    const TDrain drained = DrainBytes();
+    if (FRead.Count > before && FIcountSupported) {
+        // Bytes came: a line error comes with the byte it spoiled.
+        SampleLineCounters();
+        uint32_t mask;
+        if (FCommWait.Pending && TakeWatchedEvents(mask))
+            FCommWait.Complete(TIoResult::Done, mask);
+    }
+    return drained;
+}
+
+TDrain TPosixSerialDevice::DrainBytes()
 {
     while (FRead.Count < FReadSize) {
         uint32_t asked = FReadSize - FRead.Count;
@@ -393,7 +415,8 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             CompleteRead(TIoResult::Done);
             continue;
         }
-        bool sampling = FCommWait.Pending && FIcountSupported && !FVanished;
+        const bool watching = FModemWatch.Running() && !FModemWatch.Failed();
+        bool sampling = FCommWait.Pending && FIcountSupported && !FVanished && !watching;
         if (sampling && now >= FNextIcountSample) {
             SampleLineCounters();
             uint32_t mask;
@@ -421,8 +444,11 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
         // Without a pending read, or while it settles, the device is watched only for a hang-up, so waiting data
         // cannot spin the loop.
         const bool watchData = FReadIo.Pending && !settling;
-        pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(watchData ? POLLIN : 0), 0 } };
+        pollfd items[3] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(watchData ? POLLIN : 0), 0 },
+            { FModemWatch.WakeFd(), POLLIN, 0 } };
         nfds_t count = (FVanished || !(FReadIo.Pending || FCommWait.Pending)) ? 1 : 2;
+        if (count == 2 && FCommWait.Pending && FModemWatch.Running())
+            count = 3;
         int polled = poll(items, count, timeout);
         if (polled < 0) {
             if (errno == EINTR)
@@ -433,6 +459,15 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             return 0;
         if (items[0].revents & (POLLERR | POLLNVAL))
             return SerialWaitFailed;
+        if (count == 3 && (items[2].revents & POLLIN)) {
+            // A modem line changed (or the watch ended: the counters are sampled from now on).
+            FModemWatch.Take();
+            FNextIcountSample = TClock::now();
+            SampleLineCounters();
+            uint32_t mask;
+            if (FCommWait.Pending && TakeWatchedEvents(mask))
+                FCommWait.Complete(TIoResult::Done, mask);
+        }
         if (count < 2 || items[1].revents == 0)
             continue;
 

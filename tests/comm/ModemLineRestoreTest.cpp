@@ -1,59 +1,24 @@
-// Closing the port puts DTR and RTS back as they were before it opened. A pty has no modem lines, so the test gives one
-// pty a pair of them: the test executable is linked with every ioctl call of the program's own code routed through
-// __wrap_ioctl below, which answers the modem line requests for that pty and passes everything else on.
+// Closing the port puts DTR and RTS back as they were before it opened; the line counters are read when bytes arrive
+// or a modem line changes, never on a timer. A pty has no modem lines and no counters: ModemStandIn gives one pty both.
+#include "comm/CommMessages.h"
 #include "comm/SerialComm.h"
+#include "tests/comm/CommTestSupport.h"
+#include "tests/comm/ModemStandIn.h"
 #include "tests/support/Pty.h"
 
-#include <cstdarg>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 
-extern "C" int __real_ioctl(int fd, unsigned long request, ...);
-
 namespace
 {
 
-// The modem lines of the pty whose device number is Device; none while Device is 0.
-struct TModemLineStandIn {
-    dev_t Device = 0;
-    int Lines = 0;
-};
-TModemLineStandIn StandIn;
-
-bool IsStandInDevice(int fd)
+dev_t DeviceOf(const TPty &pty)
 {
     struct stat info {
     };
-    return StandIn.Device != 0 && ::fstat(fd, &info) == 0 && info.st_rdev == StandIn.Device;
+    return ::stat(pty.SlavePath.c_str(), &info) == 0 ? info.st_rdev : 0;
 }
-
-} // namespace
-
-extern "C" int __wrap_ioctl(int fd, unsigned long request, ...)
-{
-    va_list args;
-    va_start(args, request);
-    void *argument = va_arg(args, void *);
-    va_end(args);
-    const bool modemRequest = request == TIOCMGET || request == TIOCMSET || request == TIOCMBIS || request == TIOCMBIC;
-    if (!modemRequest || !IsStandInDevice(fd))
-        return __real_ioctl(fd, request, argument);
-    int *bits = static_cast<int *>(argument);
-    const int lines = *bits & (TIOCM_DTR | TIOCM_RTS);
-    if (request == TIOCMGET)
-        *bits = StandIn.Lines | TIOCM_DSR | TIOCM_CTS;
-    else if (request == TIOCMSET)
-        StandIn.Lines = lines;
-    else if (request == TIOCMBIS)
-        StandIn.Lines |= lines;
-    else
-        StandIn.Lines &= ~lines;
-    return 0;
-}
-
-namespace
-{
 
 TEST(ModemLineRestore, ClosingPutsDtrAndRtsBackAsTheyWereBeforeOpening)
 {
@@ -74,21 +39,48 @@ TEST(ModemLineRestore, ClosingPutsDtrAndRtsBackAsTheyWereBeforeOpening)
     for (const Case &c : cases) {
         TPty pty { TPty::Raw };
         ASSERT_TRUE(pty.Valid());
-        struct stat info {
-        };
-        ASSERT_EQ(::stat(pty.SlavePath.c_str(), &info), 0);
-        StandIn = { info.st_rdev, c.Before };
+        ModemStandIn::Use(DeviceOf(pty), c.Before);
 
         TComm comm;
         comm.SetCommName(pty.SlavePath);
         comm.SetDtrControl(c.Dtr);
         comm.SetRtsControl(c.Rts);
         comm.OpenPort();
-        EXPECT_EQ(StandIn.Lines, c.WhileOpen) << c.Name;
+        EXPECT_EQ(ModemStandIn::Lines(), c.WhileOpen) << c.Name;
         comm.ClosePort();
-        EXPECT_EQ(StandIn.Lines, c.Before) << c.Name;
-        StandIn = {};
+        EXPECT_EQ(ModemStandIn::Lines(), c.Before) << c.Name;
+        ModemStandIn::Use(0);
     }
+}
+
+TEST(LineCounters, AreReadWhenBytesArriveOrAModemLineChangesNeverOnATimer)
+{
+    TPty pty { TPty::Raw };
+    ASSERT_TRUE(pty.Valid());
+    ModemStandIn::Use(DeviceOf(pty));
+    TComm comm;
+    TEventLog log { comm };
+    comm.SetCommName(pty.SlavePath);
+    comm.OpenPort();
+
+    // Idle: nothing arrives and no line changes, so nothing reads the counters (a 50 ms timer would read them
+    // several times in this pause, which is itself what is tested).
+    PumpFor(100ms);
+    const int idle = ModemStandIn::CounterReads();
+    PumpFor(300ms);
+    EXPECT_EQ(ModemStandIn::CounterReads(), idle);
+
+    // A carrier change is reported without a byte arriving.
+    ModemStandIn::Count([](serial_icounter_struct &counters) { ++counters.dcd; });
+    EXPECT_TRUE(WaitUntil([&] { return log.Count("modem:" + std::to_string(ModemCarrier)) == 1; }));
+
+    // A framing error is seen with the byte it spoiled.
+    ModemStandIn::Count([](serial_icounter_struct &counters) { ++counters.frame; });
+    pty.Write("x");
+    EXPECT_TRUE(WaitUntil([&] { return log.Count("error:" + std::to_string(CeFrame)) == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return log.Received == "x"; }));
+    comm.ClosePort();
+    ModemStandIn::Use(0);
 }
 
 } // namespace
