@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails when a source file includes against the dependency order of the folders, or when a toolkit-free folder
 # includes a Qt Widgets header. The order, from the top:
-#   app -> console -> {comm, chart, settings, auxwin} -> ui -> {platform, core}
+#   app -> console -> {comm, chart, settings, auxwin, decoders} -> ui -> {platform, core}
+# decoders/ (received bytes to samples) sits on core/ alone.
 # Inside console/, the windows and their wiring at its top sit on its concern folders:
 #   console -> {console/send -> console/history, console/plotfeed -> console/receive, console/port}
 # so no concern folder includes the main window or any other file at the top of console/.
@@ -13,7 +14,7 @@ set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
-below_console="comm chart settings auxwin ui platform core"
+below_console="comm chart settings auxwin decoders ui platform core"
 concerns="console/receive console/send console/history console/port console/plotfeed"
 declare -A allowed=(
     [core]="core"
@@ -23,6 +24,7 @@ declare -A allowed=(
     [chart]="chart ui platform core"
     [settings]="settings ui platform core"
     [auxwin]="auxwin ui platform core"
+    [decoders]="decoders core"
     [console/receive]="console/receive $below_console"
     [console/history]="console/history $below_console"
     [console/port]="console/port $below_console"
@@ -43,7 +45,7 @@ folder_of() {
     *) echo "${1%%/*}" ;;
     esac
 }
-widget_free="comm platform core"
+widget_free="comm platform core decoders"
 
 widgets_dir=$(find /usr/include -maxdepth 3 -type d -path '*qt6/QtWidgets' 2>/dev/null | head -1)
 

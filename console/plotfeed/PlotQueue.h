@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/receive/LineAssembler.h"
+#include "decoders/LineAssembler.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "console/receive/LineAssembler.h"
+#include "decoders/LineAssembler.h"
 
 const std::vector<TLineAssembler::TLineEnd> &TLineAssembler::Feed(
     std::string_view piece, std::span<const TTimedRun> runs, double fallbackTime)

@@ -1,4 +1,4 @@
-#include "console/receive/ArrivalSpread.h"
+#include "decoders/ArrivalSpread.h"
 
 #include <algorithm>
 

@@ -1,19 +1,13 @@
 #pragma once
 
-#include "console/receive/ArrivalSpread.h"
 #include "core/LineBreak.h"
+#include "decoders/ArrivalSpread.h"
+#include "decoders/SampleDecoder.h"
 
 #include <cstddef>
 #include <span>
 #include <string_view>
 #include <vector>
-
-// A run of received text with the moment it arrived: the text's bytes up to End (counted from the piece's start)
-// came at Time (seconds, on whatever clock the caller dates with).
-struct TTimedRun {
-    std::size_t End = 0;
-    double Time = 0;
-};
 
 // Splits received text that arrives in pieces into whole lines (ends as FindLineBreak finds them), whatever the piece
 // boundaries: a piece that ends inside a line leaves it open for the next piece to continue, and an LF that starts a
