@@ -101,10 +101,12 @@ bool TValueListDecoder::ReadFields(std::string_view line, uint64_t &skipped)
         i = SkipBlanks(line, wordEnd) + 1;
         std::string_view value;
         if (i < line.size() && !IsSeparator(line[i])) {
+            // Right after the mark the value runs to the next separator: "t:12:30" has the value "12:30".
             const std::size_t end = TokenEnd(line, i);
             value = line.substr(i, end - i);
             i = end;
         } else {
+            // After blanks, a word that a mark follows is the next field's name and this field has no value.
             const std::size_t start = SkipBlanks(line, i);
             const std::size_t end = WordEnd(line, start);
             i = start;

@@ -32,6 +32,7 @@
 // as the device sent it (GBK bytes, ReceivedName true) and an unlabelled one's as UTF-8 "数据k" (ReceivedName false).
 // A label never shares a channel with an unlabelled position, even when their bytes agree. GBK needs no decoding to
 // find the fields: the second byte of a GBK character is never below 0x40, so it is never a separator, ':' or '='.
+// Reset forgets the open line and keeps the channels.
 class TValueListDecoder : public TLineDecoder
 {
 public:
