@@ -30,6 +30,7 @@ struct TDecoderCounts {
     uint64_t ChecksumErrors = 0;
     uint64_t SkippedBytes = 0; // bytes passed over while looking for a frame
     uint64_t DroppedNames = 0; // values whose channel could not be made (too many channels)
+    uint64_t SkippedFields = 0; // labelled values that were not numbers (the rest of their line was taken)
 
     bool operator==(const TDecoderCounts &) const = default;
 };
@@ -51,6 +52,9 @@ public:
         = 0;
     // The channels' names in the order they appeared (as received: GBK bytes for names a device sends).
     virtual const std::vector<std::string> &ChannelNames() const = 0;
+    // Whether channel `channel`'s name came from the device (GBK bytes, to be decoded as the receive panes decode
+    // text) rather than being made by the decoder (UTF-8, such as "数据1").
+    virtual bool ReceivedName(int /*channel*/) const { return false; }
     virtual TDecoderCounts Counts() const = 0;
     virtual void ResetCounts() = 0;
     // Forgets a partial line or frame, as when the port is opened again.

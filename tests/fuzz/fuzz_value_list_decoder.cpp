@@ -1,0 +1,54 @@
+// Received bytes read as value lists: no input may crash the decoder, every sample names one of at most 16 channels
+// and holds a finite value, and the input fed whole gives the same samples, channels and counts as the input cut
+// into two reads where the fuzzer chooses (the first two bytes choose the cut, the rest is the input).
+// fuzz-sources: decoders/LineDecoder.cpp decoders/LineAssembler.cpp decoders/ArrivalSpread.cpp
+// fuzz-sources: decoders/SampleValue.cpp core/ParseInteger.cpp
+#include "decoders/ValueListDecoder.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+namespace
+{
+
+struct TDecoded {
+    std::vector<TSample> Samples;
+    std::vector<std::string> Names;
+    TDecoderCounts Counts;
+
+    bool operator==(const TDecoded &) const = default;
+};
+
+TDecoded Decode(std::string_view first, std::string_view second)
+{
+    TValueListDecoder decoder;
+    TDecoded decoded;
+    decoder.Feed(first, {}, 1, decoded.Samples);
+    decoder.Feed(second, {}, 1, decoded.Samples);
+    decoded.Names = decoder.ChannelNames();
+    decoded.Counts = decoder.Counts();
+    return decoded;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 2)
+        return 0;
+    const std::string_view input(reinterpret_cast<const char *>(data) + 2, size - 2);
+    const std::size_t cut = (std::size_t(data[0]) << 8 | data[1]) % (input.size() + 1);
+
+    const TDecoded whole = Decode(input, {});
+    if (whole.Names.size() > std::size_t(TValueListDecoder::MaxChannels))
+        std::abort();
+    for (const TSample &sample : whole.Samples)
+        if (sample.Channel < 0 || std::size_t(sample.Channel) >= whole.Names.size() || !std::isfinite(sample.Value))
+            std::abort();
+    if (Decode(input.substr(0, cut), input.substr(cut)) != whole)
+        std::abort();
+    return 0;
+}
