@@ -347,16 +347,17 @@ TEST(BinaryFrameTimeTest, DatesAFrameByTheRunHoldingItsLastByte)
 
 TEST(BinaryFrameTimeTest, DatesAFrameFoundInsideAFailedOneByTheByteThatFailedIt)
 {
-    // "AA 04 ..." claims four samples; its checksum byte comes in the second read and is wrong, and the frame
-    // "AA 01 07 08" inside it, whole since the first read, is found then.
-    const TFrameFormat format = Format("\xAA", 4, TSampleType::UInt8, Little, TFrameLength::Byte, TChecksumKind::Sum8);
+    // "AA 08 ..." claims eight samples; its checksum byte comes in the second run of the second read and is wrong,
+    // and the frame "AA 01 07 08" inside it, whole since the first read, is found then.
+    const TFrameFormat format = Format("\xAA", 8, TSampleType::UInt8, Little, TFrameLength::Byte, TChecksumKind::Sum8);
     TBinaryFrameDecoder decoder(format);
     std::vector<TSample> samples;
-    decoder.Feed("\xAA\x04\xAA\x01\x07\x08"s, {}, 1, samples);
+    decoder.Feed("\xAA\x08\xAA\x01\x07\x08"s, {}, 1, samples);
     EXPECT_TRUE(samples.empty());
-    decoder.Feed("\x00"s, {}, 2, samples);
-    EXPECT_EQ(samples, (std::vector<TSample> { { 0, 7, 2 } }));
-    EXPECT_EQ(decoder.Counts(), Counts(1, 0, 1, 2)); // the length byte 04 and the last byte passed over
+    const TTimedRun runs[] = { { 4, 1.04 }, { 5, 1.06 } };
+    decoder.Feed("\x01\x02\x03\x04\x00"s, runs, 0, samples);
+    EXPECT_EQ(samples, (std::vector<TSample> { { 0, 7, 1.06 } }));
+    EXPECT_EQ(decoder.Counts(), Counts(1, 0, 1, 6)); // the length byte 08 and the bytes after the found frame
 }
 
 TEST(BinaryFrameChannelTest, NamesEveryChannelAndHoldsTheFormatToItsLimits)
