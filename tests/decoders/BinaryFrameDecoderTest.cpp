@@ -167,27 +167,19 @@ TEST_P(FrameChecksumTest, TakesTheFrameWithItsCheckAndCountsItWhenAByteChanges)
 {
     const TChecksumCase &c = GetParam();
     const TFrameFormat format = Format("\xAA", 9, TSampleType::UInt8, c.Order, TFrameLength::Fixed, c.Kind);
-    const TDecoded good = Decode(format,
-        { "\xAA"
-          "123456789"s
-            + c.Sent });
+    const TDecoded good = Decode(format, { "\xAA"s + "123456789" + c.Sent });
     ASSERT_EQ(good.Samples.size(), 9u);
     EXPECT_EQ(good.Samples[8], (TSample { 8, '9', 1 }));
     EXPECT_EQ(good.Counts, Counts(1, 0, 0, 0));
     if (c.Kind == TChecksumKind::None)
         return;
 
-    const TDecoded changed = Decode(format,
-        { "\xAA"
-          "123456780"s
-            + c.Sent });
+    const TDecoded changed = Decode(format, { "\xAA"s + "123456780" + c.Sent });
     EXPECT_TRUE(changed.Samples.empty());
     EXPECT_EQ(changed.Counts, Counts(0, 0, 1, 9 + c.Sent.size()));
     if (c.Sent.size() > 1) {
-        const TDecoded swapped = Decode(format,
-            { "\xAA"
-              "123456789"s
-                + std::string(c.Sent.rbegin(), c.Sent.rend()) });
+        const TDecoded swapped
+            = Decode(format, { "\xAA"s + "123456789" + std::string(c.Sent.rbegin(), c.Sent.rend()) });
         EXPECT_EQ(swapped.Counts.ChecksumErrors, 1u);
     }
 }
