@@ -28,6 +28,8 @@ void TPlotDataNullList::FreeArrays()
     FX = FY = nullptr;
     FFlags = nullptr;
     FCapacity = 0;
+    FBlocks.clear();
+    FBlocks.shrink_to_fit();
 }
 
 // Grows or shrinks all three arrays. realloc lets large arrays move by remapping pages instead of copying, so growth
@@ -49,6 +51,7 @@ void TPlotDataNullList::Reallocate(int capacity)
     resize(FX);
     resize(FY);
     resize(FFlags);
+    FBlocks.resize(static_cast<std::size_t>((capacity + BlockSize - 1) >> BlockShift));
     FCapacity = capacity;
 }
 
@@ -83,7 +86,38 @@ int TPlotDataNullList::Add(double x, double y, uint16_t flags)
     FX[slot] = x;
     FY[slot] = y;
     FFlags[slot] = flags;
+    Summarize(slot, x, y, flags);
     return FCount - 1;
+}
+
+// A block's summary starts afresh when its first slot is written and is whole once all its slots have been written
+// in turn since; in a ring that wraps, a block is then never a mix of the newest and the oldest points.
+void TPlotDataNullList::Summarize(int slot, double x, double y, uint16_t flags)
+{
+    TBlockSummary &block = FBlocks[static_cast<std::size_t>(slot >> BlockShift)];
+    if ((slot & (BlockSize - 1)) == 0)
+        block = TBlockSummary { 0 };
+    else if (block.Written < 0)
+        return;
+    ++block.Written;
+    block.FlagsSeen |= flags;
+    if (x != x)
+        block.HasNanX = true;
+    if (x < block.XMin)
+        block.XMin = x;
+    if (x > block.XMax)
+        block.XMax = x;
+    if (y > block.YMax)
+        block.YMax = y;
+    if (y < block.YMin)
+        block.YMin = y;
+}
+
+void TPlotDataNullList::SetFlags(int index, uint16_t flags)
+{
+    const int slot = Slot(index);
+    FFlags[slot] = flags;
+    FBlocks[static_cast<std::size_t>(slot >> BlockShift)].FlagsSeen |= flags;
 }
 
 void TPlotDataNullList::Clear()
@@ -110,6 +144,8 @@ void TPlotDataNullList::SetRingBufferSize(int size)
             std::memmove(FY, FY + drop, sizeof(double) * size);
             std::memmove(FFlags, FFlags + drop, sizeof(uint16_t) * size);
             FCount = size;
+            for (TBlockSummary &block : FBlocks)
+                block = TBlockSummary();
         }
         // A ring grows like the plain store up to its size, so a large ring costs memory only as it fills.
         if (FCapacity > size)

@@ -2,10 +2,13 @@
 
 #include "chart/PlotDataCustomList.h"
 
+#include <vector>
+
 // The standard point store: X, Y and flag words in three contiguous arrays (18 bytes a point), with a ring start for
-// ring mode. Outside ring mode a full store grows by 4 places up to a capacity of 8, by 16 up to 64 and by a quarter
-// of itself beyond, never past MaxCount(); points are never discarded. In ring mode the store grows the same way up to
-// the ring's size, and once full each new point takes the place of the oldest.
+// ring mode, and a summary of each block of BlockSize array slots (X and Y range, flags seen) so that a paint can take
+// a block that falls within one pixel column at once. Outside ring mode a full store grows by 4 places up to a capacity
+// of 8, by 16 up to 64 and by a quarter of itself beyond, never past MaxCount(); points are never discarded. In ring
+// mode the store grows the same way up to the ring's size, and once full each new point takes the place of the oldest.
 class TPlotDataNullList : public TPlotDataCustomList
 {
 public:
@@ -21,7 +24,7 @@ public:
     double X(int index) const override { return FX[Slot(index)]; }
     double Y(int index) const override { return FY[Slot(index)]; }
     uint16_t Flags(int index) const override { return FFlags[Slot(index)]; }
-    void SetFlags(int index, uint16_t flags) override { FFlags[Slot(index)] = flags; }
+    void SetFlags(int index, uint16_t flags) override;
 
     int Add(double x, double y, uint16_t flags) override;
     // Calls visit(x, y, flags) for the points first to last, in order; both must be valid indexes.
@@ -35,6 +38,42 @@ public:
                 return;
             if (++slot == FCapacity)
                 slot = 0;
+        }
+    }
+    // The summary of a block of BlockSize consecutive points.
+    struct TBlockSummary {
+        int Written = -1; // points added since the block's first slot was written; -1: unknown, never whole
+        bool HasNanX = false;
+        uint16_t FlagsSeen = 0; // every flag any point of the block has carried
+        double XMin = 1e301, XMax = -1e301;
+        double YMin = 1e301, YMax = -1e301; // compared as TPlotMinMaxPoint does: NaN never enters
+    };
+    static constexpr int BlockShift = 8;
+    static constexpr int BlockSize = 1 << BlockShift;
+
+    // Like ForEach, but offers each whole block of the range whose points carry no flag and no NaN X to
+    // whole(summary, xFirst, yFirst, yLast) first; where that returns false, the block's points are visited one by one.
+    template <class TVisit, class TWhole> void ForEachBlock(int first, int last, TVisit &&visit, TWhole &&whole) const
+    {
+        int slot = Slot(first);
+        Slot(last);
+        long long remaining = static_cast<long long>(last) - first + 1;
+        while (remaining > 0) {
+            if ((slot & (BlockSize - 1)) == 0 && remaining >= BlockSize && slot + BlockSize <= FCapacity) {
+                const TBlockSummary &block = FBlocks[static_cast<std::size_t>(slot >> BlockShift)];
+                if (block.Written == BlockSize && block.FlagsSeen == 0 && !block.HasNanX
+                    && whole(block, FX[slot], FY[slot], FY[slot + BlockSize - 1])) {
+                    slot += BlockSize;
+                    if (slot == FCapacity)
+                        slot = 0;
+                    remaining -= BlockSize;
+                    continue;
+                }
+            }
+            visit(FX[slot], FY[slot], FFlags[slot]);
+            if (++slot == FCapacity)
+                slot = 0;
+            --remaining;
         }
     }
     void Clear() override;
@@ -56,10 +95,12 @@ private:
     void Grow();
     void Reallocate(int capacity);
     void FreeArrays();
+    void Summarize(int slot, double x, double y, uint16_t flags);
 
     double *FX = nullptr;
     double *FY = nullptr;
     uint16_t *FFlags = nullptr;
+    std::vector<TBlockSummary> FBlocks; // one for each block the capacity reaches into
     int FCount = 0;
     int FCapacity = 0;
     int FStart = 0; // ring start: the array slot of index 0
