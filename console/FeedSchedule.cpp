@@ -13,18 +13,20 @@ TFeedSchedule::TFeedSchedule(std::function<bool()> hasWork, std::function<void()
 void TFeedSchedule::Wake()
 {
     if (FPauses == 0 && !FTimer.isActive() && FHasWork())
-        FTimer.start();
+        FTimer.start(IntervalMs);
 }
 
 void TFeedSchedule::Step()
 {
-    // A step takes every waiting line within its few milliseconds; the next step follows a full interval in which
-    // input, painting and received data are handled, and only while lines are left.
+    // A step takes every waiting line within its few milliseconds. Lines left behind are a backlog (a flood): the
+    // next step follows as soon as the event loop has handled what waits (input, painting, received data), so that
+    // the chart catches up at the pace the machine allows. Otherwise new lines wake the feed a full interval later.
     FTimer.stop();
     if (FPauses > 0)
         return;
     FStep();
-    Wake();
+    if (FPauses == 0 && FHasWork())
+        FTimer.start(BacklogIntervalMs);
 }
 
 void TFeedSchedule::Pause()

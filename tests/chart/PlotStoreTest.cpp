@@ -1,8 +1,12 @@
 #include "PlotTestSupport.h"
 #include "chart/PlotDataNullList.h"
 #include "chart/PlotError.h"
+#include "chart/PlotTypes.h"
 #include "chart/PlotYAxis.h"
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -144,6 +148,108 @@ TEST(PlotStore, ChannelRefusesAPointWhenTheStoreIsFull)
     EXPECT_DOUBLE_EQ(channel.YMean(), 15);
     EXPECT_EQ(chart.Plot->XAxis(0)->Min(), xMin); // not tracked either
     EXPECT_EQ(chart.Plot->YAxis(0)->Span(), 100);
+}
+
+} // namespace
+
+namespace
+{
+
+// Walks first ... last with ForEachBlock and checks that points and whole blocks come in index order, each index once,
+// and that every block offered whole sums up exactly its own points. Returns the number of blocks offered.
+int CheckBlocks(const TPlotDataNullList &list, int first, int last)
+{
+    int index = first, offered = 0;
+    list.ForEachBlock(
+        first, last,
+        [&](double x, double y, uint16_t flags) {
+            EXPECT_TRUE(x == list.X(index) || (std::isnan(x) && std::isnan(list.X(index)))) << index;
+            EXPECT_EQ(y, list.Y(index)) << index;
+            EXPECT_EQ(flags, list.Flags(index)) << index;
+            ++index;
+        },
+        [&](const TPlotDataNullList::TBlockSummary &block, double xFirst, double yFirst, double yLast) {
+            const int end = index + TPlotDataNullList::BlockSize - 1;
+            EXPECT_LE(end, last);
+            EXPECT_EQ(xFirst, list.X(index));
+            EXPECT_EQ(yFirst, list.Y(index));
+            EXPECT_EQ(yLast, list.Y(end));
+            double xMin = 1e301, xMax = -1e301, yMin = 1e301, yMax = -1e301;
+            for (int i = index; i <= end; ++i) {
+                EXPECT_EQ(list.Flags(i), 0) << i;
+                EXPECT_FALSE(std::isnan(list.X(i))) << i;
+                xMin = std::min(xMin, list.X(i));
+                xMax = std::max(xMax, list.X(i));
+                yMin = std::min(yMin, list.Y(i));
+                yMax = std::max(yMax, list.Y(i));
+            }
+            EXPECT_EQ((std::vector<double> { block.XMin, block.XMax, block.YMin, block.YMax }),
+                (std::vector<double> { xMin, xMax, yMin, yMax }))
+                << "block at index " << index;
+            index = end + 1;
+            ++offered;
+            return true;
+        });
+    EXPECT_EQ(index, last + 1);
+    return offered;
+}
+
+TEST(PlotStore, BlocksOfferedWholeSumUpExactlyTheirPoints)
+{
+    auto fill = [](TPlotDataNullList &list, int from, int to) {
+        for (int i = from; i < to; ++i)
+            list.Add(i * 0.25 + (i % 7) * 0.01, (i * 37) % 101 - 50, 0);
+    };
+    struct TCase {
+        const char *Name;
+        std::function<void(TPlotDataNullList &)> Build;
+        int MinOffered; // whole blocks the walk over every point must at least take
+    };
+    const TCase cases[] = {
+        { "growing store", [&](TPlotDataNullList &l) { fill(l, 0, 2000); }, 6 },
+        { "ring that has wrapped mid-block",
+            [&](TPlotDataNullList &l) {
+                l.SetRingBufferSize(1024);
+                fill(l, 0, 2500);
+            },
+            2 },
+        { "flag set inside a block",
+            [&](TPlotDataNullList &l) {
+                fill(l, 0, 1024);
+                l.SetFlags(300, PlotPointFlags::Null);
+            },
+            3 },
+        { "NaN time inside a block",
+            [&](TPlotDataNullList &l) {
+                fill(l, 0, 600);
+                l.Add(std::nan(""), 1, 0);
+                fill(l, 601, 1024);
+            },
+            3 },
+        { "ring shrunk: points moved to other slots",
+            [&](TPlotDataNullList &l) {
+                l.SetRingBufferSize(5000);
+                fill(l, 0, 1500);
+                l.SetRingBufferSize(1000);
+                fill(l, 1500, 1800);
+            },
+            0 },
+        { "cleared ring refilled",
+            [&](TPlotDataNullList &l) {
+                l.SetRingBufferSize(768);
+                fill(l, 0, 1000);
+                l.Clear();
+                fill(l, 0, 700);
+            },
+            2 },
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPlotDataNullList list;
+        c.Build(list);
+        EXPECT_GE(CheckBlocks(list, 0, list.Count() - 1), c.MinOffered);
+        CheckBlocks(list, 100, list.Count() - 50); // a range that starts and ends inside blocks
+    }
 }
 
 } // namespace
