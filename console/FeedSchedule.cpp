@@ -1,5 +1,7 @@
 #include "console/FeedSchedule.h"
 
+#include <malloc.h>
+
 TFeedSchedule::TFeedSchedule(std::function<bool()> hasWork, std::function<void()> step, QObject *parent)
     : QObject(parent)
     , FHasWork(std::move(hasWork))
@@ -25,8 +27,16 @@ void TFeedSchedule::Step()
     if (FPauses > 0)
         return;
     FStep();
-    if (FPauses == 0 && FHasWork())
-        FTimer.start(BacklogIntervalMs);
+    if (FHasWork()) {
+        FBacklog = true;
+        if (FPauses == 0)
+            FTimer.start(BacklogIntervalMs);
+    } else if (FBacklog) {
+        // A drained backlog leaves the heap full of freed blocks (received chunks, queued lines) that the allocator
+        // keeps for later; hand them back to the system once instead of holding a flood's worth of memory.
+        FBacklog = false;
+        malloc_trim(0);
+    }
 }
 
 void TFeedSchedule::Pause()

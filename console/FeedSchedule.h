@@ -32,4 +32,5 @@ private:
     std::function<void()> FStep;
     QTimer FTimer;
     int FPauses = 0;
+    bool FBacklog = false; // a step has left lines waiting since the queue was last empty
 };
