@@ -81,19 +81,22 @@ int TPlotDataNullList::Add(double x, double y, uint16_t flags)
     const bool fresh = !(FRingBufferSize > 0 && FCount == FRingBufferSize);
     if (!fresh) {
         slot = FStart;
-        FStart = FStart + 1 == FCapacity ? 0 : FStart + 1;
     } else {
         if (FCount == FCapacity)
             Grow();
         slot = FCount + FStart;
         if (slot >= FCapacity)
             slot -= FCapacity;
-        ++FCount;
     }
-    FX[slot] = x;
+    // The count moves on last: a block that cannot get its wide array leaves a growing store as it was.
     WriteY(slot, y, fresh);
     WriteFlags(slot, flags, fresh);
+    FX[slot] = x;
     Summarize(slot, x, y, flags);
+    if (fresh)
+        ++FCount;
+    else
+        FStart = FStart + 1 == FCapacity ? 0 : FStart + 1;
     return FCount - 1;
 }
 
