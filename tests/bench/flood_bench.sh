@@ -78,7 +78,12 @@ for _ in $(seq 600); do grep -q '^start' "$work/feed" && break; sleep 0.05; done
 # Quiet: half a second without a CPU tick once the feed has ended; the time of the last tick counts.
 last_ticks=$(ticks_of "$program")
 last_change=$(date +%s.%N)
+deadline=$(($(date +%s) + 120))
 while :; do
+    if [ "$(date +%s)" -gt "$deadline" ]; then
+        echo "the program was not quiet within 120 s of the feed's start" >&2
+        exit 1
+    fi
     sleep 0.05
     now=$(date +%s.%N)
     ticks=$(ticks_of "$program")
