@@ -365,8 +365,23 @@ void TPlotChannelCustom::DrawFast(QPainter &painter, const TPlotScale &xScale, c
     // The standard store is read straight from its arrays: a window holds tens of thousands of points at serial rates.
     const TPlotDataCustomList &data = Data();
     const auto *store = dynamic_cast<const TPlotDataNullList *>(&data);
+    // A block of points that falls within one pixel column adds to that column what its points would one by one: the
+    // first point as usual, then the block's Y range and last Y. A flood puts millions of points in a few columns.
+    auto whole = [&](const TPlotDataNullList::TBlockSummary &block, double xFirst, double yFirst, double yLast) {
+        const int column = xScale.ValueToPixel(block.XMin);
+        if (xScale.ValueToPixel(block.XMax) != column)
+            return false;
+        visit(xFirst, yFirst, 0);
+        TPlotMinMaxPoint &taken = !p.Empty && p.Column == column ? p : q;
+        if (block.YMax > taken.YMax)
+            taken.YMax = block.YMax;
+        if (block.YMin < taken.YMin)
+            taken.YMin = block.YMin;
+        taken.YLast = yLast;
+        return true;
+    };
     if (store && FFirstVisibleIndex >= 0 && FFirstVisibleIndex <= FLastVisibleIndex && FLastVisibleIndex < data.Count())
-        store->ForEach(FFirstVisibleIndex, FLastVisibleIndex, visit);
+        store->ForEachBlock(FFirstVisibleIndex, FLastVisibleIndex, visit, whole);
     else
         for (int i = FFirstVisibleIndex; i <= FLastVisibleIndex; ++i)
             visit(data.X(i), data.Y(i), data.Flags(i));
