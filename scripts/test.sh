@@ -55,7 +55,5 @@ step "serial engine tests under ThreadSanitizer"
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j "$jobs" --no-tests=error --output-on-failure -L comm) || status=1
 
 step "all tests"
-# A desktop test that loses a race with the window manager or the tray host on a busy machine gets a second run;
-# a fault that shows every time still fails.
-(cd build && ctest -j "$jobs" --no-tests=error --output-on-failure --repeat until-pass:2) || status=1
+(cd build && ctest -j "$jobs" --no-tests=error --output-on-failure) || status=1
 exit $status

@@ -40,6 +40,67 @@ std::set<unsigned long> Ids(const std::vector<TXWindow> &windows)
     return ids;
 }
 
+// A screenshot of a window as rows of RGB pixels.
+struct TShot {
+    int Width = 0, Height = 0;
+    std::string Pixels; // 3 bytes a pixel
+
+    // Pixels within the rectangle that differ from those of `other`, a shot of the same size.
+    int Differing(const TShot &other, int left, int top, int width, int height) const
+    {
+        int count = 0;
+        for (int y = std::max(top, 0); y < std::min(top + height, Height); ++y)
+            for (int x = std::max(left, 0); x < std::min(left + width, Width); ++x) {
+                const std::size_t at = (std::size_t(y) * Width + x) * 3;
+                count += Pixels.compare(at, 3, other.Pixels, at, 3) != 0;
+            }
+        return count;
+    }
+
+    // Whether `rows` rows from `top` within the columns [left, right) are those from `otherTop` in `other`.
+    bool SameRows(int top, const TShot &other, int otherTop, int rows, int left, int right) const
+    {
+        for (int y = 0; y < rows; ++y)
+            for (int x = left; x < right; ++x) {
+                const std::size_t at = (std::size_t(top + y) * Width + x) * 3;
+                const std::size_t otherAt = (std::size_t(otherTop + y) * other.Width + x) * 3;
+                if (top + y >= Height || otherTop + y >= other.Height || x >= Width || x >= other.Width
+                    || Pixels.compare(at, 3, other.Pixels, otherAt, 3) != 0)
+                    return false;
+            }
+        return true;
+    }
+
+    // Pixels of exactly this colour within the columns [left, right).
+    int Count(unsigned char r, unsigned char g, unsigned char b, int left, int right) const
+    {
+        int count = 0;
+        for (int y = 0; y < Height; ++y)
+            for (int x = std::max(left, 0); x < std::min(right, Width); ++x) {
+                const std::size_t at = (std::size_t(y) * Width + x) * 3;
+                count += Pixels[at] == char(r) && Pixels[at + 1] == char(g) && Pixels[at + 2] == char(b);
+            }
+        return count;
+    }
+};
+
+TShot Screenshot(unsigned long window)
+{
+    TShot shot;
+    const std::string ppm = RunTool("import -window " + std::to_string(window) + " -depth 8 ppm:-");
+    std::istringstream in(ppm);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> shot.Width >> shot.Height >> maxValue;
+    in.get();
+    if (magic != "P6" || maxValue != 255)
+        return TShot();
+    shot.Pixels.assign(std::istreambuf_iterator<char>(in), {});
+    if (shot.Pixels.size() != std::size_t(shot.Width) * shot.Height * 3)
+        return TShot();
+    return shot;
+}
+
 void Click(int x, int y)
 {
     RunTool("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
@@ -144,10 +205,35 @@ protected:
         ASSERT_TRUE(closed) << "the message box stayed open";
     }
 
+    // Unfolds the data panel and waits for the end of its animation: the fold button's top rows, which stood at the
+    // window's foot, at the top of the panel at its full height.
     void UnfoldTheDataPanel()
     {
+        const TShot folded = Screenshot(Main.Id);
+        ASSERT_EQ(folded.Width, 860) << "no screenshot";
         Click(Main.X + 430, Main.Y + 455 - 15);
-        std::this_thread::sleep_for(500ms);
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const TShot now = Screenshot(Main.Id);
+                return now.Width == 860 && now.SameRows(PanelTop, folded, 455 - 30, 4, 0, 200);
+            },
+            10s))
+            << "the data panel did not unfold";
+    }
+
+    // Waits until the receive pane of the unfolded data panel looks other than in `shown`, and takes the new look
+    // into it: the program has taken the bytes written meanwhile.
+    void WaitForThePaneToChange(TShot &shown)
+    {
+        TShot now;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                now = Screenshot(Main.Id);
+                return now.Width == 860 && now.Differing(shown, PaneLeft, PaneTop, PaneWidth, PaneHeight) > 0;
+            },
+            10s))
+            << "the receive pane did not show the bytes";
+        shown = now;
     }
 
     // Right-clicks a point of the main window and presses `keys` in the context menu that opens.
@@ -170,6 +256,10 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return fs::exists(path); }, 10s)) << "no file " << path;
     }
 
+    // The data panel's top when unfolded, and the receive pane within the main window.
+    static constexpr int PanelTop = 455 - 370;
+    static constexpr int PaneLeft = 3, PaneTop = PanelTop + 30 + 56, PaneWidth = 854, PaneHeight = 140;
+
     TPty Pty { TPty::Raw };
     fs::path Folder;
     TChild Program;
@@ -181,14 +271,17 @@ protected:
 TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceivedText)
 {
     ASSERT_NO_FATAL_FAILURE(OpenThePort());
+    ASSERT_NO_FATAL_FAILURE(UnfoldTheDataPanel());
 
+    // Two reads: the second chunk is written once the pane shows the first.
+    TShot pane = Screenshot(Main.Id);
     Pty.Write("12345\r\n");
-    std::this_thread::sleep_for(300ms);
+    ASSERT_NO_FATAL_FAILURE(WaitForThePaneToChange(pane));
     Pty.Write("678");
+    ASSERT_NO_FATAL_FAILURE(WaitForThePaneToChange(pane));
 
-    // Unfold the data panel, type ABC into the send box and press "发送".
-    UnfoldTheDataPanel();
-    const int panelTop = 455 - 370;
+    // Type ABC into the send box and press "发送".
+    const int panelTop = PanelTop;
     Click(Main.X + 400, Main.Y + panelTop + 228 + 15 + 40);
     RunTool("xdotool type --delay 50 ABC");
     Click(Main.X + 8 + 37, Main.Y + panelTop + 332 + 8 + 12);
@@ -201,58 +294,6 @@ TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceive
     EXPECT_TRUE(Program.Running());
 }
 
-namespace
-{
-
-// A screenshot of a window as rows of RGB pixels.
-struct TShot {
-    int Width = 0, Height = 0;
-    std::string Pixels; // 3 bytes a pixel
-
-    // Pixels within the rectangle that differ from those of `other`, a shot of the same size.
-    int Differing(const TShot &other, int left, int top, int width, int height) const
-    {
-        int count = 0;
-        for (int y = std::max(top, 0); y < std::min(top + height, Height); ++y)
-            for (int x = std::max(left, 0); x < std::min(left + width, Width); ++x) {
-                const std::size_t at = (std::size_t(y) * Width + x) * 3;
-                count += Pixels.compare(at, 3, other.Pixels, at, 3) != 0;
-            }
-        return count;
-    }
-
-    // Pixels of exactly this colour within the columns [left, right).
-    int Count(unsigned char r, unsigned char g, unsigned char b, int left, int right) const
-    {
-        int count = 0;
-        for (int y = 0; y < Height; ++y)
-            for (int x = std::max(left, 0); x < std::min(right, Width); ++x) {
-                const std::size_t at = (std::size_t(y) * Width + x) * 3;
-                count += Pixels[at] == char(r) && Pixels[at + 1] == char(g) && Pixels[at + 2] == char(b);
-            }
-        return count;
-    }
-};
-
-TShot Screenshot(unsigned long window)
-{
-    TShot shot;
-    const std::string ppm = RunTool("import -window " + std::to_string(window) + " -depth 8 ppm:-");
-    std::istringstream in(ppm);
-    std::string magic;
-    int maxValue = 0;
-    in >> magic >> shot.Width >> shot.Height >> maxValue;
-    in.get();
-    if (magic != "P6" || maxValue != 255)
-        return TShot();
-    shot.Pixels.assign(std::istreambuf_iterator<char>(in), {});
-    if (shot.Pixels.size() != std::size_t(shot.Width) * shot.Height * 3)
-        return TShot();
-    return shot;
-}
-
-} // namespace
-
 TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExportsThem)
 {
     ASSERT_NO_FATAL_FAILURE(OpenThePort());
@@ -264,32 +305,49 @@ TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExpo
         WaitFor([&] { return FileBytes(Folder / "setfile.ini").find("multichannel=1") != std::string::npos; }, 5s))
         << "the mode was not stored";
 
+    // The device sends a line every 20 ms.
     const int lines = 60;
     for (int i = 0; i < lines; ++i) {
         Pty.Write("1,2,3\r\n");
         std::this_thread::sleep_for(20ms);
     }
-    std::this_thread::sleep_for(500ms);
 
     // Three traces and three legend samples: red, green and yellow both in the data view and in the legend band on
     // the right.
-    TShot shot = Screenshot(Main.Id);
-    ASSERT_EQ(shot.Width, 860) << "no screenshot";
     const struct {
         const char *Name;
         unsigned char R, G, B;
     } colours[] = { { "red", 255, 0, 0 }, { "green", 0, 255, 0 }, { "yellow", 255, 255, 0 } };
+    TShot shot;
+    const auto plotted = [&] {
+        shot = Screenshot(Main.Id);
+        for (const auto &c : colours)
+            if (shot.Count(c.R, c.G, c.B, 100, 600) <= 100 || shot.Count(c.R, c.G, c.B, 795, 860) < 10)
+                return false;
+        return true;
+    };
+    WaitFor(plotted, 10s);
+    ASSERT_EQ(shot.Width, 860) << "no screenshot";
     for (const auto &c : colours) {
         EXPECT_GT(shot.Count(c.R, c.G, c.B, 100, 600), 100) << c.Name << " trace";
         EXPECT_GE(shot.Count(c.R, c.G, c.B, 795, 860), 10) << c.Name << " legend sample";
     }
     EXPECT_EQ(shot.Count(0, 255, 255, 0, 860), 0) << "a fourth channel";
 
-    // "导出数据 (CSV)…": the save dialog takes a full path; the file holds what was sent.
-    std::set<unsigned long> before = Ids(ProgramWindows());
-    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(viewX, viewY, "Down Down Return"));
+    // "导出数据 (CSV)…": the save dialog takes a full path; the file holds what was sent. The traces show before the
+    // last lines are plotted: the export is made again until it holds every line.
     const fs::path exported = Folder / "export.csv";
-    ASSERT_NO_FATAL_FAILURE(SaveThroughTheDialog(NewWindow(before, 200), exported));
+    const auto rowsExported = [&] {
+        fs::remove(exported);
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        ChooseFromMenu(viewX, viewY, "Down Down Return");
+        SaveThroughTheDialog(NewWindow(before, 200), exported);
+        const std::string text = FileBytes(exported);
+        return std::count(text.begin(), text.end(), '\n') - 1;
+    };
+    ASSERT_TRUE(WaitFor([&] { return HasFatalFailure() || rowsExported() >= lines; }, 30s))
+        << "the export never held every line";
+    ASSERT_FALSE(HasFatalFailure());
 
     std::istringstream csv(FileBytes(exported));
     std::string line;
@@ -313,7 +371,7 @@ TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExpo
 TEST_F(ProgramWithPty, SendBoxMenuSwitchesHexSendAndTheEndingAndBothComeBackAfterARestart)
 {
     const std::string portSection = FileBytes(Folder / "setfile.ini");
-    const int panelTop = 455 - 370;
+    const int panelTop = PanelTop;
     const int boxX = 400, boxY = panelTop + 228 + 15 + 40;
     // The send box's menu: from the bottom, "发送结尾" comes first, "十六进制发送" next.
     auto sendBoxMenu = [&](const std::string &keys) { ChooseFromMenu(boxX, boxY, keys); };
@@ -324,7 +382,7 @@ TEST_F(ProgramWithPty, SendBoxMenuSwitchesHexSendAndTheEndingAndBothComeBackAfte
     auto send = [&] { Click(Main.X + 8 + 37, Main.Y + panelTop + 332 + 8 + 12); };
 
     ASSERT_NO_FATAL_FAILURE(OpenThePort());
-    UnfoldTheDataPanel();
+    ASSERT_NO_FATAL_FAILURE(UnfoldTheDataPanel());
     typeIntoBox("01 a0 FF");
     ASSERT_NO_FATAL_FAILURE(sendBoxMenu("Up Up Return")); // "十六进制发送"
     send();
@@ -335,7 +393,7 @@ TEST_F(ProgramWithPty, SendBoxMenuSwitchesHexSendAndTheEndingAndBothComeBackAfte
     send();
     EXPECT_EQ(Pty.Read(5, std::chrono::milliseconds(5000)), "\x01\xA0\xFF\r\n");
 
-    // A bad hex text: a box, and nothing on the line.
+    // A bad hex text: a box, and nothing on the line (the box came after the refusal; the quiet 300 ms are the check).
     typeIntoBox("0G");
     TXWindow error = ClickForNewWindow(8 + 37, panelTop + 332 + 8 + 12);
     ASSERT_NE(error.Id, 0u) << "no box for the bad hex text";
@@ -351,7 +409,7 @@ TEST_F(ProgramWithPty, SendBoxMenuSwitchesHexSendAndTheEndingAndBothComeBackAfte
     ASSERT_TRUE(WaitFor([this] { return ProgramWindows().empty(); }, 10s));
     StartProgram();
     ASSERT_NO_FATAL_FAILURE(OpenThePort());
-    UnfoldTheDataPanel();
+    ASSERT_NO_FATAL_FAILURE(UnfoldTheDataPanel());
     typeIntoBox("41");
     send();
     EXPECT_EQ(Pty.Read(3, std::chrono::milliseconds(5000)), "A\r\n");
@@ -359,17 +417,20 @@ TEST_F(ProgramWithPty, SendBoxMenuSwitchesHexSendAndTheEndingAndBothComeBackAfte
 
 TEST_F(ProgramWithPty, ReceivePaneMenuShowsHexAndArrivalTimesAndSaveTakesWhatThePaneShows)
 {
-    const int panelTop = 455 - 370;
+    const int panelTop = PanelTop;
     const int paneX = 400, paneY = panelTop + 30 + 56 + 70;
     ASSERT_NO_FATAL_FAILURE(OpenThePort());
-    UnfoldTheDataPanel();
+    ASSERT_NO_FATAL_FAILURE(UnfoldTheDataPanel());
 
+    // Two reads a second apart: the pause is what the arrival times below show.
+    TShot pane = Screenshot(Main.Id);
     Pty.Write("AB\r\n");
+    ASSERT_NO_FATAL_FAILURE(WaitForThePaneToChange(pane));
     std::this_thread::sleep_for(1000ms);
     Pty.Write(std::string("1\0"
                           "2",
         3));
-    std::this_thread::sleep_for(300ms);
+    ASSERT_NO_FATAL_FAILURE(WaitForThePaneToChange(pane));
 
     // The receive pane's menu, from the bottom: "保存接收数据到文件…", "每次接收另起一行", "显示时间戳",
     // "十六进制显示", "自动重连".
@@ -427,16 +488,15 @@ TEST_F(ProgramWithPty, SigtermEndsAsTheExitDoesWithTheCaptureWrittenOutAndTheLin
     termios opened {};
     ASSERT_EQ(::tcgetattr(Pty.Master(), &opened), 0);
     ASSERT_NE(::cfgetospeed(&opened), ::cfgetospeed(&fresh)) << "opening changed nothing to give back";
-    UnfoldTheDataPanel();
+    ASSERT_NO_FATAL_FAILURE(UnfoldTheDataPanel());
 
-    // The receive pane within the main window, and how it looks while nothing has been received.
-    const int paneLeft = 3, paneTop = 455 - 370 + 30 + 56, paneWidth = 854, paneHeight = 140;
+    // How the receive pane looks while nothing has been received.
     const TShot empty = Screenshot(Main.Id);
     ASSERT_EQ(empty.Width, 860) << "no screenshot";
 
     // The receive pane's menu, from the bottom: "保存接收数据到文件…".
     std::set<unsigned long> before = Ids(ProgramWindows());
-    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(400, paneTop + 70, "Up Return"));
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(400, PaneTop + 70, "Up Return"));
     const fs::path capture = Folder / "capture.bin";
     ASSERT_NO_FATAL_FAILURE(SaveThroughTheDialog(NewWindow(before, 200), capture));
 
@@ -447,7 +507,7 @@ TEST_F(ProgramWithPty, SigtermEndsAsTheExitDoesWithTheCaptureWrittenOutAndTheLin
         bytes += "line " + std::to_string(line) + " 0123456789\r\n";
     Pty.Write(bytes);
     ASSERT_TRUE(WaitFor(
-        [&] { return Screenshot(Main.Id).Differing(empty, paneLeft, paneTop, paneWidth, paneHeight) > 200; }, 10s))
+        [&] { return Screenshot(Main.Id).Differing(empty, PaneLeft, PaneTop, PaneWidth, PaneHeight) > 200; }, 10s))
         << "the pane did not show the bytes";
     ::kill(Program.Pid(), SIGTERM);
 

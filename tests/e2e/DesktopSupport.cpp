@@ -47,6 +47,17 @@ std::string ExportedValue(const std::string &exports, const std::string &name)
     return value;
 }
 
+// Whether a tray host owns the notification area; a program without the X client to ask assumes so while the
+// desktop runs.
+bool TrayHostPresent()
+{
+#ifdef KELVARA_XCLIENT
+    return std::system(KELVARA_XCLIENT " tray") == 0;
+#else
+    return !GDesktopPids.empty();
+#endif
+}
+
 } // namespace
 
 bool StartDesktop(std::string &why)
@@ -57,36 +68,28 @@ bool StartDesktop(std::string &why)
         return false;
     }
     std::string exports = Capture(pipe);
-    pclose(pipe);
+    const bool started = pclose(pipe) == 0;
     std::string display = ExportedValue(exports, "DISPLAY");
     std::string bus = ExportedValue(exports, "DBUS_SESSION_BUS_ADDRESS");
     std::istringstream pids(ExportedValue(exports, "XSESSION_PIDS"));
     for (pid_t pid; pids >> pid;)
         GDesktopPids.push_back(pid);
-    if (display.size() < 2 || display == ":") {
-        why = "no X server could be started: " + exports;
+    if (!started || display.size() < 2 || display == ":") {
+        why = "the desktop did not start: " + exports;
         StopDesktop();
         return false;
     }
     setenv("DISPLAY", display.c_str(), 1);
     setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
-#ifdef KELVARA_XCLIENT
-    // The tray host claims the notification area a moment after its window appears; a tray icon shown before then
-    // is embedded late on a busy machine.
-    for (int i = 0; i < 200 && std::system(KELVARA_XCLIENT " tray") != 0; ++i)
-        ::usleep(50'000);
-#endif
+    // The tray host claims the notification area a moment after its window appears; a program started before then
+    // finds no tray, or has its icon embedded late.
+    if (!WaitFor(TrayHostPresent, std::chrono::seconds(20))) {
+        why = "the tray host did not claim the notification area";
+        StopDesktop();
+        return false;
+    }
     return true;
-}
-
-static bool TrayHostPresent()
-{
-#ifdef KELVARA_XCLIENT
-    return std::system(KELVARA_XCLIENT " tray") == 0;
-#else
-    return !GDesktopPids.empty();
-#endif
 }
 
 bool StopTrayHost()
