@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <charconv>
-#include <fstream>
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>

@@ -1,7 +1,6 @@
+#include "DecoderTestSupport.h"
 #include "decoders/ValueListDecoder.h"
 #include "decoders/WholeNumberLineDecoder.h"
-
-#include "DecoderTestSupport.h"
 
 #include <functional>
 #include <gtest/gtest.h>
