@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Who makes the program and where it lives on the web: shown by the help and upgrade windows and used for the page

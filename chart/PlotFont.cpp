@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "chart/PlotFont.h"
 
 TPlotFont TPlotFont::Make(const QString &family, int pixelHeight, bool bold, QColor color)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One pixel column's accumulator for fast trace drawing: every point that falls in the column widens its Y range;

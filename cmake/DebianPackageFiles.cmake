@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by CPack (CPACK_PRE_BUILD_SCRIPTS) on the files staged for the Debian package, before it is packed: strips the
 # executables as Debian's own packaging does (no symbols, no .comment or .note sections) and adds the files Debian
 # policy asks of every package in /usr/share/doc/kelvara/: the machine-readable copyright and the compressed Debian

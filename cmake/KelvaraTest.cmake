@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # kelvara_add_test(NAME name LABEL label [QT] SOURCES a.cpp b.cpp LIBS lib1 lib2)
 # Builds one GoogleTest executable and registers its cases with CTest under the given label (the subsystem's folder
 # name), so that `ctest -L comm` runs one subsystem. QT gives the test a main() that creates a QApplication first;

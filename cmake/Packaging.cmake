@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package that `bash scripts/package.sh` makes with CPack: what `cmake --install` puts under /usr, the
 # version from project() with the Debian revision, Homepage and Maintainer as the program itself names its site and
 # contact (cmake/ProgramInfo.cmake), and the libraries' packages found by dpkg-shlibdeps. What the program loads at

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The application id: the desktop entry's name (data/) and the desktop file name the program gives its windows (app/).
 set(KELVARA_APP_ID org.kelvara.Kelvara)
 # The Debian package's version is the program's, a dash and this revision of its packaging (also the version of the

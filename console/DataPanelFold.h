@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Heights of the main window's data panel and the arithmetic of its fold/unfold animation. Unfolding aims at 372 and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoders/ArrivalClock.h"
 
 void TArrivalClock::Date(std::span<const std::size_t> ends, std::size_t size, std::span<const TTimedRun> runs,

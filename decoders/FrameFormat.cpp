@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoders/FrameFormat.h"
 
 std::size_t SampleSize(TSampleType type)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Termios2LineConfig.h"
 
 termios2 RawTermios2(const termios2 &current, const TSerialLineConfig &line)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks and prints their figures: every executable build/bin/bench_* (Google Benchmark) and every
 # script tests/bench/*.sh (given the build folder as its argument). Benchmarks print figures; they pass or fail
 # nothing. Usage: scripts/bench.sh [BUILD_DIR]   (default: build)

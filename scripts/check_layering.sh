@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file includes against the dependency order of the folders, or when a toolkit-free folder
 # includes a Qt Widgets header. The order, from the top:
 #   app -> console -> {comm, chart, settings, auxwin, decoders} -> ui -> {platform, core}

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package build-package/kelvara_<version>-<revision>_<arch>.deb with CPack: a release build without
 # tests, compiled and linked with Debian's build flags (dpkg-buildflags, every hardening feature on, as a Debian
 # package build uses them), installed under /usr, its library dependencies computed by dpkg-shlibdeps. Install it with

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the program needs, builds it and starts it. With no X display (DISPLAY unset) it starts a headless
 # desktop first (Xvfb with a window manager and a tray host) on display :99; see the README for screenshots.
 # A demo serial device (a pty sending a waveform and some text) is started and setfile.ini points at it unless

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes PNG pictures of the main window with the data panel folded and unfolded (and with the port information
 # panel shown), taken on a private X desktop
 # (Xvfb, openbox, tray host). Usage: scripts/screenshots.sh [OUTPUT_DIR]   (default: build/screenshots)

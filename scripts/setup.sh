@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the project needs: `setup.sh run` for building and running, `setup.sh test` for that
 # and everything the tests need. Installs only what is missing, so a second call is quick. Needs root (or sudo).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the tests need, checks formatting, builds warning-free and runs every test: the normal build
 # (unit, widget and desktop end-to-end tests), an AddressSanitizer + UndefinedBehaviorSanitizer build, a
 # ThreadSanitizer build of the serial engine's tests, and a short run of each fuzz target.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kelvara-demo-device: a virtual serial device for trying the program without hardware.
 //
 // It creates a pseudo-terminal, makes --link a symbolic link to the terminal's device, and plays a device on it that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/receive/PrinterChoice.h"
 
 TPrinterChoice ChoosePrinter(const QString &defaultQueue, const QStringList &queues)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/receive/ReceivePaneAccessible.h"
 
 #include "console/receive/ReceivePane.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/send/TimedSendReporter.h"
 
 void TTimedSendReporter::Report(TSendResult result, const std::function<void()> &stop, bool deviceLost)

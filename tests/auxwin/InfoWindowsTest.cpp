@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "auxwin/HelpForm.h"
 #include "auxwin/ProgramInfo.h"
 #include "auxwin/UpgradeForm.h"

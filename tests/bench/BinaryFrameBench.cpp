@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_binary_frames: the binary frame decoder on the demo device's shape (header AA 55, three channels of int16
 // little-endian, CRC-16/MODBUS), fed in reads of 2048 bytes as the receive thread delivers them, each read a single
 // run. The mark is 100 MB/s or more. A second case has a corrupted byte every 100 frames, so the decoder keeps

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chart_bench: the strip chart's costs. AddPoint per point (with both axes tracking, as the plot feed adds points),
 // the store's memory per point, and one paint of the main window's chart (860 x 382, a 10-second window of points
 // 10 ms apart) with 1 000, 1 000 000 and 10 000 000 points stored: the paint should cost the same whatever lies

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chart_lag_bench: a device sending integer lines at a steady rate through a pseudo-terminal into the real main window
 // (serial component, both receive panes, PlotQueue, plot feed onto the chart). While the lines arrive it samples, every
 // 20 ms, how far the chart is behind: the newest point's time against now, both in seconds since program start. It

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The console benchmarks' harness: the real main window and floating window taking in what a pseudo-terminal

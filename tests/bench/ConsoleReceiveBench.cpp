@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // console_receive_bench: floods a pseudo-terminal with lines and takes them in with the real main window: its serial
 // component (receive thread, notification window) reading the pty, each chunk appended as a line to the shared receive
 // log shown by the main window's receive pane (data panel unfolded) and the floating window's, and to the PlotQueue,

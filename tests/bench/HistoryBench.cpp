@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // History window with a large txt.txt: writes a history file of the given size (short GBK commands, about 25 bytes
 // a line, every one distinct so that nothing is dropped), then opens the history window from the main window's
 // "历史数据" as a user does and prints: the time until the list is painted, the peak memory the opening took, how

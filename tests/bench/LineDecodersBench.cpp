@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_line_decoders: received bytes to samples by the line decoders, without the chart.
 // - Labelled lines of four names ("temp:23.5,hum:41,p:1013.2,v=3.30"), the mark is 5 000 000 values a second.
 // - Unlabelled lines of eight values, and whole numbers a line, for comparison.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_multichannel: the costs of multi-channel mode and of the CSV export.
 // - Feed: lines of eight values through the PlotQueue and the plot feed into eight channels (parse, store, track);
 //   the mark is 1 000 000 values a second. AddPoint alone over eight channels for comparison.

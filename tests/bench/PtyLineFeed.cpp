@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pty_line_feed: a steady device on a pseudo-terminal for the program CPU benchmark. It makes --link a symbolic link
 // to the terminal's device and, while a program has the device open, writes integer lines ("12345" CR LF, seven bytes)
 // at --rate bytes a second, in a small write every 2 ms as a serial line at that rate would deliver them. With rate 0

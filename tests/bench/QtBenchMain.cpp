@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry point for benchmarks that need a QApplication (widgets, painting, timers). The platform defaults to offscreen
 // so that they run without an X server.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reception throughput: a writer thread feeds line data into a pty's master as fast as the pty takes it; the
 // component reads the slave and raises OnReceiveData on this (the user-interface) thread, where every byte is
 // checked against what was sent. Reports MB/s (10^6 bytes) and CPU seconds per MB spent by the component's side

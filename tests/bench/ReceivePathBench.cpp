@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_receive_path: what one received line costs on its way from a block of the serial component to a chart point:
 // the receive pipeline (lines continued across blocks in the panes' log and the PlotQueue, each line dated by its run)
 // and the plot feed (parse and store). Blocks of 2048 bytes of 7-byte integer lines, cut wherever 2048 falls, as a

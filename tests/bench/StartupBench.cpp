@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the time from starting the program's process to its main window painted, on a private X desktop
 // (Xvfb, openbox, tray host). The program reports the moment of its first paint on the monotonic clock when
 // KELVARA_REPORT_SHOWN=1; the clock is shared by all processes, so the difference is the start-up time. Each

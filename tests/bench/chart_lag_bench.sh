@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Chart lag benchmark: integer lines at 1000, 10 000 and 100 000 lines a second for 5 s through a pseudo-terminal into
 # the real main window. Prints, per rate, how far the newest point lags behind now while the lines arrive (median,
 # 99th percentile, worst), how long after the last line every line is on the chart, and how long the event loop takes

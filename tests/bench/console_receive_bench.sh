@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Receive benchmark of the serial console: 10 MB and 50 MB of integer lines (seven bytes each) and of text lines
 # through a pseudo-terminal into the real main window (its serial component, both receive panes on screen, PlotQueue,
 # plot feed onto the chart). Prints, per run: time until everything was taken in, CPU seconds, how long the event loop took to answer

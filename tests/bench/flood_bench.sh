@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Flood benchmark: the real program on a private X desktop (Xvfb, openbox, tray host) with a pty as its device, the
 # port opened with "打开串口" as a user would, the data panel unfolded and the floating window shown (both receive
 # panes and the chart). The device then writes 50 MiB of five-digit integer lines as fast as the terminal takes them.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # History window with a large txt.txt: a 50 MB history of about 2 million lines (and a 5 MB one for comparison)
 # opened from the main window's "历史数据". Prints the time to open the window, the peak memory, the accessibility
 # events raised, and the answer time of scrolling, a second opening, a delete and handing an entry to the send box.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Program CPU benchmark: the real program on a private X desktop (Xvfb, openbox, tray host) with a pty as its device,
 # the port opened with "打开串口" as a user would. Prints the share of one core the program uses (utime + stime from
 # /proc/PID/stat over the measured seconds) in each case:

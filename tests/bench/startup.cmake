@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up time of the program: from starting the process to its main window painted on a private X desktop.
 kelvara_add_benchmark(NAME bench_startup
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/StartupBench.cpp ${CMAKE_SOURCE_DIR}/tests/e2e/DesktopSupport.cpp)

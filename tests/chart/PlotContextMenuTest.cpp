@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart's context menus: their content and enable rules as plain data, what choosing an item does, and the
 // QMenu made from them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The CSV export of stored points: the exact text for a small case, a round trip of awkward values, and files that
 // appear only when an export completes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What lies under a point of the main window's chart, laid out at its size.
 
 #include "chart/PlotHitTest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // New data repaints only the data view and the axes; what is on the screen afterwards must be the whole chart as a
 // full render draws it, also when the new data moves the layout (wider Y labels).
 #include "PlotTestSupport.h"

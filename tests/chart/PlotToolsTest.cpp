@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart's tools driven by real mouse, wheel and key events on the main window's chart.
 
 #include "PlotTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Closing the port puts DTR and RTS back as they were before it opened; the line counters are read when bytes arrive
 // or a modem line changes, never on a timer. A pty has no modem lines and no counters: ModemStandIn gives one pty both.
 #include "comm/CommMessages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Modem lines and line counters for one pty, which has neither. The comm tests are linked with every ioctl call of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommTestSupport.h"
 #include "comm/SerialComm.h"
 #include "tests/support/SerialSimulated.h"

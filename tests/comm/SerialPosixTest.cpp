@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real serial path: the POSIX device layer and the component on pseudo-terminals.
 #include "platform/SerialPosix.h"
 

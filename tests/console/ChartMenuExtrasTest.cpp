@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's additions to the chart's data view menu, with a real chart, feed and settings file: the items
 // and their states, the mode kept in the settings file, and the export run under its progress dialog.
 #include "console/plotfeed/ChartMenuExtras.h"

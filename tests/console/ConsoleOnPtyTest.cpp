@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console's receive and send paths on the real serial component, with a pty as the device.
 #include "MessageBoxRecorder.h"
 #include "comm/SerialComm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "MessageBoxRecorder.h"
 #include "console/HistoryForm.h"
 #include "console/MainForm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window receiving from a pty that sends a short line every 50 ms: never a pause as long as the read
 // interval, so only the limit on how long a read may hold its first byte keeps the lines live.
 #include "chart/Plot.h"

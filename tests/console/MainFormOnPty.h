@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The main window on a pty, for the console tests that send and receive through the real window: joined with a

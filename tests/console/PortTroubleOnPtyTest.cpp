@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the main window says when the device pauses a send with XOFF, and when it vanishes during a timed send.
 #include "MainFormOnPty.h"
 #include "console/port/PortControl.h"

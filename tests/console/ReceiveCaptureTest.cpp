@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Capture of the received bytes to a file: the writer on its own, and the main window's menu item on a pty.
 #include "console/receive/ReceiveCapture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive pane's text model without a widget: decoding, positions and offsets, selection.
 
 #include "console/receive/ReceiveDocument.h"

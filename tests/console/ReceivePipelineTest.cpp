@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive pipeline without a window: a received block reaches the panes' log, the capture and the PlotQueue,
 // dated by its runs; the plot feed's schedule wakes for whole lines and holds while paused.
 #include "console/plotfeed/ReceivePipeline.h"

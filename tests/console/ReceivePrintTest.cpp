@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints through a private print server whose only queue writes PDF files (tests/support/cups_session.sh).
 #include "console/receive/ReceivePrint.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hex and timestamped views of the received data: the chunks the log keeps, the lines each view shows, the
 // receive panes' context menu, and saving what a pane shows.
 #include "console/receive/ReceiveView.h"

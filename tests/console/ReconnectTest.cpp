@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Automatic reconnection: the watch on its own, and the main window with a pty behind a symbolic link that is
 // re-pointed to a new pty each time the old one goes away.
 #include "MessageBoxRecorder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hex send, the choice of ending, and where those choices are kept.
 #include "MainFormOnPty.h"
 #include "comm/SerialComm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/AnsiText.h"
 #include "core/DateTime.h"
 #include "core/ErrorText.h"

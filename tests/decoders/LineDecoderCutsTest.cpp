@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "DecoderTestSupport.h"
 #include "decoders/ValueListDecoder.h"
 #include "decoders/WholeNumberLineDecoder.h"

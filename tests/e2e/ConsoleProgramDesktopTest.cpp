@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a private X desktop with a pty as its serial device: a copy of the executable in a folder of
 // its own, whose setfile.ini names the pty. The test clicks and types through the X server as a user would: open the
 // port, receive, send ABC, and save the received text through the save dialog; switch the chart to multi-channel

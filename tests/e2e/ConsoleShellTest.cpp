@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial console as the program builds it: the shell in this process (every window, created as at start-up),
 // a pseudo-terminal as the device named by setfile.ini beside the executable, message boxes intercepted. The test
 // program lives in a folder of its own, so setfile.ini and txt.txt there belong to these tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Support for the desktop tests: a private X desktop per test process (Xvfb, a session bus, openbox and a tray

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry of the desktop tests: every run of this program (CTest runs one test case per run) starts its own X desktop
 // before the application object exists, and ends it, by process id, after the tests. Listing the tests needs no
 // desktop.

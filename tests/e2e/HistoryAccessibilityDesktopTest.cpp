@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a private X desktop with its widgets on the accessibility bus, as with a screen reader or a
 // test tool running: a client opens "历史数据" over a history of two million entries and walks the whole window tree
 // the way such clients do, asking every node for its children. The walk must end after the windows' own controls,

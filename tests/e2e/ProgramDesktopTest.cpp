@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a real X desktop: a second copy, the exit from the tray menu, the close box on a desktop without
 // a tray, and a files folder that cannot be written.
 #include "tests/e2e/DesktopSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shell in this process on a real X desktop: close box and tray, the tray menu, and the F5 hot key pressed while
 // another X client has the focus. Keys and clicks go through the X server (xdotool, XTEST), as a user's would.
 #include "app/Shell.h"

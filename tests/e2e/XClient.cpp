@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second X client for the desktop tests, standing for "another program" on the same display:
 //   grab          tries to grab F5 without modifiers on the root window; exit status 0 granted, 1 refused
 //   hold          grabs F5, prints "granted" or "refused", then keeps the grab until it is killed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The companion strip and the information windows in a real X server: Xvfb with openbox, started by this program
 // through tests/e2e/xsession.sh and ended by process id when the tests are done. Window positions and properties are
 // read back from the X server with xwininfo and xprop; the mouse is driven with xdotool. Without an X server every

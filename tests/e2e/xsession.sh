@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts a private X desktop for end-to-end tests: Xvfb on a free display, a session D-Bus, openbox and a tray host.
 # Usage: eval "$(tests/e2e/xsession.sh start)"   -> exports DISPLAY, DBUS_SESSION_BUS_ADDRESS, XSESSION_PIDS
 #        tests/e2e/xsession.sh tray              -> starts another tray host on $DISPLAY, prints its process id

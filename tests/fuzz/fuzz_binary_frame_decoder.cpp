@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Binary frames: no input may crash the decoder, every sample is finite and on a channel the format has, and the
 // samples, their times and the counts are the same whether the stream comes in one read or cut at a point the input
 // chooses. The input's first bytes choose the format and the cut; every byte of the stream is its own run, byte i

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the send history loader: any bytes must load without a crash into entries free of line breaks and NULs,
 // duplicate removal must keep first occurrences only, and writing the entries back must load the same entries again.
 // The compact list that the history window holds must agree with these rules entry for entry and byte for byte.

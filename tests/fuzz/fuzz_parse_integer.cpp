@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Integer texts: no input may crash the conversion, and every accepted value prints back to a text that converts to
 // the same value.
 #include "core/IntToStr.h"

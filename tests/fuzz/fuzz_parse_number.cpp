@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number texts of the settings file: no input may crash the conversion, and every accepted value formats to a text
 // that converts back to the value within the 15 digits kept.
 #include "core/ConvertError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Profile file contents: no file may crash the reader or the writer, and a value just set is always the value read.
 // The input's first line names the section, its second the key; the rest is the file.
 #include "platform/ProfileFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Received bytes read as value lists: no input may crash the decoder, every sample names one of at most 16 channels
 // and holds a finite value, and the input fed whole gives the same samples, channels and counts as the input cut
 // into two reads where the fuzzer chooses (the first two bytes choose the cut, the rest is the input).

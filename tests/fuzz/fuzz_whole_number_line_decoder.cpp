@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Received bytes read as whole numbers a line: no input may crash the decoder, every sample is a whole number of 32
 // bits on the one channel, and the input fed whole gives the same samples and counts as the input cut into two reads
 // where the fuzzer chooses (the first two bytes choose the cut, the rest is the input).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package on this machine: packs the already-built tree with CPack (the same install rules that
 # scripts/package.sh packs from its release build), installs it with apt, starts it from its desktop entry as a
 # freshly created ordinary user on a private X desktop, and checks that user's ~/.config/kelvara/; the user may not

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built program into a temporary prefix and checks every installed file: the executable answers
 # --help, --version and an unknown option without a display; the desktop entry and the AppStream metainfo pass
 # their validators; every icon size is a PNG of that size; the man page is compressed and names the options.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program in a Wayland session: weston's headless back end with XWayland, Qt's Wayland plugin installed, no
 # QT_QPA_PLATFORM. The program must choose the X11 platform (its windows are X11 windows on XWayland's display) and
 # the user's own QT_QPA_PLATFORM must stand. Skipped (status 77) when weston or Xwayland is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Uses the kernel's termios2 record, so this file must not include <termios.h>.
 #include "platform/Termios2LineConfig.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry point for tests that need a QApplication (widgets, timers, posted events). The platform defaults to
 // offscreen so that these tests run without an X server.
 #include <QApplication>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A private print server for tests that print for real: cupsd on a socket of its own, with one queue as the default
 # printer that writes every job as a PDF file whose text pdftotext and pdfinfo can read (a file: device with the
 # generic PDF driver). The system's own print server, queues and settings are not touched.

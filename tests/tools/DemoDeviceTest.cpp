@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the demo serial device as the program's run command does and reads it as the program would.
 #include "platform/ProfileFile.h"
 #include "tests/support/FileBytes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's font draws every character of its own texts and of what the demo device sends: none of them falls to
 // a font that claims the character but has a blank glyph for it.
 #include "ui/Fonts.h"
