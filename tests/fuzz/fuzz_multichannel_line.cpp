@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Received lines in the chart's multi-channel mode: no input may crash the reading, an accepted line holds 1 to 8
 // finite values, and those values written out in their shortest form and joined by commas read back the same.
-// fuzz-sources: core/ParseInteger.cpp
+// fuzz-sources: core/ParseInteger.cpp decoders/SampleValue.cpp
 #include "console/plotfeed/MultiChannelLine.h"
 
 #include <charconv>
