@@ -164,6 +164,7 @@ TMainForm::TMainForm(QWidget *parent)
     BuildTopBar();
     BuildChartArea();
     FReceivePipeline = std::make_unique<TReceivePipeline>(*FReceiveLog, Memo3, FCapture, [this] { FPlotFeed->Step(); });
+    FReceivePipeline->SetPlotFeed(FPlotFeed.get());
     FReceivePipeline->SetChartClock(
         [this] { return FArrivalClock ? FArrivalClock() : Plot1->Channel(0)->ElapsedSeconds(); });
     BuildDataPanel();
@@ -433,7 +434,8 @@ void TMainForm::Button1Click()
 {
     FSendPaused = false;
     StopReconnecting();
-    OpenPortFromSettings(*Comm1, SettingsFilePath());
+    if (OpenPortFromSettings(*Comm1, SettingsFilePath()))
+        FPlotFeed->PortOpened();
 }
 
 void TMainForm::Button2Click()
@@ -494,6 +496,7 @@ void TMainForm::ReconnectTimerTimer()
     }
     FReconnect.Attempted(opened);
     if (opened) {
+        FPlotFeed->PortOpened();
         FReconnectTimer->stop();
         FillPortInformation();
         emit Notify(QStringLiteral("串口已重连"));

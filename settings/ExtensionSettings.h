@@ -21,7 +21,7 @@ inline constexpr const char *HexViewKey = "hexview"; // 1: receive panes show he
 inline constexpr const char *TimestampsKey = "timestamps"; // 1: receive panes show each chunk's arrival time
 inline constexpr const char *AutoReconnectKey = "autoreconnect"; // 1: reopen the port when its device comes back
 inline constexpr const char *ChunkLinesKey = "chunklines"; // 1: every received chunk on a line of its own
-inline constexpr const char *MultiChannelKey = "multichannel"; // 1: the chart plots up to eight numbers per line
+inline constexpr const char *MultiChannelKey = "multichannel"; // 1: the chart plots value lists, labelled or not
 inline constexpr const char *FlowKey = "flow"; // flow control of the port: none, xonxoff or rtscts
 
 bool ReadFlag(const std::string &path, std::string_view key, bool defaultValue);
