@@ -295,7 +295,7 @@ TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceive
     EXPECT_TRUE(Program.Running());
 }
 
-TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExportsThem)
+TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsLabelledValuesAndExportsThemUnderTheirNames)
 {
     ASSERT_NO_FATAL_FAILURE(OpenThePort());
 
@@ -306,10 +306,10 @@ TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExpo
         WaitFor([&] { return FileBytes(Folder / "setfile.ini").find("multichannel=1") != std::string::npos; }, 5s))
         << "the mode was not stored";
 
-    // The device sends a line every 20 ms.
+    // The device sends a line every 20 ms: two labelled values (one with blanks around its '=') and an unlabelled one.
     const int lines = 60;
     for (int i = 0; i < lines; ++i) {
-        Pty.Write("1,2,3\r\n");
+        Pty.Write("temp:1,hum = 2 3\r\n");
         std::this_thread::sleep_for(20ms);
     }
 
@@ -353,7 +353,7 @@ TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExpo
     std::istringstream csv(FileBytes(exported));
     std::string line;
     std::getline(csv, line);
-    EXPECT_EQ(line, "\xEF\xBB\xBFtime_s,数据1,数据2,数据3\r");
+    EXPECT_EQ(line, "\xEF\xBB\xBFtime_s,temp,hum,数据1\r") << "the channels' names, as in the legend";
     int rows = 0;
     double lastTime = -1;
     while (std::getline(csv, line)) {
