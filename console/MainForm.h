@@ -85,6 +85,9 @@ public:
     }
     void ToggleCapture();
 
+    // The plot feed: its data mode (multi-channel, binary frames) and its decoder's counts.
+    TPlotFeed &PlotFeed() { return *FPlotFeed; }
+
     // From now on a close request closes the window instead of hiding it (exit and the end of the session).
     void AllowClose() { FCloseAllowed = true; }
 
