@@ -25,6 +25,7 @@
 #include "core/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SerialPortName.h"
+#include "settings/FlowControl.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
 #include "ui/Fonts.h"
@@ -174,6 +175,20 @@ TMainForm::TMainForm(QWidget *parent)
     TPlotFeed::SetUpChart(*Plot1);
     FChartMenuExtras
         = std::make_unique<TChartMenuExtras>(*Plot1, *FPlotFeed, FReceivePipeline->Feed(), SettingsFilePath(), this);
+    // The port's side of the window "二进制帧": XON/XOFF takes the bytes 0x11 and 0x13 out of what is received, so
+    // the window warns about it and can switch it off, at once on an open port and in setfile.ini for the next open.
+    TBinaryFrameHooks frameHooks;
+    frameHooks.FlowIsXonXoff = [this] {
+        return Comm1->IsOpen() ? Comm1->Outx_XonXoffFlow()
+                               : ReadFlowControl(SettingsFilePath()) == TFlowControl::XonXoff;
+    };
+    frameHooks.SwitchFlowToNone = [this] {
+        if (!WriteFlowControl(SettingsFilePath(), TFlowControl::None))
+            ShowMessageBox("串口设置失败", "提示", mbIconExclamation);
+        if (Comm1->IsOpen())
+            ApplyFlowControl(*Comm1, TFlowControl::None);
+    };
+    FChartMenuExtras->SetBinaryFrameHooks(std::move(frameHooks));
 }
 
 TMainForm::~TMainForm()
