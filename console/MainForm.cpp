@@ -25,7 +25,6 @@
 #include "core/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SerialPortName.h"
-#include "settings/FlowControl.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
 #include "ui/Fonts.h"
@@ -178,15 +177,10 @@ TMainForm::TMainForm(QWidget *parent)
     // The port's side of the window "二进制帧": XON/XOFF takes the bytes 0x11 and 0x13 out of what is received, so
     // the window warns about it and can switch it off, at once on an open port and in setfile.ini for the next open.
     TBinaryFrameHooks frameHooks;
-    frameHooks.FlowIsXonXoff = [this] {
-        return Comm1->IsOpen() ? Comm1->Outx_XonXoffFlow()
-                               : ReadFlowControl(SettingsFilePath()) == TFlowControl::XonXoff;
-    };
+    frameHooks.FlowIsXonXoff = [this] { return FlowTakesXonXoffBytes(*Comm1, SettingsFilePath()); };
     frameHooks.SwitchFlowToNone = [this] {
-        if (!WriteFlowControl(SettingsFilePath(), TFlowControl::None))
+        if (!SwitchFlowControlToNone(*Comm1, SettingsFilePath()))
             ShowMessageBox("串口设置失败", "提示", mbIconExclamation);
-        if (Comm1->IsOpen())
-            ApplyFlowControl(*Comm1, TFlowControl::None);
     };
     FChartMenuExtras->SetBinaryFrameHooks(std::move(frameHooks));
 }
