@@ -118,6 +118,8 @@ TBinaryFrameForm::TBinaryFrameForm(std::string settingsPath, TBinaryFrameHooks h
     connect(OkButton, &QPushButton::clicked, this, &TBinaryFrameForm::OkClick);
     connect(ApplyButton, &QPushButton::clicked, this, &TBinaryFrameForm::ApplyClick);
     connect(CancelButton, &QPushButton::clicked, this, &TBinaryFrameForm::CancelClick);
+    // Return in the header box confirms, as "确定" does.
+    connect(HeaderEdit, &QLineEdit::returnPressed, this, &TBinaryFrameForm::OkClick);
     connect(ClearCountsButton, &QPushButton::clicked, this, &TBinaryFrameForm::ClearCountsClick);
     connect(FlowSwitchButton, &QPushButton::clicked, this, &TBinaryFrameForm::SwitchFlowClick);
     connect(CountsTimer, &QTimer::timeout, this, [this] {

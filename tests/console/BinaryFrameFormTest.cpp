@@ -8,9 +8,11 @@
 #include "tests/support/FileBytes.h"
 #include "tests/support/WaitUntil.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -141,6 +143,14 @@ TEST(BinaryFrameForm, ShowsTheFileSavesWhatIsChosenAndDropsWhatIsLeftUnsaved)
     EXPECT_EQ(form.ChannelsBox->value(), 8);
     EXPECT_EQ(form.HeaderEdit->text(), "A5 5A 01");
     EXPECT_EQ(f.Program.Applied.size(), 2u);
+
+    // Return in the header box confirms as "确定" does.
+    form.HeaderEdit->setText("55");
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(form.HeaderEdit, &press);
+    EXPECT_FALSE(form.isVisible());
+    ASSERT_EQ(f.Program.Applied.size(), 3u);
+    EXPECT_EQ(f.Program.Applied[2].Format.Header, "\x55");
 }
 
 TEST(BinaryFrameForm, AHeaderThatIsNotHexGetsABoxAndChangesNothing)
