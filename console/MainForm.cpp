@@ -175,6 +175,15 @@ TMainForm::TMainForm(QWidget *parent)
     TPlotFeed::SetUpChart(*Plot1);
     FChartMenuExtras
         = std::make_unique<TChartMenuExtras>(*Plot1, *FPlotFeed, FReceivePipeline->Feed(), SettingsFilePath(), this);
+    // The port's side of the window "二进制帧": XON/XOFF takes the bytes 0x11 and 0x13 out of what is received, so
+    // the window warns about it and can switch it off, at once on an open port and in setfile.ini for the next open.
+    TBinaryFrameHooks frameHooks;
+    frameHooks.FlowIsXonXoff = [this] { return FlowTakesXonXoffBytes(*Comm1, SettingsFilePath()); };
+    frameHooks.SwitchFlowToNone = [this] {
+        if (!SwitchFlowControlToNone(*Comm1, SettingsFilePath()))
+            ShowMessageBox("串口设置失败", "提示", mbIconExclamation);
+    };
+    FChartMenuExtras->SetBinaryFrameHooks(std::move(frameHooks));
 }
 
 TMainForm::~TMainForm()

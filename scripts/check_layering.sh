@@ -3,12 +3,12 @@
 # Fails when a source file includes against the dependency order of the folders, or when a toolkit-free folder
 # includes a Qt Widgets header. The order, from the top:
 #   app -> console -> {comm, chart, settings, auxwin, decoders} -> ui -> {platform, core}
-# decoders/ (received bytes to samples) sits on core/ alone.
+# decoders/ (received bytes to samples) sits on core/ alone; settings/ may use it for the frame shape it keeps.
 # Inside console/, the windows and their wiring at its top sit on its concern folders:
 #   console -> {console/send -> console/history, console/plotfeed -> console/receive, console/port}
 # so no concern folder includes the main window or any other file at the top of console/.
 # A folder may include itself and any folder below it, never one beside or above it. tools/ (the demo device) sits
-# on platform/ and core/ alone. comm/, platform/ and core/ are free of Qt Widgets; ui/ holds the widget helpers that
+# on decoders/ (the checksums its frames carry), platform/ and core/ alone. comm/, platform/ and core/ are free of Qt Widgets; ui/ holds the widget helpers that
 # several windows share.
 # Usage: scripts/check_layering.sh [SOURCE_ROOT]
 set -euo pipefail
@@ -23,7 +23,7 @@ declare -A allowed=(
     [ui]="ui platform core"
     [comm]="comm platform core"
     [chart]="chart ui platform core"
-    [settings]="settings ui platform core"
+    [settings]="settings decoders ui platform core"
     [auxwin]="auxwin ui platform core"
     [decoders]="decoders core"
     [console/receive]="console/receive $below_console"
@@ -33,7 +33,7 @@ declare -A allowed=(
     [console/plotfeed]="console/plotfeed console/receive $below_console"
     [console]="console $concerns $below_console"
     [app]="app console $concerns $below_console"
-    [tools]="tools platform core"
+    [tools]="tools decoders platform core"
 )
 
 # The folder a path belongs to: a concern folder of console/ by its own name, any other by its first component.

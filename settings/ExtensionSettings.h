@@ -24,6 +24,16 @@ inline constexpr const char *ChunkLinesKey = "chunklines"; // 1: every received 
 inline constexpr const char *MultiChannelKey = "multichannel"; // 1: the chart plots value lists, labelled or not
 inline constexpr const char *FlowKey = "flow"; // flow control of the port: none, xonxoff or rtscts
 
+// Binary frames (settings/FrameSettings.h reads and writes them).
+inline constexpr const char *BinaryKey = "binary"; // 1: the chart reads binary frames from the received bytes
+inline constexpr const char *FrameHeaderKey = "frame_header"; // the header's bytes as hex digits: "AA55"
+inline constexpr const char *FrameChannelsKey = "frame_channels"; // samples in a frame, 1 to 16
+inline constexpr const char *FrameTypeKey = "frame_type"; // uint8, int8, uint16, int16, uint32, int32, float32, float64
+inline constexpr const char *FrameEndianKey = "frame_endian"; // little or big
+inline constexpr const char *FrameLengthKey = "frame_length"; // fixed, u8 or u16 (a length field after the header)
+// none, sum8, xor8, crc16modbus, crc16ccittfalse or crc32
+inline constexpr const char *FrameChecksumKey = "frame_checksum";
+
 bool ReadFlag(const std::string &path, std::string_view key, bool defaultValue);
 int32_t ReadInteger(const std::string &path, std::string_view key, int32_t defaultValue);
 std::string ReadText(const std::string &path, std::string_view key, const std::string &defaultValue);

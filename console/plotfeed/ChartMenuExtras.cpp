@@ -21,7 +21,7 @@ TChartMenuExtras::TChartMenuExtras(
         FFeed.SetMultiChannel(true);
 
     FPlot.OnDataViewMenuItems = [this] {
-        std::vector<TPlotMenuItem> items(2);
+        std::vector<TPlotMenuItem> items(3);
         items[0].Caption = QStringLiteral("多通道模式");
         items[0].Command = pmcHost;
         items[0].HostCommand = cmdMultiChannel;
@@ -31,6 +31,9 @@ TChartMenuExtras::TChartMenuExtras(
         items[1].Caption = QStringLiteral("导出数据 (CSV)…");
         items[1].Command = pmcHost;
         items[1].HostCommand = cmdExportData;
+        items[2].Caption = QStringLiteral("二进制帧…");
+        items[2].Command = pmcHost;
+        items[2].HostCommand = cmdBinaryFrames;
         return items;
     };
     FPlot.OnHostMenuCommand = [this](const TPlotMenuItem &item) {
@@ -41,6 +44,8 @@ TChartMenuExtras::TChartMenuExtras(
                 SetMultiChannel(!FFeed.MultiChannel());
             else if (command == cmdExportData)
                 ExportData();
+            else if (command == cmdBinaryFrames)
+                OpenBinaryFrames();
         });
     };
 }
@@ -64,4 +69,20 @@ void TChartMenuExtras::ExportData()
         ~TResume() { Schedule.Resume(); }
     } resume { FFeedSchedule };
     ExportChartData(FPlot, path, FParent);
+}
+
+void TChartMenuExtras::OpenBinaryFrames()
+{
+    if (!FBinaryFrameForm)
+        FBinaryFrameForm = new TBinaryFrameForm(FSettingsPath, FBinaryFrameHooks, FParent);
+    FBinaryFrameForm->show();
+    FBinaryFrameForm->raise();
+    FBinaryFrameForm->activateWindow();
+}
+
+void TChartMenuExtras::SetBinaryFrameHooks(TBinaryFrameHooks hooks)
+{
+    FBinaryFrameHooks = std::move(hooks);
+    if (FBinaryFrameForm)
+        FBinaryFrameForm->SetHooks(FBinaryFrameHooks);
 }

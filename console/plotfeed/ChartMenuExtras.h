@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "console/plotfeed/BinaryFrameForm.h"
+
 #include <string>
 
 class TFeedSchedule;
@@ -9,12 +11,13 @@ class TPlot;
 class TPlotFeed;
 
 // The main window's additions to the chart's data view menu: "多通道模式" (checkable; the feed's multi-channel mode,
-// kept in setfile.ini's extension section) and "导出数据 (CSV)…" (every stored point to a CSV file). The mode is
-// read from the settings file once, at construction; the menu writes it back each time the user switches it.
+// kept in setfile.ini's extension section), "导出数据 (CSV)…" (every stored point to a CSV file) and "二进制帧…"
+// (the window "二进制帧", made at its first opening). The mode is read from the settings file once, at
+// construction; the menu writes it back each time the user switches it.
 class TChartMenuExtras
 {
 public:
-    enum TCommand { cmdMultiChannel = 1, cmdExportData = 2 };
+    enum TCommand { cmdMultiChannel = 1, cmdExportData = 2, cmdBinaryFrames = 3 };
 
     // feedSchedule is the plot feed's: it is paused while an export runs so that the chart keeps still.
     TChartMenuExtras(
@@ -24,6 +27,12 @@ public:
     // Asks for a file and exports to it; the feed pauses meanwhile and catches up afterwards (the lines wait in the
     // PlotQueue with their arrival times).
     void ExportData();
+    // Shows the window "二进制帧" (and brings it to the front when it shows already).
+    void OpenBinaryFrames();
+    // What the window "二进制帧" works through; may be set before or after its first opening.
+    void SetBinaryFrameHooks(TBinaryFrameHooks hooks);
+    // Null until the window was first opened.
+    TBinaryFrameForm *BinaryFrameForm() const { return FBinaryFrameForm; }
 
 private:
     TPlot &FPlot;
@@ -31,4 +40,6 @@ private:
     TFeedSchedule &FFeedSchedule;
     std::string FSettingsPath;
     QWidget *FParent;
+    TBinaryFrameHooks FBinaryFrameHooks;
+    TBinaryFrameForm *FBinaryFrameForm = nullptr; // owned by FParent
 };

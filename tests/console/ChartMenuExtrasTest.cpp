@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -60,7 +61,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     TExtrasFixture f;
     TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
     ASSERT_TRUE(f.Plot.OnDataViewMenuItems);
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧…");
     EXPECT_FALSE(f.Feed.MultiChannel());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(f.SettingsPath))) << "nothing is written until the user chooses";
 
@@ -69,7 +70,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     EXPECT_FALSE(f.Feed.MultiChannel()) << "the choice runs once the menu has closed";
     QApplication::processEvents();
     EXPECT_TRUE(f.Feed.MultiChannel());
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[x] | 导出数据 (CSV)…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[x] | 导出数据 (CSV)… | 二进制帧…");
     EXPECT_TRUE(ExtensionSettings::ReadFlag(f.SettingsPath, ExtensionSettings::MultiChannelKey, false));
 
     // The next start reads the mode back.
@@ -170,4 +171,38 @@ TEST(ChartMenuExtras, DataArrivingDuringTheExportOfAFullRingWaitsUntilTheExportE
     }
     EXPECT_EQ(rows, Ring);
     EXPECT_TRUE(f.FeedTimer.isActive()) << "the lines that came meanwhile are plotted now";
+}
+
+TEST(ChartMenuExtras, TheBinaryFrameItemOpensOneWindowWithTheHooksGivenBeforeOrAfter)
+{
+    TExtrasFixture f;
+    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
+    int countsAsked = 0;
+    TBinaryFrameHooks hooks;
+    hooks.Counts = [&] {
+        ++countsAsked;
+        return TDecoderCounts { .Taken = 7 };
+    };
+    extras.SetBinaryFrameHooks(hooks);
+    EXPECT_EQ(extras.BinaryFrameForm(), nullptr) << "made at its first opening";
+
+    const std::vector<TPlotMenuItem> items = f.Plot.OnDataViewMenuItems();
+    f.Plot.OnHostMenuCommand(items[2]);
+    QApplication::processEvents();
+    TBinaryFrameForm *form = extras.BinaryFrameForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->windowTitle(), "二进制帧");
+    EXPECT_GT(countsAsked, 0);
+    EXPECT_EQ(form->GoodFramesValue->text(), "7");
+
+    // Opening again shows the same window; hooks set later reach it.
+    hooks.Counts = [] { return TDecoderCounts { .Taken = 9 }; };
+    extras.SetBinaryFrameHooks(hooks);
+    f.Plot.OnHostMenuCommand(items[2]);
+    QApplication::processEvents();
+    EXPECT_EQ(extras.BinaryFrameForm(), form);
+    form->RefreshCounts();
+    EXPECT_EQ(form->GoodFramesValue->text(), "9");
+    form->hide();
 }
