@@ -19,6 +19,8 @@ TChartMenuExtras::TChartMenuExtras(
 {
     if (ExtensionSettings::ReadFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, false))
         FFeed.SetMultiChannel(true);
+    ApplyBinaryFrames(ReadBinaryFrameSettings(FSettingsPath));
+    SetBinaryFrameHooks({});
 
     FPlot.OnDataViewMenuItems = [this] {
         std::vector<TPlotMenuItem> items(3);
@@ -80,8 +82,22 @@ void TChartMenuExtras::OpenBinaryFrames()
     FBinaryFrameForm->activateWindow();
 }
 
+void TChartMenuExtras::ApplyBinaryFrames(const TBinaryFrameSettings &settings)
+{
+    FFeed.SetBinaryFrames(settings.Enabled ? std::optional<TFrameFormat>(settings.Format) : std::nullopt);
+    // Samples may wait now, or no longer: the schedule looks again.
+    FFeedSchedule.Wake();
+}
+
 void TChartMenuExtras::SetBinaryFrameHooks(TBinaryFrameHooks hooks)
 {
+    // The feed's side is this object's own; the caller gives the port's side.
+    hooks.Counts = [this] { return FFeed.ReadsBytes() ? FFeed.DecoderCounts() : TDecoderCounts {}; };
+    hooks.ResetCounts = [this] {
+        if (FFeed.ReadsBytes())
+            FFeed.ResetDecoderCounts();
+    };
+    hooks.Apply = [this](const TBinaryFrameSettings &settings) { ApplyBinaryFrames(settings); };
     FBinaryFrameHooks = std::move(hooks);
     if (FBinaryFrameForm)
         FBinaryFrameForm->SetHooks(FBinaryFrameHooks);

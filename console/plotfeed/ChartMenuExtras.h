@@ -12,7 +12,7 @@ class TPlotFeed;
 
 // The main window's additions to the chart's data view menu: "多通道模式" (checkable; the feed's multi-channel mode,
 // kept in setfile.ini's extension section), "导出数据 (CSV)…" (every stored point to a CSV file) and "二进制帧…"
-// (the window "二进制帧", made at its first opening). The mode is read from the settings file once, at
+// (the window "二进制帧", made at its first opening). The modes are read from the settings file once, at
 // construction; the menu writes it back each time the user switches it.
 class TChartMenuExtras
 {
@@ -29,8 +29,11 @@ public:
     void ExportData();
     // Shows the window "二进制帧" (and brings it to the front when it shows already).
     void OpenBinaryFrames();
-    // What the window "二进制帧" works through; may be set before or after its first opening.
+    // The port's side of the window "二进制帧" (its flow control hooks); the feed's side (counts, apply) is filled in
+    // here. May be set before or after the window's first opening.
     void SetBinaryFrameHooks(TBinaryFrameHooks hooks);
+    // Binary frames on or off as `settings` say (at construction from the settings file, then from the window).
+    void ApplyBinaryFrames(const TBinaryFrameSettings &settings);
     // Null until the window was first opened.
     TBinaryFrameForm *BinaryFrameForm() const { return FBinaryFrameForm; }
 

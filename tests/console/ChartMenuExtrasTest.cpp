@@ -16,6 +16,7 @@
 #include "tests/console/MessageBoxRecorder.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QProgressDialog>
@@ -173,15 +174,33 @@ TEST(ChartMenuExtras, DataArrivingDuringTheExportOfAFullRingWaitsUntilTheExportE
     EXPECT_TRUE(f.FeedTimer.isActive()) << "the lines that came meanwhile are plotted now";
 }
 
-TEST(ChartMenuExtras, TheBinaryFrameItemOpensOneWindowWithTheHooksGivenBeforeOrAfter)
+TEST(ChartMenuExtras, BinaryFramesFromTheSettingsFileFeedTheChartAndTheWindowCountsAndSwitchesThem)
 {
     TExtrasFixture f;
+    TBinaryFrameSettings settings;
+    settings.Enabled = true;
+    settings.Format.Header = "\xAA";
+    settings.Format.Type = TSampleType::UInt8;
+    settings.Format.Checksum = TChecksumKind::Xor8;
+    ASSERT_TRUE(WriteBinaryFrameSettings(f.SettingsPath, settings));
     TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
-    int countsAsked = 0;
+    ASSERT_TRUE(f.Feed.ReadsBytes()) << "on from the settings file at start";
+    ASSERT_EQ(f.Feed.BinaryFrames(), settings.Format);
+
+    // Two good frames, one with a bad check (whose two bytes after the header are then passed over), one stray byte.
+    f.Feed.TakeBytes(std::string("\xAA\x05\x05"
+                                 "\xAA\x06\x07"
+                                 "\x01"
+                                 "\xAA\x07\x07",
+                         10),
+        {}, 1.0);
+    bool xonXoff = true;
+    bool switched = false;
     TBinaryFrameHooks hooks;
-    hooks.Counts = [&] {
-        ++countsAsked;
-        return TDecoderCounts { .Taken = 7 };
+    hooks.FlowIsXonXoff = [&] { return xonXoff; };
+    hooks.SwitchFlowToNone = [&] {
+        switched = true;
+        xonXoff = false;
     };
     extras.SetBinaryFrameHooks(hooks);
     EXPECT_EQ(extras.BinaryFrameForm(), nullptr) << "made at its first opening";
@@ -193,16 +212,19 @@ TEST(ChartMenuExtras, TheBinaryFrameItemOpensOneWindowWithTheHooksGivenBeforeOrA
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->windowTitle(), "二进制帧");
-    EXPECT_GT(countsAsked, 0);
-    EXPECT_EQ(form->GoodFramesValue->text(), "7");
+    EXPECT_EQ(form->GoodFramesValue->text(), "2");
+    EXPECT_EQ(form->ChecksumErrorsValue->text(), "1");
+    EXPECT_EQ(form->SkippedBytesValue->text(), "3");
+    EXPECT_FALSE(form->FlowNotice->isHidden()) << "the X-on/X-off notice";
+    form->SwitchFlowClick();
+    EXPECT_TRUE(switched);
+    form->ClearCountsClick();
+    EXPECT_EQ(form->GoodFramesValue->text(), "0");
 
-    // Opening again shows the same window; hooks set later reach it.
-    hooks.Counts = [] { return TDecoderCounts { .Taken = 9 }; };
-    extras.SetBinaryFrameHooks(hooks);
-    f.Plot.OnHostMenuCommand(items[2]);
-    QApplication::processEvents();
-    EXPECT_EQ(extras.BinaryFrameForm(), form);
-    form->RefreshCounts();
-    EXPECT_EQ(form->GoodFramesValue->text(), "9");
+    // Off through the window: the chart reads lines again, and the file says so.
+    form->EnabledBox->setChecked(false);
+    ASSERT_TRUE(form->ApplyClick());
+    EXPECT_FALSE(f.Feed.ReadsBytes());
+    EXPECT_FALSE(ReadBinaryFrameSettings(f.SettingsPath).Enabled);
     form->hide();
 }

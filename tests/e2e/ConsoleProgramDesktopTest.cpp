@@ -3,6 +3,8 @@
 // its own, whose setfile.ini names the pty. The test clicks and types through the X server as a user would: open the
 // port, receive, send ABC, and save the received text through the save dialog; switch the chart to multi-channel
 // mode from its menu and export the plotted data.
+#include "decoders/Checksum.h"
+#include "settings/ExtensionSettings.h"
 #include "settings/PortSettings.h"
 #include "tests/e2e/DesktopSupport.h"
 #include "tests/support/FileBytes.h"
@@ -366,6 +368,66 @@ TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsLabelledValuesAndExp
         lastTime = time;
     }
     EXPECT_EQ(rows, lines);
+    EXPECT_TRUE(Program.Running());
+}
+
+TEST_F(ProgramWithPty, BinaryFramesFromTheSettingsArePlottedAndFramesWithABadChecksumAreNot)
+{
+    // Frames AA 55, three int16 little-endian, CRC-16/MODBUS, as the demo device sends them.
+    Program.Stop();
+    const std::string settings = (Folder / "setfile.ini").string();
+    namespace E = ExtensionSettings;
+    ASSERT_TRUE(E::WriteFlag(settings, "binary", true));
+    ASSERT_TRUE(E::WriteText(settings, "frame_header", "AA55"));
+    ASSERT_TRUE(E::WriteInteger(settings, "frame_channels", 3));
+    ASSERT_TRUE(E::WriteText(settings, "frame_type", "int16"));
+    ASSERT_TRUE(E::WriteText(settings, "frame_checksum", "crc16modbus"));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
+
+    const auto frame = [](int16_t a, int16_t b, int16_t c, bool good) {
+        std::string payload;
+        for (int16_t v : { a, b, c }) {
+            payload += char(v & 0xFF);
+            payload += char((v >> 8) & 0xFF);
+        }
+        const uint32_t crc = ComputeChecksum(TChecksumKind::Crc16Modbus, payload) ^ (good ? 0 : 1);
+        return std::string("\xAA\x55", 2) + payload + char(crc & 0xFF) + char(crc >> 8);
+    };
+    // Every tenth frame is damaged; the values hold X-on, X-off and zero bytes (flow control is off by default).
+    const int frames = 60;
+    std::vector<std::string> expected;
+    for (int i = 0; i < frames; ++i) {
+        const bool good = i % 10 != 9;
+        const int16_t a = int16_t(i * 0x11), b = int16_t(-i - 0x1300), c = int16_t(i * 256);
+        Pty.Write(frame(a, b, c, good));
+        if (good)
+            expected.push_back("," + std::to_string(a) + "," + std::to_string(b) + "," + std::to_string(c) + "\r");
+        std::this_thread::sleep_for(10ms);
+    }
+
+    const int viewX = 300, viewY = 200;
+    const fs::path exported = Folder / "frames.csv";
+    const auto rowsExported = [&] {
+        fs::remove(exported);
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        ChooseFromMenu(viewX, viewY, "Down Down Return");
+        SaveThroughTheDialog(NewWindow(before, 200), exported);
+        const std::string text = FileBytes(exported);
+        return std::count(text.begin(), text.end(), '\n') - 1;
+    };
+    ASSERT_TRUE(WaitFor([&] { return HasFatalFailure() || rowsExported() >= int(expected.size()); }, 30s))
+        << "the export never held every good frame";
+    ASSERT_FALSE(HasFatalFailure());
+
+    std::istringstream csv(FileBytes(exported));
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(line, "\xEF\xBB\xBFtime_s,数据1,数据2,数据3\r");
+    std::vector<std::string> rows;
+    while (std::getline(csv, line))
+        rows.push_back(line.substr(line.find(',')));
+    EXPECT_EQ(rows, expected) << "exactly the good frames' values, in order";
     EXPECT_TRUE(Program.Running());
 }
 
