@@ -47,15 +47,17 @@ int IoOpen(lua_State *L)
 // Upvalue 1 is the original load.
 int TextLoad(lua_State *L)
 {
-    const int count = lua_gettop(L);
+    // An environment given as nil is not the same as none given.
+    const bool hasEnvironment = lua_gettop(L) >= 4;
+    lua_settop(L, 4);
     lua_pushvalue(L, lua_upvalueindex(1));
     lua_pushvalue(L, 1);
     lua_pushvalue(L, 2);
     lua_pushliteral(L, "t");
-    if (count >= 4)
+    if (hasEnvironment)
         lua_pushvalue(L, 4);
-    lua_call(L, count >= 4 ? 4 : 3, LUA_MULTRET);
-    return lua_gettop(L) - count;
+    lua_call(L, hasEnvironment ? 4 : 3, LUA_MULTRET);
+    return lua_gettop(L) - 4;
 }
 
 void OpenLibrary(lua_State *L, const char *name, lua_CFunction open)
