@@ -13,6 +13,19 @@ QMenu *BuildSendBoxMenu(QPlainTextEdit *box, const TConsoleOptions &options,
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addSeparator();
 
+    const std::pair<QString, std::function<void()>> items[] = {
+        { QStringLiteral("快捷发送…"), windows.QuickSend },
+        { QStringLiteral("脚本…"), windows.Script },
+    };
+    for (const auto &[caption, open] : items) {
+        if (!open)
+            continue;
+        // Deferred: the window opens after the menu, which deletes itself on closing, has gone.
+        QObject::connect(menu->addAction(caption), &QAction::triggered, menu, [open] { QTimer::singleShot(0, open); });
+    }
+    if (windows.QuickSend || windows.Script)
+        menu->addSeparator();
+
     QAction *hex = menu->addAction(QStringLiteral("十六进制发送"));
     hex->setObjectName(QStringLiteral("HexSend"));
     hex->setCheckable(true);
@@ -38,17 +51,5 @@ QMenu *BuildSendBoxMenu(QPlainTextEdit *box, const TConsoleOptions &options,
         });
     }
 
-    if (windows.QuickSend || windows.Script)
-        menu->addSeparator();
-    const std::pair<QString, std::function<void()>> items[] = {
-        { QStringLiteral("快捷发送…"), windows.QuickSend },
-        { QStringLiteral("脚本…"), windows.Script },
-    };
-    for (const auto &[caption, open] : items) {
-        if (!open)
-            continue;
-        // Deferred: the window opens after the menu, which deletes itself on closing, has gone.
-        QObject::connect(menu->addAction(caption), &QAction::triggered, menu, [open] { QTimer::singleShot(0, open); });
-    }
     return menu;
 }

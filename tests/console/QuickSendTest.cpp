@@ -332,10 +332,12 @@ TEST_F(QuickSendOnPty, TheSendBoxMenusOfBothWindowsOpenTheAutomationWindows)
         QMenu *menu = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())); }));
         QStringList last;
-        for (QAction *action : menu->actions().mid(menu->actions().size() - 2))
+        for (QAction *action : menu->actions().mid(menu->actions().size() - 6))
             last << action->text();
-        EXPECT_EQ(last, QStringList({ QStringLiteral("快捷发送…"), QStringLiteral("脚本…") }));
-        menu->actions().back()->trigger();
+        EXPECT_EQ(last,
+            QStringList({ QString(), QStringLiteral("快捷发送…"), QStringLiteral("脚本…"), QString(),
+                QStringLiteral("十六进制发送"), QStringLiteral("发送结尾") }));
+        menu->actions()[menu->actions().size() - 4]->trigger();
         menu->close();
         ASSERT_TRUE(WaitUntil([&] { return Form.ScriptForm()->isVisible(); }));
         Form.ScriptForm()->hide();
