@@ -20,6 +20,9 @@ namespace
 {
 
 constexpr int OutputLineLimit = 5000;
+// Sends of a script on their way to this thread; beyond this many the script waits, so that a script sending in a
+// loop cannot flood the event loop.
+constexpr int MaxPendingSends = 256;
 
 // Script text and logged bytes: UTF-8 when they are, otherwise GBK (received device text).
 QString TextOf(std::string_view bytes)
@@ -74,9 +77,17 @@ TScriptForm::TScriptForm(TScriptFormPort port, QWidget *parent)
     TScriptHooks hooks {
         .Send =
             [this](std::string bytes) {
+                if (FPendingSends.load() >= MaxPendingSends)
+                    return false;
+                ++FPendingSends;
                 QMetaObject::invokeMethod(
-                    this, [this, run = FRun.load(), bytes = std::move(bytes)] { SendFromScript(run, bytes); },
+                    this,
+                    [this, run = FRun.load(), bytes = std::move(bytes)] {
+                        --FPendingSends;
+                        SendFromScript(run, bytes);
+                    },
                     Qt::QueuedConnection);
+                return true;
             },
         .SetDtr =
             [this](bool on) {
@@ -208,6 +219,9 @@ void TScriptForm::QueueLog(std::string text)
 {
     std::lock_guard lock(FLogMutex);
     FPendingLog.append(TextOf(text));
+    // A flood keeps only what the pane would keep.
+    if (FPendingLog.size() > OutputLineLimit)
+        FPendingLog.removeFirst();
     if (FLogPosted)
         return;
     FLogPosted = true;
@@ -222,9 +236,6 @@ void TScriptForm::FlushLog()
         lines.swap(FPendingLog);
         FLogPosted = false;
     }
-    // A flood keeps only what the pane would keep.
-    if (lines.size() > OutputLineLimit)
-        lines = lines.mid(lines.size() - OutputLineLimit);
     for (const QString &line : lines)
         AppendOutput(line);
 }

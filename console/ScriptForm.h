@@ -78,6 +78,7 @@ private:
     std::unique_ptr<TScriptRunner> FRunner;
     // Numbers each run; the run whose sends still go out (0 once a run is stopped, so that what it queued is dropped).
     std::atomic<unsigned> FRun { 0 };
+    std::atomic<int> FPendingSends { 0 };
     unsigned FSendingRun = 0;
     std::vector<std::string> FAllowedFiles;
     std::string FScriptPath;

@@ -38,12 +38,27 @@ void CallHook(const std::function<void(std::string)> &hook, const char *data, st
         hook(std::string(data, size));
 }
 
+// How long a send waits before it offers its bytes again when the port's thread has too many to take.
+constexpr auto SendRetryAfter = std::chrono::milliseconds(5);
+
+// Hands bytes to the Send hook, waiting while it has too many; Stopped when a stop request ends the wait.
+int Send(lua_State *L, const char *data, std::size_t size)
+{
+    TScriptContext &context = ContextOf(L);
+    if (!context.Hooks.Send)
+        return 0;
+    const std::string bytes(data, size);
+    while (!context.Hooks.Send(bytes))
+        if (context.Input.Sleep(steady_clock::now() + SendRetryAfter) == TScriptInput::TWait::Stopped)
+            return Stopped;
+    return 0;
+}
+
 int PortSend(lua_State *L)
 {
     std::size_t size = 0;
     const char *data = luaL_checklstring(L, 1, &size);
-    CallHook(ContextOf(L).Hooks.Send, data, size);
-    return 0;
+    return Finish(L, Send(L, data, size));
 }
 
 int SendHexBytes(lua_State *L, const char *text, std::size_t size)
@@ -54,8 +69,7 @@ int SendHexBytes(lua_State *L, const char *text, std::size_t size)
         lua_pushlstring(L, message.data(), message.size());
         return ErrorPushed;
     }
-    CallHook(ContextOf(L).Hooks.Send, hex.Bytes.data(), hex.Bytes.size());
-    return 0;
+    return Send(L, hex.Bytes.data(), hex.Bytes.size());
 }
 
 int PortSendHex(lua_State *L)

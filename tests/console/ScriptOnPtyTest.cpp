@@ -80,6 +80,17 @@ TEST_F(ScriptOnPty, EachPortCallOnTheLineWithAPromptSplitAcrossReads)
     EXPECT_TRUE(Boxes.Boxes.empty());
 }
 
+TEST_F(ScriptOnPty, ASendingLoopPutsEveryByteOnTheLineInOrder)
+{
+    // Far more sends than may wait for the window at once: the script waits for the port instead of flooding.
+    Run("for i = 1, 5000 do port.send(i .. ',') end");
+    std::string expected;
+    for (int i = 1; i <= 5000; ++i)
+        expected += std::to_string(i) + ",";
+    EXPECT_EQ(ReadLine(expected.size()), expected);
+    ASSERT_TRUE(WaitUntil([&] { return OutputHas("—— 运行结束 ——"); }));
+}
+
 TEST_F(ScriptOnPty, DtrAndRtsSetTheLinesOfThePort)
 {
     Run("port.dtr(false) port.rts(false)");

@@ -538,7 +538,10 @@ TEST_F(ProgramWithPty, QuickSendByClickAndByCtrl2AndAScriptThatAnswersAPrompt)
     // The first entry's button stands at the window's top left.
     Click(quick.X + 60, quick.Y + 32);
     EXPECT_EQ(Pty.Read(4, 5000ms), "AT\r\n");
-    RunTool("xdotool windowactivate --sync " + std::to_string(Main.Id) + " key ctrl+2");
+    // Ctrl+2 with the focus in the main window's send box.
+    RunTool("xdotool windowactivate --sync " + std::to_string(Main.Id));
+    Click(Main.X + boxX, Main.Y + boxY);
+    RunTool("xdotool key ctrl+2");
     EXPECT_EQ(Pty.Read(2, 5000ms), "\x55\xAA");
 
     before = Ids(ProgramWindows());

@@ -23,7 +23,15 @@ public:
     TScriptHooks Hooks()
     {
         return {
-            .Send = [this](std::string bytes) { Add(Sent, "send:" + bytes); },
+            .Send =
+                [this](std::string bytes) {
+                    if (Refusals > 0) {
+                        --Refusals;
+                        return false;
+                    }
+                    Add(Sent, "send:" + bytes);
+                    return true;
+                },
             .SetDtr = [this](bool on) { Add(Sent, on ? "dtr:1" : "dtr:0"); },
             .SetRts = [this](bool on) { Add(Sent, on ? "rts:1" : "rts:0"); },
             .Log = [this](std::string text) { Add(Logged, std::move(text)); },
@@ -47,7 +55,6 @@ public:
         return FChanged.wait_for(lock, limit, [&] { return Logged.size() >= count; });
     }
 
-private:
     void Add(std::vector<std::string> &to, std::string item)
     {
         {
@@ -57,6 +64,10 @@ private:
         FChanged.notify_all();
     }
 
+    // Sends the hook refuses (the port's thread is busy) before it takes one.
+    std::atomic<int> Refusals = 0;
+
+private:
     std::mutex FMutex;
     std::condition_variable FChanged;
     std::vector<std::string> Sent;
@@ -146,9 +157,10 @@ TEST(ScriptRunner, AnErrorGivesItsMessageWithTheLine)
     }
 }
 
-TEST(ScriptRunner, PortCallsReachTheHooksInOrder)
+TEST(ScriptRunner, PortCallsReachTheHooksInOrderASendWaitingWhileThePortIsBusy)
 {
     TRecorder recorder;
+    recorder.Refusals = 3;
     TScriptOutcome outcome = RunHere(
         "port.send('AT\\r\\n')\nport.sendhex('aa,55')\nport.dtr(false)\nport.rts(true)\nprint('x', 1, nil)", recorder);
     EXPECT_EQ(outcome.Kind, TScriptOutcome::Finished) << outcome.Message;
@@ -188,6 +200,7 @@ TEST(ScriptRunner, StopEndsAnyScriptWithin100Ms)
         { "blocked in expect", "port.expect('never', 60000)" },
         { "blocked in read", "port.read(60000)" },
         { "asleep", "port.sleep(60000)" },
+        { "sending in a loop", "while true do port.send('x') end" },
         { "stop caught by pcall", "pcall(port.sleep, 60000) while true do end" },
     };
     for (const auto &[name, source] : cases) {
