@@ -287,10 +287,8 @@ THexText TQuickSendForm::Content(const TQuickSendEntry &entry) const
     return SendBoxContent(entry.Content, entry.Hex);
 }
 
-int64_t TQuickSendForm::Now() const
+int64_t TQuickSendForm::Now()
 {
-    if (FClock)
-        return FClock();
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }

@@ -57,8 +57,6 @@ public:
     // Asks for a file for "导入…" (save false) or "导出…" (save true); an empty path cancels. By default the file
     // dialogs; tests set their own.
     void SetFileChooser(std::function<std::string(bool save)> chooser) { FFileChooser = std::move(chooser); }
-    // The clock of the repeats in milliseconds; by default a steady clock. Tests set their own.
-    void SetClock(std::function<int64_t()> clock) { FClock = std::move(clock); }
 
     std::vector<QPushButton *> SendButtons;
     QListWidget *EntryList;
@@ -90,7 +88,8 @@ private:
     void StopRepeat(std::size_t index);
     THexText Content(const TQuickSendEntry &entry) const;
     std::string ChooseFile(bool save);
-    int64_t Now() const;
+    // The repeats' clock: a steady clock in milliseconds.
+    static int64_t Now();
     void ChangesMade();
 
     std::string FFilePath;
@@ -103,7 +102,6 @@ private:
     QTimer *FRepeatTimer = nullptr;
     QTimer *FSaveTimer = nullptr;
     std::function<std::string(bool)> FFileChooser;
-    std::function<int64_t()> FClock;
     bool FSaveBlocked = false; // the file could neither be read nor moved aside: leave it as it is
     bool FShowingEntry = false;
 };
