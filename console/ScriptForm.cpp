@@ -4,11 +4,11 @@
 #include "core/AnsiText.h"
 #include "core/MessageBox.h"
 #include "scripting/ScriptRunner.h"
-#include "ui/Fonts.h"
 
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -190,8 +190,10 @@ void TScriptForm::SendFromScript(unsigned run, const std::string &bytes)
     if (run != FSendingRun || bytes.empty())
         return;
     if (SendText(bytes, FPort.Send, {}) == TSendResult::SendFailed) {
+        // Told in the pane even when the script has ended meanwhile; no box, which a script could open one a send.
         FSendingRun = 0;
-        StopScript(QStringLiteral("数据发送错误，请检查串口是否打开"));
+        AppendOutput(QStringLiteral("数据发送错误，请检查串口是否打开"));
+        StopScript({});
     }
 }
 

@@ -270,8 +270,10 @@ void TQuickSendForm::Save()
     if (FSaveBlocked)
         return;
     std::string error = SaveQuickSendFile(FFilePath, FEntries);
-    if (!error.empty())
+    // One box while the writes keep failing, not one for each edit; the entries stay in the window.
+    if (!error.empty() && !FSaveFailed)
         ShowMessageBox("快捷发送保存出错：" + error, "提示", mbIconStop);
+    FSaveFailed = !error.empty();
 }
 
 void TQuickSendForm::hideEvent(QHideEvent *event)

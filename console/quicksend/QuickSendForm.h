@@ -103,5 +103,6 @@ private:
     QTimer *FSaveTimer = nullptr;
     std::function<std::string(bool)> FFileChooser;
     bool FSaveBlocked = false; // the file could neither be read nor moved aside: leave it as it is
+    bool FSaveFailed = false; // the last write was refused (its box has been shown)
     bool FShowingEntry = false;
 };
