@@ -270,6 +270,22 @@ TEST_F(QuickSendFormTest, EditsReachTheButtonAndTheFile)
     EXPECT_TRUE(LoadQuickSendFile(Path).Entries.empty()) << "written when the window goes";
 }
 
+TEST_F(QuickSendFormTest, ARefusedWriteGivesOneBoxWhileItLastsAndKeepsTheEntries)
+{
+    Path = Folder.filePath("gone/quicksend.ini").toStdString();
+    auto form = MakeForm();
+    form->SetEntries(SampleEntries);
+    form->SetEntries({ SampleEntries[0] });
+    ASSERT_EQ(Boxes.Texts().size(), 1u);
+    EXPECT_EQ(Boxes.Texts()[0].rfind("快捷发送保存出错：", 0), 0u) << Boxes.Texts()[0];
+    EXPECT_EQ(form->Entries(), std::vector<TQuickSendEntry> { SampleEntries[0] });
+
+    ASSERT_TRUE(QDir(Folder.path()).mkdir("gone"));
+    form->SetEntries(SampleEntries);
+    EXPECT_EQ(LoadQuickSendFile(Path).Entries, SampleEntries);
+    EXPECT_EQ(Boxes.Texts().size(), 1u);
+}
+
 class QuickSendOnPty : public MainFormOnPty
 {
 protected:
