@@ -13,9 +13,12 @@
 #include "console/FloatForm.h"
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
+#include "console/ScriptForm.h"
 #include "console/SendBoxMenu.h"
 #include "console/plotfeed/ReceivePipeline.h"
 #include "console/port/PortControl.h"
+#include "console/quicksend/QuickSendFile.h"
+#include "console/quicksend/QuickSendForm.h"
 #include "console/receive/ReceiveLog.h"
 #include "console/receive/ReceivePane.h"
 #include "console/receive/ReceivePrint.h"
@@ -43,6 +46,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -171,6 +175,7 @@ TMainForm::TMainForm(QWidget *parent)
     BuildPortInformationPanel();
     BuildTimers();
     ConnectHandlers();
+    AddQuickSendShortcuts(this);
     SetDataPanelHeight(DataPanelFold::FoldedHeight);
     TPlotFeed::SetUpChart(*Plot1);
     FChartMenuExtras
@@ -188,7 +193,10 @@ TMainForm::TMainForm(QWidget *parent)
 
 TMainForm::~TMainForm()
 {
-    // The port goes first: no receive event may reach the panes and the queue once they start to go.
+    // The script and the repeats stop before the port they use goes; then the port goes: no receive event may reach
+    // the panes and the queue once they start to go.
+    FScriptForm.reset();
+    FQuickSendForm.reset();
     Comm1.reset();
 }
 
@@ -200,6 +208,7 @@ void TMainForm::SetWindows(const TMainFormWindows &windows)
         FWindows.Form7->Memo1->SetLog(FReceiveLog);
         FWindows.Form7->Memo1->SetView(FOptions.View);
         FWindows.Form7->Memo1->ExtendContextMenu = [this](QMenu *menu) { ExtendReceivePaneMenu(menu); };
+        AddQuickSendShortcuts(FWindows.Form7);
     }
     if (FWindows.Form2)
         connect(FWindows.Form2, &TForm2::EntryChosen, this, &TMainForm::Form2EntryChosen, Qt::UniqueConnection);
@@ -451,6 +460,7 @@ void TMainForm::Button2Click()
 {
     FSendPaused = false;
     StopReconnecting();
+    StopAutomation();
     ClosePortAndReport(*Comm1);
 }
 
@@ -459,6 +469,7 @@ void TMainForm::Comm1RequestHangup(TComm *)
     if (Comm1->IsOpen()) {
         // The lost device ends a timed send before anything is shown: its ticks would only fail, each with a box.
         StopTimedSend();
+        StopAutomation();
         FSendPaused = false;
     }
     if (!FOptions.AutoReconnect || !Comm1->IsOpen()) {
@@ -562,6 +573,8 @@ void TMainForm::Comm1ReceiveData(TComm *Sender, const char *Buffer, uint16_t Buf
 {
     const std::string_view chunk(Buffer, Buffer ? BufferLength : 0);
     FReceivePipeline->TakeChunk(chunk, Sender ? Sender->ReceivedRuns() : std::span<const TReadRun> {});
+    if (FScriptForm)
+        FScriptForm->Received(chunk);
     if (FCapture.Active())
         CheckCapture();
 }
@@ -908,7 +921,55 @@ void TMainForm::ExtendReceivePaneMenu(QMenu *menu)
 
 void TMainForm::ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos)
 {
-    BuildSendBoxMenu(box, FOptions, [this](const TConsoleOptions &options) { SetOptions(options); })->popup(globalPos);
+    TSendBoxMenuWindows windows {
+        .QuickSend = [this] { ShowModeless(QuickSendForm()); },
+        .Script = [this] { ShowModeless(ScriptForm()); },
+    };
+    BuildSendBoxMenu(
+        box, FOptions, [this](const TConsoleOptions &options) { SetOptions(options); }, windows)
+        ->popup(globalPos);
+}
+
+// ---- Automation ----
+
+TQuickSendForm *TMainForm::QuickSendForm()
+{
+    if (!FQuickSendForm) {
+        const std::string settings = FOptionsPath.empty() ? SettingsFilePath() : FOptionsPath;
+        const std::string path = settings.substr(0, settings.rfind('/') + 1) + QuickSendFileName;
+        FQuickSendForm = std::make_unique<TQuickSendForm>(path, Sender(), [this] { return Comm1->IsOpen(); });
+    }
+    return FQuickSendForm.get();
+}
+
+TScriptForm *TMainForm::ScriptForm()
+{
+    if (!FScriptForm) {
+        TScriptFormPort port {
+            .Send = Sender(),
+            .SetDtr = [this](bool on) { Comm1->SetDtrControl(on ? TDtrControl::DtrEnable : TDtrControl::DtrDisable); },
+            .SetRts = [this](bool on) { Comm1->SetRtsControl(on ? TRtsControl::RtsEnable : TRtsControl::RtsDisable); },
+        };
+        FScriptForm = std::make_unique<TScriptForm>(std::move(port));
+    }
+    return FScriptForm.get();
+}
+
+void TMainForm::AddQuickSendShortcuts(QWidget *window)
+{
+    for (std::size_t i = 0; i < QuickSendShortcutCount; ++i) {
+        auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + i)), window);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, i] { QuickSendForm()->SendEntry(i); });
+    }
+}
+
+void TMainForm::StopAutomation()
+{
+    if (FQuickSendForm)
+        FQuickSendForm->StopRepeats();
+    if (FScriptForm)
+        FScriptForm->PortClosed();
 }
 
 void TMainForm::Memo2ContextMenu(const QPoint &position)

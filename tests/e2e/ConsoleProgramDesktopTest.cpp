@@ -583,3 +583,39 @@ TEST_F(ProgramWithPty, SigtermEndsAsTheExitDoesWithTheCaptureWrittenOutAndTheLin
     EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&fresh)) << "the line settings were not given back";
     EXPECT_EQ(after.c_cflag, fresh.c_cflag);
 }
+
+TEST_F(ProgramWithPty, QuickSendByClickAndByCtrl2AndAScriptThatAnswersAPrompt)
+{
+    std::ofstream(Folder / "quicksend.ini") << "[1]\nname=one\ncontent=AT\nhex=0\nending=crlf\nrepeat_ms=0\n\n"
+                                               "[2]\nname=two\ncontent=55 AA\nhex=1\nending=none\nrepeat_ms=0\n";
+    const int boxX = 400, boxY = PanelTop + 228 + 15 + 40;
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
+    ASSERT_NO_FATAL_FAILURE(UnfoldTheDataPanel());
+
+    // The send box's menu from the bottom: "发送结尾", "十六进制发送", "脚本…", "快捷发送…".
+    std::set<unsigned long> before = Ids(ProgramWindows());
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(boxX, boxY, "Up Up Up Up Return"));
+    const TXWindow quick = NewWindow(before, 200);
+    ASSERT_NE(quick.Id, 0u) << "no quick-send window";
+    // The first entry's button stands at the window's top left.
+    Click(quick.X + 60, quick.Y + 32);
+    EXPECT_EQ(Pty.Read(4, 5000ms), "AT\r\n");
+    // Ctrl+2 with the focus in the main window's send box.
+    RunTool("xdotool windowactivate --sync " + std::to_string(Main.Id));
+    Click(Main.X + boxX, Main.Y + boxY);
+    RunTool("xdotool key ctrl+2");
+    EXPECT_EQ(Pty.Read(2, 5000ms), "\x55\xAA");
+
+    before = Ids(ProgramWindows());
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(boxX, boxY, "Up Up Up Return"));
+    const TXWindow script = NewWindow(before, 200);
+    ASSERT_NE(script.Id, 0u) << "no script window";
+    // Type into the editor (the upper part), then "运行" below it on the left.
+    Click(script.X + 300, script.Y + 150);
+    RunTool("xdotool type --delay 20 'port.send(\"ready\") port.expect(\"login:\", 20000) port.send(\"root\\r\")'");
+    Click(script.X + 51, script.Y + 330);
+    ASSERT_EQ(Pty.Read(5, 5000ms), "ready") << "the script did not start";
+    Pty.Write("Welcome\r\nlogin:");
+    EXPECT_EQ(Pty.Read(5, 5000ms), "root\r");
+    EXPECT_TRUE(Program.Running());
+}
