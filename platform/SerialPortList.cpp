@@ -164,3 +164,10 @@ std::string ByIdLinkOf(const std::string &devicePath, const TSerialPortRoots &ro
     }
     return {};
 }
+
+std::optional<TSerialPortRoots> SystemSerialPortRoots()
+{
+    if (std::getenv("KELVARA_NO_PORT_PROBE"))
+        return std::nullopt;
+    return TSerialPortRoots {};
+}

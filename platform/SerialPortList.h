@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,3 +39,7 @@ std::string ByIdLinkOf(const std::string &devicePath, const TSerialPortRoots &ro
 
 // The device path a by-id link leads to now; empty when the link is gone or dangles.
 std::string DeviceOfByIdLink(const std::string &byIdPath);
+
+// The system's own roots; none when the environment variable KELVARA_NO_PORT_PROBE is set (to anything): test runs of
+// the whole program set it, so that their port list does not depend on the machine.
+std::optional<TSerialPortRoots> SystemSerialPortRoots();
