@@ -118,6 +118,15 @@ TEST(PortControl, OpenFailureDetailGivesThePathTheReasonAndTheAdvice)
     };
     for (const Case &c : cases)
         EXPECT_EQ(OpenFailureDetail("/dev/ttyS4", c.Error, c.Advice), c.Detail) << c.Error;
+
+    // A remote port: its name holds the host, the reason is the connection's.
+    const Case remote[] = {
+        { ECONNREFUSED, "", "rfc2217://box:4001：连接被拒绝（该端口没有服务）" },
+        { ETIMEDOUT, "", "rfc2217://box:4001：连接超时（5 秒内没有应答）" },
+        { EHOSTUNREACH, "", "rfc2217://box:4001：无法到达主机（名称未知或网络不通）" },
+    };
+    for (const Case &c : remote)
+        EXPECT_EQ(OpenFailureDetail("rfc2217://box:4001", c.Error, c.Advice), c.Detail) << c.Error;
 }
 
 struct TFakePort : TPortAccess {
