@@ -90,7 +90,7 @@ bool TSer2Net::Start()
     // '#' stands for a line break in a configuration given on the command line.
     const std::string accepter = FProtocol == Rfc2217 ? "telnet(rfc2217),tcp" : "tcp";
     const std::string config = "connection: &port#  accepter: " + accepter + ",127.0.0.1," + std::to_string(FPort)
-        + "#  connector: serialdev," + FDevicePath + ",9600n81,local#  options:#    kickolduser: true";
+        + "#  connector: serialdev," + FDevicePath + ",9600n81,local#  options:#    kickolduser: true#    dev-to-net-bufsize: 65536#    net-to-dev-bufsize: 65536";
     const std::string pidFile = "/tmp/kelvara-ser2net-" + std::to_string(::getpid()) + "-" + std::to_string(FPort);
     std::vector<std::string> arguments { Ser2NetProgram, "-n", "-u", "-P", pidFile, "-Y", config };
     std::vector<char *> argv;
