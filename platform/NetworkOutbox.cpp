@@ -50,21 +50,11 @@ void TNetworkOutbox::QueueData(std::string_view data)
         FData.append(data);
 }
 
-bool TNetworkOutbox::MidPair() const
-{
-    if (!FTelnet)
-        return false;
-    std::size_t run = 0;
-    while (run < FDataSent && static_cast<unsigned char>(FData[FDataSent - 1 - run]) == Telnet::Iac)
-        ++run;
-    return run % 2 == 1;
-}
-
 int TNetworkOutbox::Flush(int fd)
 {
     std::lock_guard lock(FLock);
     for (;;) {
-        if (!FCommands.empty() && !MidPair()) {
+        if (!FCommands.empty() && !FPairOpen) {
             ssize_t n = SendSome(fd, FCommands.data(), FCommands.size());
             if (n < 0)
                 return errno;
@@ -79,6 +69,11 @@ int TNetworkOutbox::Flush(int fd)
             return errno;
         if (n == 0)
             return 0;
+        if (FTelnet) {
+            // Escaped data holds 0xFF only in pairs: follow whether the bytes sent end inside one.
+            for (std::size_t i = FDataSent; i < FDataSent + static_cast<std::size_t>(n); ++i)
+                FPairOpen = FPairOpen ? false : static_cast<unsigned char>(FData[i]) == Telnet::Iac;
+        }
         FDataSent += static_cast<std::size_t>(n);
         if (FCommands.empty() && FDataSent >= FData.size())
             return 0;
@@ -92,7 +87,7 @@ std::size_t TNetworkOutbox::TakeWritten()
         FData.resize(FWriteStart);
         return 0;
     }
-    std::size_t end = FDataSent + (MidPair() ? 1 : 0);
+    std::size_t end = FDataSent + (FPairOpen ? 1 : 0);
     FData.resize(end);
     std::size_t escapes = FTelnet
         ? static_cast<std::size_t>(std::count(

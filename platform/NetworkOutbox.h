@@ -28,12 +28,11 @@ public:
     bool HasUnsent();
 
 private:
-    bool MidPair() const;
-
     const bool FTelnet;
     std::mutex FLock;
     std::string FCommands;
     std::string FData;
     std::size_t FDataSent = 0;
     std::size_t FWriteStart = 0; // where the current write's bytes begin in FData
+    bool FPairOpen = false; // the first half of a doubled 0xFF went out, the second not yet
 };

@@ -55,19 +55,6 @@ std::string TelnetEscape(std::string_view data)
     return out;
 }
 
-std::size_t TelnetDataBytesSent(std::string_view data, std::size_t sent)
-{
-    std::size_t count = 0;
-    std::size_t used = 0;
-    for (char c : data) {
-        used += static_cast<unsigned char>(c) == Telnet::Iac ? 2 : 1;
-        if (used > sent)
-            break;
-        ++count;
-    }
-    return count;
-}
-
 std::size_t TRfc2217Decoder::Feed(const char *input, std::size_t size, char *out)
 {
     std::size_t written = 0;

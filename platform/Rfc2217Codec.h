@@ -48,8 +48,6 @@ std::string Rfc2217SetByte(unsigned char command, unsigned char value);
 
 // Data bytes as they travel inside the telnet stream: every 0xFF doubled.
 std::string TelnetEscape(std::string_view data);
-// How many data bytes the first `sent` bytes of TelnetEscape(data) carry completely.
-std::size_t TelnetDataBytesSent(std::string_view data, std::size_t sent);
 
 // Decodes what a server sends. Bytes may arrive in any pieces: a command or subnegotiation split across reads is
 // carried over. Data bytes are written to the caller's buffer, never more than the bytes fed; negotiation answers

@@ -145,13 +145,3 @@ TEST(Rfc2217Codec, NotificationsBecomeLineErrorsAndCommEvents)
     EXPECT_EQ(Rfc2217LineEvents(0, 0x0C), (TRemoteLineEvents { 0, EvRing | EvRlsd }));
     EXPECT_EQ(Rfc2217LineEvents(0x60, 0x03), TRemoteLineEvents {}) << "timeouts and CTS/DSR changes raise nothing";
 }
-
-TEST(Rfc2217Codec, DataBytesSentCountsOnlyWholeEscapes)
-{
-    const std::string data = Bytes({ 'a', 255, 'b' }); // escaped: a FF FF b
-    EXPECT_EQ(TelnetDataBytesSent(data, 0), 0u);
-    EXPECT_EQ(TelnetDataBytesSent(data, 1), 1u);
-    EXPECT_EQ(TelnetDataBytesSent(data, 2), 1u);
-    EXPECT_EQ(TelnetDataBytesSent(data, 3), 2u);
-    EXPECT_EQ(TelnetDataBytesSent(data, 4), 3u);
-}
