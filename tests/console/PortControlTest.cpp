@@ -5,6 +5,7 @@
 #include "console/port/PortOpenFailure.h"
 #include "settings/FlowControl.h"
 #include "tests/support/Pty.h"
+#include "tests/support/Ser2Net.h"
 #include "tests/support/SerialSimulated.h"
 #include "tests/support/WaitUntil.h"
 
@@ -287,6 +288,24 @@ TEST_F(PortControlOnPty, TheFailureBoxNamesTheDeviceAndTheReasonTheOpenGave)
         EXPECT_EQ(Boxes.Texts(), std::vector<std::string> { OpenFailedBox.Text + "\n" + c.Detail });
     }
     holder.ClosePort();
+}
+
+TEST_F(PortControlOnPty, ARemotePortFromTheSettingsOpensAndARefusedOneNamesItsHost)
+{
+    if (!TSer2Net::Available())
+        GTEST_SKIP() << "ser2net is not installed (Debian package ser2net)";
+    TSer2Net server(Pty.SlavePath, TSer2Net::Rfc2217);
+    ASSERT_TRUE(server.Start());
+    WriteSettings("commname=" + server.PortName() + "\r\nbaudrate=115200\r\n");
+    EXPECT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_EQ(PortInfoTexts(PortInfoOf(Comm1))[0], server.PortName());
+    Comm1.ClosePort();
+
+    server.Stop();
+    Boxes.Boxes.clear();
+    EXPECT_FALSE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_EQ(Boxes.Texts(),
+        std::vector<std::string> { OpenFailedBox.Text + "\n" + server.PortName() + "：连接被拒绝（该端口没有服务）" });
 }
 
 TEST_F(PortControlOnPty, ARefusedDeviceGetsItsOwnerAndModeInTheFailureBox)
