@@ -15,7 +15,8 @@ namespace
 // udev makes the by-id links a moment after the device node; a change is reported once the burst is over.
 constexpr int SettleMs = 50;
 
-constexpr uint32_t FolderChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB;
+// Nodes and links made, removed or renamed; not their times, which a terminal being written to keeps changing.
+constexpr uint32_t FolderChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 
 bool UdevRuns()
 {
