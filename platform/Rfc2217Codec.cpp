@@ -112,9 +112,7 @@ void TRfc2217Decoder::Negotiate(unsigned char verb, unsigned char option)
     // The greeting already offered binary both ways and the COM-PORT-OPTION, so the server's agreement needs no
     // answer; every other option is refused. Refusals (DONT, WONT) are never answered, so no loop can start.
     if (verb == Telnet::Do) {
-        if (option == Telnet::OptionComPort)
-            FComPortAccepted = true;
-        else if (option != Telnet::OptionBinary)
+        if (option != Telnet::OptionBinary && option != Telnet::OptionComPort)
             FReplies += Negotiation(Telnet::Wont, option);
     } else if (verb == Telnet::Will) {
         if (option != Telnet::OptionBinary)
@@ -131,8 +129,7 @@ void TRfc2217Decoder::Subnegotiation()
     if (command == ComPort::ServerOffset + ComPort::NotifyLineState) {
         FLineState |= value;
     } else if (command == ComPort::ServerOffset + ComPort::NotifyModemState) {
-        FModemChanges |= value & 0x0F;
-        FModemState = value;
+        FModemChanges |= value & 0x0F; // the change bits; the line states above them are not events
     }
 }
 

@@ -64,10 +64,6 @@ public:
     unsigned char TakeLineState();
     // Modem-state change bits (ComPort::ModemDelta..., ModemRingTrailingEdge) reported since the last call.
     unsigned char TakeModemChanges();
-    // The last modem state the server reported.
-    unsigned char ModemState() const { return FModemState; }
-    // Whether the server agreed to the COM-PORT-OPTION (answered DO).
-    bool ComPortAccepted() const { return FComPortAccepted; }
 
 private:
     enum class TState { Data, Iac, Option, Sub, SubIac };
@@ -80,8 +76,6 @@ private:
     std::string FReplies;
     unsigned char FLineState = 0;
     unsigned char FModemChanges = 0;
-    unsigned char FModemState = 0;
-    bool FComPortAccepted = false;
 };
 
 // Subnegotiations beyond this length are not COM-PORT-OPTION answers; their surplus is dropped.
