@@ -129,7 +129,12 @@ void TRfc2217Decoder::Subnegotiation()
     if (command == ComPort::ServerOffset + ComPort::NotifyLineState) {
         FLineState |= value;
     } else if (command == ComPort::ServerOffset + ComPort::NotifyModemState) {
-        FModemChanges |= value & 0x0F; // the change bits; the line states above them are not events
+        if (FModemState >= 0) {
+            if ((value ^ FModemState) & ComPort::ModemCarrier)
+                FModemChanges |= ComPort::ModemDeltaCarrier;
+            FModemChanges |= value & ComPort::ModemRingTrailingEdge;
+        }
+        FModemState = value;
     }
 }
 

@@ -62,7 +62,10 @@ public:
     std::string TakeReplies();
     // Line-state bits (ComPort::Line...) reported since the last call, and forgets them.
     unsigned char TakeLineState();
-    // Modem-state change bits (ComPort::ModemDelta..., ModemRingTrailingEdge) reported since the last call.
+    // The modem-line events reported since the last call, as ComPort::ModemDeltaCarrier (the carrier line is not as it
+    // was) and ComPort::ModemRingTrailingEdge (a ring ended). The server's first report only tells how the lines are:
+    // servers send it when the connection opens (and again when the mask is set), with change bits that describe the
+    // time before, so it raises nothing.
     unsigned char TakeModemChanges();
 
 private:
@@ -76,6 +79,7 @@ private:
     std::string FReplies;
     unsigned char FLineState = 0;
     unsigned char FModemChanges = 0;
+    int FModemState = -1; // the last reported modem state; none yet
 };
 
 // Subnegotiations beyond this length are not COM-PORT-OPTION answers; their surplus is dropped.

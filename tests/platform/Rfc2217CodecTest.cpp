@@ -101,7 +101,8 @@ TEST(Rfc2217Codec, LineSettingsBecomeCommandsInOrder)
 TEST(Rfc2217Codec, DecoderSeparatesDataFromCommandsInAnyPieces)
 {
     const std::string lineState = Bytes({ 255, 250, 44, 106, 0x0A, 255, 240 }); // overrun + framing
-    const std::string modemState = Bytes({ 255, 250, 44, 107, 0x88, 255, 240 }); // carrier changed, now on
+    const std::string carrierOff = Bytes({ 255, 250, 44, 107, 0x3B, 255, 240 }); // first report: changes before
+    const std::string carrierOn = Bytes({ 255, 250, 44, 107, 0x88, 255, 240 }); // carrier on, delta set
     struct TRow {
         const char *Case;
         std::vector<std::string> Pieces;
@@ -116,11 +117,15 @@ TEST(Rfc2217Codec, DecoderSeparatesDataFromCommandsInAnyPieces)
         { "doubled IAC split across reads", { Bytes({ 'x', 255 }), Bytes({ 255, 'y' }) }, Bytes({ 'x', 255, 'y' }), "",
             0, 0 },
         { "line-state notification among data", { "a" + lineState + "b" }, "ab", "", 0x0A, 0 },
-        { "modem-state notification split in every place",
-            { modemState.substr(0, 1), modemState.substr(1, 2), modemState.substr(3, 3), modemState.substr(6) + "z" },
+        { "the first modem report raises nothing", { carrierOff }, "", "", 0, 0 },
+        { "a later report: the carrier changed, split in every place",
+            { carrierOff + carrierOn.substr(0, 1), carrierOn.substr(1, 2), carrierOn.substr(3, 3),
+                carrierOn.substr(6) + "z" },
             "z", "", 0, 0x08 },
-        { "0xFF inside a notification's value is doubled", { Bytes({ 255, 250, 44, 107, 255, 255, 255, 240 }) }, "", "",
-            0, 0x0F },
+        { "a report with the carrier as it was raises nothing, whatever its change bits", { carrierOn, carrierOn }, "",
+            "", 0, 0 },
+        { "0xFF inside a notification's value is doubled: ring ended, carrier changed",
+            { carrierOff, Bytes({ 255, 250, 44, 107, 255, 255, 255, 240 }) }, "", "", 0, 0x0C },
         { "agreement to our offers needs no answer", { Bytes({ 255, 253, 0, 255, 251, 0, 255, 253, 44 }) }, "", "", 0,
             0 },
         { "other options are refused", { Bytes({ 255, 251, 1, 255, 253, 3, 'k' }) }, "k",
