@@ -278,6 +278,8 @@ TEST(Reconnect, ARemotePortReopensWhenItsServerReturns)
     PumpFor(500ms); // refused attempts meanwhile: no box
     ASSERT_TRUE(server.Start());
     ASSERT_TRUE(WaitUntil([&] { return form.Comm1->IsOpen(); }));
+    ASSERT_TRUE(form.Comm1->SendData("!", 1)); // through: the server has the device open
+    ASSERT_EQ(pty.Read(1), "!");
     pty.Write("remote\r\n");
     EXPECT_TRUE(WaitUntil([&] { return form.Memo1->PlainText().contains(QStringLiteral("remote")); }));
     EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Texts()[0];
