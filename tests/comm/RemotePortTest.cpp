@@ -154,7 +154,7 @@ protected:
     {
         Comm.OpenPort();
         ASSERT_TRUE(Comm.SendData("!", 1));
-        ASSERT_EQ(Pty.Read(1), "!");
+        ASSERT_EQ(Pty.ReadWithin(1, 5s), "!");
     }
 
     TPty Pty { TPty::Raw };

@@ -279,7 +279,7 @@ TEST(Reconnect, ARemotePortReopensWhenItsServerReturns)
     ASSERT_TRUE(server.Start());
     ASSERT_TRUE(WaitUntil([&] { return form.Comm1->IsOpen(); }));
     ASSERT_TRUE(form.Comm1->SendData("!", 1)); // through: the server has the device open
-    ASSERT_EQ(pty.Read(1), "!");
+    ASSERT_EQ(pty.ReadWithin(1, 5s), "!");
     pty.Write("remote\r\n");
     EXPECT_TRUE(WaitUntil([&] { return form.Memo1->PlainText().contains(QStringLiteral("remote")); }));
     EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Texts()[0];
