@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -90,7 +91,10 @@ bool TSer2Net::Start()
     // '#' stands for a line break in a configuration given on the command line.
     const std::string accepter = FProtocol == Rfc2217 ? "telnet(rfc2217),tcp" : "tcp";
     const std::string config = "connection: &port#  accepter: " + accepter + ",127.0.0.1," + std::to_string(FPort)
-        + "#  connector: serialdev," + FDevicePath + ",9600n81,local#  options:#    kickolduser: true#    dev-to-net-bufsize: 65536#    net-to-dev-bufsize: 65536";
+        + "#  connector: serialdev," + FDevicePath
+        + ",9600n81,local#  options:#    kickolduser: true"
+        // ser2net's 64-byte default buffers would cap the throughput near 10 MB/s.
+        + "#    dev-to-net-bufsize: 65536#    net-to-dev-bufsize: 65536";
     const std::string pidFile = "/tmp/kelvara-ser2net-" + std::to_string(::getpid()) + "-" + std::to_string(FPort);
     std::vector<std::string> arguments { Ser2NetProgram, "-n", "-u", "-P", pidFile, "-Y", config };
     std::vector<char *> argv;
