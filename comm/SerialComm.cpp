@@ -7,7 +7,7 @@
 #include "comm/NotifyMessage.h"
 #include "comm/ReadThread.h"
 #include "comm/WriteThread.h"
-#include "platform/SerialPosix.h"
+#include "platform/SerialDeviceOpen.h"
 
 #include <cerrno>
 #include <cstring>
@@ -51,7 +51,7 @@ TComm::TComm(QObject *AOwner, TSerialDeviceFactory DeviceFactory)
     : QObject(AOwner)
     , FNotificationTarget(std::make_shared<TNotificationTarget>())
     , FSendDataEmptyFlag(std::make_shared<std::atomic<bool>>(true))
-    , FDeviceFactory(DeviceFactory ? std::move(DeviceFactory) : TSerialDeviceFactory(OpenPosixSerialDevice))
+    , FDeviceFactory(DeviceFactory ? std::move(DeviceFactory) : TSerialDeviceFactory(OpenSerialDevice))
 {
     FNotificationWindow = std::make_unique<TNotificationWindow>(this, FNotificationTarget);
 }

@@ -452,8 +452,10 @@ void TMainForm::Button1Click()
 {
     FSendPaused = false;
     StopReconnecting();
-    if (OpenPortFromSettings(*Comm1, SettingsFilePath()))
+    if (OpenPortFromSettings(*Comm1, SettingsFilePath())) {
         FPlotFeed->PortOpened();
+        FReconnect.Opened(SerialDevicePath(Comm1->CommName()));
+    }
 }
 
 void TMainForm::Button2Click()
@@ -508,6 +510,11 @@ void TMainForm::ReconnectTimerTimer()
     }
     if (!FReconnect.Poll())
         return;
+    // A device awaited by its identity may come back under another name; it is opened under that name.
+    if (const std::string target = FReconnect.Target(); target != SerialDevicePath(Comm1->CommName()))
+        Comm1->SetCommName(target);
+    // Connecting to a remote port keeps the event loop turning: no second attempt may start meanwhile.
+    FReconnectTimer->stop();
     bool opened = false;
     try {
         Comm1->OpenPort();
@@ -515,12 +522,17 @@ void TMainForm::ReconnectTimerTimer()
     } catch (...) {
     }
     FReconnect.Attempted(opened);
-    if (opened) {
-        FPlotFeed->PortOpened();
-        FReconnectTimer->stop();
-        FillPortInformation();
-        emit Notify(QStringLiteral("串口已重连"));
+    if (!opened) {
+        if (FReconnect.Waiting())
+            FReconnectTimer->start();
+        return;
     }
+    FPlotFeed->PortOpened();
+    FillPortInformation();
+    const std::string &identity = FReconnect.Identity();
+    emit Notify(identity.empty()
+            ? QStringLiteral("串口已重连")
+            : QStringLiteral("串口已重连：") + QString::fromStdString(identity.substr(identity.rfind('/') + 1)));
 }
 
 void TMainForm::StopReconnecting()

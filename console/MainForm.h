@@ -77,6 +77,8 @@ public:
     void LoadOptions(std::string settingsPath);
     const TConsoleOptions &Options() const { return FOptions; }
     void SetOptions(const TConsoleOptions &options);
+    // The automatic reconnection's watch, for tests that put its by-id folder elsewhere.
+    TReconnectWatch &ReconnectWatch() { return FReconnect; }
 
     // The capture of received bytes to a file ("保存接收数据到文件…"). The chooser is asked for the file, with the
     // suggested path, and gives an empty path to cancel; by default it is the save file dialog. Tests set their own.

@@ -2,6 +2,7 @@
 #include "settings/PortSettingsForm.h"
 
 #include "core/MessageBox.h"
+#include "platform/PortListWatch.h"
 #include "settings/FlowControl.h"
 #include "settings/PortSettings.h"
 #include "ui/Fonts.h"
@@ -10,6 +11,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -33,7 +35,7 @@ QComboBox *MakeList(QWidget *parent, const QStringList &items, const QString &ch
 TForm1::TForm1(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , FSettingsPath(SettingsFilePath())
-    , FProbeDevices(SystemPortProbeDevices())
+    , FPortRoots(SystemSerialPortRoots())
 {
     setWindowTitle(QStringLiteral("串口设置"));
     // One row taller than the six line settings need, for the flow control.
@@ -50,6 +52,11 @@ TForm1::TForm1(QWidget *parent)
             ComboBox1->addItem(port);
         ComboBox1->setCurrentIndex(ComboBox1->findText(port, Qt::MatchExactly | Qt::MatchCaseSensitive));
     }
+    // A name can be typed as well as picked; a typed name is used as it is and never becomes an item.
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    for (int i = 0; i < ComboBox1->count(); ++i)
+        FPortItems.push_back({ ComboBox1->itemText(i).toStdString(), "", false });
     ComboBox2 = MakeList(this,
         { "110", "300", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "230400", "460800",
             "921600" },
@@ -86,18 +93,41 @@ TForm1::TForm1(QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
 }
 
+void TForm1::SetPortRoots(std::optional<TSerialPortRoots> roots)
+{
+    FPortRoots = std::move(roots);
+    delete FPortWatch;
+    FPortWatch = nullptr;
+    if (isVisible())
+        FormShow();
+}
+
 void TForm1::PortProbe()
 {
-    for (const std::string &name : ProbePorts(FProbeDevices)) {
-        QString item = QFile::decodeName(QByteArray::fromStdString(name));
-        if (ComboBox1->findText(item, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
-            ComboBox1->addItem(item);
+    FPortItems = MergePortList(
+        std::move(FPortItems), FPortRoots ? ListSerialPorts(*FPortRoots) : std::vector<TSerialPortEntry> {});
+    for (size_t i = 0; i < FPortItems.size(); ++i) {
+        const QString text = QString::fromStdString(FPortItems[i].Text);
+        const int row = static_cast<int>(i);
+        if (row >= ComboBox1->count())
+            ComboBox1->addItem(text);
+        else if (ComboBox1->itemText(row) != text)
+            ComboBox1->setItemText(row, text);
     }
+}
+
+std::string TForm1::ChosenPortName() const
+{
+    return PortNameOfChoice(FPortItems, ComboBox1->currentIndex(), ComboBox1->currentText().toStdString());
 }
 
 void TForm1::FormShow()
 {
     PortProbe();
+    if (FPortRoots && !FPortWatch) {
+        FPortWatch = new TPortListWatch(*FPortRoots, this);
+        connect(FPortWatch, &TPortListWatch::Changed, this, &TForm1::PortProbe);
+    }
     // The flow control shows the choice in effect, so that saving the other settings keeps it.
     ComboBox7->setCurrentIndex(static_cast<int>(ReadFlowControl(FSettingsPath)));
     if (!FPlaced) {
@@ -109,7 +139,7 @@ void TForm1::FormShow()
 void TForm1::Button1Click()
 {
     TPortSettingsChoice choice {
-        .CommName = ComboBox1->currentText().toStdString(),
+        .CommName = ChosenPortName(),
         .BaudRate = ComboBox2->currentText().toStdString(),
         .ByteSize = ComboBox3->currentText().toStdString(),
         .Parity = ComboBox4->currentText().toStdString(),
@@ -117,6 +147,8 @@ void TForm1::Button1Click()
         .StopBits = ComboBox5->currentText().toStdString(),
     };
     try {
+        if (choice.CommName.empty())
+            throw std::runtime_error("no port name");
         SavePortSettings(FSettingsPath, choice);
         if (!WriteFlowControl(FSettingsPath, static_cast<TFlowControl>(ComboBox7->currentIndex())))
             throw std::runtime_error("flow control not saved");
@@ -137,6 +169,14 @@ void TForm1::showEvent(QShowEvent *event)
     if (!event->spontaneous())
         FormShow();
     QWidget::showEvent(event);
+}
+
+void TForm1::hideEvent(QHideEvent *event)
+{
+    // The list follows the devices only while it can be seen.
+    delete FPortWatch;
+    FPortWatch = nullptr;
+    QWidget::hideEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

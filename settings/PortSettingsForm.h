@@ -1,21 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/PortProbe.h"
+#include "platform/SerialPortList.h"
+#include "settings/PortListItems.h"
 
 #include <QWidget>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 class QComboBox;
 class QLabel;
 class QPushButton;
+class TPortListWatch;
 
 // The port settings window: six pick-only lists of line settings and a save that writes them to setfile.ini, and below
 // them a seventh for the flow control, kept in the file's own section for additions. Created once at start-up and
 // afterwards only shown and hidden, so the lists keep the user's choices; it never reads the file. A port given for
-// this run (--port) stands in the port list and is chosen from the start. Every showing first lists the ports that
-// open at that moment.
+// this run (--port) stands in the port list and is chosen from the start. The port list also shows the serial devices
+// the system has, each with what tells it apart, and follows them while the window is shown (a device that comes is
+// added, one that goes is marked); no device is opened for this. A name can also be typed (a device path, a by-id
+// link, "rfc2217://host:port", "tcp://host:port").
 class TForm1 : public QWidget
 {
     Q_OBJECT
@@ -25,11 +31,14 @@ public:
     // Where the save writes; setfile.ini in the program's folder (platform/ProgramFolder.h) unless set.
     void SetSettingsPath(std::string path) { FSettingsPath = std::move(path); }
     const std::string &SettingsPath() const { return FSettingsPath; }
-    // What the probe opens and lists; the real system unless set.
-    void SetPortProbeDevices(TPortProbeDevices devices) { FProbeDevices = std::move(devices); }
+    // Where the devices are listed from and watched; the system's unless set, none for no devices at all.
+    void SetPortRoots(std::optional<TSerialPortRoots> roots);
 
-    // Appends to ComboBox1 each port found that it does not hold yet; never removes an item or changes the choice.
+    // Brings ComboBox1 up to date with the devices present (MergePortList); never removes an item or changes the
+    // choice.
     void PortProbe();
+    // The port name chosen or typed in ComboBox1.
+    std::string ChosenPortName() const;
     void FormShow();
     void Button1Click();
     void Button2Click();
@@ -41,7 +50,7 @@ public:
     QLabel *Label5;
     QLabel *Label6;
     QLabel *Label7;
-    QComboBox *ComboBox1; // port name
+    QComboBox *ComboBox1; // port name, editable
     QComboBox *ComboBox2; // baud rate
     QComboBox *ComboBox3; // data bits
     QComboBox *ComboBox4; // parity
@@ -54,9 +63,12 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     std::string FSettingsPath;
-    TPortProbeDevices FProbeDevices;
+    std::optional<TSerialPortRoots> FPortRoots;
+    std::vector<TPortListItem> FPortItems; // mirrors ComboBox1's items
+    TPortListWatch *FPortWatch = nullptr; // while the window is shown
     bool FPlaced = false;
 };

@@ -23,6 +23,15 @@ std::string OpenFailureReason(int error)
         return "不是串口设备";
     case EIO:
         return "设备无法使用（输入输出错误）";
+    case ECONNREFUSED:
+        return "连接被拒绝（该端口没有服务）";
+    case ETIMEDOUT:
+        return "连接超时（5 秒内没有应答）";
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+        return "无法到达主机（名称未知或网络不通）";
+    case EINVAL:
+        return "名称无效（应为 rfc2217://主机:端口 或 tcp://主机:端口）";
     default:
         return "无法打开（错误码 " + std::to_string(error) + "）";
     }

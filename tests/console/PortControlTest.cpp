@@ -5,6 +5,7 @@
 #include "console/port/PortOpenFailure.h"
 #include "settings/FlowControl.h"
 #include "tests/support/Pty.h"
+#include "tests/support/Ser2Net.h"
 #include "tests/support/SerialSimulated.h"
 #include "tests/support/WaitUntil.h"
 
@@ -118,6 +119,15 @@ TEST(PortControl, OpenFailureDetailGivesThePathTheReasonAndTheAdvice)
     };
     for (const Case &c : cases)
         EXPECT_EQ(OpenFailureDetail("/dev/ttyS4", c.Error, c.Advice), c.Detail) << c.Error;
+
+    // A remote port: its name holds the host, the reason is the connection's.
+    const Case remote[] = {
+        { ECONNREFUSED, "", "rfc2217://box:4001：连接被拒绝（该端口没有服务）" },
+        { ETIMEDOUT, "", "rfc2217://box:4001：连接超时（5 秒内没有应答）" },
+        { EHOSTUNREACH, "", "rfc2217://box:4001：无法到达主机（名称未知或网络不通）" },
+    };
+    for (const Case &c : remote)
+        EXPECT_EQ(OpenFailureDetail("rfc2217://box:4001", c.Error, c.Advice), c.Detail) << c.Error;
 }
 
 struct TFakePort : TPortAccess {
@@ -315,6 +325,24 @@ TEST_F(PortControlOnPty, TheFailureBoxNamesTheDeviceAndTheReasonTheOpenGave)
         EXPECT_EQ(Boxes.Texts(), std::vector<std::string> { OpenFailedBox.Text + "\n" + c.Detail });
     }
     holder.ClosePort();
+}
+
+TEST_F(PortControlOnPty, ARemotePortFromTheSettingsOpensAndARefusedOneNamesItsHost)
+{
+    if (!TSer2Net::Available())
+        GTEST_SKIP() << "ser2net is not installed (Debian package ser2net)";
+    TSer2Net server(Pty.SlavePath, TSer2Net::Rfc2217);
+    ASSERT_TRUE(server.Start());
+    WriteSettings("commname=" + server.PortName() + "\r\nbaudrate=115200\r\n");
+    EXPECT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_EQ(PortInfoTexts(PortInfoOf(Comm1))[0], server.PortName());
+    Comm1.ClosePort();
+
+    server.Stop();
+    Boxes.Boxes.clear();
+    EXPECT_FALSE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_EQ(Boxes.Texts(),
+        std::vector<std::string> { OpenFailedBox.Text + "\n" + server.PortName() + "：连接被拒绝（该端口没有服务）" });
 }
 
 TEST_F(PortControlOnPty, ARefusedDeviceGetsItsOwnerAndModeInTheFailureBox)

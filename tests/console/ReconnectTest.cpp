@@ -6,7 +6,9 @@
 #include "console/MainForm.h"
 #include "console/port/ReconnectWatch.h"
 #include "console/receive/ReceivePane.h"
+#include "settings/PortSettings.h"
 #include "tests/support/Pty.h"
+#include "tests/support/Ser2Net.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QApplication>
@@ -15,6 +17,8 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <set>
@@ -167,6 +171,118 @@ TEST(Reconnect, OffByDefaultTheDisconnectBoxShowsAndNothingIsWatched)
     ASSERT_TRUE(WaitUntil([&] { return !boxes.Boxes.empty(); }));
     EXPECT_EQ(boxes.Texts(), std::vector<std::string> { "串口已断开" });
     EXPECT_FALSE(form.Comm1->IsOpen());
+}
+
+TEST(ReconnectWatch, AwaitsADeviceWithAByIdLinkByThatIdentityUnderAnyName)
+{
+    QTemporaryDir folder;
+    const std::string root = folder.path().toStdString();
+    std::filesystem::create_directories(root + "/dev/serial/by-id");
+    const std::string link = root + "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    std::ofstream(root + "/dev/ttyUSB0").close();
+    std::filesystem::create_symlink("../../ttyUSB0", link);
+
+    TReconnectWatch watch([](const std::string &) { return false; });
+    watch.SetByIdFolder(root + "/dev/serial/by-id");
+    watch.Opened(root + "/dev/ttyUSB0");
+    std::filesystem::remove(root + "/dev/ttyUSB0"); // unplugged: the link dangles
+    watch.Lost(root + "/dev/ttyUSB0");
+    EXPECT_EQ(watch.Identity(), link);
+    EXPECT_FALSE(watch.Poll());
+
+    std::ofstream(root + "/dev/ttyUSB1").close(); // back under another name
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink("../../ttyUSB1", link);
+    EXPECT_TRUE(watch.Poll());
+    EXPECT_EQ(watch.Target(), root + "/dev/ttyUSB1");
+    watch.Attempted(true);
+    EXPECT_FALSE(watch.Waiting());
+
+    // Lost again under its new name: still awaited by identity.
+    watch.Lost(root + "/dev/ttyUSB1");
+    EXPECT_EQ(watch.Identity(), link);
+
+    // A device without a link is awaited by its path, a remote port by connecting.
+    watch.Opened("/dev/null");
+    watch.Lost("/dev/null");
+    EXPECT_EQ(watch.Identity(), "");
+    EXPECT_TRUE(DevicePresent("rfc2217://box:4001"));
+}
+
+TEST(Reconnect, ADeviceThatReturnsUnderAnotherNameIsFoundByItsByIdLink)
+{
+    QTemporaryDir folder;
+    const std::string root = folder.path().toStdString();
+    std::filesystem::create_directories(root + "/dev/serial/by-id");
+    const std::string link = root + "/dev/serial/by-id/usb-Board_1234-if00";
+    auto pty = std::make_unique<TPty>(TPty::Raw);
+    ASSERT_TRUE(pty->Valid());
+    std::filesystem::create_symlink(pty->SlavePath, root + "/dev/ttyUSB0");
+    std::filesystem::create_symlink("../../ttyUSB0", link);
+
+    TMessageBoxRecorder boxes;
+    TMainForm form;
+    form.LoadOptions(folder.filePath("setfile.ini").toStdString());
+    TConsoleOptions options;
+    options.AutoReconnect = true;
+    form.SetOptions(options);
+    form.ReconnectWatch().SetByIdFolder(root + "/dev/serial/by-id");
+    std::vector<QString> notes;
+    QObject::connect(&form, &TMainForm::Notify, [&](const QString &text) { notes.push_back(text); });
+    // "打开串口" with the port named for this run, so that no settings file is read for the name.
+    SetPortForThisRun(root + "/dev/ttyUSB0");
+    form.Button1Click();
+    SetPortForThisRun({});
+    ASSERT_EQ(form.Comm1->CommName(), root + "/dev/ttyUSB0");
+    ASSERT_TRUE(form.Comm1->IsOpen()) << (boxes.Boxes.empty() ? "" : boxes.Texts().back());
+
+    pty.reset(); // unplugged: the node goes, the link dangles
+    std::filesystem::remove(root + "/dev/ttyUSB0");
+    ASSERT_TRUE(WaitUntil([&] { return !form.Comm1->IsOpen(); }));
+    PumpFor(300ms);
+    EXPECT_FALSE(form.Comm1->IsOpen());
+
+    pty = std::make_unique<TPty>(TPty::Raw); // plugged in again, now ttyUSB1
+    std::filesystem::create_symlink(pty->SlavePath, root + "/dev/ttyUSB1");
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink("../../ttyUSB1", link);
+    ASSERT_TRUE(WaitUntil([&] { return form.Comm1->IsOpen(); }));
+    EXPECT_EQ(form.Comm1->CommName(), pty->SlavePath);
+    pty->Write("again\r\n");
+    EXPECT_TRUE(WaitUntil([&] { return form.Memo1->PlainText().contains(QStringLiteral("again")); }));
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[1], QStringLiteral("串口已重连：usb-Board_1234-if00")) << "the tray message names the device";
+}
+
+TEST(Reconnect, ARemotePortReopensWhenItsServerReturns)
+{
+    if (!TSer2Net::Available())
+        GTEST_SKIP() << "ser2net is not installed (Debian package ser2net)";
+    TPty pty(TPty::Raw);
+    TSer2Net server(pty.SlavePath, TSer2Net::RawTcp);
+    ASSERT_TRUE(server.Start());
+
+    TMessageBoxRecorder boxes;
+    TMainForm form;
+    QTemporaryDir folder;
+    form.LoadOptions(folder.filePath("setfile.ini").toStdString());
+    TConsoleOptions options;
+    options.AutoReconnect = true;
+    form.SetOptions(options);
+    form.Comm1->SetCommName(server.PortName());
+    form.Comm1->OpenPort();
+    ASSERT_TRUE(form.Comm1->IsOpen());
+
+    server.Stop();
+    ASSERT_TRUE(WaitUntil([&] { return !form.Comm1->IsOpen(); }));
+    PumpFor(500ms); // refused attempts meanwhile: no box
+    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(WaitUntil([&] { return form.Comm1->IsOpen(); }));
+    ASSERT_TRUE(form.Comm1->SendData("!", 1)); // through: the server has the device open
+    ASSERT_EQ(pty.ReadWithin(1, 5s), "!");
+    pty.Write("remote\r\n");
+    EXPECT_TRUE(WaitUntil([&] { return form.Memo1->PlainText().contains(QStringLiteral("remote")); }));
+    EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Texts()[0];
 }
 
 } // namespace

@@ -13,9 +13,11 @@
 #include "console/receive/ReceivePane.h"
 #include "core/MessageBox.h"
 #include "settings/PortSettings.h"
+#include "settings/PortSettingsForm.h"
 #include "tests/console/MessageBoxRecorder.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
+#include "tests/support/Ser2Net.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QApplication>
@@ -30,6 +32,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
+#include <termios.h>
 
 namespace
 {
@@ -272,4 +275,43 @@ TEST_F(ConsoleShell, TimedSendAtTenMillisecondsRepeatsUntilStopped)
     Shell->Form3->Button2->click();
     EXPECT_EQ(Main->Button9->text(), "定时发送");
     EXPECT_FALSE(Main->Timer2->isActive());
+}
+
+TEST_F(ConsoleShell, ARemotePortTypedInTheSettingsWindowOpensCarriesDataAndItsLossIsTold)
+{
+    if (!TSer2Net::Available())
+        GTEST_SKIP() << "ser2net is not installed (Debian package ser2net)";
+    TSer2Net server(Pty.SlavePath, TSer2Net::Rfc2217);
+    ASSERT_TRUE(server.Start());
+
+    TForm1 &settings = *Shell->Form1;
+    settings.SetPortRoots(std::nullopt);
+    settings.show();
+    settings.ComboBox1->setEditText(QString::fromStdString(server.PortName()));
+    settings.ComboBox2->setCurrentIndex(settings.ComboBox2->findText("57600"));
+    settings.Button1->click();
+    ASSERT_EQ(Boxes.Texts(), std::vector<std::string> { "串口设置成功,请重新打开串口以便生效" });
+    Boxes.Boxes.clear();
+
+    Main->Button1->click();
+    ASSERT_EQ(Boxes.Texts(), std::vector<std::string> { "串口打开成功" });
+    Boxes.Boxes.clear();
+    InfoTexts();
+    EXPECT_EQ(Main->Label7->toolTip(), QString::fromStdString(server.PortName())) << "the label elides a long name";
+    EXPECT_TRUE(WaitUntil([&] {
+        termios line {};
+        ::tcgetattr(Pty.Master(), &line);
+        return cfgetospeed(&line) == B57600;
+    })) << "the speed reached the server's line";
+
+    Pty.Write("321\r\n");
+    EXPECT_TRUE(WaitUntil([&] { return Lines(Main->Memo1).contains("321"); }));
+    Main->Memo2->setPlainText("ABC");
+    Main->Button7->click();
+    EXPECT_EQ(Pty.Read(7), "ABC[RS]");
+
+    server.Stop();
+    EXPECT_TRUE(WaitUntil([&] { return !Boxes.Boxes.empty(); }));
+    EXPECT_EQ(Boxes.Texts(), std::vector<std::string> { "串口已断开" });
+    EXPECT_FALSE(Main->Comm1->IsOpen());
 }

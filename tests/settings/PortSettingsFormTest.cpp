@@ -6,15 +6,16 @@
 #include "settings/FlowControl.h"
 #include "settings/PortSettings.h"
 #include "settings/SettingsFile.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <set>
 
 namespace
 {
@@ -28,6 +29,11 @@ QStringList Items(const QComboBox *list)
 }
 
 const QStringList FixedPorts { "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "COM10" };
+
+// The devices of the fixture tree (tests/support/fixtures/serial-ports) as the port list shows them; its ttyS0 is COM1.
+const QStringList FixtureDevices { "/dev/rfcomm0", "ttyACM0 — Arduino (www.arduino.cc) (75833353035351D0E1B1)",
+    "ttyUSB0 — FT232R USB UART (A50285BI)",
+    "ttyUSB1 — usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_0001-if00-port0" };
 
 class PortSettingsFormTest : public ::testing::Test
 {
@@ -44,14 +50,18 @@ protected:
 
     void Prepare(TForm1 &form)
     {
-        // Fake devices only: the real probe would open /dev/ttyS*, which here is the system console.
-        form.SetPortProbeDevices({
-            [this](const std::string &path) { return Openable.count(path) > 0; },
-            [] {
-                return std::vector<std::string> { "/dev/ttyACM0", "/dev/ttyUSB0" };
-            },
-        });
+        // A tree of our own stands in for /sys and /dev: empty until a test fills it.
+        std::filesystem::create_directories(Tree + "/dev");
+        form.SetPortRoots(TSerialPortRoots { Tree + "/sys/class/tty", Tree + "/dev", Tree + "/dev/serial/by-id" });
         form.SetSettingsPath(Path);
+    }
+
+    // The system gets the fixture's devices.
+    void PlugFixtureDevices()
+    {
+        std::filesystem::copy(std::string(KELVARA_TEST_SUPPORT_DIR) + "/fixtures/serial-ports", Tree,
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks
+                | std::filesystem::copy_options::overwrite_existing);
     }
 
     void Choose(QComboBox *list, const QString &text)
@@ -61,10 +71,10 @@ protected:
         list->setCurrentIndex(index);
     }
 
-    std::set<std::string> Openable;
     std::vector<TMessageBoxRequest> Boxes;
     QTemporaryDir Folder;
     std::string Path = Folder.filePath("setfile.ini").toStdString();
+    std::string Tree = Folder.filePath("system").toStdString();
     TForm1 Form;
 
 private:
@@ -87,7 +97,7 @@ TEST_F(PortSettingsFormTest, StartsWithTheFixedListsAndChoices)
         = { Form.ComboBox1, Form.ComboBox2, Form.ComboBox3, Form.ComboBox4, Form.ComboBox5, Form.ComboBox6 };
     QStringList chosen;
     for (QComboBox *list : lists) {
-        EXPECT_FALSE(list->isEditable());
+        EXPECT_EQ(list->isEditable(), list == Form.ComboBox1) << "only the port name can be typed";
         chosen << list->currentText();
     }
     EXPECT_EQ(chosen, QStringList({ "COM1", "9600", "8", "无", "1", "否" }));
@@ -109,32 +119,79 @@ TEST_F(PortSettingsFormTest, StartsWithTheFixedListsAndChoices)
     EXPECT_LE(Form.Button1->geometry().bottom(), Form.height());
 }
 
-TEST_F(PortSettingsFormTest, EveryShowingAddsOnlyNamesTheListLacks)
+TEST_F(PortSettingsFormTest, EveryShowingAddsTheDevicesTheListLacksWithWhatTellsThemApart)
 {
     Form.show();
-    EXPECT_EQ(Items(Form.ComboBox1), FixedPorts); // nothing opens
+    EXPECT_EQ(Items(Form.ComboBox1), FixedPorts); // no devices
 
-    Openable = { "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0" };
-    Form.hide();
-    Form.show();
-    EXPECT_EQ(Items(Form.ComboBox1), FixedPorts + QStringList({ "/dev/ttyUSB0" }));
-
-    for (int n = 0; n <= 10; ++n)
-        Openable.insert("/dev/ttyS" + std::to_string(n));
+    PlugFixtureDevices();
     Choose(Form.ComboBox1, "COM5");
     Form.hide();
     Form.show();
     Form.hide();
     Form.show();
-    EXPECT_EQ(Items(Form.ComboBox1), FixedPorts + QStringList({ "/dev/ttyUSB0", "COM11" }));
+    EXPECT_EQ(Items(Form.ComboBox1), FixedPorts + FixtureDevices);
     EXPECT_EQ(Form.ComboBox1->currentText(), "COM5");
+    EXPECT_EQ(Form.ChosenPortName(), "COM5");
+}
+
+TEST_F(PortSettingsFormTest, TheListFollowsDevicesComingAndGoingWhileShownAndKeepsTheChoice)
+{
+    PlugFixtureDevices();
+    Form.show();
+    Choose(Form.ComboBox1, FixtureDevices[2]);
+
+    // ttyUSB2 is in sysfs already; its node appearing is the device arriving.
+    std::ofstream(Tree + "/dev/ttyUSB2").close();
+    EXPECT_TRUE(WaitUntil([&] { return Items(Form.ComboBox1).contains("ttyUSB2 — USB 1a86:7523"); }));
+
+    std::filesystem::remove(Tree + "/dev/ttyUSB0");
+    EXPECT_TRUE(WaitUntil([&] { return Items(Form.ComboBox1).contains(FixtureDevices[2] + "（已移除）"); }))
+        << Items(Form.ComboBox1).join("|").toStdString();
+    EXPECT_EQ(Form.ComboBox1->currentText(), FixtureDevices[2] + "（已移除）") << "the choice stays on its device";
+    EXPECT_EQ(Form.ChosenPortName(), "/dev/ttyUSB0");
+
+    std::ofstream(Tree + "/dev/ttyUSB0").close();
+    EXPECT_TRUE(WaitUntil([&] { return Form.ComboBox1->currentText() == FixtureDevices[2]; }));
+    EXPECT_EQ(Items(Form.ComboBox1).count(), FixedPorts.count() + FixtureDevices.count() + 1) << "nothing doubled";
+
+    // Hidden, the window no longer follows the devices.
+    Form.hide();
+    std::filesystem::remove(Tree + "/dev/ttyUSB1");
+    PumpFor(std::chrono::milliseconds(300));
+    EXPECT_TRUE(Items(Form.ComboBox1).contains(FixtureDevices[3]));
+}
+
+TEST_F(PortSettingsFormTest, ATypedNameIsSavedAsTypedAndAnEmptyOneIsRefused)
+{
+    Form.show();
+    struct TRow {
+        const char *Typed;
+        const char *Saved;
+    };
+    for (TRow row : { TRow { "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0",
+                          "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0" },
+             TRow { "  rfc2217://192.168.1.20:4001 ", "rfc2217://192.168.1.20:4001" },
+             TRow { "tcp://[::1]:4000", "tcp://[::1]:4000" } }) {
+        Form.ComboBox1->setEditText(QString::fromUtf8(row.Typed));
+        Form.Button1->click();
+        EXPECT_EQ(ReadPortSettings(Path).CommName, row.Saved);
+        EXPECT_EQ(Items(Form.ComboBox1), FixedPorts) << "a typed name does not become an item";
+        Form.show();
+    }
+    Boxes.clear();
+    Form.ComboBox1->setEditText("   ");
+    Form.Button1->click();
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, "串口设置失败");
+    EXPECT_EQ(ReadPortSettings(Path).CommName, "tcp://[::1]:4000") << "nothing was lost";
 }
 
 TEST_F(PortSettingsFormTest, SavingWritesTheChoicesAndHides)
 {
-    Openable = { "/dev/ttyUSB0" };
+    PlugFixtureDevices();
     Form.show();
-    Choose(Form.ComboBox1, "/dev/ttyUSB0");
+    Choose(Form.ComboBox1, FixtureDevices[2]);
     Choose(Form.ComboBox2, "115200");
     Choose(Form.ComboBox3, "7");
     Choose(Form.ComboBox4, "无");
@@ -196,14 +253,14 @@ TEST_F(PortSettingsFormTest, TheFlowControlIsSavedInTheExtensionSectionAndReadBa
 TEST_F(PortSettingsFormTest, APortGivenForThisRunIsChosenSoThatSavingKeepsIt)
 {
     const std::string port = Folder.filePath("links/device-of-this-run").toStdString();
-    Openable = { "/dev/ttyUSB0" };
     SetPortForThisRun(port);
     TForm1 form;
     Prepare(form);
+    PlugFixtureDevices();
     form.show();
     form.hide();
     form.show();
-    EXPECT_EQ(Items(form.ComboBox1), FixedPorts + QStringList({ QString::fromStdString(port), "/dev/ttyUSB0" }));
+    EXPECT_EQ(Items(form.ComboBox1), FixedPorts + QStringList({ QString::fromStdString(port) }) + FixtureDevices);
     EXPECT_EQ(form.ComboBox1->currentText().toStdString(), port);
 
     Choose(form.ComboBox2, "115200");

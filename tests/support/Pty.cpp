@@ -62,6 +62,21 @@ std::string TPty::Read(std::size_t wanted, std::chrono::milliseconds quiet) cons
     return bytes;
 }
 
+std::string TPty::ReadWithin(std::size_t wanted, std::chrono::milliseconds limit) const
+{
+    std::string bytes;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (bytes.size() < wanted && std::chrono::steady_clock::now() < deadline) {
+        std::string more = Read(wanted - bytes.size(), std::chrono::milliseconds(50));
+        if (more.empty()) {
+            pollfd none {};
+            ::poll(&none, 0, 10);
+        }
+        bytes += more;
+    }
+    return bytes;
+}
+
 void TPty::CloseMaster()
 {
     if (FMaster >= 0)

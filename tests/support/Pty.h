@@ -25,6 +25,9 @@ public:
     void Write(const std::string &bytes) const;
     // Reads until `wanted` bytes arrived or none came for `quiet`; a zero `quiet` takes only what is there now.
     std::string Read(std::size_t wanted, std::chrono::milliseconds quiet = std::chrono::seconds(3)) const;
+    // Reads until `wanted` bytes arrived or `limit` passed, also while no one has the slave open (the master then
+    // reports a hang-up, which ends a plain Read at once): for a device that a server opens a little later.
+    std::string ReadWithin(std::size_t wanted, std::chrono::milliseconds limit) const;
     // The device goes away: the other side sees a hang-up.
     void CloseMaster();
 
