@@ -23,6 +23,15 @@ inline constexpr const char *AutoReconnectKey = "autoreconnect"; // 1: reopen th
 inline constexpr const char *ChunkLinesKey = "chunklines"; // 1: every received chunk on a line of its own
 inline constexpr const char *MultiChannelKey = "multichannel"; // 1: the chart plots up to eight numbers per line
 inline constexpr const char *FlowKey = "flow"; // flow control of the port: none, xonxoff or rtscts
+inline constexpr const char *WindowWidthKey = "windowwidth"; // the main window's last size (not maximized), pixels
+inline constexpr const char *WindowHeightKey = "windowheight";
+inline constexpr const char *WindowMaximizedKey = "windowmaximized"; // 1: the main window was last maximized
+inline constexpr const char *TriggerOnKey = "trigger"; // 1: the chart's trigger is on
+inline constexpr const char *TriggerSourceKey = "triggersource"; // index of the trigger's channel, from 0
+inline constexpr const char *TriggerLevelKey = "triggerlevel"; // the trigger level, a number
+inline constexpr const char *TriggerEdgeKey = "triggeredge"; // rising or falling
+inline constexpr const char *TriggerModeKey = "triggermode"; // auto, normal or single
+inline constexpr const char *TriggerPositionKey = "triggerposition"; // share of the view before the trigger, percent
 
 bool ReadFlag(const std::string &path, std::string_view key, bool defaultValue);
 int32_t ReadInteger(const std::string &path, std::string_view key, int32_t defaultValue);

@@ -5,6 +5,8 @@
 #include "console/plotfeed/ChartDataExport.h"
 #include "console/plotfeed/FeedSchedule.h"
 #include "console/plotfeed/PlotFeed.h"
+#include "console/plotfeed/TriggerForm.h"
+#include "console/plotfeed/TriggerSettings.h"
 #include "settings/ExtensionSettings.h"
 
 #include <QTimer>
@@ -19,9 +21,10 @@ TChartMenuExtras::TChartMenuExtras(
 {
     if (ExtensionSettings::ReadFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, false))
         FFeed.SetMultiChannel(true);
+    FPlot.Trigger().SetSettings(LoadTriggerSettings(FSettingsPath));
 
     FPlot.OnDataViewMenuItems = [this] {
-        std::vector<TPlotMenuItem> items(2);
+        std::vector<TPlotMenuItem> items(3);
         items[0].Caption = QStringLiteral("多通道模式");
         items[0].Command = pmcHost;
         items[0].HostCommand = cmdMultiChannel;
@@ -31,6 +34,9 @@ TChartMenuExtras::TChartMenuExtras(
         items[1].Caption = QStringLiteral("导出数据 (CSV)…");
         items[1].Command = pmcHost;
         items[1].HostCommand = cmdExportData;
+        items[2].Caption = QStringLiteral("触发…");
+        items[2].Command = pmcHost;
+        items[2].HostCommand = cmdTrigger;
         return items;
     };
     FPlot.OnHostMenuCommand = [this](const TPlotMenuItem &item) {
@@ -41,8 +47,16 @@ TChartMenuExtras::TChartMenuExtras(
                 SetMultiChannel(!FFeed.MultiChannel());
             else if (command == cmdExportData)
                 ExportData();
+            else if (command == cmdTrigger)
+                ShowTriggerForm();
         });
     };
+}
+
+TChartMenuExtras::~TChartMenuExtras()
+{
+    // The window acts on the chart: it goes first.
+    delete FTriggerForm;
 }
 
 void TChartMenuExtras::SetMultiChannel(bool on)
@@ -64,4 +78,19 @@ void TChartMenuExtras::ExportData()
         ~TResume() { Schedule.Resume(); }
     } resume { FFeedSchedule };
     ExportChartData(FPlot, path, FParent);
+}
+
+void TChartMenuExtras::ShowTriggerForm()
+{
+    if (!FTriggerForm)
+        FTriggerForm = new TTriggerForm(FPlot, FSettingsPath, FParent);
+    TriggerForm()->Refresh();
+    FTriggerForm->show();
+    FTriggerForm->raise();
+    FTriggerForm->activateWindow();
+}
+
+TTriggerForm *TChartMenuExtras::TriggerForm() const
+{
+    return static_cast<TTriggerForm *>(FTriggerForm.data());
 }
