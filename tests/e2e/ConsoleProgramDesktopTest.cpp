@@ -755,5 +755,11 @@ TEST_F(ProgramWithPty, ATriggeredSineStandsStillAndCrossesTheLevelAtTheViewsMidd
     EXPECT_TRUE(crosses) << "the trace is not at the level in the middle";
     EXPECT_GT(TraceRows(first, middle - 15, view, levelRow).first, levelRow + 5) << "below the level before the middle";
     EXPECT_LT(TraceRows(first, middle + 15, view, levelRow).second, levelRow - 5) << "above the level after the middle";
+
+    // The data view's menu: "Edit..." (disabled), "多通道模式", "导出数据 (CSV)…", "触发…", which opens the window.
+    std::set<unsigned long> before = Ids(ProgramWindows());
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(300, 200, "Down Down Down Return"));
+    const TXWindow form = NewWindow(before, 100);
+    EXPECT_EQ(form.Name, "触发");
     EXPECT_TRUE(Program.Running());
 }
