@@ -14,9 +14,12 @@
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
 #include "console/MainFormGeometry.h"
+#include "console/ScriptForm.h"
 #include "console/SendBoxMenu.h"
 #include "console/plotfeed/ReceivePipeline.h"
 #include "console/port/PortControl.h"
+#include "console/quicksend/QuickSendFile.h"
+#include "console/quicksend/QuickSendForm.h"
 #include "console/receive/ReceiveLog.h"
 #include "console/receive/ReceivePane.h"
 #include "console/receive/ReceivePrint.h"
@@ -44,6 +47,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -166,21 +170,35 @@ TMainForm::TMainForm(QWidget *parent)
     BuildTopBar();
     BuildChartArea();
     FReceivePipeline = std::make_unique<TReceivePipeline>(*FReceiveLog, Memo3, FCapture, [this] { FPlotFeed->Step(); });
+    FReceivePipeline->SetPlotFeed(FPlotFeed.get());
     FReceivePipeline->SetChartClock(
         [this] { return FArrivalClock ? FArrivalClock() : Plot1->Channel(0)->ElapsedSeconds(); });
     BuildDataPanel();
     BuildPortInformationPanel();
     BuildTimers();
     ConnectHandlers();
+    AddQuickSendShortcuts(this);
     SetDataPanelHeight(DataPanelFold::FoldedHeight);
     TPlotFeed::SetUpChart(*Plot1);
     FChartMenuExtras
         = std::make_unique<TChartMenuExtras>(*Plot1, *FPlotFeed, FReceivePipeline->Feed(), SettingsFilePath(), this);
+    // The port's side of the window "二进制帧": XON/XOFF takes the bytes 0x11 and 0x13 out of what is received, so
+    // the window warns about it and can switch it off, at once on an open port and in setfile.ini for the next open.
+    TBinaryFrameHooks frameHooks;
+    frameHooks.FlowIsXonXoff = [this] { return FlowTakesXonXoffBytes(*Comm1, SettingsFilePath()); };
+    frameHooks.SwitchFlowToNone = [this] {
+        if (!SwitchFlowControlToNone(*Comm1, SettingsFilePath()))
+            ShowMessageBox("串口设置失败", "提示", mbIconExclamation);
+    };
+    FChartMenuExtras->SetBinaryFrameHooks(std::move(frameHooks));
 }
 
 TMainForm::~TMainForm()
 {
-    // The port goes first: no receive event may reach the panes and the queue once they start to go.
+    // The script and the repeats stop before the port they use goes; then the port goes: no receive event may reach
+    // the panes and the queue once they start to go.
+    FScriptForm.reset();
+    FQuickSendForm.reset();
     Comm1.reset();
 }
 
@@ -192,6 +210,7 @@ void TMainForm::SetWindows(const TMainFormWindows &windows)
         FWindows.Form7->Memo1->SetLog(FReceiveLog);
         FWindows.Form7->Memo1->SetView(FOptions.View);
         FWindows.Form7->Memo1->ExtendContextMenu = [this](QMenu *menu) { ExtendReceivePaneMenu(menu); };
+        AddQuickSendShortcuts(FWindows.Form7);
     }
     if (FWindows.Form2)
         connect(FWindows.Form2, &TForm2::EntryChosen, this, &TMainForm::Form2EntryChosen, Qt::UniqueConnection);
@@ -444,13 +463,15 @@ void TMainForm::Button1Click()
 {
     FSendPaused = false;
     StopReconnecting();
-    OpenPortFromSettings(*Comm1, SettingsFilePath());
+    if (OpenPortFromSettings(*Comm1, SettingsFilePath()))
+        FPlotFeed->PortOpened();
 }
 
 void TMainForm::Button2Click()
 {
     FSendPaused = false;
     StopReconnecting();
+    StopAutomation();
     ClosePortAndReport(*Comm1);
 }
 
@@ -459,6 +480,7 @@ void TMainForm::Comm1RequestHangup(TComm *)
     if (Comm1->IsOpen()) {
         // The lost device ends a timed send before anything is shown: its ticks would only fail, each with a box.
         StopTimedSend();
+        StopAutomation();
         FSendPaused = false;
     }
     if (!FOptions.AutoReconnect || !Comm1->IsOpen()) {
@@ -505,6 +527,7 @@ void TMainForm::ReconnectTimerTimer()
     }
     FReconnect.Attempted(opened);
     if (opened) {
+        FPlotFeed->PortOpened();
         FReconnectTimer->stop();
         FillPortInformation();
         emit Notify(QStringLiteral("串口已重连"));
@@ -561,6 +584,8 @@ void TMainForm::Comm1ReceiveData(TComm *Sender, const char *Buffer, uint16_t Buf
 {
     const std::string_view chunk(Buffer, Buffer ? BufferLength : 0);
     FReceivePipeline->TakeChunk(chunk, Sender ? Sender->ReceivedRuns() : std::span<const TReadRun> {});
+    if (FScriptForm)
+        FScriptForm->Received(chunk);
     if (FCapture.Active())
         CheckCapture();
 }
@@ -966,7 +991,55 @@ void TMainForm::ExtendReceivePaneMenu(QMenu *menu)
 
 void TMainForm::ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos)
 {
-    BuildSendBoxMenu(box, FOptions, [this](const TConsoleOptions &options) { SetOptions(options); })->popup(globalPos);
+    TSendBoxMenuWindows windows {
+        .QuickSend = [this] { ShowModeless(QuickSendForm()); },
+        .Script = [this] { ShowModeless(ScriptForm()); },
+    };
+    BuildSendBoxMenu(
+        box, FOptions, [this](const TConsoleOptions &options) { SetOptions(options); }, windows)
+        ->popup(globalPos);
+}
+
+// ---- Automation ----
+
+TQuickSendForm *TMainForm::QuickSendForm()
+{
+    if (!FQuickSendForm) {
+        const std::string settings = FOptionsPath.empty() ? SettingsFilePath() : FOptionsPath;
+        const std::string path = settings.substr(0, settings.rfind('/') + 1) + QuickSendFileName;
+        FQuickSendForm = std::make_unique<TQuickSendForm>(path, Sender(), [this] { return Comm1->IsOpen(); });
+    }
+    return FQuickSendForm.get();
+}
+
+TScriptForm *TMainForm::ScriptForm()
+{
+    if (!FScriptForm) {
+        TScriptFormPort port {
+            .Send = Sender(),
+            .SetDtr = [this](bool on) { Comm1->SetDtrControl(on ? TDtrControl::DtrEnable : TDtrControl::DtrDisable); },
+            .SetRts = [this](bool on) { Comm1->SetRtsControl(on ? TRtsControl::RtsEnable : TRtsControl::RtsDisable); },
+        };
+        FScriptForm = std::make_unique<TScriptForm>(std::move(port));
+    }
+    return FScriptForm.get();
+}
+
+void TMainForm::AddQuickSendShortcuts(QWidget *window)
+{
+    for (std::size_t i = 0; i < QuickSendShortcutCount; ++i) {
+        auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + i)), window);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, i] { QuickSendForm()->SendEntry(i); });
+    }
+}
+
+void TMainForm::StopAutomation()
+{
+    if (FQuickSendForm)
+        FQuickSendForm->StopRepeats();
+    if (FScriptForm)
+        FScriptForm->PortClosed();
 }
 
 void TMainForm::Memo2ContextMenu(const QPoint &position)

@@ -40,6 +40,8 @@ class TForm4;
 class TForm5;
 class TForm6;
 class TForm7;
+class TQuickSendForm;
+class TScriptForm;
 
 // The other windows of the program, created once at start-up and only shown and hidden afterwards. Any of them may
 // be missing (tests build the main window alone); the buttons that open a missing window then do nothing.
@@ -85,6 +87,14 @@ public:
         FCaptureChooser = std::move(chooser);
     }
     void ToggleCapture();
+
+    // The plot feed: its data mode (multi-channel, binary frames) and its decoder's counts.
+    TPlotFeed &PlotFeed() { return *FPlotFeed; }
+
+    // The quick-send and script windows, made on first use (their menu items, a quick-send shortcut) and kept until
+    // this window goes. Their files sit beside the settings file.
+    TQuickSendForm *QuickSendForm();
+    TScriptForm *ScriptForm();
 
     // From now on a close request closes the window instead of hiding it (exit and the end of the session).
     void AllowClose() { FCloseAllowed = true; }
@@ -227,6 +237,10 @@ private:
     std::string_view SendEnding() const;
     TSendFunction Sender();
     void Memo2ContextMenu(const QPoint &position);
+    // Ctrl+1 ... Ctrl+9 on window: the first nine quick-send entries.
+    void AddQuickSendShortcuts(QWidget *window);
+    // The port has closed: repeating quick sends and a running script end.
+    void StopAutomation();
     // Adds "十六进制显示" and "显示时间戳" to a receive pane's context menu.
     void ExtendReceivePaneMenu(QMenu *menu);
     void ApplyReceiveView();
@@ -271,6 +285,9 @@ private:
     QTimer *FCaptureTimer = nullptr;
     std::function<std::string(const std::string &)> FCaptureChooser;
     std::string FOptionsPath;
+    // Send through Comm1 and read what it receives: declared after it, and destroyed first in the destructor.
+    std::unique_ptr<TQuickSendForm> FQuickSendForm;
+    std::unique_ptr<TScriptForm> FScriptForm;
     bool FCloseAllowed = false;
     bool FPlaced = false;
     QSize FNormalSize = MainFormStartSize; // the last size while neither maximized nor minimized

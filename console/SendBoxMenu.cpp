@@ -4,13 +4,27 @@
 #include <QActionGroup>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTimer>
 
-QMenu *BuildSendBoxMenu(
-    QPlainTextEdit *box, const TConsoleOptions &options, std::function<void(const TConsoleOptions &)> changed)
+QMenu *BuildSendBoxMenu(QPlainTextEdit *box, const TConsoleOptions &options,
+    std::function<void(const TConsoleOptions &)> changed, const TSendBoxMenuWindows &windows)
 {
     QMenu *menu = box->createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addSeparator();
+
+    const std::pair<QString, std::function<void()>> items[] = {
+        { QStringLiteral("快捷发送…"), windows.QuickSend },
+        { QStringLiteral("脚本…"), windows.Script },
+    };
+    for (const auto &[caption, open] : items) {
+        if (!open)
+            continue;
+        // Deferred: the window opens after the menu, which deletes itself on closing, has gone.
+        QObject::connect(menu->addAction(caption), &QAction::triggered, menu, [open] { QTimer::singleShot(0, open); });
+    }
+    if (windows.QuickSend || windows.Script)
+        menu->addSeparator();
 
     QAction *hex = menu->addAction(QStringLiteral("十六进制发送"));
     hex->setObjectName(QStringLiteral("HexSend"));
@@ -36,5 +50,6 @@ QMenu *BuildSendBoxMenu(
             changed(next);
         });
     }
+
     return menu;
 }

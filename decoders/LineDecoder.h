@@ -20,6 +20,10 @@ public:
     void ResetCounts() override { FCounts = {}; }
     void Reset() override;
 
+    // Decodes one whole line that was cut from the bytes elsewhere (by the same rules as Feed's), all its samples at
+    // `time`. The line comes without its break.
+    void TakeLine(std::string_view line, double time, std::vector<TSample> &out) { DecodeLine(line, time, out); }
+
 protected:
     // Appends the samples of one whole line to `out`, all at `time`, and counts the line.
     virtual void DecodeLine(std::string_view line, double time, std::vector<TSample> &out) = 0;

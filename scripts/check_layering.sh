@@ -2,38 +2,42 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file includes against the dependency order of the folders, or when a toolkit-free folder
 # includes a Qt Widgets header. The order, from the top:
-#   app -> console -> {comm, chart, settings, auxwin, decoders} -> ui -> {platform, core}
-# decoders/ (received bytes to samples) sits on core/ alone.
+#   app -> console -> {comm, chart, settings, auxwin, decoders, scripting} -> ui -> {platform, core}
+# decoders/ (received bytes to samples) sits on core/ alone; settings/ may use it for the frame shape it keeps;
+# scripting/ (the Lua script engine) sits on platform/ and core/.
 # Inside console/, the windows and their wiring at its top sit on its concern folders:
-#   console -> {console/send -> console/history, console/plotfeed -> console/receive, console/port}
+#   console -> {console/quicksend -> console/send -> console/history, console/plotfeed -> console/receive,
+#               console/port}
 # so no concern folder includes the main window or any other file at the top of console/.
 # A folder may include itself and any folder below it, never one beside or above it. tools/ (the demo device) sits
-# on platform/ and core/ alone. comm/, platform/ and core/ are free of Qt Widgets; ui/ holds the widget helpers that
-# several windows share.
+# on decoders/ (the checksums its frames carry), platform/ and core/ alone. comm/, platform/ and core/ are free of Qt
+# Widgets; ui/ holds the widget helpers that several windows share.
 # Usage: scripts/check_layering.sh [SOURCE_ROOT]
 set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
-below_console="comm chart settings auxwin decoders ui platform core"
-concerns="console/receive console/send console/history console/port console/plotfeed"
+below_console="comm chart settings auxwin decoders scripting ui platform core"
+concerns="console/receive console/send console/history console/port console/plotfeed console/quicksend"
 declare -A allowed=(
     [core]="core"
     [platform]="platform core"
     [ui]="ui platform core"
     [comm]="comm platform core"
     [chart]="chart ui platform core"
-    [settings]="settings ui platform core"
+    [settings]="settings decoders ui platform core"
     [auxwin]="auxwin ui platform core"
     [decoders]="decoders core"
+    [scripting]="scripting platform core"
     [console/receive]="console/receive $below_console"
     [console/history]="console/history $below_console"
     [console/port]="console/port $below_console"
     [console/send]="console/send console/history $below_console"
     [console/plotfeed]="console/plotfeed console/receive $below_console"
+    [console/quicksend]="console/quicksend console/send console/history $below_console"
     [console]="console $concerns $below_console"
     [app]="app console $concerns $below_console"
-    [tools]="tools platform core"
+    [tools]="tools decoders platform core"
 )
 
 # The folder a path belongs to: a concern folder of console/ by its own name, any other by its first component.
@@ -46,7 +50,7 @@ folder_of() {
     *) echo "${1%%/*}" ;;
     esac
 }
-widget_free="comm platform core decoders"
+widget_free="comm platform core decoders scripting"
 
 widgets_dir=$(find /usr/include -maxdepth 3 -type d -path '*qt6/QtWidgets' 2>/dev/null | head -1)
 

@@ -3,14 +3,28 @@
 # Installs what the program needs, builds it and starts it. With no X display (DISPLAY unset) it starts a headless
 # desktop first (Xvfb with a window manager and a tray host) on display :99; see the README for screenshots.
 # A demo serial device (a pty sending a waveform and some text) is started and setfile.ini points at it unless
-# setfile.ini already names another port; pass --no-demo to skip it.
+# setfile.ini already names another port; pass --no-demo to skip it, or --demo labelled / --demo binary for named
+# values or binary frames instead of integer lines.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/setup.sh run
 
 demo=1
-[ "${1:-}" = "--no-demo" ] && demo=0
+demo_format=numbers
+case "${1:-}" in
+--no-demo) demo=0 ;;
+--demo)
+    demo_format=${2:-}
+    case "$demo_format" in
+    numbers | labelled | binary) ;;
+    *)
+        echo "usage: scripts/run.sh [--no-demo | --demo numbers|labelled|binary]" >&2
+        exit 2
+        ;;
+    esac
+    ;;
+esac
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVARA_TESTS=OFF >/dev/null
 ninja -C build kelvara $( [ -f tools/CMakeLists.txt ] && echo kelvara-demo-device )
@@ -36,7 +50,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 if [ $demo -eq 1 ] && [ -x "$bin/kelvara-demo-device" ]; then
-    "$bin/kelvara-demo-device" --link /tmp/kelvara-demo-tty --setfile "$bin/setfile.ini" &
+    "$bin/kelvara-demo-device" --link /tmp/kelvara-demo-tty --setfile "$bin/setfile.ini" --format "$demo_format" &
     pids+=($!)
     # The device makes its link last, once the settings file is written.
     for _ in $(seq 50); do [ -L /tmp/kelvara-demo-tty ] && break; sleep 0.1; done

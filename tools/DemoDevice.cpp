@@ -2,43 +2,43 @@
 // kelvara-demo-device: a virtual serial device for trying the program without hardware.
 //
 // It creates a pseudo-terminal, makes --link a symbolic link to the terminal's device, and plays a device on it that
-// sends a sine wave of five-digit integers (one "12345" CR LF line per sample, 75 samples a second, in bursts of 15
-// every 200 ms so that each burst arrives as one chunk) and, every few seconds, a line of text. It sends only while a
-// program has the device open, and drops what that program sends to it.
+// sends 75 samples a second, in bursts of 15 every 200 ms so that each burst arrives as one chunk. What a sample
+// looks like depends on --format (tools/DemoSignal.h):
+//   numbers (the default) - a sine wave of five-digit integers, one "12345" CR LF line a sample, and every few
+//                           seconds a line of text
+//   labelled              - lines of named values, "temp:23.5,hum:41.2,volt:3.31" CR LF, and the same lines of text
+//   binary                - frames AA 55, three int16 samples little-endian, CRC-16/MODBUS of the payload
+// It sends only while a program has the device open, and drops what that program sends to it.
 //
 // With --setfile it writes a settings file naming the link, unless that file exists and names another port (then the
 // user's own settings stay as they are).
 //
 // Usage: kelvara-demo-device --link /tmp/kelvara-demo-tty [--setfile build/bin/setfile.ini]
+//                            [--format numbers|labelled|binary]
 // Runs until SIGINT or SIGTERM, then removes the link.
-#include "core/AnsiText.h"
 #include "platform/ProfileFile.h"
+#include "tools/DemoSignal.h"
 #include "tools/DevicePty.h"
 
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <numbers>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace
 {
 
 constexpr const char *Section = "\xCF\xB5\xCD\xB3\xB2\xCE\xCA\xFD"; // the settings section's name in GBK
-constexpr int SamplesPerBurst = 15;
-constexpr int SamplesPerPeriod = 75;
 constexpr auto BurstInterval = std::chrono::milliseconds(200);
-constexpr int BurstsPerText = 25;
 
 volatile std::sig_atomic_t Stop = 0;
 
@@ -49,7 +49,8 @@ void OnSignal(int)
 
 void Usage()
 {
-    std::fprintf(stderr, "usage: kelvara-demo-device --link PATH [--setfile PATH]\n");
+    std::fprintf(
+        stderr, "usage: kelvara-demo-device --link PATH [--setfile PATH] [--format numbers|labelled|binary]\n");
 }
 
 bool ReadFile(const std::string &path, std::string &bytes)
@@ -89,37 +90,27 @@ void WriteSettings(const std::string &path, const std::string &link)
         std::fprintf(stderr, "kelvara-demo-device: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
 }
 
-std::string Burst(long &sample, long burst)
-{
-    static const std::vector<std::string> texts = {
-        Utf8ToAnsi("Kelvara 演示设备：正弦波，每秒 75 个点"),
-        Utf8ToAnsi("状态正常 STATUS OK"),
-        Utf8ToAnsi("温度 25.5℃ 湿度 40%"),
-    };
-    if (burst % BurstsPerText == 0)
-        return texts[static_cast<std::size_t>(burst / BurstsPerText) % texts.size()] + "\r\n";
-    std::string bytes;
-    for (int i = 0; i < SamplesPerBurst; ++i, ++sample) {
-        double phase = 2 * std::numbers::pi * static_cast<double>(sample) / SamplesPerPeriod;
-        long value = std::lround(20000 + 8000 * std::sin(phase) + 1500 * std::sin(3 * phase));
-        bytes += std::to_string(value) + "\r\n";
-    }
-    return bytes;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     std::string link;
     std::string setfile;
+    TDemoFormat format = TDemoFormat::Numbers;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--link" && i + 1 < argc)
             link = argv[++i];
         else if (arg == "--setfile" && i + 1 < argc)
             setfile = argv[++i];
-        else {
+        else if (arg == "--format" && i + 1 < argc) {
+            std::optional<TDemoFormat> chosen = DemoFormatOfWord(argv[++i]);
+            if (!chosen) {
+                Usage();
+                return 2;
+            }
+            format = *chosen;
+        } else {
             Usage();
             return 2;
         }
@@ -164,7 +155,7 @@ int main(int argc, char **argv)
         std::this_thread::sleep_until(next);
         if (!pty.DropInputAndListen())
             continue; // nobody listens
-        std::string bytes = Burst(sample, burst++);
+        std::string bytes = DemoBurst(format, sample, burst++);
         if (::write(pty.Master(), bytes.data(), bytes.size()) < 0 && errno != EAGAIN)
             break;
     }

@@ -5,7 +5,6 @@
 #include "chart/PlotChannelCustom.h"
 #include "chart/PlotCsvExport.h"
 #include "chart/PlotMasterManager.h"
-#include "console/plotfeed/MultiChannelChart.h"
 #include "core/MessageBox.h"
 
 #include <QCoreApplication>
@@ -18,6 +17,14 @@ namespace
 // Points written between two looks at the dialog: a few tens of milliseconds of work.
 constexpr int64_t PointsPerPiece = 200'000;
 constexpr int ProgressSteps = 1000;
+
+// A channel's column is headed by its legend name; the chart's lone unnamed channel ("数据") is column "数据1", as
+// the column of the first value of a line is in every mode.
+QString ColumnName(const TPlotChannelCustom &channel, int channels)
+{
+    const QString title = channel.TitleText();
+    return channels == 1 && title == QStringLiteral("数据") ? QStringLiteral("数据1") : title;
+}
 
 TChartExportFileChooser &Chooser()
 {
@@ -34,7 +41,7 @@ TChartExportResult ExportChartData(const TPlot &plot, const QString &path, QWidg
     std::vector<QString> names;
     for (int i = 0; i < list.Count(); ++i) {
         channels.push_back(list.Item(i));
-        names.push_back(MultiChannelTitle(i));
+        names.push_back(ColumnName(*list.Item(i), list.Count()));
     }
     TPlotCsvExport writer(std::move(channels), std::move(names), path);
 

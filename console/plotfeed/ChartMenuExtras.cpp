@@ -21,10 +21,12 @@ TChartMenuExtras::TChartMenuExtras(
 {
     if (ExtensionSettings::ReadFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, false))
         FFeed.SetMultiChannel(true);
+    ApplyBinaryFrames(ReadBinaryFrameSettings(FSettingsPath));
+    SetBinaryFrameHooks({});
     FPlot.Trigger().SetSettings(LoadTriggerSettings(FSettingsPath));
 
     FPlot.OnDataViewMenuItems = [this] {
-        std::vector<TPlotMenuItem> items(3);
+        std::vector<TPlotMenuItem> items(4);
         items[0].Caption = QStringLiteral("多通道模式");
         items[0].Command = pmcHost;
         items[0].HostCommand = cmdMultiChannel;
@@ -34,9 +36,12 @@ TChartMenuExtras::TChartMenuExtras(
         items[1].Caption = QStringLiteral("导出数据 (CSV)…");
         items[1].Command = pmcHost;
         items[1].HostCommand = cmdExportData;
-        items[2].Caption = QStringLiteral("触发…");
+        items[2].Caption = QStringLiteral("二进制帧…");
         items[2].Command = pmcHost;
-        items[2].HostCommand = cmdTrigger;
+        items[2].HostCommand = cmdBinaryFrames;
+        items[3].Caption = QStringLiteral("触发…");
+        items[3].Command = pmcHost;
+        items[3].HostCommand = cmdTrigger;
         return items;
     };
     FPlot.OnHostMenuCommand = [this](const TPlotMenuItem &item) {
@@ -47,16 +52,12 @@ TChartMenuExtras::TChartMenuExtras(
                 SetMultiChannel(!FFeed.MultiChannel());
             else if (command == cmdExportData)
                 ExportData();
+            else if (command == cmdBinaryFrames)
+                OpenBinaryFrames();
             else if (command == cmdTrigger)
                 ShowTriggerForm();
         });
     };
-}
-
-TChartMenuExtras::~TChartMenuExtras()
-{
-    // The window acts on the chart: it goes first.
-    delete FTriggerForm;
 }
 
 void TChartMenuExtras::SetMultiChannel(bool on)
@@ -84,13 +85,38 @@ void TChartMenuExtras::ShowTriggerForm()
 {
     if (!FTriggerForm)
         FTriggerForm = new TTriggerForm(FPlot, FSettingsPath, FParent);
-    TriggerForm()->Refresh();
+    FTriggerForm->Refresh();
     FTriggerForm->show();
     FTriggerForm->raise();
     FTriggerForm->activateWindow();
 }
 
-TTriggerForm *TChartMenuExtras::TriggerForm() const
+void TChartMenuExtras::OpenBinaryFrames()
 {
-    return static_cast<TTriggerForm *>(FTriggerForm.data());
+    if (!FBinaryFrameForm)
+        FBinaryFrameForm = new TBinaryFrameForm(FSettingsPath, FBinaryFrameHooks, FParent);
+    FBinaryFrameForm->show();
+    FBinaryFrameForm->raise();
+    FBinaryFrameForm->activateWindow();
+}
+
+void TChartMenuExtras::ApplyBinaryFrames(const TBinaryFrameSettings &settings)
+{
+    FFeed.SetBinaryFrames(settings.Enabled ? std::optional<TFrameFormat>(settings.Format) : std::nullopt);
+    // Samples may wait now, or no longer: the schedule looks again.
+    FFeedSchedule.Wake();
+}
+
+void TChartMenuExtras::SetBinaryFrameHooks(TBinaryFrameHooks hooks)
+{
+    // The feed's side is this object's own; the caller gives the port's side.
+    hooks.Counts = [this] { return FFeed.ReadsBytes() ? FFeed.DecoderCounts() : TDecoderCounts {}; };
+    hooks.ResetCounts = [this] {
+        if (FFeed.ReadsBytes())
+            FFeed.ResetDecoderCounts();
+    };
+    hooks.Apply = [this](const TBinaryFrameSettings &settings) { ApplyBinaryFrames(settings); };
+    FBinaryFrameHooks = std::move(hooks);
+    if (FBinaryFrameForm)
+        FBinaryFrameForm->SetHooks(FBinaryFrameHooks);
 }

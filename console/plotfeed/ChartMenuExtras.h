@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QPointer>
+#include "console/plotfeed/BinaryFrameForm.h"
+
 #include <string>
 
 class TFeedSchedule;
@@ -11,26 +12,35 @@ class TPlotFeed;
 class TTriggerForm;
 
 // The main window's additions to the chart's data view menu: "多通道模式" (checkable; the feed's multi-channel mode,
-// kept in setfile.ini's extension section), "导出数据 (CSV)…" (every stored point to a CSV file) and "触发…" (the
-// trigger's window). The mode and the trigger's settings are read from the settings file once, at construction; the
-// menu and the window write them back each time the user changes them.
+// kept in setfile.ini's extension section), "导出数据 (CSV)…" (every stored point to a CSV file), "二进制帧…"
+// (the window "二进制帧", made at its first opening) and "触发…" (the trigger's window "触发", likewise). The modes
+// and the trigger's settings are read from the settings file once, at construction; the menu and the windows write
+// them back each time the user changes them.
 class TChartMenuExtras
 {
 public:
-    enum TCommand { cmdMultiChannel = 1, cmdExportData = 2, cmdTrigger = 3 };
+    enum TCommand { cmdMultiChannel = 1, cmdExportData = 2, cmdBinaryFrames = 3, cmdTrigger = 4 };
 
     // feedSchedule is the plot feed's: it is paused while an export runs so that the chart keeps still.
     TChartMenuExtras(
         TPlot &plot, TPlotFeed &feed, TFeedSchedule &feedSchedule, std::string settingsPath, QWidget *parent);
-    ~TChartMenuExtras();
 
     void SetMultiChannel(bool on);
     // Asks for a file and exports to it; the feed pauses meanwhile and catches up afterwards (the lines wait in the
     // PlotQueue with their arrival times).
     void ExportData();
-    // Opens the trigger's window "触发" (or brings it forward).
+    // Shows the window "二进制帧" (and brings it to the front when it shows already).
+    void OpenBinaryFrames();
+    // The port's side of the window "二进制帧" (its flow control hooks); the feed's side (counts, apply) is filled in
+    // here. May be set before or after the window's first opening.
+    void SetBinaryFrameHooks(TBinaryFrameHooks hooks);
+    // Binary frames on or off as `settings` say (at construction from the settings file, then from the window).
+    void ApplyBinaryFrames(const TBinaryFrameSettings &settings);
+    // Null until the window was first opened.
+    TBinaryFrameForm *BinaryFrameForm() const { return FBinaryFrameForm; }
+    // Opens the trigger's window "触发" (or brings it forward). Null until it was first opened.
     void ShowTriggerForm();
-    TTriggerForm *TriggerForm() const;
+    TTriggerForm *TriggerForm() const { return FTriggerForm; }
 
 private:
     TPlot &FPlot;
@@ -38,5 +48,7 @@ private:
     TFeedSchedule &FFeedSchedule;
     std::string FSettingsPath;
     QWidget *FParent;
-    QPointer<QWidget> FTriggerForm; // made when first opened; a child of the parent, gone with either
+    TBinaryFrameHooks FBinaryFrameHooks;
+    TBinaryFrameForm *FBinaryFrameForm = nullptr; // owned by FParent
+    TTriggerForm *FTriggerForm = nullptr; // owned by FParent
 };

@@ -7,11 +7,12 @@
 class TPlot;
 class TPlotChannel;
 
-// The chart's channels in multi-channel mode: value k of a line (from 0) goes to channel k, titled "数据<k+1>" in the
-// legend and drawn in MultiChannelColor(k). Channel 0 is the chart's own channel; the others are added as their first
-// value arrives and keep the newest ExtraChannelPoints points each.
+// The chart's channels when a decoder gives several (value lists, binary frames): the decoder's channel k goes to
+// the chart's channel k, drawn in MultiChannelColor(k) and titled "数据<k+1>" until the feed gives it the decoder's
+// name. Channel 0 is the chart's own channel; the others are added as their first value arrives and keep the newest
+// ExtraChannelPoints points each.
 
-inline constexpr int MultiChannelCount = 8;
+inline constexpr int MultiChannelCount = 16;
 
 QColor MultiChannelColor(int channel);
 QString MultiChannelTitle(int channel);

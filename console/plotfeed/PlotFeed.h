@@ -1,34 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "decoders/FrameFormat.h"
+#include "decoders/SampleDecoder.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <span>
 #include <string_view>
+#include <vector>
 
+class TLineDecoder;
 class TPlot;
 class TPlotQueue;
 
-// The plot feed: takes whole lines from the top of the PlotQueue and, when a line reads as a whole number
-// (ParseInteger, blanks and tabs around it ignored), adds it to the chart's first channel at the line's arrival time
-// (seconds since program start, from the queue). Empty lines are skipped; lines that do not convert, and lines the
-// chart refuses, are dropped without a word. Every line looked at is removed, so the feed never stalls on a bad line.
+// The plot feed: takes whole lines from the top of the PlotQueue and reads each with the line decoder of the mode
+// that is on, adding its samples to the chart at the line's arrival time (seconds since program start, from the
+// queue). Every line looked at is removed, so the feed never stalls on a bad line; lines that give nothing, and
+// points the chart refuses, are dropped without a word (the decoder counts them).
 //
-// The channel keeps the newest MaxPoints points, the oldest leaving first, so an endless flood neither exhausts memory
-// nor runs into the store's limit.
+// Modes:
+// - whole numbers (the default): a line that reads as a whole number (TWholeNumberLineDecoder) goes to the chart's
+//   first channel, titled "数据";
+// - multi-channel: value lists with or without labels (TValueListDecoder), channel k of the decoder on the chart's
+//   channel k (MultiChannelChart), titled with the decoder's name for it;
+// - binary frames (over the other two while on): the bytes themselves are read (TBinaryFrameDecoder) as they are
+//   received (TakeBytes), and the samples wait in a backlog of their own until a step takes them; the PlotQueue is
+//   not used then.
 //
-// In multi-channel mode (off by default) a line holds 1 to 8 numbers (ParseMultiChannelLine), whole or decimal, and
-// value k goes to channel k (MultiChannelChart), every value of the line at the line's arrival time. Empty lines are
-// skipped; there is no minimum length, so "1,2" is plotted.
+// Each channel keeps the newest points (MaxPoints for the first), the oldest leaving first, so an endless flood
+// neither exhausts memory nor runs into the store's limit.
 class TPlotFeed
 {
 public:
     enum class TStepResult {
-        Idle, // the queue was empty
+        Idle, // nothing waited
         Dropped, // an empty line (or only blanks)
-        Rejected, // not a whole number (multi-channel mode: not 1 to 8 numbers)
+        Rejected, // the line gave no sample
         Plotted,
-        ChartFailed, // the chart refused the point (for example its store is full)
+        ChartFailed, // the chart refused a point (for example its store is full)
     };
 
     static constexpr int MaxPoints = 20'000'000;
@@ -38,20 +52,42 @@ public:
     // monotonicSeconds paces the step's budget; by default the machine's steady clock.
     TPlotFeed(TPlotQueue &queue, TPlot &plot, std::function<double()> monotonicSeconds = {},
         double budgetSeconds = DefaultBudgetSeconds);
+    ~TPlotFeed();
 
-    // One step of the plot timer: takes every waiting line until the queue is empty or the budget is spent (at least
-    // one line), so the chart keeps up with any line rate while input and painting still get their turn between
-    // steps. Returns the number of lines taken. Never throws; the caller stops its timer around the step.
+    // One step of the plot timer: takes every waiting line (or sample of a binary frame) until none waits or the
+    // budget is spent (at least one line), so the chart keeps up with any rate while input and painting still get
+    // their turn between steps. Returns the number of lines or samples taken. Never throws; the caller stops its
+    // timer around the step.
     std::size_t Step() noexcept;
 
-    // Takes one line; never throws.
+    // Takes one line; never throws. In binary frame mode the PlotQueue is left alone and this is Idle.
     TStepResult TakeLine() noexcept;
+
+    // Whether lines or samples wait for a step.
+    bool HasWork() const;
+
+    // Whether the feed reads received bytes itself (binary frames) instead of PlotQueue lines.
+    bool ReadsBytes() const { return FBinary.has_value(); }
+    // Received bytes with the runs they arrived in (on the chart's clock): decoded at once, their samples wait for
+    // the next step. Ignored unless ReadsBytes(). Never throws.
+    void TakeBytes(std::string_view bytes, std::span<const TTimedRun> runs, double fallbackTime) noexcept;
 
     // Switches multi-channel mode and sets the chart's channels up for it (SetMultiChannelChart).
     void SetMultiChannel(bool on);
     bool MultiChannel() const { return FMultiChannel; }
-    // Lines that did not read as numbers, since the feed was made.
-    uint64_t RejectedLines() const { return FRejectedLines; }
+    // Binary frames of `format` on, or off (nullopt). A change of format starts afresh: the chart's channels are set
+    // up anew and samples still waiting are dropped.
+    void SetBinaryFrames(const std::optional<TFrameFormat> &format);
+    const std::optional<TFrameFormat> &BinaryFrames() const { return FBinary; }
+
+    // The port was opened: a partial line or frame from before belongs to nothing.
+    void PortOpened();
+
+    // What the decoder of the mode in use has seen since the mode began or its counts were reset.
+    TDecoderCounts DecoderCounts() const;
+    void ResetDecoderCounts();
+    // Lines that did not read as numbers, in the mode in use.
+    uint64_t RejectedLines() const { return DecoderCounts().Rejected; }
 
     // The span selector changed: the time axis shows that many seconds. A text that is not a whole number is ignored.
     void SpanSelected(std::string_view text) noexcept;
@@ -61,12 +97,23 @@ public:
     static void SetUpChart(TPlot &plot);
 
 private:
-    TStepResult PlotValues(std::string_view line);
+    // Makes the decoder of the mode now chosen and sets the chart's channels up for it.
+    void StartMode();
+    // Adds FSamples to the chart; false when the chart refused a point.
+    bool PlotSamples();
+    // Titles the chart's channels that the decoder has named since the last call.
+    void TitleNewChannels();
+    std::size_t StepSamples();
 
     TPlotQueue &FQueue;
     TPlot &FPlot;
     std::function<double()> FMonotonicSeconds;
     double FBudgetSeconds;
     bool FMultiChannel = false;
-    uint64_t FRejectedLines = 0;
+    std::optional<TFrameFormat> FBinary;
+    std::unique_ptr<TSampleDecoder> FDecoder;
+    TLineDecoder *FLineDecoder = nullptr; // FDecoder in the line modes
+    std::size_t FTitled = 0; // decoder channels whose names the chart shows
+    std::vector<TSample> FSamples; // the samples of the line being plotted
+    std::deque<TSample> FBacklog; // binary frame samples waiting for a step
 };

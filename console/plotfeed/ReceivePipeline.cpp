@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/plotfeed/ReceivePipeline.h"
 
+#include "console/plotfeed/PlotFeed.h"
 #include "console/plotfeed/PlotQueue.h"
 #include "console/receive/ReceiveCapture.h"
 #include "console/receive/ReceiveLog.h"
@@ -24,7 +25,7 @@ TReceivePipeline::TReceivePipeline(
     : FLog(log)
     , FQueue(queue)
     , FCapture(capture)
-    , FFeed([&queue] { return !queue.Empty(); }, std::move(feedStep))
+    , FFeed([this] { return FPlotFeed ? FPlotFeed->HasWork() : !FQueue.Empty(); }, std::move(feedStep))
 {
 }
 
@@ -54,7 +55,10 @@ void TReceivePipeline::TakeChunk(std::string_view chunk, std::span<const TReadRu
             chart.push_back({ chunk.size(), chartNow });
         }
         FLog.AppendChunk(chunk, wall);
-        FQueue.AppendChunk(ReceivedChunkText(chunk.data(), chunk.size()), chart);
+        if (FPlotFeed && FPlotFeed->ReadsBytes())
+            FPlotFeed->TakeBytes(chunk, chart, chartNow);
+        else
+            FQueue.AppendChunk(ReceivedChunkText(chunk.data(), chunk.size()), chart);
     } catch (...) {
         // Out of memory: the sinks not yet reached miss this block, and receiving goes on.
     }

@@ -8,13 +8,15 @@
 #include <span>
 #include <string_view>
 
+class TPlotFeed;
 class TPlotQueue;
 class TReceiveCapture;
 class TReceiveLog;
 
 // The way of received data from the serial component to the chart and the panes, without any window: every received
 // block goes, dated, to the receive log that both panes read, to the capture file while one runs, and as text to the
-// PlotQueue, whose whole lines the plot feed then takes to the chart on its schedule.
+// PlotQueue, whose whole lines the plot feed then takes to the chart on its schedule. While the plot feed reads
+// binary frames, the block's bytes go to the feed instead of the PlotQueue.
 //
 // A block comes with the runs it arrived in, dated on the steady clock; the pipeline puts them on the chart's clock
 // (seconds since program start) for the PlotQueue and on the wall clock for the panes' arrival times, so a line
@@ -25,6 +27,9 @@ class TReceivePipeline
 public:
     // feedStep takes waiting lines to the chart (TPlotFeed::Step).
     TReceivePipeline(TReceiveLog &log, TPlotQueue &queue, TReceiveCapture &capture, std::function<void()> feedStep);
+
+    // The feed that reads bytes itself in binary frame mode, and whose waiting work wakes the schedule.
+    void SetPlotFeed(TPlotFeed *feed) { FPlotFeed = feed; }
 
     // Seconds since program start, now: the chart's clock.
     void SetChartClock(std::function<double()> clock) { FChartClock = std::move(clock); }
@@ -43,6 +48,7 @@ private:
     TReceiveLog &FLog;
     TPlotQueue &FQueue;
     TReceiveCapture &FCapture;
+    TPlotFeed *FPlotFeed = nullptr;
     std::function<double()> FChartClock;
     TFeedSchedule FFeed;
     bool FChunkLines = false;

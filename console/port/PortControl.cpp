@@ -133,6 +133,21 @@ void ApplyFlowControl(TComm &comm, TFlowControl flow)
         comm.SetRtsControl(TRtsControl::RtsEnable);
 }
 
+bool FlowTakesXonXoffBytes(const TComm &comm, const std::string &settingsPath)
+{
+    // Receiving, it is the output side's X-on/X-off that takes the bytes: they pause and resume what is sent.
+    if (comm.IsOpen())
+        return comm.Outx_XonXoffFlow();
+    return ReadFlowControl(settingsPath) == TFlowControl::XonXoff;
+}
+
+bool SwitchFlowControlToNone(TComm &comm, const std::string &settingsPath)
+{
+    if (comm.IsOpen())
+        ApplyFlowControl(comm, TFlowControl::None);
+    return WriteFlowControl(settingsPath, TFlowControl::None);
+}
+
 TPortInfo PortInfoOf(const TComm &comm)
 {
     return TPortInfo { comm.CommName(), comm.BaudRate(), comm.ByteSize(), comm.Parity(), comm.StopBits() };

@@ -31,6 +31,13 @@ void ApplyPortChanges(TComm &comm, const TPortLineChanges &changes);
 // output flow and RTS handshaking.
 void ApplyFlowControl(TComm &comm, TFlowControl flow);
 
+// Whether received 0x11 and 0x13 bytes are taken by X-on/X-off: on an open port as it runs, on a closed one as the
+// settings file at `settingsPath` will open it.
+bool FlowTakesXonXoffBytes(const TComm &comm, const std::string &settingsPath);
+// Sets the flow control to none: at once on an open port, and in the settings file for the next open. False when the
+// settings file refused the write (the open port has no flow control all the same).
+bool SwitchFlowControlToNone(TComm &comm, const std::string &settingsPath);
+
 // The component's values as the port information panel shows them.
 struct TPortInfo {
     std::string CommName = "COM1";

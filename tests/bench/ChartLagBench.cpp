@@ -6,11 +6,17 @@
 // the last line how long until every line is on the chart. Prints one line of figures; chart_lag_bench.sh runs it for
 // 1000, 10 000 and 100 000 lines a second.
 //
-// Usage: chart_lag_bench --rate LINES_PER_SECOND [--seconds N]
+// With --format labelled the lines hold four labelled values ("a:12.5,b:-3,c:7,d:1000"), read in multi-channel mode;
+// with --format binary the device sends binary frames of eight int16 channels (header AA 55, CRC-16/MODBUS) and the
+// rate counts frames.
+//
+// Usage: chart_lag_bench --rate LINES_PER_SECOND [--seconds N] [--format integer|labelled|binary]
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
 #include "comm/SerialComm.h"
+#include "console/plotfeed/PlotFeed.h"
 #include "console/plotfeed/PlotQueue.h"
+#include "decoders/Checksum.h"
 #include "tests/bench/BenchSupport.h"
 #include "tests/bench/ConsoleBench.h"
 
@@ -31,8 +37,37 @@ namespace
 
 using Clock = std::chrono::steady_clock;
 
-// Writes `rate` lines a second for `seconds` into the pty master, one burst each millisecond on absolute deadlines.
-[[noreturn]] void Write(int master, long rate, double seconds)
+enum class TFormat { Integer, Labelled, Binary };
+
+constexpr int FrameChannels = 8;
+
+// Item `n` of the stream as the device sends it.
+std::string Item(TFormat format, long n)
+{
+    const long value = 10000 + (n * 7919) % 90000;
+    switch (format) {
+    case TFormat::Integer:
+        return std::to_string(value) + "\r\n";
+    case TFormat::Labelled:
+        return "a:" + std::to_string(value) + ".5,b:" + std::to_string(n % 100 - 50)
+            + ",c:7,d:" + std::to_string(n % 1000) + "\r\n";
+    case TFormat::Binary: {
+        std::string frame("\xAA\x55", 2);
+        std::string payload;
+        for (int k = 0; k < FrameChannels; ++k) {
+            const uint16_t sample = uint16_t(value + k * 100);
+            payload += char(sample & 0xFF);
+            payload += char(sample >> 8);
+        }
+        const uint32_t crc = ComputeChecksum(TChecksumKind::Crc16Modbus, payload);
+        return frame + payload + char(crc & 0xFF) + char((crc >> 8) & 0xFF);
+    }
+    }
+    return {};
+}
+
+// Writes `rate` items a second for `seconds` into the pty master, one burst each millisecond on absolute deadlines.
+[[noreturn]] void Write(int master, TFormat format, long rate, double seconds)
 {
     const long total = static_cast<long>(rate * seconds);
     timespec next {};
@@ -48,7 +83,7 @@ using Clock = std::chrono::steady_clock;
         const long due = std::min(total, rate * ms / 1000);
         std::string burst;
         for (; sent < due; ++sent)
-            burst += std::to_string(10000 + (sent * 7919) % 90000) + "\r\n";
+            burst += Item(format, sent);
         if (!WriteAll(master, burst.data(), burst.size()))
             _exit(1);
     }
@@ -61,12 +96,16 @@ int main(int argc, char **argv)
 {
     long rate = 1000;
     double seconds = 5;
+    TFormat format = TFormat::Integer;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string option = argv[i];
+        const std::string value = argv[i + 1];
         if (option == "--rate")
-            rate = std::atol(argv[i + 1]);
+            rate = std::atol(value.c_str());
         else if (option == "--seconds")
-            seconds = std::atof(argv[i + 1]);
+            seconds = std::atof(value.c_str());
+        else if (option == "--format")
+            format = value == "labelled" ? TFormat::Labelled : value == "binary" ? TFormat::Binary : TFormat::Integer;
     }
     const long total = static_cast<long>(rate * seconds);
 
@@ -74,6 +113,15 @@ int main(int argc, char **argv)
     TBenchConsole console;
     TMainForm &form = console.Form;
     TPlotChannel &channel = *form.Plot1->Channel(0);
+    if (format == TFormat::Labelled)
+        form.PlotFeed().SetMultiChannel(true);
+    if (format == TFormat::Binary) {
+        TFrameFormat frames;
+        frames.Header = "\xAA\x55";
+        frames.Channels = FrameChannels;
+        frames.Checksum = TChecksumKind::Crc16Modbus;
+        form.PlotFeed().SetBinaryFrames(frames);
+    }
     if (!console.ShowAndOpen())
         return 1;
     RunEventLoopFor(300);
@@ -90,14 +138,14 @@ int main(int argc, char **argv)
             lagsMs.push_back((channel.ElapsedSeconds() - channel.X(channel.Count() - 1)) * 1000);
     });
 
-    // Every line is seven bytes. The receive thread's chunks may cut a line in two; the pieces become two short lines
-    // that the feed drops, so fewer points than lines are plotted, but every line is taken.
-    const std::size_t totalBytes = static_cast<std::size_t>(total) * 7;
+    std::size_t totalBytes = 0;
+    for (long n = 0; n < total; ++n)
+        totalBytes += Item(format, n).size();
 
     const long before = channel.AddedCount();
     pid_t writer = fork();
     if (writer == 0)
-        Write(console.Pty.Master(), rate, seconds);
+        Write(console.Pty.Master(), format, rate, seconds);
     sampler.start(20);
     int status = 0;
     while (waitpid(writer, &status, WNOHANG) == 0)
@@ -105,21 +153,25 @@ int main(int argc, char **argv)
     const auto writerDone = Clock::now();
     sampler.stop();
     // After the last line: until every line has been received and taken by the feed (or 10 s).
-    while (
-        (console.Received < totalBytes || !form.Memo3.Empty()) && Clock::now() - writerDone < std::chrono::seconds(10))
+    while ((console.Received < totalBytes || form.PlotFeed().HasWork())
+        && Clock::now() - writerDone < std::chrono::seconds(10))
         RunEventLoopFor(1);
     const double catchUpMs = std::chrono::duration<double, std::milli>(Clock::now() - writerDone).count();
     answers.Stop();
     form.Comm1->ClosePort();
 
     const long plotted = channel.AddedCount() - before;
+    const char *formatName = format == TFormat::Labelled ? "labelled"
+        : format == TFormat::Binary                      ? "binary"
+                                                         : "integer";
     std::printf(
-        "%6ld lines/s for %.0f s: chart lag median %6.1f ms, p99 %6.1f ms, worst %6.1f ms; every line "
+        "%s: %6ld lines/s for %.0f s: chart lag median %6.1f ms, p99 %6.1f ms, worst %6.1f ms; every line "
         "taken %6.1f ms after the last was written (%ld points for %ld lines); loop answer median %5.1f ms, p99 %6.1f "
         "ms, worst %6.1f ms; PlotQueue backlog at most %.1f KB\n",
-        rate, seconds, Percentile(lagsMs, 0.5), Percentile(lagsMs, 0.99), Percentile(lagsMs, 1.0), catchUpMs, plotted,
-        total, Percentile(answers.DelaysMs, 0.5), Percentile(answers.DelaysMs, 0.99), Percentile(answers.DelaysMs, 1.0),
-        worstBacklog / 1e3);
-    return console.Received == totalBytes && form.Memo3.Empty() && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0
-                                                                                                                 : 1;
+        formatName, rate, seconds, Percentile(lagsMs, 0.5), Percentile(lagsMs, 0.99), Percentile(lagsMs, 1.0),
+        catchUpMs, plotted, total, Percentile(answers.DelaysMs, 0.5), Percentile(answers.DelaysMs, 0.99),
+        Percentile(answers.DelaysMs, 1.0), worstBacklog / 1e3);
+    return console.Received == totalBytes && !form.PlotFeed().HasWork() && WIFEXITED(status) && WEXITSTATUS(status) == 0
+        ? 0
+        : 1;
 }

@@ -2,7 +2,6 @@
 #include "tests/bench/ConsoleBench.h"
 
 #include "comm/SerialComm.h"
-#include "console/receive/ReceivedChunk.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,7 +13,7 @@ TBenchConsole::TBenchConsole()
     TComm &comm = *Form.Comm1;
     comm.OnReceiveData = [this, takeIn = comm.OnReceiveData](TComm *sender, const char *buffer, uint16_t length) {
         auto start = std::chrono::steady_clock::now();
-        Received += ReceivedChunkText(buffer, length).size();
+        Received += length;
         ++Chunks;
         takeIn(sender, buffer, length);
         WorstChunkMs = std::max(
@@ -35,6 +34,9 @@ bool TBenchConsole::ShowAndOpen()
     }
     Form.Comm1->SetCommName(Pty.SlavePath);
     Form.Comm1->SetBaudRate(115200);
+    // As "流控制" "无" opens it: binary data holds the X-on and X-off bytes.
+    Form.Comm1->SetOutx_XonXoffFlow(false);
+    Form.Comm1->SetInx_XonXoffFlow(false);
     Form.Comm1->OpenPort();
     return true;
 }

@@ -18,15 +18,15 @@ public:
     TBenchConsole();
 
     // Shows both windows with the data panel unfolded (the main receive pane on screen) and opens the port on the
-    // pty at 115200 baud. False, with a message on standard error, when there is no pty.
+    // pty at 115200 baud without X-on/X-off. False, with a message on standard error, when there is no pty.
     bool ShowAndOpen();
 
     TMainForm Form;
     TForm7 Floating;
     TPty Pty { TPty::Raw };
 
-    // What the windows took in so far, counted on the user-interface thread: bytes up to each chunk's first zero
-    // byte, chunks, and the longest time one chunk took.
+    // What the windows took in so far, counted on the user-interface thread: bytes (zero bytes included), chunks,
+    // and the longest time one chunk took.
     std::size_t Received = 0;
     std::size_t Chunks = 0;
     double WorstChunkMs = 0;

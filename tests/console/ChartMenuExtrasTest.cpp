@@ -16,7 +16,9 @@
 #include "tests/console/MessageBoxRecorder.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -60,7 +62,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     TExtrasFixture f;
     TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
     ASSERT_TRUE(f.Plot.OnDataViewMenuItems);
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 触发…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发…");
     EXPECT_FALSE(f.Feed.MultiChannel());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(f.SettingsPath))) << "nothing is written until the user chooses";
 
@@ -69,7 +71,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     EXPECT_FALSE(f.Feed.MultiChannel()) << "the choice runs once the menu has closed";
     QApplication::processEvents();
     EXPECT_TRUE(f.Feed.MultiChannel());
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[x] | 导出数据 (CSV)… | 触发…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[x] | 导出数据 (CSV)… | 二进制帧… | 触发…");
     EXPECT_TRUE(ExtensionSettings::ReadFlag(f.SettingsPath, ExtensionSettings::MultiChannelKey, false));
 
     // The next start reads the mode back.
@@ -170,4 +172,59 @@ TEST(ChartMenuExtras, DataArrivingDuringTheExportOfAFullRingWaitsUntilTheExportE
     }
     EXPECT_EQ(rows, Ring);
     EXPECT_TRUE(f.FeedTimer.isActive()) << "the lines that came meanwhile are plotted now";
+}
+
+TEST(ChartMenuExtras, BinaryFramesFromTheSettingsFileFeedTheChartAndTheWindowCountsAndSwitchesThem)
+{
+    TExtrasFixture f;
+    TBinaryFrameSettings settings;
+    settings.Enabled = true;
+    settings.Format.Header = "\xAA";
+    settings.Format.Type = TSampleType::UInt8;
+    settings.Format.Checksum = TChecksumKind::Xor8;
+    ASSERT_TRUE(WriteBinaryFrameSettings(f.SettingsPath, settings));
+    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
+    ASSERT_TRUE(f.Feed.ReadsBytes()) << "on from the settings file at start";
+    ASSERT_EQ(f.Feed.BinaryFrames(), settings.Format);
+
+    // Two good frames, one with a bad check (whose two bytes after the header are then passed over), one stray byte.
+    f.Feed.TakeBytes(std::string("\xAA\x05\x05"
+                                 "\xAA\x06\x07"
+                                 "\x01"
+                                 "\xAA\x07\x07",
+                         10),
+        {}, 1.0);
+    bool xonXoff = true;
+    bool switched = false;
+    TBinaryFrameHooks hooks;
+    hooks.FlowIsXonXoff = [&] { return xonXoff; };
+    hooks.SwitchFlowToNone = [&] {
+        switched = true;
+        xonXoff = false;
+    };
+    extras.SetBinaryFrameHooks(hooks);
+    EXPECT_EQ(extras.BinaryFrameForm(), nullptr) << "made at its first opening";
+
+    const std::vector<TPlotMenuItem> items = f.Plot.OnDataViewMenuItems();
+    f.Plot.OnHostMenuCommand(items[2]);
+    QApplication::processEvents();
+    TBinaryFrameForm *form = extras.BinaryFrameForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->windowTitle(), "二进制帧");
+    EXPECT_EQ(form->GoodFramesValue->text(), "2");
+    EXPECT_EQ(form->ChecksumErrorsValue->text(), "1");
+    EXPECT_EQ(form->SkippedBytesValue->text(), "3");
+    EXPECT_FALSE(form->FlowNotice->isHidden()) << "the X-on/X-off notice";
+    form->SwitchFlowClick();
+    EXPECT_TRUE(switched);
+    form->ClearCountsClick();
+    EXPECT_EQ(form->GoodFramesValue->text(), "0");
+
+    // Off through the window: the chart reads lines again, and the file says so.
+    form->EnabledBox->setChecked(false);
+    ASSERT_TRUE(form->ApplyClick());
+    EXPECT_FALSE(f.Feed.ReadsBytes());
+    EXPECT_FALSE(ReadBinaryFrameSettings(f.SettingsPath).Enabled);
+    form->hide();
 }

@@ -14,6 +14,7 @@
 #include "chart/PlotYAxis.h"
 #include "console/plotfeed/MultiChannelChart.h"
 #include "console/plotfeed/PlotQueue.h"
+#include "core/AnsiText.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -302,7 +303,7 @@ TEST(PlotFeedMultiChannel, BadLinesAreDroppedWholeAndCounted)
     TFeedFixture fixture;
     fixture.Feed.SetMultiChannel(true);
     fixture.Queue.AppendChunk("1,2,x\n", 1.0);
-    fixture.Queue.AppendChunk("1,2,3,4,5,6,7,8,9\n", 2.0);
+    fixture.Queue.AppendChunk("1,,3\n", 2.0);
     fixture.Queue.AppendChunk("4,5\n", 3.0);
     EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { R, R, P }));
     EXPECT_EQ(fixture.Feed.RejectedLines(), 2u);
@@ -330,4 +331,86 @@ TEST(PlotFeedMultiChannel, OffTheFeedIsTheSingleChannelOneAgain)
     fixture.Queue.AppendChunk("12345\n");
     EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { R, R, P, P }));
     EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 1, 42, 12345 }));
+}
+
+TEST(PlotFeedMultiChannel, LabelsNameTheirChannelsInOrderOfFirstAppearanceUpToSixteen)
+{
+    TFeedFixture fixture;
+    fixture.Feed.SetMultiChannel(true);
+    // A device that sends only labels: its first name takes the chart's first channel, no "数据1" is left over.
+    fixture.Queue.AppendChunk("temp:23.5,hum = 41\n", 1.0);
+    fixture.Queue.AppendChunk(Utf8ToAnsi("state:OK 7 温度: -3\n"), 2.0);
+    fixture.Queue.AppendChunk("Booting...\n", 3.0);
+    EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { P, P, R }));
+    QStringList titles;
+    for (int k = 0; k < fixture.Plot.Master().Channels().Count(); ++k)
+        titles << fixture.Plot.Channel(k)->TitleText();
+    EXPECT_EQ(titles.join(','), "temp,hum,数据1,温度");
+    EXPECT_EQ(fixture.Plot.Channel(3)->Y(0), -3);
+    EXPECT_EQ(fixture.Feed.DecoderCounts().SkippedFields, 1u) << "state:OK";
+
+    // Twelve more names fill sixteen channels, each in a colour of its own; the seventeenth name is dropped.
+    std::string line;
+    for (int k = 0; k < 13; ++k)
+        line += "n" + std::to_string(k) + ":" + std::to_string(k) + ",";
+    fixture.Queue.AppendChunk(line + "\n", 4.0);
+    EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { P }));
+    ASSERT_EQ(fixture.Plot.Master().Channels().Count(), 16);
+    EXPECT_EQ(fixture.Plot.Channel(15)->TitleText(), "n11");
+    EXPECT_EQ(fixture.Feed.DecoderCounts().DroppedNames, 1u) << "n12";
+    std::set<QRgb> colours;
+    for (int k = 0; k < 16; ++k)
+        colours.insert(fixture.Plot.Channel(k)->Color().rgb());
+    EXPECT_EQ(colours.size(), 16u);
+
+    // Off and on again: the names start afresh.
+    fixture.Feed.SetMultiChannel(false);
+    fixture.Feed.SetMultiChannel(true);
+    fixture.Queue.AppendChunk("v=1\n", 5.0);
+    fixture.Drain();
+    EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 1);
+    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "v");
+}
+
+TEST(PlotFeedBinaryFrames, FramesAreReadFromTheBytesAndTheirSamplesWaitForAStep)
+{
+    TFeedFixture fixture;
+    TFrameFormat format;
+    format.Header = "\xAA\x55";
+    format.Channels = 2;
+    format.Type = TSampleType::Int16;
+    format.Checksum = TChecksumKind::Sum8;
+    fixture.Feed.SetBinaryFrames(format);
+    EXPECT_TRUE(fixture.Feed.ReadsBytes());
+    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "数据1");
+
+    // Frame (1, -2), a frame whose checksum is wrong, then (300, 4) cut over two reads.
+    const std::string good1("\xAA\x55\x01\x00\xFE\xFF\xFE", 7);
+    const std::string bad("\xAA\x55\x05\x00\x06\x00\x00", 7);
+    const std::string good2("\xAA\x55\x2C\x01\x04\x00\x31", 7);
+    const TTimedRun first[] = { { good1.size() + bad.size() + 3, 10.0 } };
+    fixture.Feed.TakeBytes(good1 + bad + good2.substr(0, 3), first, 10.0);
+    const TTimedRun second[] = { { 4, 11.0 } };
+    fixture.Feed.TakeBytes(good2.substr(3), second, 11.0);
+    EXPECT_TRUE(fixture.Feed.HasWork());
+    EXPECT_EQ(fixture.Plot.Channel(0)->Count(), 0) << "nothing is plotted before a step";
+    fixture.Queue.AppendChunk("123\n");
+    EXPECT_EQ(fixture.Feed.TakeLine(), TResult::Idle) << "lines are not read while frames are";
+
+    EXPECT_EQ(fixture.Feed.Step(), 4u);
+    EXPECT_FALSE(fixture.Feed.HasWork());
+    EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 1, 300 }));
+    ASSERT_EQ(fixture.Plot.Channel(1)->Count(), 2);
+    EXPECT_EQ(fixture.Plot.Channel(1)->Y(0), -2);
+    EXPECT_EQ(fixture.Plot.Channel(1)->X(1), 11.0) << "a frame stands where its last byte came";
+    EXPECT_EQ(fixture.Feed.DecoderCounts().Taken, 2u);
+    EXPECT_EQ(fixture.Feed.DecoderCounts().ChecksumErrors, 1u);
+    fixture.Feed.ResetDecoderCounts();
+    EXPECT_EQ(fixture.Feed.DecoderCounts(), TDecoderCounts {});
+
+    // Off: the lines are the chart's again, on its one channel.
+    fixture.Feed.SetBinaryFrames(std::nullopt);
+    EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 1);
+    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "数据");
+    EXPECT_EQ(fixture.Feed.TakeLine(), TResult::Plotted);
 }

@@ -242,6 +242,43 @@ TEST_F(PortControlOnPty, FlowControlBytesReachTheReceiverUnlessXonXoffIsChosen)
     }
 }
 
+TEST_F(PortControlOnPty, SwitchingXonXoffToNoneLetsTheBytesThroughAtOnceAndAtTheNextOpen)
+{
+    ASSERT_TRUE(Pty.Valid());
+    std::string received;
+    Comm1.OnReceiveData
+        = [&received](TComm *, const char *buffer, uint16_t length) { received.append(buffer, length); };
+    const std::string bytes = "A\x11"
+                              "B\x13"
+                              "C\r\n";
+    const auto receive = [&](const std::string &expected) {
+        received.clear();
+        Pty.Write(bytes);
+        EXPECT_TRUE(WaitUntil([&] { return !received.empty() && received.back() == '\n'; }));
+        EXPECT_EQ(received, expected);
+    };
+    WriteSettings("commname=" + Pty.SlavePath + "\r\n[\xC0\xA9\xD5\xB9\xC9\xE8\xD6\xC3]\r\nflow=xonxoff\r\n");
+    EXPECT_TRUE(FlowTakesXonXoffBytes(Comm1, SettingsPath)) << "closed: as the file will open it";
+    ASSERT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
+    EXPECT_TRUE(FlowTakesXonXoffBytes(Comm1, SettingsPath));
+    receive("ABC\r\n");
+
+    EXPECT_TRUE(SwitchFlowControlToNone(Comm1, SettingsPath));
+    EXPECT_FALSE(FlowTakesXonXoffBytes(Comm1, SettingsPath));
+    receive(bytes);
+    EXPECT_EQ(ReadFlowControl(SettingsPath), TFlowControl::None);
+
+    Comm1.ClosePort();
+    EXPECT_FALSE(FlowTakesXonXoffBytes(Comm1, SettingsPath));
+    ASSERT_TRUE(OpenPortFromSettings(Comm1, SettingsPath));
+    receive(bytes);
+    Comm1.ClosePort();
+
+    // A settings file that refuses the write: the switch says so.
+    const std::string unwritable = Dir.filePath(QStringLiteral("missing/setfile.ini")).toStdString();
+    EXPECT_FALSE(SwitchFlowControlToNone(Comm1, unwritable));
+}
+
 TEST_F(PortControlOnPty, AMissingDeviceFailsAndLeavesThePortClosed)
 {
     const std::string missing = Dir.filePath(QStringLiteral("no-such-tty")).toStdString();

@@ -3,6 +3,11 @@
 // dated by its runs; the plot feed's schedule wakes for whole lines and holds while paused.
 #include "console/plotfeed/ReceivePipeline.h"
 
+#include "chart/Plot.h"
+#include "chart/PlotChannel.h"
+#include "chart/PlotDescription.h"
+#include "chart/PlotManualClock.h"
+#include "console/plotfeed/PlotFeed.h"
 #include "console/plotfeed/PlotQueue.h"
 #include "console/receive/ReceiveCapture.h"
 #include "console/receive/ReceiveLog.h"
@@ -97,6 +102,33 @@ TEST(ReceivePipeline, TheFeedWakesForWholeLinesAndHoldsWhilePausedHoweverMuchArr
     f.Pipeline.Feed().Resume(); // one resume too many changes nothing
     f.Pipeline.Feed().Pause();
     EXPECT_FALSE(timer.isActive());
+}
+
+TEST(ReceivePipeline, WhileTheFeedReadsFramesTheBlockGoesToItWholeZeroBytesIncluded)
+{
+    TPipelineFixture f;
+    TPlotManualClock clock;
+    TPlot plot(nullptr, &clock);
+    LoadStripChartDescription(plot);
+    TPlotFeed feed(f.Queue, plot);
+    TFrameFormat format; // no header: one int16 after another
+    feed.SetBinaryFrames(format);
+    f.Pipeline.SetPlotFeed(&feed);
+
+    const std::string block("\x00\x00\x0A\x00\xFF\xFF", 6);
+    const TReadRun runs[] = { { 6, SteadyNsAgo(0.5) } };
+    f.Pipeline.TakeChunk(block, runs);
+    EXPECT_EQ(f.Queue.Lines(), 0u) << "no text reaches the PlotQueue";
+    EXPECT_EQ(f.Log->ChunkBytes(0), block) << "the panes still show every byte";
+    EXPECT_TRUE(f.Pipeline.Feed().Timer().isActive()) << "waiting samples wake the feed";
+
+    feed.Step();
+    const TPlotChannel &channel = *plot.Channel(0);
+    ASSERT_EQ(channel.Count(), 3);
+    EXPECT_EQ(channel.Y(0), 0);
+    EXPECT_EQ(channel.Y(1), 10);
+    EXPECT_EQ(channel.Y(2), -1);
+    EXPECT_NEAR(channel.X(2), 99.5, 0.05) << "on the chart's clock, where the run came";
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // port, receive, send ABC, and save the received text through the save dialog; switch the chart to multi-channel
 // mode from its menu and export the plotted data; maximize the main window through the window manager; watch a sine
 // held still by the chart's trigger.
+#include "decoders/Checksum.h"
 #include "settings/ExtensionSettings.h"
 #include "settings/PortSettings.h"
 #include "tests/e2e/DesktopSupport.h"
@@ -319,7 +320,7 @@ TEST_F(ProgramWithPty, OpensThePortNamedInSetfileReceivesSendsAndSavesTheReceive
     EXPECT_TRUE(Program.Running());
 }
 
-TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExportsThem)
+TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsLabelledValuesAndExportsThemUnderTheirNames)
 {
     ASSERT_NO_FATAL_FAILURE(OpenThePort());
 
@@ -330,10 +331,10 @@ TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExpo
         WaitFor([&] { return FileBytes(Folder / "setfile.ini").find("multichannel=1") != std::string::npos; }, 5s))
         << "the mode was not stored";
 
-    // The device sends a line every 20 ms.
+    // The device sends a line every 20 ms: two labelled values (one with blanks around its '=') and an unlabelled one.
     const int lines = 60;
     for (int i = 0; i < lines; ++i) {
-        Pty.Write("1,2,3\r\n");
+        Pty.Write("temp:1,hum = 2 3\r\n");
         std::this_thread::sleep_for(20ms);
     }
 
@@ -377,7 +378,7 @@ TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExpo
     std::istringstream csv(FileBytes(exported));
     std::string line;
     std::getline(csv, line);
-    EXPECT_EQ(line, "\xEF\xBB\xBFtime_s,数据1,数据2,数据3\r");
+    EXPECT_EQ(line, "\xEF\xBB\xBFtime_s,temp,hum,数据1\r") << "the channels' names, as in the legend";
     int rows = 0;
     double lastTime = -1;
     while (std::getline(csv, line)) {
@@ -390,6 +391,66 @@ TEST_F(ProgramWithPty, MultiChannelModeFromTheChartMenuPlotsThreeChannelsAndExpo
         lastTime = time;
     }
     EXPECT_EQ(rows, lines);
+    EXPECT_TRUE(Program.Running());
+}
+
+TEST_F(ProgramWithPty, BinaryFramesFromTheSettingsArePlottedAndFramesWithABadChecksumAreNot)
+{
+    // Frames AA 55, three int16 little-endian, CRC-16/MODBUS, as the demo device sends them.
+    Program.Stop();
+    const std::string settings = (Folder / "setfile.ini").string();
+    namespace E = ExtensionSettings;
+    ASSERT_TRUE(E::WriteFlag(settings, "binary", true));
+    ASSERT_TRUE(E::WriteText(settings, "frame_header", "AA55"));
+    ASSERT_TRUE(E::WriteInteger(settings, "frame_channels", 3));
+    ASSERT_TRUE(E::WriteText(settings, "frame_type", "int16"));
+    ASSERT_TRUE(E::WriteText(settings, "frame_checksum", "crc16modbus"));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
+
+    const auto frame = [](int16_t a, int16_t b, int16_t c, bool good) {
+        std::string payload;
+        for (int16_t v : { a, b, c }) {
+            payload += char(v & 0xFF);
+            payload += char((v >> 8) & 0xFF);
+        }
+        const uint32_t crc = ComputeChecksum(TChecksumKind::Crc16Modbus, payload) ^ (good ? 0 : 1);
+        return std::string("\xAA\x55", 2) + payload + char(crc & 0xFF) + char(crc >> 8);
+    };
+    // Every tenth frame is damaged; the values hold X-on, X-off and zero bytes (flow control is off by default).
+    const int frames = 60;
+    std::vector<std::string> expected;
+    for (int i = 0; i < frames; ++i) {
+        const bool good = i % 10 != 9;
+        const int16_t a = int16_t(i * 0x11), b = int16_t(-i - 0x1300), c = int16_t(i * 256);
+        Pty.Write(frame(a, b, c, good));
+        if (good)
+            expected.push_back("," + std::to_string(a) + "," + std::to_string(b) + "," + std::to_string(c) + "\r");
+        std::this_thread::sleep_for(10ms);
+    }
+
+    const int viewX = 300, viewY = 200;
+    const fs::path exported = Folder / "frames.csv";
+    const auto rowsExported = [&] {
+        fs::remove(exported);
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        ChooseFromMenu(viewX, viewY, "Down Down Return");
+        SaveThroughTheDialog(NewWindow(before, 200), exported);
+        const std::string text = FileBytes(exported);
+        return std::count(text.begin(), text.end(), '\n') - 1;
+    };
+    ASSERT_TRUE(WaitFor([&] { return HasFatalFailure() || rowsExported() >= int(expected.size()); }, 30s))
+        << "the export never held every good frame";
+    ASSERT_FALSE(HasFatalFailure());
+
+    std::istringstream csv(FileBytes(exported));
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(line, "\xEF\xBB\xBFtime_s,数据1,数据2,数据3\r");
+    std::vector<std::string> rows;
+    while (std::getline(csv, line))
+        rows.push_back(line.substr(line.find(',')));
+    EXPECT_EQ(rows, expected) << "exactly the good frames' values, in order";
     EXPECT_TRUE(Program.Running());
 }
 
@@ -546,6 +607,45 @@ TEST_F(ProgramWithPty, SigtermEndsAsTheExitDoesWithTheCaptureWrittenOutAndTheLin
     EXPECT_EQ(after.c_cflag, fresh.c_cflag);
 }
 
+TEST_F(ProgramWithPty, QuickSendByClickAndByCtrl2AndAScriptThatAnswersAPrompt)
+{
+    std::ofstream(Folder / "quicksend.ini") << "[1]\nname=one\ncontent=AT\nhex=0\nending=crlf\nrepeat_ms=0\n\n"
+                                               "[2]\nname=two\ncontent=55 AA\nhex=1\nending=none\nrepeat_ms=0\n";
+    const int boxX = 400, boxY = PanelTop + 228 + 15 + 40;
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
+    ASSERT_NO_FATAL_FAILURE(UnfoldTheDataPanel());
+
+    // The send box's menu from the bottom: "发送结尾", "十六进制发送", "脚本…", "快捷发送…".
+    std::set<unsigned long> before = Ids(ProgramWindows());
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(boxX, boxY, "Up Up Up Up Return"));
+    const TXWindow quick = NewWindow(before, 200);
+    ASSERT_NE(quick.Id, 0u) << "no quick-send window";
+    // The first entry's button stands at the window's top left.
+    Click(quick.X + 60, quick.Y + 32);
+    EXPECT_EQ(Pty.Read(4, 5000ms), "AT\r\n");
+    // Ctrl+2 with the focus in the main window's send box.
+    RunTool("xdotool windowactivate --sync " + std::to_string(Main.Id));
+    Click(Main.X + boxX, Main.Y + boxY);
+    RunTool("xdotool key ctrl+2");
+    EXPECT_EQ(Pty.Read(2, 5000ms), "\x55\xAA");
+
+    before = Ids(ProgramWindows());
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(boxX, boxY, "Up Up Up Return"));
+    const TXWindow script = NewWindow(before, 200);
+    ASSERT_NE(script.Id, 0u) << "no script window";
+    // Type into the editor (the upper part), then "运行" below it on the left.
+    Click(script.X + 300, script.Y + 150);
+    RunTool("xdotool type --delay 20 'port.send(\"ready\") port.expect(\"login:\", 20000) port.send(\"root\\r\")'");
+    Click(script.X + 51, script.Y + 330);
+    ASSERT_EQ(Pty.Read(5, 5000ms), "ready") << "the script did not start";
+    Pty.Write("Welcome\r\nlogin:");
+    EXPECT_EQ(Pty.Read(5, 5000ms), "root\r");
+    EXPECT_TRUE(Program.Running());
+}
+
+namespace
+{
+
 // The chart's data view: its frame and grid are the only dark green pixels of the main window.
 struct TDataView {
     int Left = -1, Right = -1, Bottom = -1;
@@ -570,6 +670,47 @@ struct TDataView {
         }
     }
 };
+
+// The trace's pixels in the data view: red, leaving out the row of the dashed level line.
+bool TracePixel(const TShot &shot, int x, int y, int levelRow)
+{
+    return y != levelRow && shot.Is(x, y, 255, 0, 0);
+}
+
+// The share of the trace's pixels in `a` that `b` has within `reach` columns on the same row: near 1 for the same
+// picture drawn from data dated with a few milliseconds of jitter; a sine shifted by 20 columns (27 ms at 5 Hz) keeps
+// less than a fifth of its pixels within 6 columns.
+double TraceAlike(const TShot &a, const TShot &b, const TDataView &view, int levelRow, int reach)
+{
+    int traced = 0, matched = 0;
+    for (int y = 0; y < view.Bottom; ++y)
+        for (int x = view.Left + 1; x < view.Right; ++x) {
+            if (!TracePixel(a, x, y, levelRow))
+                continue;
+            ++traced;
+            for (int dx = -reach; dx <= reach; ++dx)
+                if (x + dx > view.Left && x + dx < view.Right && TracePixel(b, x + dx, y, levelRow)) {
+                    ++matched;
+                    break;
+                }
+        }
+    return traced ? double(matched) / traced : 0.0;
+}
+
+// The rows of the trace's pixels in a column: the lowest and the highest; -1 when there are none.
+std::pair<int, int> TraceRows(const TShot &shot, int x, const TDataView &view, int levelRow)
+{
+    int low = -1, high = -1;
+    for (int y = 0; y < view.Bottom; ++y)
+        if (TracePixel(shot, x, y, levelRow)) {
+            if (low < 0)
+                low = y;
+            high = y;
+        }
+    return { low, high };
+}
+
+} // namespace
 
 TEST_F(ProgramWithPty, TheMaximizedMainWindowsChartTakesTheAddedRoomAndTheSizeIsKept)
 {
@@ -613,45 +754,6 @@ TEST_F(ProgramWithPty, TheMaximizedMainWindowsChartTakesTheAddedRoomAndTheSizeIs
     ASSERT_TRUE(
         WaitFor([&] { return FileBytes(Folder / "setfile.ini").find("windowmaximized=1") != std::string::npos; }, 5s))
         << "the maximized state was not kept";
-}
-
-// The trace's pixels in the data view: red, leaving out the row of the dashed level line.
-bool TracePixel(const TShot &shot, int x, int y, int levelRow)
-{
-    return y != levelRow && shot.Is(x, y, 255, 0, 0);
-}
-
-// The share of the trace's pixels in `a` that `b` has within `reach` columns on the same row: near 1 for the same
-// picture drawn from data dated with a few milliseconds of jitter; a sine shifted by 20 columns (27 ms at 5 Hz) keeps
-// less than a fifth of its pixels within 6 columns.
-double TraceAlike(const TShot &a, const TShot &b, const TDataView &view, int levelRow, int reach)
-{
-    int traced = 0, matched = 0;
-    for (int y = 0; y < view.Bottom; ++y)
-        for (int x = view.Left + 1; x < view.Right; ++x) {
-            if (!TracePixel(a, x, y, levelRow))
-                continue;
-            ++traced;
-            for (int dx = -reach; dx <= reach; ++dx)
-                if (x + dx > view.Left && x + dx < view.Right && TracePixel(b, x + dx, y, levelRow)) {
-                    ++matched;
-                    break;
-                }
-        }
-    return traced ? double(matched) / traced : 0.0;
-}
-
-// The rows of the trace's pixels in a column: the lowest and the highest; -1 when there are none.
-std::pair<int, int> TraceRows(const TShot &shot, int x, const TDataView &view, int levelRow)
-{
-    int low = -1, high = -1;
-    for (int y = 0; y < view.Bottom; ++y)
-        if (TracePixel(shot, x, y, levelRow)) {
-            if (low < 0)
-                low = y;
-            high = y;
-        }
-    return { low, high };
 }
 
 TEST_F(ProgramWithPty, ATriggeredSineStandsStillAndCrossesTheLevelAtTheViewsMiddle)
@@ -756,9 +858,10 @@ TEST_F(ProgramWithPty, ATriggeredSineStandsStillAndCrossesTheLevelAtTheViewsMidd
     EXPECT_GT(TraceRows(first, middle - 15, view, levelRow).first, levelRow + 5) << "below the level before the middle";
     EXPECT_LT(TraceRows(first, middle + 15, view, levelRow).second, levelRow - 5) << "above the level after the middle";
 
-    // The data view's menu: "Edit..." (disabled), "多通道模式", "导出数据 (CSV)…", "触发…", which opens the window.
+    // The data view's menu: "Edit..." (disabled), "多通道模式", "导出数据 (CSV)…", "二进制帧…", "触发…", which opens
+    // the window.
     std::set<unsigned long> before = Ids(ProgramWindows());
-    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(300, 200, "Down Down Down Return"));
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(300, 200, "Down Down Down Down Return"));
     const TXWindow form = NewWindow(before, 100);
     EXPECT_EQ(form.Name, "触发");
     EXPECT_TRUE(Program.Running());

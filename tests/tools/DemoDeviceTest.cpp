@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the demo serial device as the program's run command does and reads it as the program would.
+#include "decoders/BinaryFrameDecoder.h"
 #include "platform/ProfileFile.h"
 #include "tests/support/FileBytes.h"
+#include "tools/DemoSignal.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,12 +30,14 @@ const char *const Section = "\xCF\xB5\xCD\xB3\xB2\xCE\xCA\xFD";
 class DemoDeviceTest : public ::testing::Test
 {
 protected:
-    void Start()
+    static QString Program() { return QFileInfo("/proc/self/exe").canonicalPath() + "/kelvara-demo-device"; }
+
+    void Start(const QStringList &more = {})
     {
-        std::string program = QFileInfo("/proc/self/exe").canonicalPath().toStdString() + "/kelvara-demo-device";
-        Device.start(QString::fromStdString(program),
-            { QStringLiteral("--link"), QString::fromStdString(Link), QStringLiteral("--setfile"),
-                QString::fromStdString(Setfile) });
+        Device.start(Program(),
+            QStringList { QStringLiteral("--link"), QString::fromStdString(Link), QStringLiteral("--setfile"),
+                QString::fromStdString(Setfile) }
+                + more);
         ASSERT_TRUE(Device.waitForStarted());
         for (int i = 0; i < 100 && !QFileInfo(QString::fromStdString(Link)).isSymLink(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -102,6 +106,45 @@ TEST_F(DemoDeviceTest, SendsIntegerLinesAndTextToTheProgramThatOpensTheLink)
     Device.terminate();
     ASSERT_TRUE(Device.waitForFinished(3000));
     EXPECT_FALSE(QFileInfo(QString::fromStdString(Link)).exists()); // the link goes with the device
+}
+
+TEST_F(DemoDeviceTest, SendsBinaryFramesWhenAsked)
+{
+    Start({ QStringLiteral("--format"), QStringLiteral("binary") });
+    int fd = ::open(Link.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    termios raw {};
+    ::tcgetattr(fd, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(fd, TCSANOW, &raw);
+    TBinaryFrameDecoder decoder(DemoFrameFormat());
+    std::vector<TSample> samples;
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (decoder.Counts().Taken < 30 && std::chrono::steady_clock::now() < until) {
+        pollfd p { fd, POLLIN, 0 };
+        if (::poll(&p, 1, 500) > 0) {
+            char buffer[4096];
+            ssize_t n = ::read(fd, buffer, sizeof(buffer));
+            if (n > 0)
+                decoder.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), {}, 0, samples);
+        }
+    }
+    ::close(fd);
+    const TDecoderCounts counts = decoder.Counts();
+    EXPECT_GE(counts.Taken, 30u);
+    EXPECT_EQ(counts.ChecksumErrors + counts.Rejected + counts.SkippedBytes, 0u);
+    EXPECT_EQ(samples.size(), 3 * counts.Taken);
+}
+
+TEST_F(DemoDeviceTest, AnUnknownFormatIsRefusedWithTheUsage)
+{
+    QProcess device;
+    device.start(Program(),
+        { QStringLiteral("--link"), QString::fromStdString(Link), QStringLiteral("--format"), QStringLiteral("hex") });
+    ASSERT_TRUE(device.waitForFinished(3000));
+    EXPECT_EQ(device.exitCode(), 2);
+    EXPECT_TRUE(device.readAllStandardError().contains("--format numbers|labelled|binary"));
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(Link)).exists());
 }
 
 TEST_F(DemoDeviceTest, KeepsTheUsersOwnSettings)
