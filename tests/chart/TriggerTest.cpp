@@ -265,6 +265,15 @@ TEST(ChartTrigger, PausedOrOffTheTimeAxisIsTheUsers)
     trigger.Update();
     EXPECT_GT(axis.Min(), held) << "resumed: the newest trigger again";
 
+    // The zoom buttons pause every axis, then zoom: the zoomed view stays while data comes.
+    chart.Plot->PauseAll();
+    chart.Plot->ZoomAll(0.5);
+    const double zoomed = axis.Min();
+    AddSine(chart, 500, 100);
+    trigger.Update();
+    EXPECT_EQ(axis.Min(), zoomed);
+    chart.Plot->ResumeAll();
+
     TPlotTriggerSettings off = trigger.Settings();
     off.Enabled = false;
     trigger.SetSettings(off);

@@ -133,6 +133,15 @@ TEST(TriggerForm, OpensFromTheChartMenuWithTheDefaultsAndAppliesAndKeepsEachChan
 
     const TPlotTriggerSettings expected = Made(true, 0, 2.5, TTriggerEdge::Falling, TTriggerMode::Single, 50);
     EXPECT_EQ(f.Plot.Trigger().Settings(), expected);
+    // "重新触发" arms the single trigger again once it has taken its trigger (a square wave through the level).
+    f.Plot.Trigger().Update();
+    for (int i = 0; i < 400; ++i)
+        f.Plot.Channel(0)->AddPoint(i * 0.01, i % 40 < 20 ? 5.0 : 0.0);
+    f.Plot.Trigger().Update();
+    ASSERT_TRUE(f.Plot.Trigger().Hold().Shown());
+    EXPECT_FALSE(f.Plot.Trigger().Hold().Armed());
+    form->RearmButton->click();
+    EXPECT_TRUE(f.Plot.Trigger().Hold().Armed());
     EXPECT_EQ(LoadTriggerSettings(f.SettingsPath), expected);
 
     // The next start reads them back.
