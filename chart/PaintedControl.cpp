@@ -34,6 +34,8 @@ void TPaintedControl::RequestPartRepaint()
 
 void TPaintedControl::Request()
 {
+    if (FPreparing)
+        return; // the repaint being granted draws it
     if (FUpdateCount > 0) {
         FRepaintPending = true;
         return;
@@ -59,6 +61,9 @@ void TPaintedControl::Request()
 
 void TPaintedControl::GrantRepaint(double now)
 {
+    FPreparing = true;
+    PrepareRepaint();
+    FPreparing = false;
     FRepaintPending = false;
     FLastRepaintTime = now;
     FRepaintTimer.stop();

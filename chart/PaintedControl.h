@@ -51,6 +51,9 @@ public:
 protected:
     // Draws the whole picture, every pixel of it (the control is opaque). Failures are shown as the error picture.
     virtual void PaintControl(QPainter &painter, const QSize &size) = 0;
+    // Called as a repaint is granted, before the control is invalidated: the last changes made here (the trigger
+    // placing the time axis) go into this repaint without asking for another. Must not throw.
+    virtual void PrepareRepaint() { }
     // What a part repaint covers, asked when it is granted; the whole control unless a subclass knows better.
     virtual QRegion PartRegion() { return rect(); }
     // The bounding rectangle of what the paint in progress must cover: drawing that falls wholly outside it can be
@@ -72,6 +75,7 @@ private:
     TPlotClock &FClock;
     QTimer FRepaintTimer;
     bool FRepaintScheduled = false; // the timer runs (kept here: asking the timer costs a call per change)
+    bool FPreparing = false; // inside PrepareRepaint
     int FUpdateCount = 0;
     bool FRepaintPending = false;
     bool FWholeRepaintPending = false;

@@ -88,7 +88,7 @@ void TPlotAxis::SetMinSpan(double min, double span)
 
 void TPlotAxis::TrackValue(double value)
 {
-    if (!FTrackingEnabled)
+    if (!FTrackingEnabled || FTrackingHeld)
         return;
     double m = FMin;
     double s = FSpan;

@@ -31,6 +31,9 @@ public:
     // Turning tracking off saves Min, Span and LabelsMinLength as resume values (with RestoreValuesOnResume);
     // turning it on restores them.
     void SetTrackingEnabled(bool enabled);
+    // While held, new values leave the range alone: the chart's trigger places the axis instead. Not saved anywhere.
+    bool TrackingHeld() const { return FTrackingHeld; }
+    void SetTrackingHeld(bool held) { FTrackingHeld = held; }
     double ResumeMin() const { return FResumeMin; }
     double ResumeSpan() const { return FResumeSpan; }
     void SetResumeValues(double min, double span);
@@ -123,6 +126,7 @@ private:
     double FMin = 0;
     double FSpan = 100;
     bool FTrackingEnabled = true;
+    bool FTrackingHeld = false;
     double FResumeMin = 0;
     double FResumeSpan = 100;
     double FSavedLabelsMinLength = 5.0;

@@ -17,6 +17,7 @@
 #include "chart/PlotToolActions.h"
 #include "chart/PlotToolBar.h"
 #include "chart/PlotToolController.h"
+#include "chart/PlotTrigger.h"
 
 #include <QFileDialog>
 #include <QMenu>
@@ -96,6 +97,7 @@ TPlotComponent::TPlotComponent(QWidget *parent, TPlotClock *clock, bool insidePl
     , FMaster(std::make_unique<TPlotMasterManager>(
           Clock(), [this]() { RequestRepaint(); }, insidePlot))
     , FTools(new TPlotToolController(*this))
+    , FTrigger(std::make_unique<TPlotTrigger>(*FMaster))
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
@@ -145,6 +147,17 @@ void TPlotComponent::SetTitleFont(const TPlotFont &font)
 void TPlotComponent::ClearAllData()
 {
     FMaster->ClearAllData();
+}
+
+void TPlotComponent::PrepareRepaint()
+{
+    if (!FTrigger->Settings().Enabled)
+        return;
+    // A failed look at the data leaves the view where it was; the repaint goes on.
+    try {
+        FTrigger->Update();
+    } catch (const std::exception &) {
+    }
 }
 
 void TPlotComponent::PaintControl(QPainter &painter, const QSize &size)
@@ -318,6 +331,7 @@ void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool sh
         painter.setClipRect(plotRect);
         for (TPlotObject *object : plotArea)
             object->Draw(painter, context);
+        FTrigger->DrawLevel(painter);
     }
 
     auto drawPlaced = [&](TPlotLayoutObject *object) {
@@ -331,6 +345,7 @@ void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool sh
     };
     for (TPlotAxis *axis : axes)
         drawPlaced(axis);
+    FTrigger->DrawMarker(painter);
     for (int i = 0; i < master.Labels().Count(); ++i)
         drawPlaced(master.Labels().Item(i));
     for (int i = 0; i < master.ToolBars().Count(); ++i)

@@ -18,6 +18,7 @@ class TPlotClock;
 class TPlotMasterManager;
 class TPlotObject;
 class TPlotToolController;
+class TPlotTrigger;
 
 // Declares a component setting: a getter, and a setter that requests a repaint when the value changes.
 #define PLOT_COMPONENT_PROPERTY(Type, Name, ...)                                                                       \
@@ -69,6 +70,9 @@ public:
 
     // Empties every channel.
     void ClearAllData();
+
+    // The trigger: off until its settings turn it on.
+    TPlotTrigger &Trigger() const { return *FTrigger; }
 
     // The mouse, key, toolbar, menu and hint handling.
     TPlotToolController &Tools() const { return *FTools; }
@@ -132,6 +136,7 @@ public:
 
 protected:
     void PaintControl(QPainter &painter, const QSize &size) override;
+    void PrepareRepaint() override;
     QRegion PartRegion() override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -157,6 +162,7 @@ private:
     std::unique_ptr<TPlotMasterManager> FMaster;
     std::unique_ptr<QPrinter> FPrinter; // made at the first print
     TPlotToolController *FTools;
+    std::unique_ptr<TPlotTrigger> FTrigger;
     std::vector<int> FPaintedLayout; // the layout of the last paint on the screen
     double FWheelRemainder = 0;
 };

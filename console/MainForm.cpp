@@ -13,6 +13,7 @@
 #include "console/FloatForm.h"
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
+#include "console/MainFormGeometry.h"
 #include "console/ScriptForm.h"
 #include "console/SendBoxMenu.h"
 #include "console/plotfeed/ReceivePipeline.h"
@@ -56,9 +57,9 @@
 namespace
 {
 
-constexpr int FormWidth = 860;
-constexpr int FormHeight = 455;
 constexpr int TopBarHeight = 43;
+// Resizes come in bursts while the user drags the frame: the size is written once the window has kept still this long.
+constexpr int SizeSaveDelayMs = 500;
 
 const QString ShowPanelCaption = QStringLiteral("显示数据面板");
 const QString ClosePanelCaption = QStringLiteral("关闭数据面板");
@@ -147,10 +148,11 @@ TReceivePane *MakeReceivePane(QWidget *parent, QRect geometry)
 TMainForm::TMainForm(QWidget *parent)
     : QWidget(parent,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-            | Qt::WindowCloseButtonHint)
+            | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QString::fromUtf8(ApplicationTitle));
-    setFixedSize(FormWidth, FormHeight);
+    setMinimumSize(MainFormStartSize);
+    resize(MainFormStartSize);
     setFont(SongFont(11, true));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));
@@ -276,31 +278,27 @@ void TMainForm::BuildDataPanel()
 
     // The panel's contents stand at fixed places from its top; a lower panel shows less of them, so folding
     // uncovers the chart without moving anything inside the panel.
-    SpeedButton1 = MakeButton(Panel3, UnfoldCaption, { 0, 0, FormWidth, 30 });
+    SpeedButton1 = MakeButton(Panel3, UnfoldCaption, {});
     SpeedButton1->setFlat(true);
     SpeedButton1->setToolTip(QStringLiteral("数据发送/接收"));
     SpeedButton1->setFont(SongFont(27, true));
 
     GroupBox1 = new QGroupBox(QStringLiteral("接收数据"), Panel3);
-    GroupBox1->setGeometry(0, 30, FormWidth, 198);
     GroupBox1->setFont(SongFont(13, true));
     Panel4 = MakePanel(GroupBox1, QFrame::Raised);
-    Panel4->setGeometry(3, 15, 854, 41);
     Button4 = MakeButton(Panel4, QStringLiteral("保存"), { 8, 8, 75, 25 });
     Button5 = MakeButton(Panel4, QStringLiteral("打印"), { 88, 8, 75, 25 });
     Button6 = MakeButton(Panel4, QStringLiteral("清空"), { 168, 8, 75, 25 });
     BitBtn3 = MakeButton(Panel4, QStringLiteral("悬浮窗体"), { 247, 8, 75, 25 });
     BitBtn3->setToolTip(QStringLiteral("悬浮 【接收/发送数据窗体】"));
-    Memo1 = MakeReceivePane(GroupBox1, { 3, 56, 854, 140 });
+    Memo1 = MakeReceivePane(GroupBox1, {});
     Memo1->SetLog(FReceiveLog);
 
     GroupBox2 = new QGroupBox(QStringLiteral("发送数据"), Panel3);
-    GroupBox2->setGeometry(0, 228, FormWidth, 104);
     GroupBox2->setFont(SongFont(13, true));
-    Memo2 = MakeSendBox(GroupBox2, { 3, 15, 854, 87 });
+    Memo2 = MakeSendBox(GroupBox2, {});
 
     Panel5 = MakePanel(Panel3, QFrame::Raised);
-    Panel5->setGeometry(0, 332, FormWidth, 41);
     Button7 = MakeButton(Panel5, QStringLiteral("发送"), { 8, 8, 75, 25 });
     Button8 = MakeButton(Panel5, QStringLiteral("发送并保存"), { 88, 8, 75, 25 });
     Button9 = MakeButton(Panel5, QStringLiteral("定时发送"), { 168, 8, 75, 25 });
@@ -347,6 +345,10 @@ void TMainForm::BuildTimers()
     Timer4->setTimerType(Qt::PreciseTimer);
     Timer5 = new QTimer(this);
     Timer5->setInterval(10);
+    FSizeSaveTimer = new QTimer(this);
+    FSizeSaveTimer->setSingleShot(true);
+    FSizeSaveTimer->setInterval(SizeSaveDelayMs);
+    connect(FSizeSaveTimer, &QTimer::timeout, this, &TMainForm::SaveSize);
 }
 
 void TMainForm::ConnectHandlers()
@@ -395,7 +397,8 @@ void TMainForm::showEvent(QShowEvent *event)
         return;
     if (!FPlaced) {
         FPlaced = true;
-        CentreOnScreen();
+        if (!isMaximized())
+            CentreOnScreen();
     }
     FormShow();
 }
@@ -425,6 +428,14 @@ void TMainForm::closeEvent(QCloseEvent *event)
     hide();
     if (FWindows.Form4)
         FWindows.Form4->hide();
+}
+
+void TMainForm::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // Hiding may be the last thing before the program ends: a size still waiting for its delay is written now.
+    if (FSizeSaveTimer->isActive())
+        SaveSize();
 }
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
@@ -726,10 +737,58 @@ void TMainForm::BitBtn2Click()
 
 void TMainForm::SetDataPanelHeight(int height)
 {
-    // The top bar keeps the top, the data panel the bottom, the chart area takes what is left between them.
-    Panel2->setGeometry(0, 0, FormWidth, TopBarHeight);
-    Panel3->setGeometry(0, FormHeight - height, FormWidth, height);
-    Panel1->setGeometry(0, TopBarHeight, FormWidth, FormHeight - TopBarHeight - height);
+    const TMainFormRegions regions = MainFormRegions(size(), TopBarHeight, height);
+    Panel2->setGeometry(regions.TopBar);
+    Panel3->setGeometry(regions.DataPanel);
+    Panel1->setGeometry(regions.ChartArea);
+    LayOutDataPanel(regions.DataPanel.width());
+}
+
+void TMainForm::LayOutDataPanel(int width)
+{
+    // The panel's contents stand at fixed places from its top, as wide as the panel; a lower panel shows less of
+    // them, so folding uncovers the chart without moving anything inside the panel.
+    const int inner = width - 6;
+    SpeedButton1->setGeometry(0, 0, width, 30);
+    GroupBox1->setGeometry(0, 30, width, 198);
+    Panel4->setGeometry(3, 15, inner, 41);
+    Memo1->setGeometry(3, 56, inner, 140);
+    GroupBox2->setGeometry(0, 228, width, 104);
+    Memo2->setGeometry(3, 15, inner, 87);
+    Panel5->setGeometry(0, 332, width, 41);
+}
+
+void TMainForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    SetDataPanelHeight(Panel3->height());
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
+        FNormalSize = size();
+    ScheduleSizeSave();
+}
+
+void TMainForm::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        ScheduleSizeSave();
+}
+
+void TMainForm::ScheduleSizeSave()
+{
+    if (!FOptionsPath.empty())
+        FSizeSaveTimer->start();
+}
+
+void TMainForm::SaveSize()
+{
+    FSizeSaveTimer->stop();
+    const TMainFormSize now { FNormalSize, isMaximized() };
+    if (FOptionsPath.empty() || now == FSavedSize)
+        return;
+    // A file that refuses the write keeps the old size for the next start, as with any unsaved choice.
+    if (SaveMainFormSize(FOptionsPath, now))
+        FSavedSize = now;
 }
 
 void TMainForm::SpeedButton1Click()
@@ -833,6 +892,17 @@ void TMainForm::LoadOptions(std::string settingsPath)
     FOptionsPath = std::move(settingsPath);
     FOptions = LoadConsoleOptions(FOptionsPath);
     ApplyReceiveView();
+    RestoreSize();
+}
+
+void TMainForm::RestoreSize()
+{
+    FSavedSize = LoadMainFormSize(FOptionsPath);
+    const QScreen *screen = this->screen();
+    resize(StartingMainFormSize(FSavedSize.Size, screen ? screen->availableGeometry().size() : QSize()));
+    FNormalSize = size();
+    if (FSavedSize.Maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TMainForm::SetOptions(const TConsoleOptions &options)

@@ -3,6 +3,7 @@
 
 #include "console/ConsoleOptions.h"
 #include "console/DataPanelHost.h"
+#include "console/MainFormGeometry.h"
 #include "console/plotfeed/ChartMenuExtras.h"
 #include "console/plotfeed/PlotFeed.h"
 #include "console/plotfeed/PlotQueue.h"
@@ -72,8 +73,8 @@ public:
     // elapsed time. Tests set their own.
     void SetArrivalClock(std::function<double()> clock) { FArrivalClock = std::move(clock); }
 
-    // Reads the context menus' options from the settings file at path and saves every later change there. Until it is
-    // called the options are the defaults and are kept nowhere.
+    // Reads the context menus' options and the window's last size from the settings file at path and saves every later
+    // change there. Until it is called the options are the defaults, the size is the start size, and neither is kept.
     void LoadOptions(std::string settingsPath);
     const TConsoleOptions &Options() const { return FOptions; }
     void SetOptions(const TConsoleOptions &options);
@@ -213,6 +214,9 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -251,7 +255,12 @@ private:
     // for its device or the device holds back what is sent.
     void FillPortInformation();
 
+    // Lays the three regions out for the window's size with the data panel at that height.
     void SetDataPanelHeight(int height);
+    void LayOutDataPanel(int width);
+    void RestoreSize();
+    void ScheduleSizeSave();
+    void SaveSize();
     void StartUnfold();
     void StartFold();
     void FloatDataPanel();
@@ -283,4 +292,7 @@ private:
     std::unique_ptr<TScriptForm> FScriptForm;
     bool FCloseAllowed = false;
     bool FPlaced = false;
+    QSize FNormalSize = MainFormStartSize; // the last size while neither maximized nor minimized
+    TMainFormSize FSavedSize; // as the settings file holds it
+    QTimer *FSizeSaveTimer = nullptr;
 };

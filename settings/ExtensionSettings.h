@@ -24,6 +24,19 @@ inline constexpr const char *ChunkLinesKey = "chunklines"; // 1: every received 
 inline constexpr const char *MultiChannelKey = "multichannel"; // 1: the chart plots value lists, labelled or not
 inline constexpr const char *FlowKey = "flow"; // flow control of the port: none, xonxoff or rtscts
 
+// The main window's size (console/MainFormGeometry.h reads and writes it).
+inline constexpr const char *WindowWidthKey = "windowwidth"; // the main window's last size (not maximized), pixels
+inline constexpr const char *WindowHeightKey = "windowheight";
+inline constexpr const char *WindowMaximizedKey = "windowmaximized"; // 1: the main window was last maximized
+
+// The chart's trigger (console/plotfeed/TriggerSettings.h reads and writes it).
+inline constexpr const char *TriggerOnKey = "trigger"; // 1: the chart's trigger is on
+inline constexpr const char *TriggerSourceKey = "triggersource"; // index of the trigger's channel, from 0
+inline constexpr const char *TriggerLevelKey = "triggerlevel"; // the trigger level, a number
+inline constexpr const char *TriggerEdgeKey = "triggeredge"; // rising or falling
+inline constexpr const char *TriggerModeKey = "triggermode"; // auto, normal or single
+inline constexpr const char *TriggerPositionKey = "triggerposition"; // share of the view before the trigger, percent
+
 // Binary frames (settings/FrameSettings.h reads and writes them).
 inline constexpr const char *BinaryKey = "binary"; // 1: the chart reads binary frames from the received bytes
 inline constexpr const char *FrameHeaderKey = "frame_header"; // the header's bytes as hex digits: "AA55"

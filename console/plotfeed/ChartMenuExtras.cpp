@@ -5,6 +5,8 @@
 #include "console/plotfeed/ChartDataExport.h"
 #include "console/plotfeed/FeedSchedule.h"
 #include "console/plotfeed/PlotFeed.h"
+#include "console/plotfeed/TriggerForm.h"
+#include "console/plotfeed/TriggerSettings.h"
 #include "settings/ExtensionSettings.h"
 
 #include <QTimer>
@@ -21,9 +23,10 @@ TChartMenuExtras::TChartMenuExtras(
         FFeed.SetMultiChannel(true);
     ApplyBinaryFrames(ReadBinaryFrameSettings(FSettingsPath));
     SetBinaryFrameHooks({});
+    FPlot.Trigger().SetSettings(LoadTriggerSettings(FSettingsPath));
 
     FPlot.OnDataViewMenuItems = [this] {
-        std::vector<TPlotMenuItem> items(3);
+        std::vector<TPlotMenuItem> items(4);
         items[0].Caption = QStringLiteral("多通道模式");
         items[0].Command = pmcHost;
         items[0].HostCommand = cmdMultiChannel;
@@ -36,6 +39,9 @@ TChartMenuExtras::TChartMenuExtras(
         items[2].Caption = QStringLiteral("二进制帧…");
         items[2].Command = pmcHost;
         items[2].HostCommand = cmdBinaryFrames;
+        items[3].Caption = QStringLiteral("触发…");
+        items[3].Command = pmcHost;
+        items[3].HostCommand = cmdTrigger;
         return items;
     };
     FPlot.OnHostMenuCommand = [this](const TPlotMenuItem &item) {
@@ -48,6 +54,8 @@ TChartMenuExtras::TChartMenuExtras(
                 ExportData();
             else if (command == cmdBinaryFrames)
                 OpenBinaryFrames();
+            else if (command == cmdTrigger)
+                ShowTriggerForm();
         });
     };
 }
@@ -71,6 +79,16 @@ void TChartMenuExtras::ExportData()
         ~TResume() { Schedule.Resume(); }
     } resume { FFeedSchedule };
     ExportChartData(FPlot, path, FParent);
+}
+
+void TChartMenuExtras::ShowTriggerForm()
+{
+    if (!FTriggerForm)
+        FTriggerForm = new TTriggerForm(FPlot, FSettingsPath, FParent);
+    FTriggerForm->Refresh();
+    FTriggerForm->show();
+    FTriggerForm->raise();
+    FTriggerForm->activateWindow();
 }
 
 void TChartMenuExtras::OpenBinaryFrames()

@@ -9,15 +9,17 @@ class TFeedSchedule;
 class QWidget;
 class TPlot;
 class TPlotFeed;
+class TTriggerForm;
 
 // The main window's additions to the chart's data view menu: "多通道模式" (checkable; the feed's multi-channel mode,
-// kept in setfile.ini's extension section), "导出数据 (CSV)…" (every stored point to a CSV file) and "二进制帧…"
-// (the window "二进制帧", made at its first opening). The modes are read from the settings file once, at
-// construction; the menu writes it back each time the user switches it.
+// kept in setfile.ini's extension section), "导出数据 (CSV)…" (every stored point to a CSV file), "二进制帧…"
+// (the window "二进制帧", made at its first opening) and "触发…" (the trigger's window "触发", likewise). The modes
+// and the trigger's settings are read from the settings file once, at construction; the menu and the windows write
+// them back each time the user changes them.
 class TChartMenuExtras
 {
 public:
-    enum TCommand { cmdMultiChannel = 1, cmdExportData = 2, cmdBinaryFrames = 3 };
+    enum TCommand { cmdMultiChannel = 1, cmdExportData = 2, cmdBinaryFrames = 3, cmdTrigger = 4 };
 
     // feedSchedule is the plot feed's: it is paused while an export runs so that the chart keeps still.
     TChartMenuExtras(
@@ -36,6 +38,9 @@ public:
     void ApplyBinaryFrames(const TBinaryFrameSettings &settings);
     // Null until the window was first opened.
     TBinaryFrameForm *BinaryFrameForm() const { return FBinaryFrameForm; }
+    // Opens the trigger's window "触发" (or brings it forward). Null until it was first opened.
+    void ShowTriggerForm();
+    TTriggerForm *TriggerForm() const { return FTriggerForm; }
 
 private:
     TPlot &FPlot;
@@ -45,4 +50,5 @@ private:
     QWidget *FParent;
     TBinaryFrameHooks FBinaryFrameHooks;
     TBinaryFrameForm *FBinaryFrameForm = nullptr; // owned by FParent
+    TTriggerForm *FTriggerForm = nullptr; // owned by FParent
 };

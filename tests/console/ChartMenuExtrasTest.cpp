@@ -62,7 +62,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     TExtrasFixture f;
     TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
     ASSERT_TRUE(f.Plot.OnDataViewMenuItems);
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发…");
     EXPECT_FALSE(f.Feed.MultiChannel());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(f.SettingsPath))) << "nothing is written until the user chooses";
 
@@ -71,7 +71,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     EXPECT_FALSE(f.Feed.MultiChannel()) << "the choice runs once the menu has closed";
     QApplication::processEvents();
     EXPECT_TRUE(f.Feed.MultiChannel());
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[x] | 导出数据 (CSV)… | 二进制帧…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[x] | 导出数据 (CSV)… | 二进制帧… | 触发…");
     EXPECT_TRUE(ExtensionSettings::ReadFlag(f.SettingsPath, ExtensionSettings::MultiChannelKey, false));
 
     // The next start reads the mode back.

@@ -9,6 +9,8 @@
 #include "console/DataPanelFold.h"
 #include "console/FloatForm.h"
 #include "console/IntervalForm.h"
+#include "console/MainFormGeometry.h"
+#include "console/receive/ReceivePane.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -18,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -85,10 +88,12 @@ TEST(DataPanelFold, StepsFromEitherEndRunTheKnownSequences)
     EXPECT_EQ(down, FoldHeights);
 }
 
-TEST_F(MainFormTest, StartsFoldedWithTheFixedSizeAndTimers)
+TEST_F(MainFormTest, StartsFoldedAtItsStartSizeWithItsTimers)
 {
     EXPECT_EQ(Form.size(), QSize(860, 455));
-    EXPECT_EQ(Form.minimumSize(), Form.maximumSize());
+    EXPECT_EQ(Form.minimumSize(), QSize(860, 455)) << "it may grow, never shrink below its start size";
+    EXPECT_TRUE(Form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(Form.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(Form.windowTitle(), "Kelvara");
     EXPECT_EQ(Form.Panel2->geometry(), QRect(0, 0, 860, 43));
     EXPECT_EQ(Form.Panel3->geometry(), QRect(0, 425, 860, 30));
@@ -403,4 +408,79 @@ TEST_F(MainFormTest, HotKeyAppendsTheLocalTimeToTheSendBox)
     EXPECT_TRUE(
         QRegularExpression("^ABC([01][0-9]|2[0-3])[0-5][0-9][0-5][0-9]$").match(Form.Memo2->toPlainText()).hasMatch())
         << Form.Memo2->toPlainText().toStdString();
+}
+
+TEST_F(MainFormTest, AGrownWindowGivesTheChartTheRoomAndKeepsTheBarsHeights)
+{
+    Form.resize(1200, 700);
+    QCoreApplication::sendPostedEvents();
+    Form.show(); // the resize reaches a hidden window when it is shown
+    EXPECT_EQ(Form.Panel2->geometry(), QRect(0, 0, 1200, 43));
+    EXPECT_EQ(Form.Panel3->geometry(), QRect(0, 670, 1200, 30));
+    EXPECT_EQ(Form.Panel1->geometry(), QRect(0, 43, 1200, 627));
+    EXPECT_EQ(Form.Plot1->size(), QSize(1200, 627));
+    EXPECT_EQ(Form.SpeedButton1->width(), 1200);
+    EXPECT_EQ(Form.Memo1->width(), 1194);
+    EXPECT_EQ(Form.Memo2->width(), 1194);
+
+    // The data panel unfolds to its height from the new bottom; the chart keeps the rest.
+    Form.SpeedButton1->click();
+    for (int step = 0; step < 100 && Form.Timer4->isActive(); ++step)
+        Form.Timer4Timer();
+    EXPECT_EQ(Form.Panel3->geometry(), QRect(0, 330, 1200, 370));
+    EXPECT_EQ(Form.Panel1->geometry(), QRect(0, 43, 1200, 287));
+
+    // Shrinking back gives exactly the start layout.
+    Form.resize(860, 455);
+    EXPECT_EQ(Form.Panel3->geometry(), QRect(0, 85, 860, 370));
+    EXPECT_EQ(Form.Panel1->geometry(), QRect(0, 43, 860, 42));
+    Form.hide();
+}
+
+TEST(MainFormSize, TheLastSizeIsKeptAndComesBackAtTheNextStart)
+{
+    QTemporaryDir folder;
+    const std::string settings = folder.filePath("setfile.ini").toStdString();
+    {
+        TMainForm form;
+        form.LoadOptions(settings);
+        EXPECT_EQ(form.size(), QSize(860, 455)) << "the first start";
+        form.show();
+        // Within the offscreen screen's 800 x 600 (a stored size larger than the screen is cut to it).
+        form.resize(860, 580);
+        QCoreApplication::sendPostedEvents();
+        form.hide(); // writes what waits for the resizes to settle
+    }
+    EXPECT_EQ(LoadMainFormSize(settings), (TMainFormSize { QSize(860, 580), false }));
+    TMainForm next;
+    next.LoadOptions(settings);
+    EXPECT_EQ(next.size(), QSize(860, 580));
+}
+
+TEST(MainFormSize, AStoredSizeIsKeptWithinTheStartSizeAndTheScreen)
+{
+    struct TCase {
+        const char *Name;
+        QSize Stored;
+        QSize Available;
+        QSize Expected;
+    };
+    const TCase cases[] = {
+        { "as stored", { 1000, 600 }, { 1920, 1080 }, { 1000, 600 } },
+        { "never below the start size", { 500, 200 }, { 1920, 1080 }, { 860, 455 } },
+        { "nonsense reads as the start size", { -5, 0 }, { 1920, 1080 }, { 860, 455 } },
+        { "no larger than the screen", { 4000, 3000 }, { 1920, 1080 }, { 1920, 1080 } },
+        { "a screen smaller than the start size", { 1000, 600 }, { 800, 400 }, { 860, 455 } },
+        { "no screen known", { 4000, 3000 }, {}, { 4000, 3000 } },
+    };
+    for (const TCase &c : cases)
+        EXPECT_EQ(StartingMainFormSize(c.Stored, c.Available), c.Expected) << c.Name;
+}
+
+TEST(MainFormSize, RegionsFollowTheClientArea)
+{
+    const TMainFormRegions regions = MainFormRegions(QSize(1000, 600), 43, 370);
+    EXPECT_EQ(regions.TopBar, QRect(0, 0, 1000, 43));
+    EXPECT_EQ(regions.DataPanel, QRect(0, 230, 1000, 370));
+    EXPECT_EQ(regions.ChartArea, QRect(0, 43, 1000, 187));
 }

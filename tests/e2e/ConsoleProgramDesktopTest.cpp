@@ -2,7 +2,8 @@
 // The real program on a private X desktop with a pty as its serial device: a copy of the executable in a folder of
 // its own, whose setfile.ini names the pty. The test clicks and types through the X server as a user would: open the
 // port, receive, send ABC, and save the received text through the save dialog; switch the chart to multi-channel
-// mode from its menu and export the plotted data.
+// mode from its menu and export the plotted data; maximize the main window through the window manager; watch a sine
+// held still by the chart's trigger.
 #include "decoders/Checksum.h"
 #include "settings/ExtensionSettings.h"
 #include "settings/PortSettings.h"
@@ -10,10 +11,13 @@
 #include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 
+#include <atomic>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <numbers>
 #include <set>
 #include <sstream>
 #include <termios.h>
@@ -72,6 +76,25 @@ struct TShot {
                     return false;
             }
         return true;
+    }
+
+    bool Is(int x, int y, unsigned char r, unsigned char g, unsigned char b) const
+    {
+        const std::size_t at = (std::size_t(y) * Width + x) * 3;
+        return Pixels[at] == char(r) && Pixels[at + 1] == char(g) && Pixels[at + 2] == char(b);
+    }
+
+    // The rightmost column with at least `least` pixels of this colour; -1 when none.
+    int RightmostColumnWith(unsigned char r, unsigned char g, unsigned char b, int least) const
+    {
+        for (int x = Width - 1; x >= 0; --x) {
+            int count = 0;
+            for (int y = 0; y < Height; ++y)
+                count += Is(x, y, r, g, b);
+            if (count >= least)
+                return x;
+        }
+        return -1;
     }
 
     // Pixels of exactly this colour within the columns [left, right).
@@ -617,5 +640,229 @@ TEST_F(ProgramWithPty, QuickSendByClickAndByCtrl2AndAScriptThatAnswersAPrompt)
     ASSERT_EQ(Pty.Read(5, 5000ms), "ready") << "the script did not start";
     Pty.Write("Welcome\r\nlogin:");
     EXPECT_EQ(Pty.Read(5, 5000ms), "root\r");
+    EXPECT_TRUE(Program.Running());
+}
+
+namespace
+{
+
+// The chart's data view: its frame and grid are the only dark green pixels of the main window.
+struct TDataView {
+    int Left = -1, Right = -1, Bottom = -1;
+
+    explicit TDataView(const TShot &shot)
+    {
+        // The bottom edge may lie under the trigger level's red dashes.
+        for (int y = shot.Height - 1; y >= 0 && Bottom < 0; --y) {
+            int count = 0;
+            for (int x = 0; x < shot.Width; ++x)
+                count += shot.Is(x, y, 0, 128, 0) || shot.Is(x, y, 255, 0, 0);
+            if (count >= shot.Width / 3)
+                Bottom = y;
+        }
+        Right = shot.RightmostColumnWith(0, 128, 0, 100);
+        for (int x = 0; x < shot.Width && Left < 0; ++x) {
+            int count = 0;
+            for (int y = 0; y < shot.Height; ++y)
+                count += shot.Is(x, y, 0, 128, 0);
+            if (count >= 100)
+                Left = x;
+        }
+    }
+};
+
+// The trace's pixels in the data view: red, leaving out the row of the dashed level line.
+bool TracePixel(const TShot &shot, int x, int y, int levelRow)
+{
+    return y != levelRow && shot.Is(x, y, 255, 0, 0);
+}
+
+// The share of the trace's pixels in `a` that `b` has within `reach` columns on the same row: near 1 for the same
+// picture drawn from data dated with a few milliseconds of jitter; a sine shifted by 20 columns (27 ms at 5 Hz) keeps
+// less than a fifth of its pixels within 6 columns.
+double TraceAlike(const TShot &a, const TShot &b, const TDataView &view, int levelRow, int reach)
+{
+    int traced = 0, matched = 0;
+    for (int y = 0; y < view.Bottom; ++y)
+        for (int x = view.Left + 1; x < view.Right; ++x) {
+            if (!TracePixel(a, x, y, levelRow))
+                continue;
+            ++traced;
+            for (int dx = -reach; dx <= reach; ++dx)
+                if (x + dx > view.Left && x + dx < view.Right && TracePixel(b, x + dx, y, levelRow)) {
+                    ++matched;
+                    break;
+                }
+        }
+    return traced ? double(matched) / traced : 0.0;
+}
+
+// The rows of the trace's pixels in a column: the lowest and the highest; -1 when there are none.
+std::pair<int, int> TraceRows(const TShot &shot, int x, const TDataView &view, int levelRow)
+{
+    int low = -1, high = -1;
+    for (int y = 0; y < view.Bottom; ++y)
+        if (TracePixel(shot, x, y, levelRow)) {
+            if (low < 0)
+                low = y;
+            high = y;
+        }
+    return { low, high };
+}
+
+} // namespace
+
+TEST_F(ProgramWithPty, TheMaximizedMainWindowsChartTakesTheAddedRoomAndTheSizeIsKept)
+{
+    const TShot start = Screenshot(Main.Id);
+    ASSERT_EQ(start.Width, 860) << "no screenshot";
+    const TDataView startView(start);
+    ASSERT_GT(startView.Bottom, 0);
+    ASSERT_GT(startView.Right, 0);
+
+    RunTool(std::string(KELVARA_XCLIENT) + " maximize " + std::to_string(Main.Id));
+    TShot grown;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            grown = Screenshot(Main.Id);
+            return grown.Width > 1100 && grown.Height > 600;
+        },
+        10s))
+        << "the window manager did not maximize the main window";
+    // The window manager's last word on the size, and a picture drawn at it.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const TShot again = Screenshot(Main.Id);
+            const bool settled = again.Width == grown.Width && again.Height == grown.Height
+                && again.Differing(grown, 0, 0, grown.Width, grown.Height) == 0;
+            grown = again;
+            return settled && TDataView(grown).Right > startView.Right + 200;
+        },
+        10s));
+
+    // The top bar keeps its height and look; the chart area takes the added width and height (its layout follows
+    // the chart's own rules: the data view's right and bottom edges move by the room added).
+    EXPECT_TRUE(grown.SameRows(0, start, 0, 43 - 2, 0, 700)) << "the top bar changed";
+    const TDataView grownView(grown);
+    EXPECT_NEAR(grownView.Left, startView.Left, 2);
+    EXPECT_NEAR(grownView.Right - startView.Right, grown.Width - 860, 2);
+    EXPECT_NEAR(grownView.Bottom - startView.Bottom, grown.Height - 455, 2);
+    // The folded data panel's row keeps the foot of the window: the same 30 rows as at the start, over the start's
+    // width less its right edge.
+    EXPECT_TRUE(grown.SameRows(grown.Height - 30, start, 455 - 30, 30, 0, 300)) << "the data panel's row changed";
+
+    ASSERT_TRUE(
+        WaitFor([&] { return FileBytes(Folder / "setfile.ini").find("windowmaximized=1") != std::string::npos; }, 5s))
+        << "the maximized state was not kept";
+}
+
+TEST_F(ProgramWithPty, ATriggeredSineStandsStillAndCrossesTheLevelAtTheViewsMiddle)
+{
+    // The trigger on: "正常", level 0, rising, 50 %; then the program starts again to read it.
+    const std::string settings = (Folder / "setfile.ini").string();
+    ExtensionSettings::WriteFlag(settings, ExtensionSettings::TriggerOnKey, true);
+    ExtensionSettings::WriteText(settings, ExtensionSettings::TriggerModeKey, "normal");
+    ExtensionSettings::WriteText(settings, ExtensionSettings::TriggerPositionKey, "50");
+    Program.Stop();
+    ASSERT_TRUE(WaitFor([this] { return ProgramWindows().empty(); }, 10s));
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
+
+    // The device: a 5 Hz sine of amplitude 100 as whole numbers, 200 samples a second, paced by the clock.
+    std::atomic<bool> stop = false;
+    std::thread device([&] {
+        const auto begin = std::chrono::steady_clock::now();
+        for (int k = 0; !stop && k < 200 * 60; ++k) {
+            std::this_thread::sleep_until(begin + k * 5ms);
+            const long value = std::lround(100 * std::sin(2 * std::numbers::pi * 5 * k / 200.0));
+            Pty.Write(std::to_string(value) + "\r\n");
+        }
+    });
+    struct TJoin {
+        std::atomic<bool> &Stop;
+        std::thread &Device;
+        ~TJoin()
+        {
+            Stop = true;
+            Device.join();
+        }
+    } join { stop, device };
+
+    // Two pictures of held triggers, one after the other: the first once the data fills the view and a trigger is
+    // marked under it, the second once the time axis's labels show that the view has moved on to a later trigger.
+    const auto marked = [](const TShot &shot) {
+        const TDataView view(shot);
+        if (view.Left <= 0 || view.Bottom <= 0)
+            return false;
+        // The data fills the view: a trace in nearly every column.
+        int traced = 0;
+        for (int x = view.Left + 1; x < view.Right; ++x)
+            for (int y = 0; y < view.Bottom - 1; ++y)
+                if (shot.Is(x, y, 255, 0, 0) && !shot.Is(x + 1, y, 255, 0, 0) && !shot.Is(x - 1, y, 255, 0, 0)) {
+                    ++traced;
+                    break;
+                }
+        return traced >= (view.Right - view.Left) * 9 / 10 && [&] {
+            // Below the rows that a line along the data view's bottom edge could take.
+            for (int y = view.Bottom + 3; y < view.Bottom + 6 && y < shot.Height; ++y)
+                for (int x = view.Left; x <= view.Right; ++x)
+                    if (shot.Is(x, y, 255, 0, 0))
+                        return true;
+            return false;
+        }();
+    };
+    TShot first, second;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            first = Screenshot(Main.Id);
+            return marked(first);
+        },
+        20s))
+        << "no trigger marked";
+    const TDataView firstView(first);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            second = Screenshot(Main.Id);
+            return second.Width == first.Width && marked(second)
+                && second.Differing(first, 0, firstView.Bottom + 8, first.Width, 20) > 0;
+        },
+        20s))
+        << "the view did not move on to a later trigger";
+    const TDataView view(first);
+    // The level's dashed line: the row of the data view with the most red pixels.
+    int levelRow = -1, most = 0;
+    for (int y = 0; y < view.Bottom; ++y) {
+        int count = 0;
+        for (int x = view.Left + 1; x < view.Right; ++x)
+            count += first.Is(x, y, 255, 0, 0);
+        if (count > most) {
+            most = count;
+            levelRow = y;
+        }
+    }
+    ASSERT_GT(most, (view.Right - view.Left) / 4) << "no level line";
+
+    // The same picture: nearly every pixel of the trace within a few columns of where it was.
+    // Six columns are 8 ms: room for the jitter of the arrival times the lines are dated with.
+    EXPECT_GE(TraceAlike(first, second, view, levelRow, 6), 0.8) << "the trace moved between two triggered pictures";
+    EXPECT_GE(TraceAlike(second, first, view, levelRow, 6), 0.8);
+
+    // At the middle the trace crosses the level, rising: below it (larger rows) before, above it after.
+    const int middle = (view.Left + view.Right) / 2;
+    bool crosses = false;
+    for (int x = middle - 3; x <= middle + 3; ++x) {
+        const auto [low, high] = TraceRows(first, x, view, levelRow);
+        crosses = crosses || (low >= 0 && low - 1 <= levelRow && levelRow <= high + 1);
+    }
+    EXPECT_TRUE(crosses) << "the trace is not at the level in the middle";
+    EXPECT_GT(TraceRows(first, middle - 15, view, levelRow).first, levelRow + 5) << "below the level before the middle";
+    EXPECT_LT(TraceRows(first, middle + 15, view, levelRow).second, levelRow - 5) << "above the level after the middle";
+
+    // The data view's menu: "Edit..." (disabled), "多通道模式", "导出数据 (CSV)…", "二进制帧…", "触发…", which opens
+    // the window.
+    std::set<unsigned long> before = Ids(ProgramWindows());
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(300, 200, "Down Down Down Down Return"));
+    const TXWindow form = NewWindow(before, 100);
+    EXPECT_EQ(form.Name, "触发");
     EXPECT_TRUE(Program.Running());
 }

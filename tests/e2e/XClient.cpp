@@ -7,6 +7,7 @@
 //   watch         prints "ready", then counts windows created and mapped anywhere on the display until its
 //                 standard input closes, and prints "created <n> mapped <m>"
 //   tray          exit status 0 when a tray host owns the notification-area selection of the screen, 1 otherwise
+//   maximize <id> asks the window manager to maximize the window, as a pager or a title bar button does
 // Exit status 2: no display or bad arguments.
 #include <cstdio>
 #include <cstdlib>
@@ -134,9 +135,38 @@ static bool TrayHostPresent(xcb_connection_t *c, int screenNumber)
     return present;
 }
 
+xcb_atom_t Atom(xcb_connection_t *c, const char *name)
+{
+    xcb_intern_atom_reply_t *reply
+        = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+// A _NET_WM_STATE request to the root window: add both maximized states.
+int Maximize(xcb_connection_t *c, xcb_screen_t *screen, xcb_window_t window)
+{
+    constexpr uint32_t Add = 1;
+    constexpr uint32_t FromPager = 2;
+    xcb_client_message_event_t message {};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = Atom(c, "_NET_WM_STATE");
+    message.data.data32[0] = Add;
+    message.data.data32[1] = Atom(c, "_NET_WM_STATE_MAXIMIZED_VERT");
+    message.data.data32[2] = Atom(c, "_NET_WM_STATE_MAXIMIZED_HORZ");
+    message.data.data32[3] = FromPager;
+    xcb_send_event(c, 0, screen->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        reinterpret_cast<const char *>(&message));
+    xcb_flush(c);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
-    if (argc != 2)
+    if (argc != 2 && !(argc == 3 && std::string(argv[1]) == "maximize"))
         return 2;
     int screenNumber = 0;
     xcb_connection_t *c = xcb_connect(nullptr, &screenNumber);
@@ -161,5 +191,7 @@ int main(int argc, char **argv)
         return Watch(c, screen);
     if (mode == "tray")
         return TrayHostPresent(c, screenNumber) ? 0 : 1;
+    if (mode == "maximize")
+        return Maximize(c, screen, static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0)));
     return 2;
 }
