@@ -2,10 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file includes against the dependency order of the folders, or when a toolkit-free folder
 # includes a Qt Widgets header. The order, from the top:
-#   app -> console -> {comm, chart, settings, auxwin, decoders} -> ui -> {platform, core}
-# decoders/ (received bytes to samples) sits on core/ alone.
+#   app -> console -> {comm, chart, settings, auxwin, decoders, analysis} -> ui -> {platform, core}
+# decoders/ (received bytes to samples) and analysis/ (measurements, spectra) sit on core/ alone.
 # Inside console/, the windows and their wiring at its top sit on its concern folders:
-#   console -> {console/send -> console/history, console/plotfeed -> console/receive, console/port}
+#   console -> {console/send -> console/history, console/plotfeed -> {console/receive, console/instruments},
+#               console/port}
 # so no concern folder includes the main window or any other file at the top of console/.
 # A folder may include itself and any folder below it, never one beside or above it. tools/ (the demo device) sits
 # on platform/ and core/ alone. comm/, platform/ and core/ are free of Qt Widgets; ui/ holds the widget helpers that
@@ -15,8 +16,8 @@ set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
-below_console="comm chart settings auxwin decoders ui platform core"
-concerns="console/receive console/send console/history console/port console/plotfeed"
+below_console="comm chart settings auxwin decoders analysis ui platform core"
+concerns="console/receive console/send console/history console/port console/plotfeed console/instruments"
 declare -A allowed=(
     [core]="core"
     [platform]="platform core"
@@ -26,11 +27,13 @@ declare -A allowed=(
     [settings]="settings ui platform core"
     [auxwin]="auxwin ui platform core"
     [decoders]="decoders core"
+    [analysis]="analysis core"
     [console/receive]="console/receive $below_console"
     [console/history]="console/history $below_console"
     [console/port]="console/port $below_console"
     [console/send]="console/send console/history $below_console"
-    [console/plotfeed]="console/plotfeed console/receive $below_console"
+    [console/plotfeed]="console/plotfeed console/receive console/instruments $below_console"
+    [console/instruments]="console/instruments $below_console"
     [console]="console $concerns $below_console"
     [app]="app console $concerns $below_console"
     [tools]="tools platform core"
@@ -46,7 +49,7 @@ folder_of() {
     *) echo "${1%%/*}" ;;
     esac
 }
-widget_free="comm platform core decoders"
+widget_free="comm platform core decoders analysis"
 
 widgets_dir=$(find /usr/include -maxdepth 3 -type d -path '*qt6/QtWidgets' 2>/dev/null | head -1)
 
