@@ -252,9 +252,14 @@ void TPlotChannelCustom::DrawSetup(const TPlotDrawContext &)
         FFirstVisibleIndex = FLastVisibleIndex = -1;
         return;
     }
-    FXAscending = count < 3 || X(1) >= X(0);
-    FFirstVisibleIndex = FindFirstVisibleIndex(xAxis->Min());
-    FLastVisibleIndex = FindLastVisibleIndex(xAxis->Min() + xAxis->Span());
+    if (XOrdered()) {
+        FXAscending = count < 3 || X(1) >= X(0);
+        FFirstVisibleIndex = FindFirstVisibleIndex(xAxis->Min());
+        FLastVisibleIndex = FindLastVisibleIndex(xAxis->Min() + xAxis->Span());
+    } else {
+        FFirstVisibleIndex = 0;
+        FLastVisibleIndex = count - 1;
+    }
     FDrawReady = true;
 }
 
@@ -276,7 +281,7 @@ void TPlotChannelCustom::DrawTrace(QPainter &painter, const TPlotScale &xScale, 
 {
     painter.setPen(MakePlotPen(Color(), TraceLineWidth(), TraceLineStyle()));
     painter.setBrush(Qt::NoBrush);
-    if (FastDrawEnabled())
+    if (FastDrawEnabled() && XOrdered())
         DrawFast(painter, xScale, yScale);
     else
         DrawPlain(painter, xScale, yScale);

@@ -191,3 +191,28 @@ TEST(PlotDrawing, FailureLeavesABlackPictureWithTheMessage)
 }
 
 } // namespace
+
+TEST(PlotDrawing, AChannelWithoutOrderInXDrawsEverySegmentInAddingOrder)
+{
+    // A square walked round anticlockwise: the last side runs back to the first point's X.
+    TStripChart chart;
+    TPlotChannel &channel = *chart.Plot->Channel(0);
+    channel.SetXOrdered(false);
+    channel.SetXAxisTrackingEnabled(false);
+    channel.SetYAxisTrackingEnabled(false);
+    chart.Plot->XAxis(0)->SetMinSpan(0, 1);
+    chart.Plot->YAxis(0)->SetMinSpan(0, 100);
+    for (auto [x, y] : { std::pair { 0.2, 20.0 }, { 0.8, 20.0 }, { 0.8, 80.0 }, { 0.2, 80.0 }, { 0.2, 20.0 } })
+        channel.AddPoint(x, y);
+    const QImage image = chart.Paint();
+    const TPlotScale xs = chart.Plot->XAxis(0)->Scale(), ys = chart.Plot->YAxis(0)->Scale();
+    const int left = xs.ValueToPixel(0.2), right = xs.ValueToPixel(0.8);
+    const int top = ys.ValueToPixel(80), bottom = ys.ValueToPixel(20);
+    const int middleX = (left + right) / 2, middleY = (top + bottom) / 2;
+    EXPECT_TRUE(Is(image, middleX, bottom, Red)) << "bottom side";
+    EXPECT_TRUE(Is(image, right, middleY, Red)) << "right side";
+    EXPECT_TRUE(Is(image, middleX, top, Red)) << "top side";
+    EXPECT_TRUE(Is(image, left, middleY, Red)) << "left side";
+    EXPECT_EQ(CountColour(image, QRect(left + 2, top + 2, right - left - 4, bottom - top - 4), Red), 0)
+        << "nothing across the inside";
+}
