@@ -2,6 +2,7 @@
 #include "console/plotfeed/ChartMenuExtras.h"
 
 #include "chart/Plot.h"
+#include "console/instruments/Instruments.h"
 #include "console/plotfeed/ChartDataExport.h"
 #include "console/plotfeed/FeedSchedule.h"
 #include "console/plotfeed/PlotFeed.h"
@@ -16,12 +17,13 @@ TChartMenuExtras::TChartMenuExtras(
     , FFeedSchedule(feedSchedule)
     , FSettingsPath(std::move(settingsPath))
     , FParent(parent)
+    , FInstruments(std::make_unique<TInstruments>(plot, parent))
 {
     if (ExtensionSettings::ReadFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, false))
         FFeed.SetMultiChannel(true);
 
     FPlot.OnDataViewMenuItems = [this] {
-        std::vector<TPlotMenuItem> items(2);
+        std::vector<TPlotMenuItem> items(5);
         items[0].Caption = QStringLiteral("多通道模式");
         items[0].Command = pmcHost;
         items[0].HostCommand = cmdMultiChannel;
@@ -31,6 +33,16 @@ TChartMenuExtras::TChartMenuExtras(
         items[1].Caption = QStringLiteral("导出数据 (CSV)…");
         items[1].Command = pmcHost;
         items[1].HostCommand = cmdExportData;
+        items[2].Caption = QStringLiteral("测量");
+        items[2].Checkable = true;
+        items[2].Checked = FInstruments->MeasurementsOn();
+        items[2].SeparatorBefore = true;
+        items[3].Caption = QStringLiteral("XY 图…");
+        items[4].Caption = QStringLiteral("频谱…");
+        for (int i = 2; i < 5; ++i) {
+            items[i].Command = pmcHost;
+            items[i].HostCommand = cmdMeasurements + i - 2;
+        }
         return items;
     };
     FPlot.OnHostMenuCommand = [this](const TPlotMenuItem &item) {
@@ -41,9 +53,17 @@ TChartMenuExtras::TChartMenuExtras(
                 SetMultiChannel(!FFeed.MultiChannel());
             else if (command == cmdExportData)
                 ExportData();
+            else if (command == cmdMeasurements)
+                FInstruments->SetMeasurementsOn(!FInstruments->MeasurementsOn());
+            else if (command == cmdXY)
+                FInstruments->ShowXY();
+            else if (command == cmdSpectrum)
+                FInstruments->ShowSpectrum();
         });
     };
 }
+
+TChartMenuExtras::~TChartMenuExtras() = default;
 
 void TChartMenuExtras::SetMultiChannel(bool on)
 {

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "analysis/SignalMeter.h"
+
+#include <vector>
+
+class TPlotChannelCustom;
+
+// Reading a chart channel's points for the instruments, straight from its store. The points are taken in adding
+// order, X ascending (the feed adds each at its arrival time); points that break the line or are marked empty are
+// passed over. Called on the user-interface thread, which is the one that adds points.
+
+// The figures of the points with X in xMin ... xMax.
+TSignalMeasurements MeasureChannel(const TPlotChannelCustom &channel, double xMin, double xMax);
+
+// The Ys of the newest `count` points (fewer when the channel holds fewer), oldest first, with the X of the first and
+// the last of them. False when there is no point.
+bool NewestValues(const TPlotChannelCustom &channel, int count, std::vector<double> &ys, double &firstX, double &lastX);
+
+// The newest `count` pairs of a value of channel x and one of channel y that came with the same line or frame, oldest
+// first.
+void NewestPairs(const TPlotChannelCustom &x, const TPlotChannelCustom &y, int count, std::vector<double> &xs,
+    std::vector<double> &ys);
