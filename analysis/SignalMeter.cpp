@@ -12,14 +12,36 @@ constexpr double HysteresisShare = 0.1;
 
 } // namespace
 
-void TSignalMeter::StartCrossings()
+void TSignalMeter::AddLevels(std::span<const double> ys)
 {
-    FMeanLevel = FCount ? FOrigin + FSum / double(FCount) : 0;
-    FHysteresis = FCount ? (FMax - FMin) * HysteresisShare : 0;
-    FHavePrevious = false;
-    FArmed = false;
-    FHaveRise = false;
-    FCrossings = 0;
+    if (ys.empty())
+        return;
+    if (FCount == 0)
+        FOrigin = ys[0];
+    const double origin = FOrigin;
+    double sum = 0, squares = 0, min = FMin, max = FMax;
+    for (const double y : ys) {
+        const double d = y - origin;
+        sum += d;
+        squares += d * d;
+        min = std::min(min, y);
+        max = std::max(max, y);
+    }
+    FCount += int64_t(ys.size());
+    FSum += sum;
+    FSquares += squares;
+    FMin = min;
+    FMax = max;
+}
+
+double TSignalMeter::MeanLevel() const
+{
+    return FCount ? FOrigin + FSum / double(FCount) : 0;
+}
+
+double TSignalMeter::Hysteresis() const
+{
+    return FCount ? (FMax - FMin) * HysteresisShare : 0;
 }
 
 TSignalMeasurements TSignalMeter::Result() const
@@ -47,10 +69,7 @@ TSignalMeasurements MeasureSignal(std::span<const double> x, std::span<const dou
 {
     TSignalMeter meter;
     const std::size_t count = std::min(x.size(), y.size());
-    for (std::size_t i = 0; i < count; ++i)
-        meter.AddLevel(y[i]);
-    meter.StartCrossings();
-    for (std::size_t i = 0; i < count; ++i)
-        meter.AddCrossing(x[i], y[i]);
+    meter.AddLevels(y.first(count));
+    meter.AddCrossings(y.first(count), [&](std::size_t i) { return x[i]; });
     return meter.Result();
 }

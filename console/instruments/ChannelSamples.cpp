@@ -59,15 +59,49 @@ int FirstAfter(const TPlotDataCustomList &data, double x)
 
 } // namespace
 
-TSignalMeasurements MeasureChannel(const TPlotChannelCustom &channel, double xMin, double xMax)
+TSignalMeasurements TChannelMeter::Measure(const TPlotChannelCustom &channel, double xMin, double xMax)
 {
     const TPlotDataCustomList &data = channel.Data();
     const int first = FirstAtOrAfter(data, xMin);
     const int last = FirstAfter(data, xMax) - 1;
     TSignalMeter meter;
-    VisitPoints(data, first, last, [&](double, double y) { meter.AddLevel(y); });
-    meter.StartCrossings();
-    VisitPoints(data, first, last, [&](double x, double y) { meter.AddCrossing(x, y); });
+    FYs.clear();
+    FIndexes.clear();
+    const auto *store = dynamic_cast<const TPlotDataNullList *>(&data);
+    if (store && first <= last && !store->MayCarryFlags(first, last, Skipped)) {
+        // Every point counts: the values are copied out a block at a time and measured as an array.
+        FYs.resize(std::size_t(last - first + 1));
+        store->CopyY(first, last, FYs.data());
+        meter.AddLevels(FYs);
+        meter.AddCrossings(FYs, [&](std::size_t i) { return store->X(first + int(i)); });
+        return meter.Result();
+    }
+    bool passedOver = false;
+    if (first <= last) {
+        FYs.reserve(std::size_t(last - first + 1));
+        int index = first;
+        auto gather = [&](double y, uint16_t flags) {
+            if (flags & Skipped) {
+                // From the first point passed over on, gathered values keep their store index.
+                if (!passedOver)
+                    for (std::size_t i = 0; i < FYs.size(); ++i)
+                        FIndexes.push_back(first + int(i));
+                passedOver = true;
+            } else {
+                meter.AddLevel(y);
+                FYs.push_back(y);
+                if (passedOver)
+                    FIndexes.push_back(index);
+            }
+            ++index;
+        };
+        if (store)
+            store->ForEach(first, last, [&](double, double y, uint16_t flags) { gather(y, flags); });
+        else
+            for (int i = first; i <= last; ++i)
+                gather(data.Y(i), data.Flags(i));
+    }
+    meter.AddCrossings(FYs, [&](std::size_t i) { return data.X(passedOver ? FIndexes[i] : first + int(i)); });
     return meter.Result();
 }
 

@@ -11,8 +11,17 @@ class TPlotChannelCustom;
 // order, X ascending (the feed adds each at its arrival time); points that break the line or are marked empty are
 // passed over. Called on the user-interface thread, which is the one that adds points.
 
-// The figures of the points with X in xMin ... xMax.
-TSignalMeasurements MeasureChannel(const TPlotChannelCustom &channel, double xMin, double xMax);
+// Measures the points of a channel with X in xMin ... xMax: one pass over the store for the levels that gathers the
+// values, and the crossings over the gathered values. Keeps its gathering room from one call to the next.
+class TChannelMeter
+{
+public:
+    TSignalMeasurements Measure(const TPlotChannelCustom &channel, double xMin, double xMax);
+
+private:
+    std::vector<double> FYs;
+    std::vector<int> FIndexes; // the store index of each gathered value, while some points were passed over
+};
 
 // The Ys of the newest `count` points (fewer when the channel holds fewer), oldest first, with the X of the first and
 // the last of them. False when there is no point.

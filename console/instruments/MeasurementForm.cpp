@@ -111,7 +111,7 @@ void TMeasurementForm::Refresh()
     for (TRow &row : FRows) {
         const TPlotChannelCustom &channel = *channels.Item(row.Channel);
         const TPlotXAxis &axis = *channel.XAxis();
-        const QStringList texts = MeasurementTexts(MeasureChannel(channel, axis.Min(), axis.Max()));
+        const QStringList texts = MeasurementTexts(FMeter.Measure(channel, axis.Min(), axis.Max()));
         for (std::size_t column = 0; column < row.Values.size(); ++column)
             if (row.Values[column]->text() != texts[int(column)])
                 row.Values[column]->setText(texts[int(column)]);

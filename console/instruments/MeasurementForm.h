@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "console/instruments/ChannelSamples.h"
+
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -53,4 +55,5 @@ private:
     QGridLayout *FGrid;
     QTimer FTimer;
     std::vector<TRow> FRows;
+    TChannelMeter FMeter;
 };

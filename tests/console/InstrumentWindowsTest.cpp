@@ -9,6 +9,7 @@
 #include "chart/PlotMasterManager.h"
 #include "chart/PlotXAxis.h"
 #include "chart/PlotYAxis.h"
+#include "console/instruments/ChannelSamples.h"
 #include "console/instruments/MeasurementForm.h"
 #include "console/instruments/SpectrumForm.h"
 #include "console/instruments/XYForm.h"
@@ -260,4 +261,26 @@ TEST(XYForm, ASineAgainstACosineOfTheSameLinesIsACircleOfTheNewestPairs)
     EXPECT_EQ(form.Plot().XAxis(0)->Min(), 0);
     EXPECT_EQ(form.Plot().XAxis(0)->Span(), 1);
     EXPECT_NEAR(form.Plot().YAxis(0)->Max(), 9 + 11 * 0.05, 1e-9) << "the axis left to fit still fits";
+}
+
+TEST(ChannelMeter, PointsMarkedEmptyOrBreakingTheLineAreLeftOutOfTheFigures)
+{
+    TChartFixture chart;
+    chart.AddSine(0, 2, 5, 200, 2000);
+    TPlotChannel &channel = *chart.Plot.Channel(0);
+    TChannelMeter meter;
+    const TSignalMeasurements all = meter.Measure(channel, 1, 9);
+    ASSERT_EQ(all.Count, 1601);
+    ASSERT_TRUE(all.Frequency && all.Rms);
+    EXPECT_NEAR(*all.Frequency, 5, 0.025);
+
+    // A point marked empty and one that breaks the line: neither counts, and the figures stay.
+    channel.Data().SetFlags(700, PlotPointFlags::Empty);
+    channel.Data().SetFlags(900, PlotPointFlags::Null);
+    const TSignalMeasurements some = meter.Measure(channel, 1, 9);
+    EXPECT_EQ(some.Count, 1599);
+    ASSERT_TRUE(some.Frequency && some.Rms);
+    EXPECT_NEAR(*some.Frequency, 5, 0.025);
+    EXPECT_NEAR(*some.Rms, *all.Rms, 0.01);
+    EXPECT_EQ(meter.Measure(channel, 20, 30).Count, 0) << "a time with no points";
 }
