@@ -3,12 +3,14 @@
 
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
+#include "chart/PlotDescription.h"
 #include "chart/PlotXAxis.h"
 
 #include <cmath>
 
 void SetUpInstrumentPlot(TPlot &plot)
 {
+    LoadStripChartDescription(plot);
     plot.SetTitleVisible(false);
     TPlotChannel &channel = *plot.Channel(0);
     channel.SetXAxisTrackingEnabled(false);
