@@ -5,6 +5,9 @@
 // - Measurements: 1,000,000 visible points of a chart channel (both passes over the store); the mark is under 5 ms.
 //   The meter over plain arrays for comparison.
 // - XY: the newest 1,000,000 pairs of two channels filled as multi-channel lines fill them.
+// - All three windows at their defaults refreshing once per 100 ms while lines of eight values arrive at 10,000 a
+//   second (a 1-second view): the time of one refresh of all three, and the share of a core they take together
+//   (printed with the usual prefixes: 3.8m is 0.0038 of a core).
 #include "analysis/SignalMeter.h"
 #include "analysis/Spectrum.h"
 #include "chart/Plot.h"
@@ -14,7 +17,10 @@
 #include "chart/PlotMasterManager.h"
 #include "chart/PlotXAxis.h"
 #include "console/instruments/ChannelSamples.h"
+#include "console/instruments/MeasurementForm.h"
+#include "console/instruments/SpectrumForm.h"
 #include "console/instruments/SpectrumRun.h"
+#include "console/instruments/XYForm.h"
 #include "console/plotfeed/PlotFeed.h"
 
 #include <benchmark/benchmark.h>
@@ -132,5 +138,32 @@ void BM_XYPairs1M(benchmark::State &state)
     }
 }
 BENCHMARK(BM_XYPairs1M)->Unit(benchmark::kMillisecond);
+
+void BM_InstrumentsAt10000LinesASecond(benchmark::State &state)
+{
+    constexpr int Channels = 8, LinesPerRefresh = 1000; // 100 ms of lines
+    TBenchChart chart(100'000, Channels);
+    chart.Plot.XAxis(0)->SetMinSpan(9, 1);
+    TMeasurementForm measurements(chart.Plot, nullptr);
+    TSpectrumForm spectrum(chart.Plot, nullptr);
+    TXYForm xy(chart.Plot, nullptr);
+    int next = 100'000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int i = 0; i < LinesPerRefresh; ++i, ++next)
+            for (int c = 0; c < Channels; ++c)
+                chart.Plot.Channel(c)->AddPoint(next / Rate, Sample(next + 25 * c));
+        chart.Plot.XAxis(0)->SetMinSpan(next / Rate - 1, 1);
+        state.ResumeTiming();
+        measurements.Refresh();
+        spectrum.Refresh();
+        xy.Refresh();
+    }
+    if (measurements.RowCount() != Channels || measurements.Text(0, 6) != "10000")
+        state.SkipWithError("the measurements did not read the view");
+    state.counters["share_of_a_core"] = benchmark::Counter(
+        double(state.iterations()) * 0.1, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_InstrumentsAt10000LinesASecond)->Unit(benchmark::kMillisecond);
 
 } // namespace
