@@ -12,21 +12,37 @@ namespace
 
 constexpr uint16_t Skipped = PlotPointFlags::Null | PlotPointFlags::Empty;
 
-// Calls visit(x, y) for the usable points first ... last; the standard store is read from its arrays.
-template <class TVisit> void VisitPoints(const TPlotDataCustomList &data, int first, int last, TVisit &&visit)
+// Calls visit(x, y, flags) for every point first ... last; the standard store is read from its arrays.
+template <class TVisit> void VisitAll(const TPlotDataCustomList &data, int first, int last, TVisit &&visit)
 {
     if (first > last)
         return;
     if (const auto *store = dynamic_cast<const TPlotDataNullList *>(&data)) {
-        store->ForEach(first, last, [&](double x, double y, uint16_t flags) {
-            if (!(flags & Skipped))
-                visit(x, y);
-        });
+        store->ForEach(first, last, visit);
         return;
     }
     for (int i = first; i <= last; ++i)
-        if (!(data.Flags(i) & Skipped))
-            visit(data.X(i), data.Y(i));
+        visit(data.X(i), data.Y(i), data.Flags(i));
+}
+
+// Calls visit(x, y) for the usable points first ... last.
+template <class TVisit> void VisitPoints(const TPlotDataCustomList &data, int first, int last, TVisit &&visit)
+{
+    VisitAll(data, first, last, [&](double x, double y, uint16_t flags) {
+        if (!(flags & Skipped))
+            visit(x, y);
+    });
+}
+
+// Calls visit(index, y) for the usable points first ... last.
+template <class TVisit> void VisitPointsWithIndex(const TPlotDataCustomList &data, int first, int last, TVisit &&visit)
+{
+    int index = first;
+    VisitAll(data, first, last, [&](double, double y, uint16_t flags) {
+        if (!(flags & Skipped))
+            visit(index, y);
+        ++index;
+    });
 }
 
 // The first index whose X is not below `x` (Count() when none).
@@ -76,32 +92,13 @@ TSignalMeasurements TChannelMeter::Measure(const TPlotChannelCustom &channel, do
         meter.AddCrossings(FYs, [&](std::size_t i) { return store->X(first + int(i)); });
         return meter.Result();
     }
-    bool passedOver = false;
-    if (first <= last) {
-        FYs.reserve(std::size_t(last - first + 1));
-        int index = first;
-        auto gather = [&](double y, uint16_t flags) {
-            if (flags & Skipped) {
-                // From the first point passed over on, gathered values keep their store index.
-                if (!passedOver)
-                    for (std::size_t i = 0; i < FYs.size(); ++i)
-                        FIndexes.push_back(first + int(i));
-                passedOver = true;
-            } else {
-                meter.AddLevel(y);
-                FYs.push_back(y);
-                if (passedOver)
-                    FIndexes.push_back(index);
-            }
-            ++index;
-        };
-        if (store)
-            store->ForEach(first, last, [&](double, double y, uint16_t flags) { gather(y, flags); });
-        else
-            for (int i = first; i <= last; ++i)
-                gather(data.Y(i), data.Flags(i));
-    }
-    meter.AddCrossings(FYs, [&](std::size_t i) { return data.X(passedOver ? FIndexes[i] : first + int(i)); });
+    // Some points are passed over: each value gathered keeps its store index for its time.
+    VisitPointsWithIndex(data, first, last, [&](int index, double y) {
+        FYs.push_back(y);
+        FIndexes.push_back(index);
+    });
+    meter.AddLevels(FYs);
+    meter.AddCrossings(FYs, [&](std::size_t i) { return data.X(FIndexes[i]); });
     return meter.Result();
 }
 

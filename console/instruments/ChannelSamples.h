@@ -11,8 +11,9 @@ class TPlotChannelCustom;
 // order, X ascending (the feed adds each at its arrival time); points that break the line or are marked empty are
 // passed over. Called on the user-interface thread, which is the one that adds points.
 
-// Measures the points of a channel with X in xMin ... xMax: one pass over the store for the levels that gathers the
-// values, and the crossings over the gathered values. Keeps its gathering room from one call to the next.
+// Measures the points of a channel with X in xMin ... xMax: their values are gathered from the store (a block at a time
+// where no point of the range is passed over) and measured as an array, the times read only where a crossing needs
+// them. Keeps its gathering room from one call to the next.
 class TChannelMeter
 {
 public:
@@ -20,7 +21,7 @@ public:
 
 private:
     std::vector<double> FYs;
-    std::vector<int> FIndexes; // the store index of each gathered value, while some points were passed over
+    std::vector<int> FIndexes; // the store index of each gathered value, when some points are passed over
 };
 
 // The Ys of the newest `count` points (fewer when the channel holds fewer), oldest first, with the X of the first and
