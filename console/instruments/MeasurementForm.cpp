@@ -26,6 +26,8 @@ TMeasurementForm::TMeasurementForm(TPlot &plot, QWidget *parent)
     : QWidget(parent, Qt::Tool)
     , FPlot(plot)
     , FGrid(new QGridLayout(this))
+    , FPacer(
+          RefreshMilliseconds, [this] { Refresh(); }, nullptr)
 {
     setObjectName(QStringLiteral("MeasurementForm"));
     setWindowTitle(QStringLiteral("测量"));
@@ -36,8 +38,6 @@ TMeasurementForm::TMeasurementForm(TPlot &plot, QWidget *parent)
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         FGrid->addWidget(caption, 0, column + 2);
     }
-    FTimer.setInterval(RefreshMilliseconds);
-    connect(&FTimer, &QTimer::timeout, this, &TMeasurementForm::Refresh);
 }
 
 QString TMeasurementForm::RowTitle(int row) const
@@ -121,13 +121,13 @@ void TMeasurementForm::Refresh()
 void TMeasurementForm::showEvent(QShowEvent *event)
 {
     Refresh();
-    FTimer.start();
+    FPacer.Start();
     QWidget::showEvent(event);
 }
 
 void TMeasurementForm::hideEvent(QHideEvent *event)
 {
-    FTimer.stop();
+    FPacer.Stop();
     QWidget::hideEvent(event);
 }
 

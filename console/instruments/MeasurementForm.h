@@ -2,8 +2,8 @@
 #pragma once
 
 #include "console/instruments/ChannelSamples.h"
+#include "console/instruments/RefreshPacer.h"
 
-#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -14,8 +14,8 @@ class TPlot;
 
 // The window "测量": for every visible channel of the chart, the figures of the points in the time the data view
 // shows ("最小", "最大", "峰峰值", "平均", "有效值", "频率", "点数"), as text labels that a screen reader reads. While
-// shown it reads the chart every RefreshMilliseconds from a timer of its own, never from the feed, so the feed and the
-// chart's frame rate do not wait on it.
+// shown it reads the chart every RefreshMilliseconds (or less often when a refresh is slow, see TRefreshPacer) from a
+// timer of its own, never from the feed, so the feed and the chart's frame rate do not wait on it.
 class TMeasurementForm : public QWidget
 {
     Q_OBJECT
@@ -53,7 +53,7 @@ private:
 
     TPlot &FPlot;
     QGridLayout *FGrid;
-    QTimer FTimer;
+    TRefreshPacer FPacer;
     std::vector<TRow> FRows;
     TChannelMeter FMeter;
 };

@@ -43,6 +43,8 @@ TSpectrumForm::TSpectrumForm(TPlot &source, QWidget *parent)
     , FSampleRate(new QComboBox(this))
     , FPeak(new QLabel(this))
     , FPlot(new TPlot(this))
+    , FPacer(
+          RefreshMilliseconds, [this] { Refresh(); }, nullptr)
 {
     setObjectName(QStringLiteral("SpectrumForm"));
     setWindowTitle(QStringLiteral("频谱"));
@@ -86,8 +88,6 @@ TSpectrumForm::TSpectrumForm(TPlot &source, QWidget *parent)
     layout->addWidget(FPeak);
     layout->addWidget(FPlot, 1);
 
-    FTimer.setInterval(RefreshMilliseconds);
-    connect(&FTimer, &QTimer::timeout, this, &TSpectrumForm::Refresh);
     auto again = [this] {
         FDrawnFrom.clear();
         Refresh();
@@ -161,12 +161,12 @@ void TSpectrumForm::Draw(const TSpectrumPicture &picture, const TSpectrumChoice 
 void TSpectrumForm::showEvent(QShowEvent *event)
 {
     Refresh();
-    FTimer.start();
+    FPacer.Start();
     QWidget::showEvent(event);
 }
 
 void TSpectrumForm::hideEvent(QHideEvent *event)
 {
-    FTimer.stop();
+    FPacer.Stop();
     QWidget::hideEvent(event);
 }

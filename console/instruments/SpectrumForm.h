@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "console/instruments/RefreshPacer.h"
 #include "console/instruments/SpectrumRun.h"
 
-#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <vector>
@@ -16,7 +16,8 @@ class TPlot;
 // powers of two, 4,096 at first), through the chosen "窗函数" ("Hann", "矩形", "Hamming", "Blackman-Harris"), in
 // "dB" or "线性", at the "采样率" typed in Hz or "自动" (from the points' times), drawn up to half the rate on a chart
 // of its own, with the peak's frequency and magnitude as text. While shown it looks at the chart every
-// RefreshMilliseconds and computes again when the channel has new points.
+// RefreshMilliseconds (less often when a refresh is slow, see TRefreshPacer) and computes again when the channel has
+// new points.
 class TSpectrumForm : public QWidget
 {
     Q_OBJECT
@@ -54,7 +55,7 @@ private:
     QComboBox *FSampleRate;
     QLabel *FPeak;
     TPlot *FPlot;
-    QTimer FTimer;
+    TRefreshPacer FPacer;
     TSpectrumRun FRun;
     // What the drawn spectrum was taken from; nothing is computed again while it stays the same.
     std::vector<int64_t> FDrawnFrom;

@@ -23,6 +23,8 @@ TXYForm::TXYForm(TPlot &source, QWidget *parent)
     , FYChannel(new QComboBox(this))
     , FPairs(new QSpinBox(this))
     , FPlot(new TPlot(this))
+    , FPacer(
+          RefreshMilliseconds, [this] { Refresh(); }, nullptr)
 {
     setObjectName(QStringLiteral("XYForm"));
     setWindowTitle(QStringLiteral("XY 图"));
@@ -52,8 +54,6 @@ TXYForm::TXYForm(TPlot &source, QWidget *parent)
     layout->addLayout(bar);
     layout->addWidget(FPlot, 1);
 
-    FTimer.setInterval(RefreshMilliseconds);
-    connect(&FTimer, &QTimer::timeout, this, &TXYForm::Refresh);
     auto redraw = [this] {
         FDrawnFrom.clear();
         Refresh();
@@ -96,12 +96,12 @@ void TXYForm::Refresh()
 void TXYForm::showEvent(QShowEvent *event)
 {
     Refresh();
-    FTimer.start();
+    FPacer.Start();
     QWidget::showEvent(event);
 }
 
 void TXYForm::hideEvent(QHideEvent *event)
 {
-    FTimer.stop();
+    FPacer.Stop();
     QWidget::hideEvent(event);
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QTimer>
+#include "console/instruments/RefreshPacer.h"
+
 #include <QWidget>
 #include <cstdint>
 #include <vector>
@@ -13,7 +14,8 @@ class TPlot;
 // The window "XY 图": one channel of the chart ("X") against another ("Y"), the values of the same line or frame
 // paired, the newest "点数" pairs (10 to 1,000,000, 1,000 at first) drawn joined in their order on a chart of its own,
 // whose axes fit the pairs until the user zooms, pans or pauses. While shown it looks at the chart every
-// RefreshMilliseconds and draws again when the channels have new points.
+// RefreshMilliseconds (less often when a refresh is slow, see TRefreshPacer) and draws again when the channels have
+// new points.
 class TXYForm : public QWidget
 {
     Q_OBJECT
@@ -44,7 +46,7 @@ private:
     QComboBox *FYChannel;
     QSpinBox *FPairs;
     TPlot *FPlot;
-    QTimer FTimer;
+    TRefreshPacer FPacer;
     // What the drawn pairs were taken from; nothing is read again while it stays the same.
     std::vector<int64_t> FDrawnFrom;
     std::vector<double> FXs, FYs;

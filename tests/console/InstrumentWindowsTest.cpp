@@ -11,6 +11,7 @@
 #include "chart/PlotYAxis.h"
 #include "console/instruments/ChannelSamples.h"
 #include "console/instruments/MeasurementForm.h"
+#include "console/instruments/RefreshPacer.h"
 #include "console/instruments/SpectrumForm.h"
 #include "console/instruments/XYForm.h"
 #include "console/plotfeed/PlotFeed.h"
@@ -283,4 +284,33 @@ TEST(ChannelMeter, PointsMarkedEmptyOrBreakingTheLineAreLeftOutOfTheFigures)
     EXPECT_NEAR(*some.Frequency, 5, 0.025);
     EXPECT_NEAR(*some.Rms, *all.Rms, 0.01);
     EXPECT_EQ(meter.Measure(channel, 20, 30).Count, 0) << "a time with no points";
+}
+
+TEST(RefreshPacer, ASlowRefreshStretchesTheWaitSoThatRefreshesTakeAFifthOfTheTimeAtMost)
+{
+    const struct {
+        const char *Name;
+        double LastMs;
+        int Interval;
+    } cases[] = {
+        { "not yet measured", 0, 100 },
+        { "quick", 3, 100 },
+        { "a fifth of the period", 20, 100 },
+        { "slower", 21.5, 108 },
+        { "a million pairs on a slow machine", 400, 2000 },
+        { "never beyond five seconds", 60'000, 5000 },
+        { "a clock that went back", -5, 100 },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(NextRefreshInterval(100, c.LastMs), c.Interval) << c.Name;
+
+    int refreshes = 0;
+    TRefreshPacer pacer(
+        10, [&] { ++refreshes; }, nullptr);
+    pacer.Start();
+    EXPECT_TRUE(WaitUntil([&] { return refreshes >= 3; }));
+    pacer.Stop();
+    const int stopped = refreshes;
+    PumpFor(50ms);
+    EXPECT_EQ(refreshes, stopped) << "stopped, it refreshes no more";
 }
