@@ -4,7 +4,8 @@
 //   channel (newest points read from the store, transform, dB); the mark is under 5 ms.
 // - Measurements: 1,000,000 visible points of a chart channel (both passes over the store); the mark is under 5 ms.
 //   The meter over plain arrays for comparison.
-// - XY: the newest 1,000,000 pairs of two channels filled as multi-channel lines fill them.
+// - XY: the newest 1,000,000 pairs of two channels filled as multi-channel lines fill them; the XY window's refresh and
+//   paint at that many.
 // - All three windows at their defaults refreshing once per 100 ms while lines of eight values arrive at 10,000 a
 //   second (a 1-second view): the time of one refresh of all three, and the share of a core they take together
 //   (printed with the usual prefixes: 3.8m is 0.0038 of a core).
@@ -23,6 +24,7 @@
 #include "console/instruments/XYForm.h"
 #include "console/plotfeed/PlotFeed.h"
 
+#include <QSpinBox>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <numbers>
@@ -138,6 +140,24 @@ void BM_XYPairs1M(benchmark::State &state)
     }
 }
 BENCHMARK(BM_XYPairs1M)->Unit(benchmark::kMillisecond);
+
+void BM_XYWindowOfAMillionPairs(benchmark::State &state)
+{
+    TBenchChart chart(1'000'000, 2);
+    TXYForm xy(chart.Plot, nullptr);
+    xy.resize(560, 520);
+    xy.Pairs()->setValue(1'000'000);
+    const bool paint = state.range(0);
+    state.SetLabel(paint ? "pairing, filling the chart and painting it" : "pairing and filling the chart");
+    for (auto _ : state) {
+        chart.Plot.Channel(0)->AddPoint(2e6, 0); // a new line, so that the window reads the pairs again
+        chart.Plot.Channel(1)->AddPoint(2e6, 0);
+        xy.Refresh();
+        if (paint)
+            benchmark::DoNotOptimize(xy.Plot().RenderImage());
+    }
+}
+BENCHMARK(BM_XYWindowOfAMillionPairs)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_InstrumentsAt10000LinesASecond(benchmark::State &state)
 {

@@ -194,7 +194,7 @@ TEST(PlotDrawing, FailureLeavesABlackPictureWithTheMessage)
 
 TEST(PlotDrawing, AChannelWithoutOrderInXDrawsEverySegmentInAddingOrder)
 {
-    // A square walked round anticlockwise: the last side runs back to the first point's X.
+    // A square walked round anticlockwise, a thousand points a side: the last side runs back to the first point's X.
     TStripChart chart;
     TPlotChannel &channel = *chart.Plot->Channel(0);
     channel.SetXOrdered(false);
@@ -202,8 +202,14 @@ TEST(PlotDrawing, AChannelWithoutOrderInXDrawsEverySegmentInAddingOrder)
     channel.SetYAxisTrackingEnabled(false);
     chart.Plot->XAxis(0)->SetMinSpan(0, 1);
     chart.Plot->YAxis(0)->SetMinSpan(0, 100);
-    for (auto [x, y] : { std::pair { 0.2, 20.0 }, { 0.8, 20.0 }, { 0.8, 80.0 }, { 0.2, 80.0 }, { 0.2, 20.0 } })
-        channel.AddPoint(x, y);
+    const std::pair<double, double> corners[] = { { 0.2, 20 }, { 0.8, 20 }, { 0.8, 80 }, { 0.2, 80 }, { 0.2, 20 } };
+    for (int side = 0; side < 4; ++side)
+        for (int i = 0; i < 1000; ++i) {
+            const auto [x0, y0] = corners[side];
+            const auto [x1, y1] = corners[side + 1];
+            channel.AddPoint(x0 + (x1 - x0) * i / 1000, y0 + (y1 - y0) * i / 1000);
+        }
+    channel.AddPoint(0.2, 20);
     const QImage image = chart.Paint();
     const TPlotScale xs = chart.Plot->XAxis(0)->Scale(), ys = chart.Plot->YAxis(0)->Scale();
     const int left = xs.ValueToPixel(0.2), right = xs.ValueToPixel(0.8);
