@@ -252,9 +252,14 @@ void TPlotChannelCustom::DrawSetup(const TPlotDrawContext &)
         FFirstVisibleIndex = FLastVisibleIndex = -1;
         return;
     }
-    FXAscending = count < 3 || X(1) >= X(0);
-    FFirstVisibleIndex = FindFirstVisibleIndex(xAxis->Min());
-    FLastVisibleIndex = FindLastVisibleIndex(xAxis->Min() + xAxis->Span());
+    if (XOrdered()) {
+        FXAscending = count < 3 || X(1) >= X(0);
+        FFirstVisibleIndex = FindFirstVisibleIndex(xAxis->Min());
+        FLastVisibleIndex = FindLastVisibleIndex(xAxis->Min() + xAxis->Span());
+    } else {
+        FFirstVisibleIndex = 0;
+        FLastVisibleIndex = count - 1;
+    }
     FDrawReady = true;
 }
 
@@ -276,7 +281,9 @@ void TPlotChannelCustom::DrawTrace(QPainter &painter, const TPlotScale &xScale, 
 {
     painter.setPen(MakePlotPen(Color(), TraceLineWidth(), TraceLineStyle()));
     painter.setBrush(Qt::NoBrush);
-    if (FastDrawEnabled())
+    if (!XOrdered())
+        DrawInAddingOrder(painter, xScale, yScale);
+    else if (FastDrawEnabled())
         DrawFast(painter, xScale, yScale);
     else
         DrawPlain(painter, xScale, yScale);
@@ -412,6 +419,42 @@ void TPlotChannelCustom::DrawPlain(QPainter &painter, const TPlotScale &xScale, 
         py = y;
         havePrevious = true;
     }
+}
+
+// A point that lands on the pixel of the point last drawn to adds nothing to the picture, so it is passed over: a
+// million points along a curve cost about as many segments as the curve has pixels.
+void TPlotChannelCustom::DrawInAddingOrder(QPainter &painter, const TPlotScale &xScale, const TPlotScale &yScale)
+{
+    TSegmentBatch lines(painter);
+    bool havePrevious = false;
+    double px = 0, py = 0;
+    int pixelX = 0, pixelY = 0;
+    auto visit = [&](double x, double y, uint16_t flags) {
+        if (flags & PlotPointFlags::Empty)
+            return;
+        if (flags & PlotPointFlags::Null) {
+            havePrevious = false;
+            return;
+        }
+        const int column = xScale.ValueToPixel(x), row = yScale.ValueToPixel(y);
+        if (havePrevious && column == pixelX && row == pixelY)
+            return;
+        if (havePrevious) {
+            if (auto pixels = ClipPlotSegment(px, py, x, y, xScale, yScale))
+                lines.Add(*pixels);
+        }
+        px = x;
+        py = y;
+        pixelX = column;
+        pixelY = row;
+        havePrevious = true;
+    };
+    const TPlotDataCustomList &data = Data();
+    if (const auto *store = dynamic_cast<const TPlotDataNullList *>(&data))
+        store->ForEach(FFirstVisibleIndex, FLastVisibleIndex, visit);
+    else
+        for (int i = FFirstVisibleIndex; i <= FLastVisibleIndex; ++i)
+            visit(data.X(i), data.Y(i), data.Flags(i));
 }
 
 bool TPlotChannelCustom::FitXRange(double &min, double &max) const

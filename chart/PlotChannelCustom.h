@@ -83,6 +83,9 @@ public:
     PLOT_PROPERTY(bool, YAxisTrackingEnabled, true)
     PLOT_PROPERTY(TPlotInterpolationStyle, InterpolationStyle, pistStraightLine)
     PLOT_PROPERTY(bool, FastDrawEnabled, true)
+    // False: X follows no order (one channel plotted against another). Every point is drawn, joined in adding order,
+    // so a paint reads all of them.
+    PLOT_PROPERTY(bool, XOrdered, true)
     PLOT_PROPERTY(bool, DigitalEnabled, false)
     PLOT_PROPERTY(bool, FillEnabled, false)
     PLOT_PROPERTY(bool, BarEnabled, false)
@@ -100,6 +103,7 @@ private:
     int FindLastVisibleIndex(double max) const;
     void DrawFast(QPainter &painter, const TPlotScale &xScale, const TPlotScale &yScale);
     void DrawPlain(QPainter &painter, const TPlotScale &xScale, const TPlotScale &yScale);
+    void DrawInAddingOrder(QPainter &painter, const TPlotScale &xScale, const TPlotScale &yScale);
 
     std::unique_ptr<TPlotDataCustomList> FData;
     QString FXAxisName;

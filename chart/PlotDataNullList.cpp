@@ -24,6 +24,50 @@ int TPlotDataNullList::Slot(int index) const
     return slot >= FCapacity ? slot - FCapacity : slot;
 }
 
+template <class TRun> void TPlotDataNullList::ForEachSlotRun(int first, int last, TRun &&run) const
+{
+    int slot = Slot(first);
+    long long remaining = static_cast<long long>(last) - first + 1;
+    Slot(last);
+    while (remaining > 0) {
+        const int blockEnd = ((slot >> BlockShift) + 1) << BlockShift;
+        const int end = static_cast<int>(std::min<long long>({ blockEnd, FCapacity, slot + remaining }));
+        run(slot, end);
+        remaining -= end - slot;
+        slot = end == FCapacity ? 0 : end;
+    }
+}
+
+void TPlotDataNullList::CopyY(int first, int last, double *out) const
+{
+    ForEachSlotRun(first, last, [&](int begin, int end) {
+        const TBlockValues &block = FValues[static_cast<std::size_t>(begin >> BlockShift)];
+        if (block.WideY) {
+            const double *wide = &block.WideY[begin & (BlockSize - 1)];
+            out = std::copy(wide, wide + (end - begin), out);
+            return;
+        }
+        const double base = block.YBase;
+        for (int slot = begin; slot < end; ++slot)
+            *out++ = base + FYOffset[slot];
+    });
+}
+
+bool TPlotDataNullList::MayCarryFlags(int first, int last, uint16_t mask) const
+{
+    bool may = false;
+    ForEachSlotRun(first, last, [&](int begin, int end) {
+        const TBlockValues &block = FValues[static_cast<std::size_t>(begin >> BlockShift)];
+        if (!block.WideFlags) {
+            may = may || (block.Flags & mask);
+            return;
+        }
+        for (int slot = begin; slot < end && !may; ++slot)
+            may = block.WideFlags[slot & (BlockSize - 1)] & mask;
+    });
+    return may;
+}
+
 void TPlotDataNullList::FreeArrays()
 {
     std::free(FX);

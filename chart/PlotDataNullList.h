@@ -82,6 +82,12 @@ public:
             --remaining;
         }
     }
+    // Writes the Ys of points first ... last (both valid indexes) to out[0], out[1], ..., a block at a time: the fast
+    // way to gather a window's values for arithmetic over all of them.
+    void CopyY(int first, int last, double *out) const;
+    // False when no point of first ... last carries a flag of `mask`; true when one may.
+    bool MayCarryFlags(int first, int last, uint16_t mask) const;
+
     void Clear() override;
 
     int RingBufferSize() const override { return FRingBufferSize; }
@@ -119,6 +125,9 @@ private:
     int BlockSlots(int block) const; // slots of the block below the capacity
 
     int Slot(int index) const;
+    // Calls run(begin, end) for the array slots of points first ... last, cut where the ring wraps and where a block
+    // ends, in order.
+    template <class TRun> void ForEachSlotRun(int first, int last, TRun &&run) const;
     void Grow();
     void Reallocate(int capacity);
     void FreeArrays();

@@ -2,11 +2,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file includes against the dependency order of the folders, or when a toolkit-free folder
 # includes a Qt Widgets header. The order, from the top:
-#   app -> console -> {comm, chart, settings, auxwin, decoders, scripting} -> ui -> {platform, core}
+#   app -> console -> {comm, chart, settings, auxwin, decoders, scripting, analysis} -> ui -> {platform, core}
 # decoders/ (received bytes to samples) sits on core/ alone; settings/ may use it for the frame shape it keeps;
-# scripting/ (the Lua script engine) sits on platform/ and core/.
+# scripting/ (the Lua script engine) sits on platform/ and core/; analysis/ (measurements, spectra) on core/ alone.
 # Inside console/, the windows and their wiring at its top sit on its concern folders:
-#   console -> {console/quicksend -> console/send -> console/history, console/plotfeed -> console/receive,
+#   console -> {console/quicksend -> console/send -> console/history,
+#               console/plotfeed -> {console/receive, console/instruments},
 #               console/port}
 # so no concern folder includes the main window or any other file at the top of console/.
 # A folder may include itself and any folder below it, never one beside or above it. tools/ (the demo device) sits
@@ -17,8 +18,8 @@ set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
-below_console="comm chart settings auxwin decoders scripting ui platform core"
-concerns="console/receive console/send console/history console/port console/plotfeed console/quicksend"
+below_console="comm chart settings auxwin decoders scripting analysis ui platform core"
+concerns="console/receive console/send console/history console/port console/plotfeed console/quicksend console/instruments"
 declare -A allowed=(
     [core]="core"
     [platform]="platform core"
@@ -29,12 +30,14 @@ declare -A allowed=(
     [auxwin]="auxwin ui platform core"
     [decoders]="decoders core"
     [scripting]="scripting platform core"
+    [analysis]="analysis core"
     [console/receive]="console/receive $below_console"
     [console/history]="console/history $below_console"
     [console/port]="console/port $below_console"
     [console/send]="console/send console/history $below_console"
-    [console/plotfeed]="console/plotfeed console/receive $below_console"
+    [console/plotfeed]="console/plotfeed console/receive console/instruments $below_console"
     [console/quicksend]="console/quicksend console/send console/history $below_console"
+    [console/instruments]="console/instruments $below_console"
     [console]="console $concerns $below_console"
     [app]="app console $concerns $below_console"
     [tools]="tools decoders platform core"
@@ -50,7 +53,7 @@ folder_of() {
     *) echo "${1%%/*}" ;;
     esac
 }
-widget_free="comm platform core decoders scripting"
+widget_free="comm platform core decoders scripting analysis"
 
 widgets_dir=$(find /usr/include -maxdepth 3 -type d -path '*qt6/QtWidgets' 2>/dev/null | head -1)
 

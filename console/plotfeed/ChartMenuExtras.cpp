@@ -2,6 +2,7 @@
 #include "console/plotfeed/ChartMenuExtras.h"
 
 #include "chart/Plot.h"
+#include "console/instruments/Instruments.h"
 #include "console/plotfeed/ChartDataExport.h"
 #include "console/plotfeed/FeedSchedule.h"
 #include "console/plotfeed/PlotFeed.h"
@@ -18,6 +19,7 @@ TChartMenuExtras::TChartMenuExtras(
     , FFeedSchedule(feedSchedule)
     , FSettingsPath(std::move(settingsPath))
     , FParent(parent)
+    , FInstruments(std::make_unique<TInstruments>(plot, parent))
 {
     if (ExtensionSettings::ReadFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, false))
         FFeed.SetMultiChannel(true);
@@ -26,7 +28,7 @@ TChartMenuExtras::TChartMenuExtras(
     FPlot.Trigger().SetSettings(LoadTriggerSettings(FSettingsPath));
 
     FPlot.OnDataViewMenuItems = [this] {
-        std::vector<TPlotMenuItem> items(4);
+        std::vector<TPlotMenuItem> items(7);
         items[0].Caption = QStringLiteral("多通道模式");
         items[0].Command = pmcHost;
         items[0].HostCommand = cmdMultiChannel;
@@ -42,6 +44,16 @@ TChartMenuExtras::TChartMenuExtras(
         items[3].Caption = QStringLiteral("触发…");
         items[3].Command = pmcHost;
         items[3].HostCommand = cmdTrigger;
+        items[4].Caption = QStringLiteral("测量");
+        items[4].Checkable = true;
+        items[4].Checked = FInstruments->MeasurementsOn();
+        items[4].SeparatorBefore = true;
+        items[5].Caption = QStringLiteral("XY 图…");
+        items[6].Caption = QStringLiteral("频谱…");
+        for (int i = 4; i < 7; ++i) {
+            items[i].Command = pmcHost;
+            items[i].HostCommand = cmdMeasurements + i - 4;
+        }
         return items;
     };
     FPlot.OnHostMenuCommand = [this](const TPlotMenuItem &item) {
@@ -56,9 +68,17 @@ TChartMenuExtras::TChartMenuExtras(
                 OpenBinaryFrames();
             else if (command == cmdTrigger)
                 ShowTriggerForm();
+            else if (command == cmdMeasurements)
+                FInstruments->SetMeasurementsOn(!FInstruments->MeasurementsOn());
+            else if (command == cmdXY)
+                FInstruments->ShowXY();
+            else if (command == cmdSpectrum)
+                FInstruments->ShowSpectrum();
         });
     };
 }
+
+TChartMenuExtras::~TChartMenuExtras() = default;
 
 void TChartMenuExtras::SetMultiChannel(bool on)
 {

@@ -3,9 +3,11 @@
 
 #include "console/plotfeed/BinaryFrameForm.h"
 
+#include <memory>
 #include <string>
 
 class TFeedSchedule;
+class TInstruments;
 class QWidget;
 class TPlot;
 class TPlotFeed;
@@ -13,17 +15,26 @@ class TTriggerForm;
 
 // The main window's additions to the chart's data view menu: "多通道模式" (checkable; the feed's multi-channel mode,
 // kept in setfile.ini's extension section), "导出数据 (CSV)…" (every stored point to a CSV file), "二进制帧…"
-// (the window "二进制帧", made at its first opening) and "触发…" (the trigger's window "触发", likewise). The modes
-// and the trigger's settings are read from the settings file once, at construction; the menu and the windows write
-// them back each time the user changes them.
+// (the window "二进制帧", made at its first opening), "触发…" (the trigger's window "触发", likewise) and the
+// instruments: "测量" (checkable), "XY 图…" and "频谱…". The modes and the trigger's settings are read from the
+// settings file once, at construction; the menu and the windows write them back each time the user changes them.
 class TChartMenuExtras
 {
 public:
-    enum TCommand { cmdMultiChannel = 1, cmdExportData = 2, cmdBinaryFrames = 3, cmdTrigger = 4 };
+    enum TCommand {
+        cmdMultiChannel = 1,
+        cmdExportData = 2,
+        cmdBinaryFrames = 3,
+        cmdTrigger = 4,
+        cmdMeasurements = 5,
+        cmdXY = 6,
+        cmdSpectrum = 7
+    };
 
     // feedSchedule is the plot feed's: it is paused while an export runs so that the chart keeps still.
     TChartMenuExtras(
         TPlot &plot, TPlotFeed &feed, TFeedSchedule &feedSchedule, std::string settingsPath, QWidget *parent);
+    ~TChartMenuExtras();
 
     void SetMultiChannel(bool on);
     // Asks for a file and exports to it; the feed pauses meanwhile and catches up afterwards (the lines wait in the
@@ -41,6 +52,7 @@ public:
     // Opens the trigger's window "触发" (or brings it forward). Null until it was first opened.
     void ShowTriggerForm();
     TTriggerForm *TriggerForm() const { return FTriggerForm; }
+    TInstruments &Instruments() const { return *FInstruments; }
 
 private:
     TPlot &FPlot;
@@ -51,4 +63,5 @@ private:
     TBinaryFrameHooks FBinaryFrameHooks;
     TBinaryFrameForm *FBinaryFrameForm = nullptr; // owned by FParent
     TTriggerForm *FTriggerForm = nullptr; // owned by FParent
+    std::unique_ptr<TInstruments> FInstruments;
 };

@@ -191,3 +191,34 @@ TEST(PlotDrawing, FailureLeavesABlackPictureWithTheMessage)
 }
 
 } // namespace
+
+TEST(PlotDrawing, AChannelWithoutOrderInXDrawsEverySegmentInAddingOrder)
+{
+    // A square walked round anticlockwise, a thousand points a side: the last side runs back to the first point's X.
+    TStripChart chart;
+    TPlotChannel &channel = *chart.Plot->Channel(0);
+    channel.SetXOrdered(false);
+    channel.SetXAxisTrackingEnabled(false);
+    channel.SetYAxisTrackingEnabled(false);
+    chart.Plot->XAxis(0)->SetMinSpan(0, 1);
+    chart.Plot->YAxis(0)->SetMinSpan(0, 100);
+    const std::pair<double, double> corners[] = { { 0.2, 20 }, { 0.8, 20 }, { 0.8, 80 }, { 0.2, 80 }, { 0.2, 20 } };
+    for (int side = 0; side < 4; ++side)
+        for (int i = 0; i < 1000; ++i) {
+            const auto [x0, y0] = corners[side];
+            const auto [x1, y1] = corners[side + 1];
+            channel.AddPoint(x0 + (x1 - x0) * i / 1000, y0 + (y1 - y0) * i / 1000);
+        }
+    channel.AddPoint(0.2, 20);
+    const QImage image = chart.Paint();
+    const TPlotScale xs = chart.Plot->XAxis(0)->Scale(), ys = chart.Plot->YAxis(0)->Scale();
+    const int left = xs.ValueToPixel(0.2), right = xs.ValueToPixel(0.8);
+    const int top = ys.ValueToPixel(80), bottom = ys.ValueToPixel(20);
+    const int middleX = (left + right) / 2, middleY = (top + bottom) / 2;
+    EXPECT_TRUE(Is(image, middleX, bottom, Red)) << "bottom side";
+    EXPECT_TRUE(Is(image, right, middleY, Red)) << "right side";
+    EXPECT_TRUE(Is(image, middleX, top, Red)) << "top side";
+    EXPECT_TRUE(Is(image, left, middleY, Red)) << "left side";
+    EXPECT_EQ(CountColour(image, QRect(left + 2, top + 2, right - left - 4, bottom - top - 4), Red), 0)
+        << "nothing across the inside";
+}

@@ -279,6 +279,29 @@ void ExpectPoints(const TPlotDataNullList &list, const std::deque<std::array<dou
         const auto &p = points[static_cast<std::size_t>(i++)];
         EXPECT_TRUE(same(x, p[0]) && same(y, p[1]) && flags == p[2]) << i - 1;
     });
+
+    // Ys copied out and flags looked for over ranges that start and end inside blocks and across the ring's wrap.
+    const int count = list.Count();
+    for (auto [first, last] : { std::pair { 0, count - 1 }, { 3, count - 2 }, { count / 3, count / 3 },
+             { count / 2 - 300, count / 2 + 5 }, { count - 1, count - 1 } }) {
+        first = std::clamp(first, 0, count - 1);
+        last = std::clamp(last, first, count - 1);
+        std::vector<double> ys(static_cast<std::size_t>(last - first + 1), -7.5);
+        list.CopyY(first, last, ys.data());
+        bool flagged = false;
+        for (int k = first; k <= last; ++k) {
+            const auto &p = points[static_cast<std::size_t>(k)];
+            ASSERT_TRUE(same(ys[static_cast<std::size_t>(k - first)], p[1]))
+                << "copied Y " << k << " of " << first << " ... " << last;
+            flagged = flagged || (static_cast<uint16_t>(p[2]) & PlotPointFlags::Empty);
+        }
+        if (flagged) {
+            EXPECT_TRUE(list.MayCarryFlags(first, last, PlotPointFlags::Empty)) << first << " ... " << last;
+        }
+        if (std::all_of(points.begin(), points.end(), [](const auto &p) { return p[2] == 0; })) {
+            EXPECT_FALSE(list.MayCarryFlags(first, last, 0xFFFF)) << first << " ... " << last;
+        }
+    }
 }
 
 TEST(PlotStore, PointsReadBackExactlyAcrossTheCompactForms)
@@ -300,6 +323,7 @@ TEST(PlotStore, PointsReadBackExactlyAcrossTheCompactForms)
             100, 0 },
         { "times far apart and NaN times", 0, { { 1e9, 1, 0 }, { -1e-9, 2, 0 }, { nan, 3, 0 }, { 46000.123456, 4, 0 } },
             100, 0 },
+        { "every point empty", 0, { { 1, 1, PlotPointFlags::Empty } }, 600, 1 },
         { "flags that change inside a block", 0, { { 1, 1, 0 }, { 2, 2, PlotPointFlags::Null }, { 3, 3, 0 } }, 200, 0 },
         { "a wrapping ring whose Ys drift away from each block's base", 700, { { 1, 100, 0 }, { 2, 101, 0 } }, 2000,
             37 },

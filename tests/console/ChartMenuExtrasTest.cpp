@@ -8,6 +8,10 @@
 #include "chart/PlotDescription.h"
 #include "chart/PlotManualClock.h"
 #include "chart/PlotMasterManager.h"
+#include "console/instruments/Instruments.h"
+#include "console/instruments/MeasurementForm.h"
+#include "console/instruments/SpectrumForm.h"
+#include "console/instruments/XYForm.h"
 #include "console/plotfeed/ChartDataExport.h"
 #include "console/plotfeed/FeedSchedule.h"
 #include "console/plotfeed/PlotFeed.h"
@@ -62,7 +66,8 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     TExtrasFixture f;
     TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
     ASSERT_TRUE(f.Plot.OnDataViewMenuItems);
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()),
+        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱…");
     EXPECT_FALSE(f.Feed.MultiChannel());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(f.SettingsPath))) << "nothing is written until the user chooses";
 
@@ -71,7 +76,8 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     EXPECT_FALSE(f.Feed.MultiChannel()) << "the choice runs once the menu has closed";
     QApplication::processEvents();
     EXPECT_TRUE(f.Feed.MultiChannel());
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[x] | 导出数据 (CSV)… | 二进制帧… | 触发…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()),
+        "多通道模式[x] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱…");
     EXPECT_TRUE(ExtensionSettings::ReadFlag(f.SettingsPath, ExtensionSettings::MultiChannelKey, false));
 
     // The next start reads the mode back.
@@ -227,4 +233,46 @@ TEST(ChartMenuExtras, BinaryFramesFromTheSettingsFileFeedTheChartAndTheWindowCou
     EXPECT_FALSE(f.Feed.ReadsBytes());
     EXPECT_FALSE(ReadBinaryFrameSettings(f.SettingsPath).Enabled);
     form->hide();
+}
+
+TEST(ChartMenuExtras, TheInstrumentItemsOpenTheirWindowsAndTheMeasurementsItemFollowsItsWindow)
+{
+    TExtrasFixture f;
+    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
+    TInstruments &instruments = extras.Instruments();
+    EXPECT_EQ(instruments.Measurements(), nullptr) << "no window is made before it is asked for";
+    EXPECT_EQ(instruments.XY(), nullptr);
+    EXPECT_EQ(instruments.Spectrum(), nullptr);
+    auto choose = [&](const QString &caption) {
+        for (const TPlotMenuItem &item : f.Plot.OnDataViewMenuItems())
+            if (item.Caption == caption) {
+                f.Plot.OnHostMenuCommand(item);
+                QApplication::processEvents();
+                return;
+            }
+        ADD_FAILURE() << "no item " << caption.toStdString();
+    };
+
+    choose("测量");
+    ASSERT_NE(instruments.Measurements(), nullptr);
+    EXPECT_TRUE(instruments.Measurements()->isVisible());
+    EXPECT_EQ(instruments.Measurements()->windowTitle(), "测量");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 测量[x] | XY 图… | 频谱…");
+    choose("测量");
+    EXPECT_FALSE(instruments.Measurements()->isVisible());
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 测量[ ] | XY 图… | 频谱…");
+    // Closing the window switches the measurements off as the item does.
+    choose("测量");
+    instruments.Measurements()->close();
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 测量[ ] | XY 图… | 频谱…");
+
+    choose("XY 图…");
+    ASSERT_NE(instruments.XY(), nullptr);
+    EXPECT_TRUE(instruments.XY()->isVisible());
+    EXPECT_EQ(instruments.XY()->windowTitle(), "XY 图");
+    choose("频谱…");
+    ASSERT_NE(instruments.Spectrum(), nullptr);
+    EXPECT_TRUE(instruments.Spectrum()->isVisible());
+    EXPECT_EQ(instruments.Spectrum()->windowTitle(), "频谱");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(f.SettingsPath))) << "the instruments write no setting";
 }

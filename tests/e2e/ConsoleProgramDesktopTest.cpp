@@ -3,14 +3,17 @@
 // its own, whose setfile.ini names the pty. The test clicks and types through the X server as a user would: open the
 // port, receive, send ABC, and save the received text through the save dialog; switch the chart to multi-channel
 // mode from its menu and export the plotted data; maximize the main window through the window manager; watch a sine
-// held still by the chart's trigger.
+// held still by the chart's trigger; read a sine and a cosine through the instrument windows.
 #include "decoders/Checksum.h"
 #include "settings/ExtensionSettings.h"
 #include "settings/PortSettings.h"
+#include "tests/e2e/AccessibilityClient.h"
 #include "tests/e2e/DesktopSupport.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 
+#include <QCoreApplication>
+#include <QRegularExpression>
 #include <atomic>
 #include <cmath>
 #include <csignal>
@@ -154,9 +157,13 @@ protected:
         StartProgram();
     }
 
-    void StartProgram()
+    // accessible: the program's widgets on the accessibility bus, as with a screen reader running.
+    void StartProgram(bool accessible = false)
     {
-        ASSERT_TRUE(Program.Start({ (Folder / "kelvara").string() }, { "KELVARA_REPORT_SHOWN=1" }));
+        std::vector<std::string> environment { "KELVARA_REPORT_SHOWN=1" };
+        if (accessible)
+            environment.push_back("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1");
+        ASSERT_TRUE(Program.Start({ (Folder / "kelvara").string() }, environment));
         for (;;) {
             std::string line = Program.ReadLine(15s, true);
             ASSERT_FALSE(line.empty()) << "the program did not show its main window";
@@ -864,5 +871,193 @@ TEST_F(ProgramWithPty, ATriggeredSineStandsStillAndCrossesTheLevelAtTheViewsMidd
     ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(300, 200, "Down Down Down Down Return"));
     const TXWindow form = NewWindow(before, 100);
     EXPECT_EQ(form.Name, "触发");
+    EXPECT_TRUE(Program.Running());
+}
+
+namespace
+{
+
+// Where a trace of one colour lies in a shot below row `top` (the window's controls above it show the colour too): the
+// columns holding at least two of its pixels (a closed curve crosses a column twice, a legend's sample line once), and
+// the rows holding any within those columns.
+struct TTraceBox {
+    int Left = 0, Right = -1, Top = 0, Bottom = -1;
+    int Width() const { return Right - Left + 1; }
+    int Height() const { return Bottom - Top + 1; }
+};
+
+bool IsColour(const TShot &shot, int x, int y, unsigned char r, unsigned char g, unsigned char b)
+{
+    const std::size_t at = (std::size_t(y) * shot.Width + x) * 3;
+    return shot.Pixels[at] == char(r) && shot.Pixels[at + 1] == char(g) && shot.Pixels[at + 2] == char(b);
+}
+
+TTraceBox FindTrace(const TShot &shot, int top, unsigned char r, unsigned char g, unsigned char b)
+{
+    TTraceBox box { shot.Width, -1, shot.Height, -1 };
+    for (int x = 0; x < shot.Width; ++x) {
+        int count = 0;
+        for (int y = top; y < shot.Height; ++y)
+            count += IsColour(shot, x, y, r, g, b);
+        if (count >= 2) {
+            box.Left = std::min(box.Left, x);
+            box.Right = std::max(box.Right, x);
+        }
+    }
+    for (int y = top; y < shot.Height; ++y)
+        for (int x = box.Left; x <= box.Right; ++x)
+            if (IsColour(shot, x, y, r, g, b)) {
+                box.Top = std::min(box.Top, y);
+                box.Bottom = std::max(box.Bottom, y);
+            }
+    return box;
+}
+
+// Pixels of the colour within a share of the box (0 ... 1 from its left and top).
+int CountIn(const TShot &shot, const TTraceBox &box, double left, double top, double right, double bottom,
+    unsigned char r, unsigned char g, unsigned char b)
+{
+    int count = 0;
+    for (int y = box.Top + int(top * box.Height()); y < box.Top + int(bottom * box.Height()); ++y)
+        for (int x = box.Left + int(left * box.Width()); x < box.Left + int(right * box.Width()); ++x)
+            count += IsColour(shot, x, y, r, g, b);
+    return count;
+}
+
+// A device sending "sin,cos" lines of a 5 Hz sine and cosine of amplitude 100 at 200 lines a second, paced by its own
+// clock, until it is stopped.
+class TSineDevice
+{
+public:
+    explicit TSineDevice(TPty &pty)
+        : FThread([this, &pty] {
+            const auto start = std::chrono::steady_clock::now();
+            for (int i = 0; !FStop; ++i) {
+                const double t = i / 200.0, phase = 2 * 3.14159265358979323846 * 5 * t;
+                char line[64];
+                std::snprintf(line, sizeof line, "%.3f,%.3f\r\n", 100 * std::sin(phase), 100 * std::cos(phase));
+                pty.Write(line);
+                std::this_thread::sleep_until(start + std::chrono::microseconds(5000 * (i + 1)));
+            }
+        })
+    {
+    }
+    ~TSineDevice()
+    {
+        FStop = true;
+        FThread.join();
+    }
+
+private:
+    std::atomic<bool> FStop { false };
+    std::thread FThread;
+};
+
+} // namespace
+
+TEST_F(ProgramWithPty, InstrumentWindowsReadTheFrequencyRmsSpectrumPeakAndCircleOfASineAndACosine)
+{
+    // The program again, with its widgets on the accessibility bus, where the figures are read as a screen reader
+    // reads them.
+    Program.Stop();
+    ASSERT_TRUE(WaitFor([this] { return ProgramWindows().empty(); }, 10s));
+    ASSERT_NO_FATAL_FAILURE(StartProgram(true));
+    ASSERT_NO_FATAL_FAILURE(OpenThePort());
+    const int viewX = 300, viewY = 200;
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(viewX, viewY, "Down Return")); // "多通道模式"
+    TSineDevice device(Pty);
+
+    // The data view's menu: "多通道模式", "导出数据 (CSV)…", "二进制帧…", "触发…", "测量", "XY 图…", "频谱…". Each
+    // window is moved off the chart once it shows, so that the next right click reaches the chart; the XY window last,
+    // whole on the screen.
+    auto openAndMove = [&](const std::string &keys, int x, int y, int minWidth) {
+        std::set<unsigned long> before = Ids(ProgramWindows());
+        ChooseFromMenu(viewX, viewY, keys);
+        TXWindow shown = NewWindow(before, minWidth);
+        EXPECT_NE(shown.Id, 0u) << "no window after " << keys;
+        RunTool("xdotool windowmove --sync " + std::to_string(shown.Id) + " " + std::to_string(x) + " "
+            + std::to_string(y));
+        return shown;
+    };
+    ASSERT_NE(openAndMove("Down Down Down Down Down Return", 0, 640, 100).Id, 0u); // "测量"
+    ASSERT_NE(openAndMove("Down Down Down Down Down Down Down Return", 1000, 0, 300).Id, 0u); // "频谱…"
+    const TXWindow xy = openAndMove("Down Down Down Down Down Down Return", 700, 250, 300); // "XY 图…"
+    ASSERT_NE(xy.Id, 0u);
+
+    TAccessibilityClient client;
+    ASSERT_TRUE(client.Connect()) << "no accessibility bus";
+    std::optional<TNode> application;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            QString error;
+            for (const TNode &candidate : client.Applications(error)) {
+                TWalk walk;
+                Walk(client, candidate, 5000, QStringLiteral("push button"), QStringLiteral("打开串口"), walk);
+                if (walk.Found)
+                    application = candidate;
+            }
+            return application.has_value();
+        },
+        20s, [] { QCoreApplication::processEvents(); }))
+        << "the program is not on the accessibility bus";
+
+    // "测量": the row of "数据1" reads 5 Hz and an RMS of 100 / sqrt(2); "频谱": the peak at 5 Hz. The readings settle
+    // once a second or two of the signal is in view.
+    double frequency = 0, rms = 0, peak = 0;
+    QStringList labels;
+    const bool read = WaitFor(
+        [&] {
+            labels.clear();
+            CollectLabels(client, *application, labels);
+            const qsizetype row = labels.indexOf(QStringLiteral("数据1"));
+            if (row < 0 || row + 7 >= labels.size())
+                return false;
+            rms = labels[row + 5].toDouble();
+            frequency = labels[row + 6].section(' ', 0, 0).toDouble();
+            for (const QString &label : labels) {
+                const auto m = QRegularExpression(QStringLiteral("^峰值：([-0-9.e+]+) Hz，")).match(label);
+                if (m.hasMatch())
+                    peak = m.captured(1).toDouble();
+            }
+            return std::abs(frequency - 5) < 0.1 && std::abs(rms - 70.71) < 1.5 && std::abs(peak - 5) < 0.15;
+        },
+        30s);
+    EXPECT_TRUE(read) << "frequency " << frequency << ", RMS " << rms << ", spectrum peak " << peak
+                      << "; labels: " << labels.join(" | ").toStdString();
+
+    // "XY 图": 数据1 against 数据2 in 数据2's green is a closed ring: it reaches the middle of each side of its box,
+    // and leaves the middle and the corners empty.
+    TShot shot;
+    TTraceBox box;
+    const bool circle = WaitFor(
+        [&] {
+            shot = Screenshot(xy.Id);
+            if (shot.Width == 0)
+                return false;
+            box = FindTrace(shot, 80, 0, 255, 0); // below the channel choices and the chart's toolbar
+            return box.Width() > 200 && box.Height() > 200;
+        },
+        20s);
+    ASSERT_TRUE(circle) << "no trace on the XY chart (" << box.Width() << " x " << box.Height() << ")";
+    const struct {
+        const char *Name;
+        double Left, Top, Right, Bottom;
+        bool Drawn;
+    } parts[] = {
+        { "left", 0, 0.4, 0.05, 0.6, true },
+        { "right", 0.95, 0.4, 1, 0.6, true },
+        { "top", 0.4, 0, 0.6, 0.05, true },
+        { "bottom", 0.4, 0.95, 0.6, 1, true },
+        { "middle", 0.2, 0.2, 0.8, 0.8, false },
+        { "top left corner", 0, 0, 0.1, 0.1, false },
+        { "bottom right corner", 0.9, 0.9, 1, 1, false },
+    };
+    for (const auto &p : parts) {
+        const int count = CountIn(shot, box, p.Left, p.Top, p.Right, p.Bottom, 0, 255, 0);
+        if (p.Drawn)
+            EXPECT_GT(count, 0) << p.Name;
+        else
+            EXPECT_EQ(count, 0) << p.Name;
+    }
     EXPECT_TRUE(Program.Running());
 }

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "console/instruments/Instruments.h"
+
+#include "console/instruments/MeasurementForm.h"
+#include "console/instruments/SpectrumForm.h"
+#include "console/instruments/XYForm.h"
+
+namespace
+{
+
+void Raise(QWidget &window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+TInstruments::TInstruments(TPlot &plot, QWidget *parent)
+    : FPlot(plot)
+    , FParent(parent)
+{
+}
+
+TInstruments::~TInstruments()
+{
+    delete FMeasurements.data();
+    delete FXY.data();
+    delete FSpectrum.data();
+}
+
+void TInstruments::SetMeasurementsOn(bool on)
+{
+    FMeasurementsOn = on;
+    if (!on) {
+        if (FMeasurements)
+            FMeasurements->hide();
+        return;
+    }
+    if (!FMeasurements) {
+        FMeasurements = new TMeasurementForm(FPlot, FParent);
+        FMeasurements->OnClosed = [this] { FMeasurementsOn = false; };
+    }
+    Raise(*FMeasurements);
+}
+
+void TInstruments::ShowXY()
+{
+    if (!FXY)
+        FXY = new TXYForm(FPlot, FParent);
+    Raise(*FXY);
+}
+
+void TInstruments::ShowSpectrum()
+{
+    if (!FSpectrum)
+        FSpectrum = new TSpectrumForm(FPlot, FParent);
+    Raise(*FSpectrum);
+}
+
+TMeasurementForm *TInstruments::Measurements() const
+{
+    return FMeasurements;
+}
+
+TXYForm *TInstruments::XY() const
+{
+    return FXY;
+}
+
+TSpectrumForm *TInstruments::Spectrum() const
+{
+    return FSpectrum;
+}
