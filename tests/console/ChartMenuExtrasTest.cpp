@@ -257,14 +257,17 @@ TEST(ChartMenuExtras, TheInstrumentItemsOpenTheirWindowsAndTheMeasurementsItemFo
     ASSERT_NE(instruments.Measurements(), nullptr);
     EXPECT_TRUE(instruments.Measurements()->isVisible());
     EXPECT_EQ(instruments.Measurements()->windowTitle(), "测量");
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 测量[x] | XY 图… | 频谱…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()),
+        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[x] | XY 图… | 频谱…");
     choose("测量");
     EXPECT_FALSE(instruments.Measurements()->isVisible());
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 测量[ ] | XY 图… | 频谱…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()),
+        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱…");
     // Closing the window switches the measurements off as the item does.
     choose("测量");
     instruments.Measurements()->close();
-    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()), "多通道模式[ ] | 导出数据 (CSV)… | 测量[ ] | XY 图… | 频谱…");
+    EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()),
+        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱…");
 
     choose("XY 图…");
     ASSERT_NE(instruments.XY(), nullptr);
