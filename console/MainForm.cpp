@@ -739,6 +739,9 @@ void TMainForm::SetDataPanelHeight(int height)
 {
     const TMainFormRegions regions = MainFormRegions(size(), TopBarHeight, height);
     Panel2->setGeometry(regions.TopBar);
+    // "帮助" and "升级" keep their place at the bar's right end when the window is wider.
+    BitBtn1->move(regions.TopBar.width() - (MainFormStartSize.width() - 744), 10);
+    BitBtn2->move(regions.TopBar.width() - (MainFormStartSize.width() - 800), 10);
     Panel3->setGeometry(regions.DataPanel);
     Panel1->setGeometry(regions.ChartArea);
     LayOutDataPanel(regions.DataPanel.width());

@@ -422,6 +422,8 @@ TEST_F(MainFormTest, AGrownWindowGivesTheChartTheRoomAndKeepsTheBarsHeights)
     EXPECT_EQ(Form.SpeedButton1->width(), 1200);
     EXPECT_EQ(Form.Memo1->width(), 1194);
     EXPECT_EQ(Form.Memo2->width(), 1194);
+    EXPECT_EQ(Form.BitBtn2->geometry(), QRect(1140, 10, 52, 25)) << "升级 stays at the bar's right end";
+    EXPECT_EQ(Form.BitBtn1->x(), 1084);
 
     // The data panel unfolds to its height from the new bottom; the chart keeps the rest.
     Form.SpeedButton1->click();
@@ -434,6 +436,7 @@ TEST_F(MainFormTest, AGrownWindowGivesTheChartTheRoomAndKeepsTheBarsHeights)
     Form.resize(860, 455);
     EXPECT_EQ(Form.Panel3->geometry(), QRect(0, 85, 860, 370));
     EXPECT_EQ(Form.Panel1->geometry(), QRect(0, 43, 860, 42));
+    EXPECT_EQ(Form.BitBtn1->geometry(), QRect(744, 10, 52, 25));
     Form.hide();
 }
 
