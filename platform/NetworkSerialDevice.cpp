@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/NetworkSerialDevice.h"
 
+#include "platform/CommEventWait.h"
 #include "platform/NetworkConnect.h"
 #include "platform/NetworkOutbox.h"
 #include "platform/PendingIo.h"
@@ -63,7 +64,6 @@ private:
     TCommTimeouts Timeouts();
     TDrain Drain();
     void TakeNotifications();
-    bool TakeWatchedEvents(uint32_t &mask);
     bool WriteMore(TIoResult &result, uint32_t &written) override;
     uint32_t WrittenAtDeadline() override { return static_cast<uint32_t>(FOutbox.TakeWritten()); }
     void Abandon() override { FOutbox.TakeWritten(); }
@@ -81,10 +81,7 @@ private:
     TRfc2217Decoder FDecoder;
     std::vector<char> FRaw;
     bool FVanished = false;
-    uint32_t FMask = 0;
-    uint32_t FEvents = 0;
-    uint32_t FErrors = 0;
-    TPendingIo FCommWait;
+    TCommEventWait FCommWait;
     TPendingRead FRead;
 
     // Send worker's state.
@@ -166,34 +163,20 @@ TCommTimeouts TNetworkSerialDevice::Timeouts()
 
 bool TNetworkSerialDevice::SetCommMask(uint32_t mask)
 {
-    FMask = mask;
-    FEvents = 0;
-    if (FCommWait.Pending)
-        FCommWait.Complete(TIoResult::Done, 0);
+    FCommWait.SetMask(mask);
     return true;
-}
-
-bool TNetworkSerialDevice::TakeWatchedEvents(uint32_t &mask)
-{
-    mask = FEvents & FMask;
-    FEvents = 0;
-    return mask != 0;
 }
 
 TIoResult TNetworkSerialDevice::WaitCommEvent(uint32_t &mask)
 {
-    if (FVanished || FCommWait.Busy())
+    if (FVanished)
         return TIoResult::Failed;
-    if (TakeWatchedEvents(mask))
-        return TIoResult::Done;
-    FCommWait.Start();
-    return TIoResult::Pending;
+    return FCommWait.Start(mask);
 }
 
 TIoResult TNetworkSerialDevice::ClearCommError(uint32_t &errors)
 {
-    errors = FErrors;
-    FErrors = 0;
+    errors = FCommWait.TakeErrors();
     return TIoResult::Done;
 }
 
@@ -204,11 +187,8 @@ void TNetworkSerialDevice::TakeNotifications()
         FOutbox.Flush(FFd);
     }
     TRemoteLineEvents events = Rfc2217LineEvents(FDecoder.TakeLineState(), FDecoder.TakeModemChanges());
-    FErrors |= events.Errors;
-    FEvents |= events.Events;
-    uint32_t mask;
-    if (FCommWait.Pending && (FEvents & FMask) && TakeWatchedEvents(mask))
-        FCommWait.Complete(TIoResult::Done, mask);
+    FCommWait.Add(events.Events, events.Errors);
+    FCommWait.CompleteIfWatched();
 }
 
 TDrain TNetworkSerialDevice::Drain()
@@ -255,8 +235,8 @@ TIoResult TNetworkSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &
 int TNetworkSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
-        if (FCommWait.Done || FRead.Done())
-            return closeEvent.IsSet() ? 0 : FCommWait.Done ? 1 : 2;
+        if (FCommWait.Done() || FRead.Done())
+            return closeEvent.IsSet() ? 0 : FCommWait.Done() ? 1 : 2;
 
         TClock::time_point now = TClock::now();
         if (FRead.CompleteIfDue(now))
@@ -270,7 +250,7 @@ int TNetworkSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
         if (FOutbox.HasUnsent())
             events |= POLLOUT;
         pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, events, 0 } };
-        nfds_t count = (FVanished || !(FRead.Pending() || FCommWait.Pending)) ? 1 : 2;
+        nfds_t count = (FVanished || !(FRead.Pending() || FCommWait.Pending())) ? 1 : 2;
         int polled = ::poll(items, count, timeout);
         if (polled < 0) {
             if (errno == EINTR)
@@ -286,7 +266,7 @@ int TNetworkSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 
         short revents = items[1].revents;
         if (revents & POLLNVAL) {
-            FRead.Invalid(FCommWait);
+            FRead.Invalid(FCommWait.Io());
             continue;
         }
         if (revents & POLLOUT)
@@ -296,7 +276,7 @@ int TNetworkSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             drained = Drain();
         if (drained == TDrain::Ok && (revents & (POLLHUP | POLLERR)))
             drained = TDrain::Vanished;
-        FRead.Drained(drained, FVanished, FCommWait);
+        FRead.Drained(drained, FVanished, FCommWait.Io());
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/SerialPosix.h"
 
+#include "platform/CommEventWait.h"
 #include "platform/LineCounterDelta.h"
 #include "platform/ModemLineWatch.h"
 #include "platform/PendingIo.h"
@@ -73,7 +74,6 @@ private:
     void SampleLineCounters();
     bool WriteMore(TIoResult &result, uint32_t &written) override;
     uint32_t WrittenAtDeadline() override { return 0; } // nothing of this piece went out
-    bool TakeWatchedEvents(uint32_t &mask);
 
     const int FFd;
     const bool FIsTerminal;
@@ -89,15 +89,12 @@ private:
 
     // Receive worker's state.
     bool FVanished = false;
-    uint32_t FMask = 0;
-    uint32_t FEvents = 0; // comm events seen and not yet reported
-    uint32_t FErrors = 0; // line errors not yet cleared
     bool FIcountSupported = false;
     serial_icounter_struct FIcount {};
     TClock::time_point FNextIcountSample;
     TModemLineWatch FModemWatch;
 
-    TPendingIo FCommWait;
+    TCommEventWait FCommWait;
 
     TPendingRead FRead; // settling leaves arriving bytes in the terminal's buffer
 
@@ -230,15 +227,11 @@ bool TPosixSerialDevice::SetCommMask(uint32_t mask)
 {
     if (!FIsTerminal)
         return false;
-    FMask = mask;
-    FEvents = 0;
+    FCommWait.SetMask(mask);
     if (FIcountSupported)
         FIcountSupported = ioctl(FFd, TIOCGICOUNT, &FIcount) == 0;
     if (FIcountSupported && (mask & (EvRing | EvRlsd)) && !FModemWatch.Running())
         FModemWatch.Start(FFd);
-    // A new mask ends a pending wait with no event.
-    if (FCommWait.Pending)
-        FCommWait.Complete(TIoResult::Done, 0);
     return true;
 }
 
@@ -250,30 +243,17 @@ void TPosixSerialDevice::SampleLineCounters()
     if (ioctl(FFd, TIOCGICOUNT, &now) != 0)
         return;
     TLineCounterEvents delta = LineCounterDelta(FIcount, now);
-    FErrors |= delta.Errors;
-    FEvents |= delta.Events;
+    FCommWait.Add(delta.Events, delta.Errors);
     FIcount = now;
     FNextIcountSample = TClock::now() + IcountPeriod;
 }
 
-bool TPosixSerialDevice::TakeWatchedEvents(uint32_t &mask)
-{
-    mask = FEvents & FMask;
-    FEvents = 0;
-    return mask != 0;
-}
-
 TIoResult TPosixSerialDevice::WaitCommEvent(uint32_t &mask)
 {
-    if (FVanished)
-        return TIoResult::Failed;
-    if (FCommWait.Busy())
+    if (FVanished || FCommWait.Busy())
         return TIoResult::Failed;
     SampleLineCounters();
-    if (TakeWatchedEvents(mask))
-        return TIoResult::Done;
-    FCommWait.Start();
-    return TIoResult::Pending;
+    return FCommWait.Start(mask);
 }
 
 TIoResult TPosixSerialDevice::CommEventResult(uint32_t &mask)
@@ -284,8 +264,7 @@ TIoResult TPosixSerialDevice::CommEventResult(uint32_t &mask)
 TIoResult TPosixSerialDevice::ClearCommError(uint32_t &errors)
 {
     SampleLineCounters();
-    errors = FErrors;
-    FErrors = 0;
+    errors = FCommWait.TakeErrors();
     return TIoResult::Done;
 }
 
@@ -296,9 +275,7 @@ TDrain TPosixSerialDevice::Drain()
     if (FRead.Count() > before && FIcountSupported) {
         // Bytes came: a line error comes with the byte it spoiled.
         SampleLineCounters();
-        uint32_t mask;
-        if (FCommWait.Pending && TakeWatchedEvents(mask))
-            FCommWait.Complete(TIoResult::Done, mask);
+        FCommWait.CompleteIfWatched();
     }
     return drained;
 }
@@ -352,21 +329,18 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
         // The close request wins over completions; while nothing has completed the poll below watches for it.
-        if (FCommWait.Done || FRead.Done())
-            return closeEvent.IsSet() ? 0 : FCommWait.Done ? 1 : 2;
+        if (FCommWait.Done() || FRead.Done())
+            return closeEvent.IsSet() ? 0 : FCommWait.Done() ? 1 : 2;
 
         TClock::time_point now = TClock::now();
         if (FRead.CompleteIfDue(now))
             continue;
         const bool watching = FModemWatch.Running() && !FModemWatch.Failed();
-        bool sampling = FCommWait.Pending && FIcountSupported && !FVanished && !watching;
+        bool sampling = FCommWait.Pending() && FIcountSupported && !FVanished && !watching;
         if (sampling && now >= FNextIcountSample) {
             SampleLineCounters();
-            uint32_t mask;
-            if (TakeWatchedEvents(mask)) {
-                FCommWait.Complete(TIoResult::Done, mask);
+            if (FCommWait.CompleteIfWatched())
                 continue;
-            }
         }
 
         int timeout = -1;
@@ -384,8 +358,8 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
         const bool watchData = FRead.Pending() && !FRead.Settling(now);
         pollfd items[3] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(watchData ? POLLIN : 0), 0 },
             { FModemWatch.WakeFd(), POLLIN, 0 } };
-        nfds_t count = (FVanished || !(FRead.Pending() || FCommWait.Pending)) ? 1 : 2;
-        if (count == 2 && FCommWait.Pending && FModemWatch.Running())
+        nfds_t count = (FVanished || !(FRead.Pending() || FCommWait.Pending())) ? 1 : 2;
+        if (count == 2 && FCommWait.Pending() && FModemWatch.Running())
             count = 3;
         int polled = poll(items, count, timeout);
         if (polled < 0) {
@@ -402,16 +376,14 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             FModemWatch.Take();
             FNextIcountSample = TClock::now();
             SampleLineCounters();
-            uint32_t mask;
-            if (FCommWait.Pending && TakeWatchedEvents(mask))
-                FCommWait.Complete(TIoResult::Done, mask);
+            FCommWait.CompleteIfWatched();
         }
         if (count < 2 || items[1].revents == 0)
             continue;
 
         short events = items[1].revents;
         if (events & POLLNVAL) {
-            FRead.Invalid(FCommWait);
+            FRead.Invalid(FCommWait.Io());
             continue;
         }
         TDrain drained = TDrain::Ok;
@@ -419,7 +391,7 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             drained = Drain();
         if (drained == TDrain::Ok && (events & (POLLHUP | POLLERR)))
             drained = TDrain::Vanished;
-        FRead.Drained(drained, FVanished, FCommWait);
+        FRead.Drained(drained, FVanished, FCommWait.Io());
     }
 }
 
