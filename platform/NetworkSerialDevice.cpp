@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/NetworkSerialDevice.h"
 
-#include "platform/CommEventWait.h"
 #include "platform/NetworkConnect.h"
 #include "platform/NetworkOutbox.h"
-#include "platform/PendingIo.h"
-#include "platform/PendingRead.h"
-#include "platform/PendingWrite.h"
 #include "platform/PollTimeout.h"
 #include "platform/RemotePortName.h"
 #include "platform/Rfc2217Codec.h"
 #include "platform/SerialLineConfig.h"
+#include "platform/StreamSerialDevice.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -30,7 +27,7 @@ using TClock = std::chrono::steady_clock;
 // The most a telnet read takes from the socket at once; the decoded bytes are never more than that.
 constexpr std::size_t RawChunk = 4096;
 
-class TNetworkSerialDevice final : public TSerialDevice, private TWriteSteps
+class TNetworkSerialDevice final : public TStreamSerialDevice
 {
 public:
     TNetworkSerialDevice(int fd, bool telnet);
@@ -41,55 +38,34 @@ public:
     bool PurgeComm(uint32_t flags) override;
     bool GetCommState(TDeviceControlBlock &dcb) override;
     bool SetCommState(const TDeviceControlBlock &dcb) override;
-    bool GetCommTimeouts(TCommTimeouts &timeouts) override;
-    bool SetCommTimeouts(const TCommTimeouts &timeouts) override;
 
     bool SetCommMask(uint32_t mask) override;
     TIoResult WaitCommEvent(uint32_t &mask) override;
     TIoResult ReadFile(char *buffer, uint32_t size, uint32_t &count) override;
     int WaitReceive(const TSerialEvent &closeEvent) override;
-    TIoResult CommEventResult(uint32_t &mask) override { return FCommWait.Collect(mask); }
-    TIoResult ReadResult(uint32_t &count) override { return FRead.Collect(count); }
     TIoResult ClearCommError(uint32_t &errors) override;
-    std::vector<TReadRun> TakeReadRuns() override { return FRead.TakeRuns(); }
 
     TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) override;
-    int WaitWrite(const TSerialEvent &closeEvent, int timeoutMs) override
-    {
-        return FWrite.Wait(closeEvent, FFd, timeoutMs, *this);
-    }
     TIoResult WriteResult(uint32_t &written) override { return FWrite.Collect(written); }
 
 private:
-    TCommTimeouts Timeouts();
     TDrain Drain();
     void TakeNotifications();
     bool WriteMore(TIoResult &result, uint32_t &written) override;
     uint32_t WrittenAtDeadline() override { return static_cast<uint32_t>(FOutbox.TakeWritten()); }
     void Abandon() override { FOutbox.TakeWritten(); }
 
-    const int FFd;
     const bool FTelnet;
+    // The commands of every thread and the pending write's bytes, in the order they go out.
     TNetworkOutbox FOutbox;
-
-    // Owner's state, also read by the workers (timeouts).
-    std::mutex FConfigLock;
-    TDeviceControlBlock FDcb;
-    TCommTimeouts FTimeouts;
 
     // Receive worker's state.
     TRfc2217Decoder FDecoder;
     std::vector<char> FRaw;
-    bool FVanished = false;
-    TCommEventWait FCommWait;
-    TPendingRead FRead;
-
-    // Send worker's state.
-    TPendingWrite FWrite; // its bytes wait in FOutbox
 };
 
 TNetworkSerialDevice::TNetworkSerialDevice(int fd, bool telnet)
-    : FFd(fd)
+    : TStreamSerialDevice(fd)
     , FTelnet(telnet)
     , FOutbox(telnet)
 {
@@ -140,25 +116,6 @@ bool TNetworkSerialDevice::SetCommState(const TDeviceControlBlock &dcb)
     }
     FDcb = dcb;
     return true;
-}
-
-bool TNetworkSerialDevice::GetCommTimeouts(TCommTimeouts &timeouts)
-{
-    timeouts = Timeouts();
-    return true;
-}
-
-bool TNetworkSerialDevice::SetCommTimeouts(const TCommTimeouts &timeouts)
-{
-    std::lock_guard lock(FConfigLock);
-    FTimeouts = timeouts;
-    return true;
-}
-
-TCommTimeouts TNetworkSerialDevice::Timeouts()
-{
-    std::lock_guard lock(FConfigLock);
-    return FTimeouts;
 }
 
 bool TNetworkSerialDevice::SetCommMask(uint32_t mask)

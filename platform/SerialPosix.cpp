@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/SerialPosix.h"
 
-#include "platform/CommEventWait.h"
 #include "platform/LineCounterDelta.h"
 #include "platform/ModemLineWatch.h"
-#include "platform/PendingIo.h"
-#include "platform/PendingRead.h"
-#include "platform/PendingWrite.h"
 #include "platform/PollTimeout.h"
 #include "platform/SerialLineConfig.h"
 #include "platform/SerialPortName.h"
+#include "platform/StreamSerialDevice.h"
 #include "platform/TerminalConfig.h"
 
 #include <algorithm>
@@ -36,7 +33,7 @@ using TClock = std::chrono::steady_clock;
 // (TModemLineWatch); only a driver that cannot wait for its modem lines is sampled this often instead.
 constexpr std::chrono::milliseconds IcountPeriod(50);
 
-class TPosixSerialDevice final : public TSerialDevice, private TWriteSteps
+class TPosixSerialDevice final : public TStreamSerialDevice
 {
 public:
     explicit TPosixSerialDevice(int fd);
@@ -47,27 +44,17 @@ public:
     bool PurgeComm(uint32_t flags) override;
     bool GetCommState(TDeviceControlBlock &dcb) override;
     bool SetCommState(const TDeviceControlBlock &dcb) override;
-    bool GetCommTimeouts(TCommTimeouts &timeouts) override;
-    bool SetCommTimeouts(const TCommTimeouts &timeouts) override;
 
     bool SetCommMask(uint32_t mask) override;
     TIoResult WaitCommEvent(uint32_t &mask) override;
     TIoResult ReadFile(char *buffer, uint32_t size, uint32_t &count) override;
     int WaitReceive(const TSerialEvent &closeEvent) override;
-    TIoResult CommEventResult(uint32_t &mask) override;
-    TIoResult ReadResult(uint32_t &count) override;
     TIoResult ClearCommError(uint32_t &errors) override;
-    std::vector<TReadRun> TakeReadRuns() override;
 
     TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) override;
-    int WaitWrite(const TSerialEvent &closeEvent, int timeoutMs) override
-    {
-        return FWrite.Wait(closeEvent, FFd, timeoutMs, *this);
-    }
     TIoResult WriteResult(uint32_t &written) override;
 
 private:
-    TCommTimeouts Timeouts();
     // Reads what waits into the pending read, and samples the line counters when bytes came.
     TDrain Drain();
     TDrain DrainBytes();
@@ -75,31 +62,19 @@ private:
     bool WriteMore(TIoResult &result, uint32_t &written) override;
     uint32_t WrittenAtDeadline() override { return 0; } // nothing of this piece went out
 
-    const int FFd;
     const bool FIsTerminal;
     // The terminal's configuration and its DTR and RTS lines before this device set them up, put back when the
     // device is closed. Drivers without modem lines (ptys) have no lines to keep.
     TSavedTerminalState FSavedState;
     std::optional<int> FSavedModemLines;
 
-    // Owner's state, also read by the workers (timeouts).
-    std::mutex FConfigLock;
-    TDeviceControlBlock FDcb;
-    TCommTimeouts FTimeouts;
-
     // Receive worker's state.
-    bool FVanished = false;
     bool FIcountSupported = false;
     serial_icounter_struct FIcount {};
     TClock::time_point FNextIcountSample;
     TModemLineWatch FModemWatch;
 
-    TCommEventWait FCommWait;
-
-    TPendingRead FRead; // settling leaves arriving bytes in the terminal's buffer
-
     // Send worker's state.
-    TPendingWrite FWrite;
     const char *FWriteData = nullptr;
     uint32_t FWriteSize = 0;
 };
@@ -110,7 +85,7 @@ TIoResult ResultOfErrno(int error)
 }
 
 TPosixSerialDevice::TPosixSerialDevice(int fd)
-    : FFd(fd)
+    : TStreamSerialDevice(fd)
     , FIsTerminal(isatty(fd) == 1)
 {
     if (FIsTerminal) {
@@ -204,25 +179,6 @@ bool TPosixSerialDevice::SetCommState(const TDeviceControlBlock &dcb)
     return true;
 }
 
-bool TPosixSerialDevice::GetCommTimeouts(TCommTimeouts &timeouts)
-{
-    timeouts = Timeouts();
-    return true;
-}
-
-bool TPosixSerialDevice::SetCommTimeouts(const TCommTimeouts &timeouts)
-{
-    std::lock_guard lock(FConfigLock);
-    FTimeouts = timeouts;
-    return true;
-}
-
-TCommTimeouts TPosixSerialDevice::Timeouts()
-{
-    std::lock_guard lock(FConfigLock);
-    return FTimeouts;
-}
-
 bool TPosixSerialDevice::SetCommMask(uint32_t mask)
 {
     if (!FIsTerminal)
@@ -254,11 +210,6 @@ TIoResult TPosixSerialDevice::WaitCommEvent(uint32_t &mask)
         return TIoResult::Failed;
     SampleLineCounters();
     return FCommWait.Start(mask);
-}
-
-TIoResult TPosixSerialDevice::CommEventResult(uint32_t &mask)
-{
-    return FCommWait.Collect(mask);
 }
 
 TIoResult TPosixSerialDevice::ClearCommError(uint32_t &errors)
@@ -313,16 +264,6 @@ TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &co
         return TIoResult::Failed;
     FRead.Begin(buffer, size, Timeouts());
     return FRead.Started(Drain(), FVanished, count);
-}
-
-std::vector<TReadRun> TPosixSerialDevice::TakeReadRuns()
-{
-    return FRead.TakeRuns();
-}
-
-TIoResult TPosixSerialDevice::ReadResult(uint32_t &count)
-{
-    return FRead.Collect(count);
 }
 
 int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
