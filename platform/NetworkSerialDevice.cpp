@@ -3,7 +3,7 @@
 
 #include "platform/NetworkConnect.h"
 #include "platform/NetworkOutbox.h"
-#include "platform/PollTimeout.h"
+#include "platform/PollWait.h"
 #include "platform/RemotePortName.h"
 #include "platform/Rfc2217Codec.h"
 #include "platform/SerialLineConfig.h"
@@ -41,7 +41,6 @@ public:
 
     bool SetCommMask(uint32_t mask) override;
     TIoResult WaitCommEvent(uint32_t &mask) override;
-    TIoResult ReadFile(char *buffer, uint32_t size, uint32_t &count) override;
     int WaitReceive(const TSerialEvent &closeEvent) override;
     TIoResult ClearCommError(uint32_t &errors) override;
 
@@ -49,7 +48,7 @@ public:
     TIoResult WriteResult(uint32_t &written) override { return FWrite.Collect(written); }
 
 private:
-    TDrain Drain();
+    TDrain Drain() override;
     void TakeNotifications();
     bool WriteMore(TIoResult &result, uint32_t &written) override;
     uint32_t WrittenAtDeadline() override { return static_cast<uint32_t>(FOutbox.TakeWritten()); }
@@ -181,14 +180,6 @@ TDrain TNetworkSerialDevice::Drain()
     return TDrain::Ok;
 }
 
-TIoResult TNetworkSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &count)
-{
-    if (FVanished || FRead.Busy() || size == 0)
-        return TIoResult::Failed;
-    FRead.Begin(buffer, size, Timeouts());
-    return FRead.Started(Drain(), FVanished, count);
-}
-
 int TNetworkSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
@@ -208,32 +199,17 @@ int TNetworkSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             events |= POLLOUT;
         pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, events, 0 } };
         nfds_t count = (FVanished || !(FRead.Pending() || FCommWait.Pending())) ? 1 : 2;
-        int polled = ::poll(items, count, timeout);
-        if (polled < 0) {
-            if (errno == EINTR)
-                continue;
-            return SerialWaitFailed;
-        }
-        if (items[0].revents & POLLIN)
-            return 0;
-        if (items[0].revents & (POLLERR | POLLNVAL))
-            return SerialWaitFailed;
+        TPollWake polled = CheckPoll(::poll(items, count, timeout), items[0]);
+        if (polled == TPollWake::Again)
+            continue;
+        if (polled != TPollWake::Go)
+            return polled == TPollWake::Closed ? 0 : SerialWaitFailed;
         if (count < 2 || items[1].revents == 0)
             continue;
 
-        short revents = items[1].revents;
-        if (revents & POLLNVAL) {
-            FRead.Invalid(FCommWait.Io());
-            continue;
-        }
-        if (revents & POLLOUT)
+        if (items[1].revents & POLLOUT) // never together with POLLNVAL
             FOutbox.Flush(FFd);
-        TDrain drained = TDrain::Ok;
-        if (FRead.Pending() && (revents & POLLIN))
-            drained = Drain();
-        if (drained == TDrain::Ok && (revents & (POLLHUP | POLLERR)))
-            drained = TDrain::Vanished;
-        FRead.Drained(drained, FVanished, FCommWait.Io());
+        TakeDescriptorEvents(items[1].revents);
     }
 }
 

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/PendingWrite.h"
 
-#include "platform/PollTimeout.h"
+#include "platform/PollWait.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <poll.h>
 
 void TPendingWrite::Begin(const TCommTimeouts &timeouts, uint32_t size)
 {
@@ -37,16 +35,11 @@ int TPendingWrite::Wait(const TSerialEvent &closeEvent, int fd, int timeoutMs, T
             timeout = timeout < 0 ? untilEnd : std::min(timeout, untilEnd);
         }
         pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { fd, POLLOUT, 0 } };
-        int polled = ::poll(items, 2, timeout);
-        if (polled < 0) {
-            if (errno == EINTR)
-                continue;
-            return SerialWaitFailed;
-        }
-        if (items[0].revents & POLLIN)
-            return 0;
-        if (items[0].revents & (POLLERR | POLLNVAL))
-            return SerialWaitFailed;
+        TPollWake polled = CheckPoll(::poll(items, 2, timeout), items[0]);
+        if (polled == TPollWake::Again)
+            continue;
+        if (polled != TPollWake::Go)
+            return polled == TPollWake::Closed ? 0 : SerialWaitFailed;
         short events = items[1].revents;
         if (events & POLLNVAL) {
             FIo.Complete(TIoResult::InvalidHandle, 0);

@@ -3,7 +3,7 @@
 
 #include "platform/LineCounterDelta.h"
 #include "platform/ModemLineWatch.h"
-#include "platform/PollTimeout.h"
+#include "platform/PollWait.h"
 #include "platform/SerialLineConfig.h"
 #include "platform/SerialPortName.h"
 #include "platform/StreamSerialDevice.h"
@@ -47,7 +47,6 @@ public:
 
     bool SetCommMask(uint32_t mask) override;
     TIoResult WaitCommEvent(uint32_t &mask) override;
-    TIoResult ReadFile(char *buffer, uint32_t size, uint32_t &count) override;
     int WaitReceive(const TSerialEvent &closeEvent) override;
     TIoResult ClearCommError(uint32_t &errors) override;
 
@@ -56,7 +55,7 @@ public:
 
 private:
     // Reads what waits into the pending read, and samples the line counters when bytes came.
-    TDrain Drain();
+    TDrain Drain() override;
     TDrain DrainBytes();
     void SampleLineCounters();
     bool WriteMore(TIoResult &result, uint32_t &written) override;
@@ -256,16 +255,6 @@ TDrain TPosixSerialDevice::DrainBytes()
     return TDrain::Ok;
 }
 
-TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &count)
-{
-    if (FVanished)
-        return TIoResult::Failed;
-    if (FRead.Busy() || size == 0)
-        return TIoResult::Failed;
-    FRead.Begin(buffer, size, Timeouts());
-    return FRead.Started(Drain(), FVanished, count);
-}
-
 int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
@@ -302,16 +291,11 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
         nfds_t count = (FVanished || !(FRead.Pending() || FCommWait.Pending())) ? 1 : 2;
         if (count == 2 && FCommWait.Pending() && FModemWatch.Running())
             count = 3;
-        int polled = poll(items, count, timeout);
-        if (polled < 0) {
-            if (errno == EINTR)
-                continue;
-            return SerialWaitFailed;
-        }
-        if (items[0].revents & POLLIN)
-            return 0;
-        if (items[0].revents & (POLLERR | POLLNVAL))
-            return SerialWaitFailed;
+        TPollWake polled = CheckPoll(::poll(items, count, timeout), items[0]);
+        if (polled == TPollWake::Again)
+            continue;
+        if (polled != TPollWake::Go)
+            return polled == TPollWake::Closed ? 0 : SerialWaitFailed;
         if (count == 3 && (items[2].revents & POLLIN)) {
             // A modem line changed (or the watch ended: the counters are sampled from now on).
             FModemWatch.Take();
@@ -322,17 +306,7 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
         if (count < 2 || items[1].revents == 0)
             continue;
 
-        short events = items[1].revents;
-        if (events & POLLNVAL) {
-            FRead.Invalid(FCommWait.Io());
-            continue;
-        }
-        TDrain drained = TDrain::Ok;
-        if (FRead.Pending() && (events & POLLIN))
-            drained = Drain();
-        if (drained == TDrain::Ok && (events & (POLLHUP | POLLERR)))
-            drained = TDrain::Vanished;
-        FRead.Drained(drained, FVanished, FCommWait.Io());
+        TakeDescriptorEvents(items[1].revents);
     }
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/StreamSerialDevice.h"
 
+#include <poll.h>
+
 TStreamSerialDevice::TStreamSerialDevice(int fd)
     : FFd(fd)
 {
@@ -23,4 +25,26 @@ TCommTimeouts TStreamSerialDevice::Timeouts()
 {
     std::lock_guard lock(FConfigLock);
     return FTimeouts;
+}
+
+TIoResult TStreamSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &count)
+{
+    if (FVanished || FRead.Busy() || size == 0)
+        return TIoResult::Failed;
+    FRead.Begin(buffer, size, Timeouts());
+    return FRead.Started(Drain(), FVanished, count);
+}
+
+void TStreamSerialDevice::TakeDescriptorEvents(short revents)
+{
+    if (revents & POLLNVAL) {
+        FRead.Invalid(FCommWait.Io());
+        return;
+    }
+    TDrain drained = TDrain::Ok;
+    if (FRead.Pending() && (revents & POLLIN))
+        drained = Drain();
+    if (drained == TDrain::Ok && (revents & (POLLHUP | POLLERR)))
+        drained = TDrain::Vanished;
+    FRead.Drained(drained, FVanished, FCommWait.Io());
 }

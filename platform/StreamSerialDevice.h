@@ -22,6 +22,8 @@ public:
     bool GetCommTimeouts(TCommTimeouts &timeouts) override;
     bool SetCommTimeouts(const TCommTimeouts &timeouts) override;
 
+    // Fails while a read runs or waits to be collected, and on a vanished device.
+    TIoResult ReadFile(char *buffer, uint32_t size, uint32_t &count) override;
     TIoResult CommEventResult(uint32_t &mask) override { return FCommWait.Collect(mask); }
     TIoResult ReadResult(uint32_t &count) override { return FRead.Collect(count); }
     std::vector<TReadRun> TakeReadRuns() override { return FRead.TakeRuns(); }
@@ -34,6 +36,11 @@ public:
 protected:
     // The timeouts as the owner last set them; any thread.
     TCommTimeouts Timeouts();
+    // Moves what waits on the descriptor into the pending read, as much as fits.
+    virtual TDrain Drain() = 0;
+    // Acts on the receive wait's poll of the descriptor: drains it into the pending read when it has data, and
+    // ends the read (or else the comm-event wait) when the descriptor has gone invalid or hung up.
+    void TakeDescriptorEvents(short revents);
 
     const int FFd;
 
