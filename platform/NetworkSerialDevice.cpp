@@ -183,12 +183,9 @@ TDrain TNetworkSerialDevice::Drain()
 int TNetworkSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
-        if (FCommWait.Done() || FRead.Done())
-            return closeEvent.IsSet() ? 0 : FCommWait.Done() ? 1 : 2;
-
         TClock::time_point now = TClock::now();
-        if (FRead.CompleteIfDue(now))
-            continue;
+        if (std::optional<int> completed = ReceiveCompletion(closeEvent, now))
+            return *completed;
         std::optional<TClock::time_point> wake = FRead.WakeUp(now);
         int timeout = wake ? MillisecondsUntil(now, *wake) : -1;
 

@@ -258,13 +258,9 @@ TDrain TPosixSerialDevice::DrainBytes()
 int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
-        // The close request wins over completions; while nothing has completed the poll below watches for it.
-        if (FCommWait.Done() || FRead.Done())
-            return closeEvent.IsSet() ? 0 : FCommWait.Done() ? 1 : 2;
-
         TClock::time_point now = TClock::now();
-        if (FRead.CompleteIfDue(now))
-            continue;
+        if (std::optional<int> completed = ReceiveCompletion(closeEvent, now))
+            return *completed;
         const bool watching = FModemWatch.Running() && !FModemWatch.Failed();
         bool sampling = FCommWait.Pending() && FIcountSupported && !FVanished && !watching;
         if (sampling && now >= FNextIcountSample) {

@@ -48,3 +48,11 @@ void TStreamSerialDevice::TakeDescriptorEvents(short revents)
         drained = TDrain::Vanished;
     FRead.Drained(drained, FVanished, FCommWait.Io());
 }
+
+std::optional<int> TStreamSerialDevice::ReceiveCompletion(const TSerialEvent &closeEvent, TReadClock::time_point now)
+{
+    if (!FCommWait.Done() && !FRead.Done() && !FRead.CompleteIfDue(now))
+        return std::nullopt;
+    // The close request wins over completions; while nothing has completed the receive poll watches for it.
+    return closeEvent.IsSet() ? 0 : FCommWait.Done() ? 1 : 2;
+}

@@ -7,6 +7,7 @@
 #include "platform/SerialDevice.h"
 
 #include <mutex>
+#include <optional>
 #include <vector>
 
 // A serial device over one non-blocking descriptor (a terminal, a socket): the state and calls that do not depend on
@@ -41,6 +42,9 @@ protected:
     // Acts on the receive wait's poll of the descriptor: drains it into the pending read when it has data, and
     // ends the read (or else the comm-event wait) when the descriptor has gone invalid or hung up.
     void TakeDescriptorEvents(short revents);
+    // WaitReceive's answer once the comm-event wait (1) or the read (2) has completed, the read completing here when
+    // its timeouts end it at `now`; 0 instead when the close event is set then. None while both still run.
+    std::optional<int> ReceiveCompletion(const TSerialEvent &closeEvent, TReadClock::time_point now);
 
     const int FFd;
 
