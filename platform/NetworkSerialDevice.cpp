@@ -3,11 +3,11 @@
 
 #include "platform/NetworkConnect.h"
 #include "platform/NetworkOutbox.h"
-#include "platform/PendingIo.h"
-#include "platform/ReadTimeouts.h"
+#include "platform/PollWait.h"
 #include "platform/RemotePortName.h"
 #include "platform/Rfc2217Codec.h"
 #include "platform/SerialLineConfig.h"
+#include "platform/StreamSerialDevice.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,12 +24,10 @@ namespace
 
 using TClock = std::chrono::steady_clock;
 
-enum class TDrain { Ok, Vanished, BadHandle };
-
 // The most a telnet read takes from the socket at once; the decoded bytes are never more than that.
 constexpr std::size_t RawChunk = 4096;
 
-class TNetworkSerialDevice final : public TSerialDevice
+class TNetworkSerialDevice final : public TStreamSerialDevice
 {
 public:
     TNetworkSerialDevice(int fd, bool telnet);
@@ -40,70 +38,33 @@ public:
     bool PurgeComm(uint32_t flags) override;
     bool GetCommState(TDeviceControlBlock &dcb) override;
     bool SetCommState(const TDeviceControlBlock &dcb) override;
-    bool GetCommTimeouts(TCommTimeouts &timeouts) override;
-    bool SetCommTimeouts(const TCommTimeouts &timeouts) override;
 
     bool SetCommMask(uint32_t mask) override;
     TIoResult WaitCommEvent(uint32_t &mask) override;
-    TIoResult ReadFile(char *buffer, uint32_t size, uint32_t &count) override;
     int WaitReceive(const TSerialEvent &closeEvent) override;
-    TIoResult CommEventResult(uint32_t &mask) override { return FCommWait.Collect(mask); }
-    TIoResult ReadResult(uint32_t &count) override { return FReadIo.Collect(count); }
     TIoResult ClearCommError(uint32_t &errors) override;
-    std::vector<TReadRun> TakeReadRuns() override { return std::exchange(FReadRuns, {}); }
 
     TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) override;
-    int WaitWrite(const TSerialEvent &closeEvent, int timeoutMs) override;
-    TIoResult WriteResult(uint32_t &written) override { return FWriteIo.Collect(written); }
+    TIoResult WriteResult(uint32_t &written) override { return FWrite.Collect(written); }
 
 private:
-    TCommTimeouts Timeouts();
-    TDrain Drain();
+    TDrain Drain() override;
     void TakeNotifications();
-    bool TakeWatchedEvents(uint32_t &mask);
-    bool ReadIsDue(TClock::time_point now) const;
+    bool WriteMore(TIoResult &result, uint32_t &written) override;
+    uint32_t WrittenAtDeadline() override { return static_cast<uint32_t>(FOutbox.TakeWritten()); }
+    void Abandon() override { FOutbox.TakeWritten(); }
 
-    const int FFd;
     const bool FTelnet;
+    // The commands of every thread and the pending write's bytes, in the order they go out.
     TNetworkOutbox FOutbox;
-
-    // Owner's state, also read by the workers (timeouts).
-    std::mutex FConfigLock;
-    TDeviceControlBlock FDcb;
-    TCommTimeouts FTimeouts;
 
     // Receive worker's state.
     TRfc2217Decoder FDecoder;
     std::vector<char> FRaw;
-    bool FVanished = false;
-    uint32_t FMask = 0;
-    uint32_t FEvents = 0;
-    uint32_t FErrors = 0;
-    TPendingIo FCommWait;
-    TPendingIo FReadIo;
-    char *FReadBuffer = nullptr;
-    uint32_t FReadSize = 0;
-    TReadTimeoutPlan FReadPlan;
-    TPendingReadTimes FRead;
-    std::vector<TReadRun> FReadRuns;
-    TClock::time_point FReadSettleEnd;
-
-    // Send worker's state.
-    TPendingIo FWriteIo;
-    bool FWriteHasTotal = false;
-    TClock::time_point FWriteDeadline;
 };
 
-int MillisecondsUntil(TClock::time_point now, TClock::time_point deadline)
-{
-    if (deadline <= now)
-        return 0;
-    auto ms = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-    return static_cast<int>(std::min<long long>(ms, 1000 * 60 * 60));
-}
-
 TNetworkSerialDevice::TNetworkSerialDevice(int fd, bool telnet)
-    : FFd(fd)
+    : TStreamSerialDevice(fd)
     , FTelnet(telnet)
     , FOutbox(telnet)
 {
@@ -156,55 +117,22 @@ bool TNetworkSerialDevice::SetCommState(const TDeviceControlBlock &dcb)
     return true;
 }
 
-bool TNetworkSerialDevice::GetCommTimeouts(TCommTimeouts &timeouts)
-{
-    timeouts = Timeouts();
-    return true;
-}
-
-bool TNetworkSerialDevice::SetCommTimeouts(const TCommTimeouts &timeouts)
-{
-    std::lock_guard lock(FConfigLock);
-    FTimeouts = timeouts;
-    return true;
-}
-
-TCommTimeouts TNetworkSerialDevice::Timeouts()
-{
-    std::lock_guard lock(FConfigLock);
-    return FTimeouts;
-}
-
 bool TNetworkSerialDevice::SetCommMask(uint32_t mask)
 {
-    FMask = mask;
-    FEvents = 0;
-    if (FCommWait.Pending)
-        FCommWait.Complete(TIoResult::Done, 0);
+    FCommWait.SetMask(mask);
     return true;
-}
-
-bool TNetworkSerialDevice::TakeWatchedEvents(uint32_t &mask)
-{
-    mask = FEvents & FMask;
-    FEvents = 0;
-    return mask != 0;
 }
 
 TIoResult TNetworkSerialDevice::WaitCommEvent(uint32_t &mask)
 {
-    if (FVanished || FCommWait.Busy())
+    if (FVanished)
         return TIoResult::Failed;
-    if (TakeWatchedEvents(mask))
-        return TIoResult::Done;
-    FCommWait.Start();
-    return TIoResult::Pending;
+    return FCommWait.Start(mask);
 }
 
 TIoResult TNetworkSerialDevice::ClearCommError(uint32_t &errors)
 {
-    errors = FErrors;
-    FErrors = 0;
+    errors = FCommWait.TakeErrors();
     return TIoResult::Done;
 }
 
@@ -215,18 +143,15 @@ void TNetworkSerialDevice::TakeNotifications()
         FOutbox.Flush(FFd);
     }
     TRemoteLineEvents events = Rfc2217LineEvents(FDecoder.TakeLineState(), FDecoder.TakeModemChanges());
-    FErrors |= events.Errors;
-    FEvents |= events.Events;
-    uint32_t mask;
-    if (FCommWait.Pending && (FEvents & FMask) && TakeWatchedEvents(mask))
-        FCommWait.Complete(TIoResult::Done, mask);
+    FCommWait.Add(events.Events, events.Errors);
+    FCommWait.CompleteIfWatched();
 }
 
 TDrain TNetworkSerialDevice::Drain()
 {
-    while (FRead.Count < FReadSize) {
-        std::size_t asked = FReadSize - FRead.Count;
-        char *target = FReadBuffer + FRead.Count;
+    while (FRead.Room() > 0) {
+        std::size_t asked = FRead.Room();
+        char *target = FRead.Free();
         if (FTelnet)
             asked = std::min(asked, FRaw.size());
         ssize_t n = ::recv(FFd, FTelnet ? FRaw.data() : target, asked, MSG_DONTWAIT);
@@ -236,15 +161,8 @@ TDrain TNetworkSerialDevice::Drain()
                 produced = FDecoder.Feed(FRaw.data(), produced, target);
                 TakeNotifications();
             }
-            if (produced > 0) {
-                TClock::time_point now = TClock::now();
-                if (FRead.Count == 0)
-                    FRead.FirstByte = now;
-                FRead.LastByte = now;
-                FRead.Count += static_cast<uint32_t>(produced);
-                FReadRuns.push_back({ FRead.Count,
-                    std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count() });
-            }
+            if (produced > 0)
+                FRead.Add(static_cast<uint32_t>(produced), TClock::now());
             if (static_cast<std::size_t>(n) < asked)
                 return TDrain::Ok; // the socket is empty for now
             continue;
@@ -262,129 +180,39 @@ TDrain TNetworkSerialDevice::Drain()
     return TDrain::Ok;
 }
 
-TIoResult TNetworkSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &count)
-{
-    if (FVanished || FReadIo.Busy() || size == 0)
-        return TIoResult::Failed;
-    FReadBuffer = buffer;
-    FReadSize = size;
-    FReadPlan = PlanRead(Timeouts(), size);
-    FRead = TPendingReadTimes { TClock::now(), 0, {}, {} };
-    FReadSettleEnd = {};
-    FReadRuns.clear();
-
-    switch (Drain()) {
-    case TDrain::Ok:
-        break;
-    case TDrain::Vanished:
-        FVanished = true;
-        if (FRead.Count == 0)
-            return TIoResult::Failed;
-        count = FRead.Count;
-        return TIoResult::Done;
-    case TDrain::BadHandle:
-        return TIoResult::InvalidHandle;
-    }
-    if (FRead.Count == size || ReadIsDue(TClock::now())) {
-        count = FRead.Count;
-        return TIoResult::Done;
-    }
-    FReadIo.Start();
-    return TIoResult::Pending;
-}
-
-bool TNetworkSerialDevice::ReadIsDue(TClock::time_point now) const
-{
-    std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead);
-    return deadline && now >= *deadline;
-}
-
 int TNetworkSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
-        if (FCommWait.Done || FReadIo.Done)
-            return closeEvent.IsSet() ? 0 : FCommWait.Done ? 1 : 2;
-
         TClock::time_point now = TClock::now();
-        if (FReadIo.Pending && ReadIsDue(now)) {
-            FReadIo.Complete(TIoResult::Done, FRead.Count);
-            continue;
-        }
-        int timeout = -1;
-        auto limit = [&timeout, now](TClock::time_point deadline) {
-            int ms = MillisecondsUntil(now, deadline);
-            timeout = timeout < 0 ? ms : std::min(timeout, ms);
-        };
-        const bool settling = FReadIo.Pending && now < FReadSettleEnd;
-        if (FReadIo.Pending) {
-            if (std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead))
-                limit(*deadline);
-            if (settling)
-                limit(FReadSettleEnd);
-        }
+        if (std::optional<int> completed = ReceiveCompletion(closeEvent, now))
+            return *completed;
+        std::optional<TClock::time_point> wake = FRead.WakeUp(now);
+        int timeout = wake ? MillisecondsUntil(now, *wake) : -1;
 
         // Data and notifications are taken only into a pending read (a notification needs no room, but comes in
         // the same stream as the data behind it). Commands the owner queued while the socket was full go out here.
-        short events = (FReadIo.Pending && !settling) ? POLLIN : 0;
+        short events = (FRead.Pending() && !FRead.Settling(now)) ? POLLIN : 0;
         if (FOutbox.HasUnsent())
             events |= POLLOUT;
         pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, events, 0 } };
-        nfds_t count = (FVanished || !(FReadIo.Pending || FCommWait.Pending)) ? 1 : 2;
-        int polled = ::poll(items, count, timeout);
-        if (polled < 0) {
-            if (errno == EINTR)
-                continue;
-            return SerialWaitFailed;
-        }
-        if (items[0].revents & POLLIN)
-            return 0;
-        if (items[0].revents & (POLLERR | POLLNVAL))
-            return SerialWaitFailed;
+        nfds_t count = (FVanished || !(FRead.Pending() || FCommWait.Pending())) ? 1 : 2;
+        TPollWake polled = CheckPoll(::poll(items, count, timeout), items[0]);
+        if (polled == TPollWake::Again)
+            continue;
+        if (polled != TPollWake::Go)
+            return polled == TPollWake::Closed ? 0 : SerialWaitFailed;
         if (count < 2 || items[1].revents == 0)
             continue;
 
-        short revents = items[1].revents;
-        if (revents & POLLNVAL) {
-            if (FReadIo.Pending)
-                FReadIo.Complete(TIoResult::InvalidHandle, 0);
-            else
-                FCommWait.Complete(TIoResult::InvalidHandle, 0);
-            continue;
-        }
-        if (revents & POLLOUT)
+        if (items[1].revents & POLLOUT) // never together with POLLNVAL
             FOutbox.Flush(FFd);
-        TDrain drained = TDrain::Ok;
-        if (FReadIo.Pending && (revents & POLLIN))
-            drained = Drain();
-        if (drained == TDrain::Ok && (revents & (POLLHUP | POLLERR)))
-            drained = TDrain::Vanished;
-        switch (drained) {
-        case TDrain::Ok:
-            if (FReadIo.Pending && FRead.Count == FReadSize)
-                FReadIo.Complete(TIoResult::Done, FRead.Count);
-            else if (FReadIo.Pending && FRead.Count > 0) {
-                const TClock::time_point later = TClock::now();
-                FReadSettleEnd = later + ReadSettle(FReadPlan, FRead, FReadSize, later);
-            }
-            break;
-        case TDrain::Vanished:
-            // The bytes read before the connection went are still delivered; the next read fails.
-            FVanished = true;
-            if (FReadIo.Pending)
-                FReadIo.Complete(FRead.Count > 0 ? TIoResult::Done : TIoResult::Failed, FRead.Count);
-            else
-                FCommWait.Complete(TIoResult::Failed, 0);
-            break;
-        case TDrain::BadHandle:
-            FReadIo.Complete(TIoResult::InvalidHandle, 0);
-            break;
-        }
+        TakeDescriptorEvents(items[1].revents);
     }
 }
 
 TIoResult TNetworkSerialDevice::WriteFile(const char *data, uint32_t size, uint32_t &written)
 {
-    if (FWriteIo.Busy())
+    if (FWrite.Busy())
         return TIoResult::Failed;
     FOutbox.QueueData(std::string_view(data, size));
     if (int error = FOutbox.Flush(FFd); error != 0) {
@@ -395,61 +223,24 @@ TIoResult TNetworkSerialDevice::WriteFile(const char *data, uint32_t size, uint3
         written = static_cast<uint32_t>(sent);
         return TIoResult::Done;
     }
-    TCommTimeouts t = Timeouts();
-    uint64_t total = uint64_t(t.WriteTotalTimeoutMultiplier) * size + t.WriteTotalTimeoutConstant;
-    FWriteHasTotal = total != 0;
-    FWriteDeadline = TClock::now() + std::chrono::milliseconds(total);
-    FWriteIo.Start();
+    FWrite.Begin(Timeouts(), size);
     return TIoResult::Pending;
 }
 
-int TNetworkSerialDevice::WaitWrite(const TSerialEvent &closeEvent, int timeoutMs)
+bool TNetworkSerialDevice::WriteMore(TIoResult &result, uint32_t &written)
 {
-    const bool limited = timeoutMs >= 0;
-    const TClock::time_point waitEnd = TClock::now() + std::chrono::milliseconds(limited ? timeoutMs : 0);
-    for (;;) {
-        if (closeEvent.IsSet())
-            return 0;
-        if (!FWriteIo.Pending)
-            return FWriteIo.Done ? 1 : SerialWaitFailed;
-        TClock::time_point now = TClock::now();
-        if (FWriteHasTotal && now >= FWriteDeadline) {
-            FWriteIo.Complete(TIoResult::Done, static_cast<uint32_t>(FOutbox.TakeWritten()));
-            continue;
-        }
-        if (limited && now >= waitEnd)
-            return SerialWaitTimeout;
-        int timeout = FWriteHasTotal ? MillisecondsUntil(now, FWriteDeadline) : -1;
-        if (limited) {
-            int untilEnd = MillisecondsUntil(now, waitEnd);
-            timeout = timeout < 0 ? untilEnd : std::min(timeout, untilEnd);
-        }
-        pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, POLLOUT, 0 } };
-        int polled = ::poll(items, 2, timeout);
-        if (polled < 0) {
-            if (errno == EINTR)
-                continue;
-            return SerialWaitFailed;
-        }
-        if (items[0].revents & POLLIN)
-            return 0;
-        if (items[0].revents & (POLLERR | POLLNVAL))
-            return SerialWaitFailed;
-        short events = items[1].revents;
-        if (events & POLLNVAL) {
-            FWriteIo.Complete(TIoResult::InvalidHandle, 0);
-        } else if (events & (POLLHUP | POLLERR)) {
-            FOutbox.TakeWritten();
-            FWriteIo.Complete(TIoResult::Failed, 0);
-        } else if (events & POLLOUT) {
-            if (int error = FOutbox.Flush(FFd); error != 0) {
-                FOutbox.TakeWritten();
-                FWriteIo.Complete(TIoResult::Failed, 0);
-            } else if (std::size_t sent = FOutbox.TakeWrittenIfAny(); sent > 0) {
-                FWriteIo.Complete(TIoResult::Done, static_cast<uint32_t>(sent));
-            }
-        }
+    written = 0;
+    if (int error = FOutbox.Flush(FFd); error != 0) {
+        FOutbox.TakeWritten();
+        result = TIoResult::Failed;
+        return true;
     }
+    std::size_t sent = FOutbox.TakeWrittenIfAny();
+    if (sent == 0)
+        return false;
+    result = TIoResult::Done;
+    written = static_cast<uint32_t>(sent);
+    return true;
 }
 
 } // namespace

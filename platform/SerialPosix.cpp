@@ -3,10 +3,10 @@
 
 #include "platform/LineCounterDelta.h"
 #include "platform/ModemLineWatch.h"
-#include "platform/PendingIo.h"
-#include "platform/ReadTimeouts.h"
+#include "platform/PollWait.h"
 #include "platform/SerialLineConfig.h"
 #include "platform/SerialPortName.h"
+#include "platform/StreamSerialDevice.h"
 #include "platform/TerminalConfig.h"
 
 #include <algorithm>
@@ -33,10 +33,7 @@ using TClock = std::chrono::steady_clock;
 // (TModemLineWatch); only a driver that cannot wait for its modem lines is sampled this often instead.
 constexpr std::chrono::milliseconds IcountPeriod(50);
 
-// The outcome of draining the descriptor into a pending read.
-enum class TDrain { Ok, Vanished, BadHandle, Failed };
-
-class TPosixSerialDevice final : public TSerialDevice
+class TPosixSerialDevice final : public TStreamSerialDevice
 {
 public:
     explicit TPosixSerialDevice(int fd);
@@ -47,70 +44,38 @@ public:
     bool PurgeComm(uint32_t flags) override;
     bool GetCommState(TDeviceControlBlock &dcb) override;
     bool SetCommState(const TDeviceControlBlock &dcb) override;
-    bool GetCommTimeouts(TCommTimeouts &timeouts) override;
-    bool SetCommTimeouts(const TCommTimeouts &timeouts) override;
 
     bool SetCommMask(uint32_t mask) override;
     TIoResult WaitCommEvent(uint32_t &mask) override;
-    TIoResult ReadFile(char *buffer, uint32_t size, uint32_t &count) override;
     int WaitReceive(const TSerialEvent &closeEvent) override;
-    TIoResult CommEventResult(uint32_t &mask) override;
-    TIoResult ReadResult(uint32_t &count) override;
     TIoResult ClearCommError(uint32_t &errors) override;
-    std::vector<TReadRun> TakeReadRuns() override;
 
     TIoResult WriteFile(const char *data, uint32_t size, uint32_t &written) override;
-    int WaitWrite(const TSerialEvent &closeEvent, int timeoutMs) override;
     TIoResult WriteResult(uint32_t &written) override;
 
 private:
-    TCommTimeouts Timeouts();
     // Reads what waits into the pending read, and samples the line counters when bytes came.
-    TDrain Drain();
+    TDrain Drain() override;
     TDrain DrainBytes();
-    bool ReadIsDue(TClock::time_point now) const;
-    void CompleteRead(TIoResult result);
     void SampleLineCounters();
-    bool TakeWatchedEvents(uint32_t &mask);
+    bool WriteMore(TIoResult &result, uint32_t &written) override;
+    uint32_t WrittenAtDeadline() override { return 0; } // nothing of this piece went out
 
-    const int FFd;
     const bool FIsTerminal;
     // The terminal's configuration and its DTR and RTS lines before this device set them up, put back when the
     // device is closed. Drivers without modem lines (ptys) have no lines to keep.
     TSavedTerminalState FSavedState;
     std::optional<int> FSavedModemLines;
 
-    // Owner's state, also read by the workers (timeouts).
-    std::mutex FConfigLock;
-    TDeviceControlBlock FDcb;
-    TCommTimeouts FTimeouts;
-
     // Receive worker's state.
-    bool FVanished = false;
-    uint32_t FMask = 0;
-    uint32_t FEvents = 0; // comm events seen and not yet reported
-    uint32_t FErrors = 0; // line errors not yet cleared
     bool FIcountSupported = false;
     serial_icounter_struct FIcount {};
     TClock::time_point FNextIcountSample;
     TModemLineWatch FModemWatch;
 
-    TPendingIo FCommWait;
-
-    TPendingIo FReadIo;
-    char *FReadBuffer = nullptr;
-    uint32_t FReadSize = 0;
-    TReadTimeoutPlan FReadPlan;
-    TPendingReadTimes FRead; // start, count and byte times of the pending read
-    std::vector<TReadRun> FReadRuns; // of the pending or last completed read
-    TClock::time_point FReadSettleEnd; // until then the pending read leaves arriving bytes in the terminal's buffer
-
     // Send worker's state.
-    TPendingIo FWriteIo;
     const char *FWriteData = nullptr;
     uint32_t FWriteSize = 0;
-    bool FWriteHasTotal = false;
-    TClock::time_point FWriteDeadline;
 };
 
 TIoResult ResultOfErrno(int error)
@@ -118,16 +83,8 @@ TIoResult ResultOfErrno(int error)
     return error == EBADF ? TIoResult::InvalidHandle : TIoResult::Failed;
 }
 
-int MillisecondsUntil(TClock::time_point now, TClock::time_point deadline)
-{
-    if (deadline <= now)
-        return 0;
-    auto ms = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-    return static_cast<int>(std::min<long long>(ms, 1000 * 60 * 60));
-}
-
 TPosixSerialDevice::TPosixSerialDevice(int fd)
-    : FFd(fd)
+    : TStreamSerialDevice(fd)
     , FIsTerminal(isatty(fd) == 1)
 {
     if (FIsTerminal) {
@@ -221,38 +178,15 @@ bool TPosixSerialDevice::SetCommState(const TDeviceControlBlock &dcb)
     return true;
 }
 
-bool TPosixSerialDevice::GetCommTimeouts(TCommTimeouts &timeouts)
-{
-    timeouts = Timeouts();
-    return true;
-}
-
-bool TPosixSerialDevice::SetCommTimeouts(const TCommTimeouts &timeouts)
-{
-    std::lock_guard lock(FConfigLock);
-    FTimeouts = timeouts;
-    return true;
-}
-
-TCommTimeouts TPosixSerialDevice::Timeouts()
-{
-    std::lock_guard lock(FConfigLock);
-    return FTimeouts;
-}
-
 bool TPosixSerialDevice::SetCommMask(uint32_t mask)
 {
     if (!FIsTerminal)
         return false;
-    FMask = mask;
-    FEvents = 0;
+    FCommWait.SetMask(mask);
     if (FIcountSupported)
         FIcountSupported = ioctl(FFd, TIOCGICOUNT, &FIcount) == 0;
     if (FIcountSupported && (mask & (EvRing | EvRlsd)) && !FModemWatch.Running())
         FModemWatch.Start(FFd);
-    // A new mask ends a pending wait with no event.
-    if (FCommWait.Pending)
-        FCommWait.Complete(TIoResult::Done, 0);
     return true;
 }
 
@@ -264,72 +198,45 @@ void TPosixSerialDevice::SampleLineCounters()
     if (ioctl(FFd, TIOCGICOUNT, &now) != 0)
         return;
     TLineCounterEvents delta = LineCounterDelta(FIcount, now);
-    FErrors |= delta.Errors;
-    FEvents |= delta.Events;
+    FCommWait.Add(delta.Events, delta.Errors);
     FIcount = now;
     FNextIcountSample = TClock::now() + IcountPeriod;
 }
 
-bool TPosixSerialDevice::TakeWatchedEvents(uint32_t &mask)
-{
-    mask = FEvents & FMask;
-    FEvents = 0;
-    return mask != 0;
-}
-
 TIoResult TPosixSerialDevice::WaitCommEvent(uint32_t &mask)
 {
-    if (FVanished)
-        return TIoResult::Failed;
-    if (FCommWait.Busy())
+    if (FVanished || FCommWait.Busy())
         return TIoResult::Failed;
     SampleLineCounters();
-    if (TakeWatchedEvents(mask))
-        return TIoResult::Done;
-    FCommWait.Start();
-    return TIoResult::Pending;
-}
-
-TIoResult TPosixSerialDevice::CommEventResult(uint32_t &mask)
-{
-    return FCommWait.Collect(mask);
+    return FCommWait.Start(mask);
 }
 
 TIoResult TPosixSerialDevice::ClearCommError(uint32_t &errors)
 {
     SampleLineCounters();
-    errors = FErrors;
-    FErrors = 0;
+    errors = FCommWait.TakeErrors();
     return TIoResult::Done;
 }
 
 TDrain TPosixSerialDevice::Drain()
 {
-    const uint32_t before = FRead.Count;
+    const uint32_t before = FRead.Count();
     const TDrain drained = DrainBytes();
-    if (FRead.Count > before && FIcountSupported) {
+    if (FRead.Count() > before && FIcountSupported) {
         // Bytes came: a line error comes with the byte it spoiled.
         SampleLineCounters();
-        uint32_t mask;
-        if (FCommWait.Pending && TakeWatchedEvents(mask))
-            FCommWait.Complete(TIoResult::Done, mask);
+        FCommWait.CompleteIfWatched();
     }
     return drained;
 }
 
 TDrain TPosixSerialDevice::DrainBytes()
 {
-    while (FRead.Count < FReadSize) {
-        uint32_t asked = FReadSize - FRead.Count;
-        ssize_t n = read(FFd, FReadBuffer + FRead.Count, asked);
+    while (FRead.Room() > 0) {
+        uint32_t asked = FRead.Room();
+        ssize_t n = read(FFd, FRead.Free(), asked);
         if (n > 0) {
-            TClock::time_point now = TClock::now();
-            if (FRead.Count == 0)
-                FRead.FirstByte = now;
-            FRead.LastByte = now;
-            FRead.Count += static_cast<uint32_t>(n);
-            FReadRuns.push_back(
-                { FRead.Count, std::chrono::duration_cast<std::chrono::nanoseconds>(now.time_since_epoch()).count() });
+            FRead.Add(static_cast<uint32_t>(n), TClock::now());
             // The terminal driver hands over all it holds, so a short read has emptied it.
             if (static_cast<uint32_t>(n) < asked)
                 return TDrain::Ok;
@@ -348,83 +255,18 @@ TDrain TPosixSerialDevice::DrainBytes()
     return TDrain::Ok;
 }
 
-TIoResult TPosixSerialDevice::ReadFile(char *buffer, uint32_t size, uint32_t &count)
-{
-    if (FVanished)
-        return TIoResult::Failed;
-    if (FReadIo.Busy() || size == 0)
-        return TIoResult::Failed;
-    FReadBuffer = buffer;
-    FReadSize = size;
-    FReadPlan = PlanRead(Timeouts(), size);
-    FRead = TPendingReadTimes { TClock::now(), 0, {}, {} };
-    FReadSettleEnd = {};
-    FReadRuns.clear();
-
-    switch (Drain()) {
-    case TDrain::Ok:
-        break;
-    case TDrain::Vanished:
-        FVanished = true;
-        if (FRead.Count == 0)
-            return TIoResult::Failed;
-        count = FRead.Count;
-        return TIoResult::Done;
-    case TDrain::BadHandle:
-        return TIoResult::InvalidHandle;
-    case TDrain::Failed:
-        return TIoResult::Failed;
-    }
-    if (FRead.Count == size || ReadIsDue(TClock::now())) {
-        count = FRead.Count;
-        return TIoResult::Done;
-    }
-    FReadIo.Start();
-    return TIoResult::Pending;
-}
-
-bool TPosixSerialDevice::ReadIsDue(TClock::time_point now) const
-{
-    std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead);
-    return deadline && now >= *deadline;
-}
-
-void TPosixSerialDevice::CompleteRead(TIoResult result)
-{
-    FReadIo.Complete(result, FRead.Count);
-}
-
-std::vector<TReadRun> TPosixSerialDevice::TakeReadRuns()
-{
-    return std::exchange(FReadRuns, {});
-}
-
-TIoResult TPosixSerialDevice::ReadResult(uint32_t &count)
-{
-    return FReadIo.Collect(count);
-}
-
 int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
 {
     for (;;) {
-        // The close request wins over completions; while nothing has completed the poll below watches for it.
-        if (FCommWait.Done || FReadIo.Done)
-            return closeEvent.IsSet() ? 0 : FCommWait.Done ? 1 : 2;
-
         TClock::time_point now = TClock::now();
-        if (FReadIo.Pending && ReadIsDue(now)) {
-            CompleteRead(TIoResult::Done);
-            continue;
-        }
+        if (std::optional<int> completed = ReceiveCompletion(closeEvent, now))
+            return *completed;
         const bool watching = FModemWatch.Running() && !FModemWatch.Failed();
-        bool sampling = FCommWait.Pending && FIcountSupported && !FVanished && !watching;
+        bool sampling = FCommWait.Pending() && FIcountSupported && !FVanished && !watching;
         if (sampling && now >= FNextIcountSample) {
             SampleLineCounters();
-            uint32_t mask;
-            if (TakeWatchedEvents(mask)) {
-                FCommWait.Complete(TIoResult::Done, mask);
+            if (FCommWait.CompleteIfWatched())
                 continue;
-            }
         }
 
         int timeout = -1;
@@ -432,89 +274,41 @@ int TPosixSerialDevice::WaitReceive(const TSerialEvent &closeEvent)
             int ms = MillisecondsUntil(now, deadline);
             timeout = timeout < 0 ? ms : std::min(timeout, ms);
         };
-        const bool settling = FReadIo.Pending && now < FReadSettleEnd;
-        if (FReadIo.Pending) {
-            if (std::optional<TClock::time_point> deadline = ReadDeadline(FReadPlan, FRead))
-                limit(*deadline);
-            if (settling)
-                limit(FReadSettleEnd);
-        }
+        if (std::optional<TClock::time_point> wake = FRead.WakeUp(now))
+            limit(*wake);
         if (sampling)
             limit(FNextIcountSample);
 
         // Without a pending read, or while it settles, the device is watched only for a hang-up, so waiting data
         // cannot spin the loop.
-        const bool watchData = FReadIo.Pending && !settling;
+        const bool watchData = FRead.Pending() && !FRead.Settling(now);
         pollfd items[3] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, static_cast<short>(watchData ? POLLIN : 0), 0 },
             { FModemWatch.WakeFd(), POLLIN, 0 } };
-        nfds_t count = (FVanished || !(FReadIo.Pending || FCommWait.Pending)) ? 1 : 2;
-        if (count == 2 && FCommWait.Pending && FModemWatch.Running())
+        nfds_t count = (FVanished || !(FRead.Pending() || FCommWait.Pending())) ? 1 : 2;
+        if (count == 2 && FCommWait.Pending() && FModemWatch.Running())
             count = 3;
-        int polled = poll(items, count, timeout);
-        if (polled < 0) {
-            if (errno == EINTR)
-                continue;
-            return SerialWaitFailed;
-        }
-        if (items[0].revents & POLLIN)
-            return 0;
-        if (items[0].revents & (POLLERR | POLLNVAL))
-            return SerialWaitFailed;
+        TPollWake polled = CheckPoll(::poll(items, count, timeout), items[0]);
+        if (polled == TPollWake::Again)
+            continue;
+        if (polled != TPollWake::Go)
+            return polled == TPollWake::Closed ? 0 : SerialWaitFailed;
         if (count == 3 && (items[2].revents & POLLIN)) {
             // A modem line changed (or the watch ended: the counters are sampled from now on).
             FModemWatch.Take();
             FNextIcountSample = TClock::now();
             SampleLineCounters();
-            uint32_t mask;
-            if (FCommWait.Pending && TakeWatchedEvents(mask))
-                FCommWait.Complete(TIoResult::Done, mask);
+            FCommWait.CompleteIfWatched();
         }
         if (count < 2 || items[1].revents == 0)
             continue;
 
-        short events = items[1].revents;
-        if (events & POLLNVAL) {
-            if (FReadIo.Pending)
-                CompleteRead(TIoResult::InvalidHandle);
-            else
-                FCommWait.Complete(TIoResult::InvalidHandle, 0);
-            continue;
-        }
-        TDrain drained = TDrain::Ok;
-        if (FReadIo.Pending && (events & POLLIN))
-            drained = Drain();
-        if (drained == TDrain::Ok && (events & (POLLHUP | POLLERR)))
-            drained = TDrain::Vanished;
-        switch (drained) {
-        case TDrain::Ok:
-            if (FReadIo.Pending && FRead.Count == FReadSize)
-                CompleteRead(TIoResult::Done);
-            else if (FReadIo.Pending) {
-                const TClock::time_point now = TClock::now();
-                FReadSettleEnd = now + ReadSettle(FReadPlan, FRead, FReadSize, now);
-            }
-            break;
-        case TDrain::Vanished:
-            // The bytes read before the device went away are still delivered; the next read fails.
-            FVanished = true;
-            if (FReadIo.Pending)
-                CompleteRead(FRead.Count > 0 ? TIoResult::Done : TIoResult::Failed);
-            else
-                FCommWait.Complete(TIoResult::Failed, 0);
-            break;
-        case TDrain::BadHandle:
-            CompleteRead(TIoResult::InvalidHandle);
-            break;
-        case TDrain::Failed:
-            CompleteRead(TIoResult::Failed);
-            break;
-        }
+        TakeDescriptorEvents(items[1].revents);
     }
 }
 
 TIoResult TPosixSerialDevice::WriteFile(const char *data, uint32_t size, uint32_t &written)
 {
-    if (FWriteIo.Busy())
+    if (FWrite.Busy())
         return TIoResult::Failed;
     for (;;) {
         ssize_t n = size == 0 ? 0 : write(FFd, data, size);
@@ -528,68 +322,33 @@ TIoResult TPosixSerialDevice::WriteFile(const char *data, uint32_t size, uint32_
             return ResultOfErrno(errno);
         break;
     }
-    TCommTimeouts t = Timeouts();
-    uint64_t total = uint64_t(t.WriteTotalTimeoutMultiplier) * size + t.WriteTotalTimeoutConstant;
-    FWriteHasTotal = total != 0;
-    FWriteDeadline = TClock::now() + std::chrono::milliseconds(total);
     FWriteData = data;
     FWriteSize = size;
-    FWriteIo.Start();
+    FWrite.Begin(Timeouts(), size);
     return TIoResult::Pending;
 }
 
-int TPosixSerialDevice::WaitWrite(const TSerialEvent &closeEvent, int timeoutMs)
+bool TPosixSerialDevice::WriteMore(TIoResult &result, uint32_t &written)
 {
-    const bool limited = timeoutMs >= 0;
-    const TClock::time_point waitEnd = TClock::now() + std::chrono::milliseconds(limited ? timeoutMs : 0);
-    for (;;) {
-        if (closeEvent.IsSet())
-            return 0;
-        if (!FWriteIo.Pending)
-            return FWriteIo.Done ? 1 : SerialWaitFailed;
-        TClock::time_point now = TClock::now();
-        if (FWriteHasTotal && now >= FWriteDeadline) {
-            FWriteIo.Complete(TIoResult::Done, 0); // timed out: nothing of this piece went out
-            continue;
-        }
-        if (limited && now >= waitEnd)
-            return SerialWaitTimeout;
-        int timeout = FWriteHasTotal ? MillisecondsUntil(now, FWriteDeadline) : -1;
-        if (limited) {
-            int untilEnd = MillisecondsUntil(now, waitEnd);
-            timeout = timeout < 0 ? untilEnd : std::min(timeout, untilEnd);
-        }
-        pollfd items[2] = { { closeEvent.Fd(), POLLIN, 0 }, { FFd, POLLOUT, 0 } };
-        int polled = poll(items, 2, timeout);
-        if (polled < 0) {
-            if (errno == EINTR)
-                continue;
-            return SerialWaitFailed;
-        }
-        if (items[0].revents & POLLIN)
-            return 0;
-        if (items[0].revents & (POLLERR | POLLNVAL))
-            return SerialWaitFailed;
-        short events = items[1].revents;
-        if (events & POLLNVAL) {
-            FWriteIo.Complete(TIoResult::InvalidHandle, 0);
-        } else if (events & (POLLHUP | POLLERR)) {
-            FWriteIo.Complete(TIoResult::Failed, 0);
-        } else if (events & POLLOUT) {
-            ssize_t n = write(FFd, FWriteData, FWriteSize);
-            if (n > 0)
-                FWriteIo.Complete(TIoResult::Done, static_cast<uint32_t>(n));
-            else if (n < 0 && errno != EAGAIN && errno != EINTR)
-                FWriteIo.Complete(ResultOfErrno(errno), 0);
-        }
+    ssize_t n = write(FFd, FWriteData, FWriteSize);
+    if (n > 0) {
+        result = TIoResult::Done;
+        written = static_cast<uint32_t>(n);
+        return true;
     }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        result = ResultOfErrno(errno);
+        written = 0;
+        return true;
+    }
+    return false;
 }
 
 TIoResult TPosixSerialDevice::WriteResult(uint32_t &written)
 {
-    if (FWriteIo.Done)
+    if (FWrite.Done())
         FWriteData = nullptr; // the finished write no longer uses the caller's data
-    return FWriteIo.Collect(written);
+    return FWrite.Collect(written);
 }
 
 } // namespace
