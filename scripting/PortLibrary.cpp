@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <lua.hpp>
+#include <optional>
 
 namespace
 {
@@ -86,6 +87,22 @@ int PortSendHex(lua_State *L)
     return Finish(L, results);
 }
 
+// Waits for the received bytes to change after `version`: nothing when they did (look again), else what the port
+// call returns: Stopped, or nil on the stack at the deadline.
+std::optional<int> AwaitChange(lua_State *L, TScriptInput &input, uint64_t version, steady_clock::time_point deadline)
+{
+    switch (input.WaitForChange(version, deadline)) {
+    case TScriptInput::TWait::Changed:
+        return std::nullopt;
+    case TScriptInput::TWait::Stopped:
+        return Stopped;
+    case TScriptInput::TWait::TimedOut:
+        break;
+    }
+    lua_pushnil(L);
+    return 1;
+}
+
 // Matches the pattern at index 1 with string.find (upvalue 1) against the bytes not yet taken, each time they change.
 int Expect(lua_State *L, steady_clock::time_point deadline)
 {
@@ -114,15 +131,8 @@ int Expect(lua_State *L, steady_clock::time_point deadline)
             return found - 2;
         }
         lua_settop(L, base);
-        switch (input.WaitForChange(snapshot.Version, deadline)) {
-        case TScriptInput::TWait::Changed:
-            break;
-        case TScriptInput::TWait::Stopped:
-            return Stopped;
-        case TScriptInput::TWait::TimedOut:
-            lua_pushnil(L);
-            return 1;
-        }
+        if (const std::optional<int> results = AwaitChange(L, input, snapshot.Version, deadline))
+            return *results;
     }
 }
 
@@ -144,15 +154,8 @@ int Read(lua_State *L, steady_clock::time_point deadline)
             lua_pushlstring(L, snapshot.Bytes.data(), snapshot.Bytes.size());
             return 1;
         }
-        switch (input.WaitForChange(snapshot.Version, deadline)) {
-        case TScriptInput::TWait::Changed:
-            break;
-        case TScriptInput::TWait::Stopped:
-            return Stopped;
-        case TScriptInput::TWait::TimedOut:
-            lua_pushnil(L);
-            return 1;
-        }
+        if (const std::optional<int> results = AwaitChange(L, input, snapshot.Version, deadline))
+            return *results;
     }
 }
 
