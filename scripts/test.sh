@@ -9,6 +9,13 @@ cd "$root"
 bash scripts/setup.sh test
 
 jobs=$(nproc)
+# Compiler cache in the user's cache folder: paths are taken relative to the checkout, so a fresh clone elsewhere
+# reuses what an earlier run compiled.
+launcher=()
+if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1 CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-20G}
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 step() { printf '\n=== %s ===\n' "$*"; }
 
 step "format"
@@ -23,15 +30,15 @@ bash scripts/check_layering.sh
 step "build (warnings are errors)"
 # The options are forced: scripts/run.sh configures the same folder with the tests off.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVARA_WERROR=ON -DKELVARA_TESTS=ON -DKELVARA_BENCH=ON \
-    >/dev/null
+    "${launcher[@]}" >/dev/null
 ninja -C build -j "$jobs"
 
 step "sanitizer builds"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVARA_SANITIZE=address,undefined -DKELVARA_BENCH=OFF \
-    -DKELVARA_TESTS=ON -DKELVARA_WERROR=ON >/dev/null
+    -DKELVARA_TESTS=ON -DKELVARA_WERROR=ON "${launcher[@]}" >/dev/null
 ninja -C build-asan -j "$jobs"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVARA_SANITIZE=thread -DKELVARA_BENCH=OFF \
-    -DKELVARA_TESTS=ON -DKELVARA_WERROR=ON >/dev/null
+    -DKELVARA_TESTS=ON -DKELVARA_WERROR=ON "${launcher[@]}" >/dev/null
 ninja -C build-tsan -j "$jobs" comm_tests 2>/dev/null || ninja -C build-tsan -j "$jobs"
 
 export KELVARA_NO_PORT_PROBE=1
@@ -39,7 +46,7 @@ status=0
 step "fuzz targets (short runs)"
 if [ -d tests/fuzz ] && [ -f tests/fuzz/CMakeLists.txt ]; then
     CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVARA_FUZZ=ON \
-        -DKELVARA_TESTS=ON -DKELVARA_BENCH=OFF >/dev/null
+        -DKELVARA_TESTS=ON -DKELVARA_BENCH=OFF "${launcher[@]}" >/dev/null
     ninja -C build-fuzz -j "$jobs" fuzz_targets
     for target in build-fuzz/bin/fuzz_*; do
         [ -x "$target" ] || continue
