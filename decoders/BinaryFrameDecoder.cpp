@@ -74,7 +74,17 @@ TBinaryFrameDecoder::TBinaryFrameDecoder(TFrameFormat format)
     FSampleSize = SampleSize(FFormat.Type);
     FLengthSize = FFormat.Length == TFrameLength::Fixed ? 0 : FFormat.Length == TFrameLength::Byte ? 1 : 2;
     FChecksumSize = ChecksumSize(FFormat.Checksum);
-    FChecksumBigEndian = FFormat.Order == TByteOrder::Big && FFormat.Checksum != TChecksumKind::Crc16Modbus;
+    switch (FFormat.ChecksumOrder) {
+    case TChecksumOrder::Frame:
+        FChecksumBigEndian = FFormat.Order == TByteOrder::Big && FFormat.Checksum != TChecksumKind::Crc16Modbus;
+        break;
+    case TChecksumOrder::Big:
+        FChecksumBigEndian = true;
+        break;
+    case TChecksumOrder::Little:
+        FChecksumBigEndian = false;
+        break;
+    }
     FReadSample
         = FFormat.Order == TByteOrder::Big ? SampleReader<true>(FFormat.Type) : SampleReader<false>(FFormat.Type);
     FMayBeNonFinite = FFormat.Type == TSampleType::Float32 || FFormat.Type == TSampleType::Float64;
@@ -104,6 +114,18 @@ void TBinaryFrameDecoder::Feed(
         for (std::size_t s = FFrameFirst[f]; s < last; ++s)
             out[s].Time = FFrameTimes[f];
     }
+}
+
+void TBinaryFrameDecoder::Reset()
+{
+    FCounts.SkippedBytes += FPending.size();
+    FPending.clear();
+}
+
+void TBinaryFrameDecoder::DropFailedFrameStart(std::size_t &pos)
+{
+    ++FCounts.SkippedBytes;
+    ++pos;
 }
 
 std::size_t TBinaryFrameDecoder::Scan(std::string_view buffer, std::size_t base, std::vector<TSample> &out)
@@ -150,7 +172,7 @@ std::size_t TBinaryFrameDecoder::Scan(std::string_view buffer, std::size_t base,
             seen = std::max(seen, lengthAt + FLengthSize);
             if (payload == 0 || payload > maxPayload || payload % FSampleSize != 0) {
                 ++FCounts.Rejected;
-                ++pos;
+                DropFailedFrameStart(pos);
                 continue;
             }
         }
@@ -161,10 +183,12 @@ std::size_t TBinaryFrameDecoder::Scan(std::string_view buffer, std::size_t base,
             return pos;
         seen = std::max(seen, end);
         if (FChecksumSize > 0) {
-            const uint32_t expected = ComputeChecksum(FFormat.Checksum, buffer.substr(lengthAt, checksumAt - lengthAt));
+            const std::size_t checkedAt = FFormat.ChecksumScope == TChecksumScope::Data ? payloadAt : lengthAt;
+            const uint32_t expected
+                = ComputeChecksum(FFormat.Checksum, buffer.substr(checkedAt, checksumAt - checkedAt));
             if (ReadField(data + checksumAt, FChecksumSize, FChecksumBigEndian) != expected) {
                 ++FCounts.ChecksumErrors;
-                ++pos;
+                DropFailedFrameStart(pos);
                 continue;
             }
         }

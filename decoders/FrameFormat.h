@@ -13,9 +13,16 @@ enum class TByteOrder { Little, Big };
 // bytes right after the header giving the payload's byte count (two bytes in the frame's byte order).
 enum class TFrameLength { Fixed, Byte, TwoBytes };
 
+// The bytes a frame's checksum covers: everything after the header up to the checksum (the length field included),
+// or the payload alone.
+enum class TChecksumScope { LengthAndData, Data };
+
+// The order of a checksum's bytes: Frame follows the frame's byte order, except CRC-16/MODBUS, always low byte first;
+// Big and Little hold for every checksum of more than one byte.
+enum class TChecksumOrder { Frame, Big, Little };
+
 // The shape of the binary frames a device sends: header, [length field], payload of samples, [checksum]. The checksum
-// covers every byte after the header up to itself, the length field included; a checksum of more than one byte is
-// sent in the frame's byte order, except CRC-16/MODBUS, always low byte first.
+// covers the bytes ChecksumScope says and is sent in the order ChecksumOrder says.
 struct TFrameFormat {
     static constexpr std::size_t MaxHeader = 8;
     static constexpr int MaxChannels = 16;
@@ -26,6 +33,8 @@ struct TFrameFormat {
     TByteOrder Order = TByteOrder::Little;
     TFrameLength Length = TFrameLength::Fixed;
     TChecksumKind Checksum = TChecksumKind::None;
+    TChecksumScope ChecksumScope = TChecksumScope::LengthAndData;
+    TChecksumOrder ChecksumOrder = TChecksumOrder::Frame;
 
     bool operator==(const TFrameFormat &) const = default;
 };

@@ -29,7 +29,7 @@ struct TDecoderCounts {
     uint64_t Taken = 0; // lines or frames that gave samples
     uint64_t Rejected = 0; // lines or frames that gave none (not numbers, impossible lengths)
     uint64_t ChecksumErrors = 0;
-    uint64_t SkippedBytes = 0; // bytes passed over while looking for a frame
+    uint64_t SkippedBytes = 0; // bytes that made no frame: passed over, of failed frames, forgotten at Reset
     uint64_t DroppedNames = 0; // values whose channel could not be made (too many channels)
     uint64_t SkippedFields = 0; // labelled values that were not numbers (the rest of their line was taken)
 

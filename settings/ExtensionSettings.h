@@ -46,6 +46,10 @@ inline constexpr const char *FrameEndianKey = "frame_endian"; // little or big
 inline constexpr const char *FrameLengthKey = "frame_length"; // fixed, u8 or u16 (a length field after the header)
 // none, sum8, xor8, crc16modbus, crc16ccittfalse or crc32
 inline constexpr const char *FrameChecksumKey = "frame_checksum";
+// length_and_data (the length field and the payload) or data (the payload alone): what the checksum covers
+inline constexpr const char *FrameChecksumScopeKey = "frame_checksum_scope";
+// frame (the frame's byte order; CRC-16/MODBUS low byte first), big or little: the order of the checksum's bytes
+inline constexpr const char *FrameChecksumEndianKey = "frame_checksum_endian";
 
 bool ReadFlag(const std::string &path, std::string_view key, bool defaultValue);
 int32_t ReadInteger(const std::string &path, std::string_view key, int32_t defaultValue);

@@ -46,6 +46,17 @@ constexpr TWord<TChecksumKind> ChecksumWords[] = {
     { TChecksumKind::Crc32, "crc32" },
 };
 
+constexpr TWord<TChecksumScope> ChecksumScopeWords[] = {
+    { TChecksumScope::LengthAndData, "length_and_data" },
+    { TChecksumScope::Data, "data" },
+};
+
+constexpr TWord<TChecksumOrder> ChecksumOrderWords[] = {
+    { TChecksumOrder::Frame, "frame" },
+    { TChecksumOrder::Big, "big" },
+    { TChecksumOrder::Little, "little" },
+};
+
 template <typename T, std::size_t N> std::string_view WordOf(const TWord<T> (&words)[N], T value)
 {
     for (const TWord<T> &word : words) {
@@ -120,6 +131,26 @@ std::optional<TChecksumKind> ChecksumOfWord(std::string_view word)
     return ValueOf(ChecksumWords, word);
 }
 
+std::string_view ChecksumScopeWord(TChecksumScope scope)
+{
+    return WordOf(ChecksumScopeWords, scope);
+}
+
+std::optional<TChecksumScope> ChecksumScopeOfWord(std::string_view word)
+{
+    return ValueOf(ChecksumScopeWords, word);
+}
+
+std::string_view ChecksumOrderWord(TChecksumOrder order)
+{
+    return WordOf(ChecksumOrderWords, order);
+}
+
+std::optional<TChecksumOrder> ChecksumOrderOfWord(std::string_view word)
+{
+    return ValueOf(ChecksumOrderWords, word);
+}
+
 std::optional<std::string> ParseFrameHeader(std::string_view hex)
 {
     std::string bytes;
@@ -169,6 +200,8 @@ TBinaryFrameSettings ReadBinaryFrameSettings(const std::string &path)
     format.Order = ByteOrderOfWord(ReadWord(path, FrameEndianKey)).value_or(format.Order);
     format.Length = FrameLengthOfWord(ReadWord(path, FrameLengthKey)).value_or(format.Length);
     format.Checksum = ChecksumOfWord(ReadWord(path, FrameChecksumKey)).value_or(format.Checksum);
+    format.ChecksumScope = ChecksumScopeOfWord(ReadWord(path, FrameChecksumScopeKey)).value_or(format.ChecksumScope);
+    format.ChecksumOrder = ChecksumOrderOfWord(ReadWord(path, FrameChecksumEndianKey)).value_or(format.ChecksumOrder);
     return settings;
 }
 
@@ -182,5 +215,7 @@ bool WriteBinaryFrameSettings(const std::string &path, const TBinaryFrameSetting
         && WriteText(path, FrameTypeKey, SampleTypeWord(format.Type))
         && WriteText(path, FrameEndianKey, ByteOrderWord(format.Order))
         && WriteText(path, FrameLengthKey, FrameLengthWord(format.Length))
-        && WriteText(path, FrameChecksumKey, ChecksumWord(format.Checksum));
+        && WriteText(path, FrameChecksumKey, ChecksumWord(format.Checksum))
+        && WriteText(path, FrameChecksumScopeKey, ChecksumScopeWord(format.ChecksumScope))
+        && WriteText(path, FrameChecksumEndianKey, ChecksumOrderWord(format.ChecksumOrder));
 }

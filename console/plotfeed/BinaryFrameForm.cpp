@@ -55,7 +55,7 @@ TBinaryFrameForm::TBinaryFrameForm(std::string settingsPath, TBinaryFrameHooks h
     , FHooks(std::move(hooks))
 {
     setWindowTitle(QStringLiteral("二进制帧"));
-    setFixedSize(296, 424);
+    setFixedSize(296, 506);
     setFont(SongFont(12));
 
     EnabledBox = new QCheckBox(QStringLiteral("启用二进制帧"), this);
@@ -84,33 +84,41 @@ TBinaryFrameForm::TBinaryFrameForm(std::string settingsPath, TBinaryFrameHooks h
             "CRC-32" });
     ChecksumLabel = MakeRowLabel(this, QStringLiteral("校验："), ChecksumList, 186);
 
+    ChecksumScopeList = MakeList(this, { QStringLiteral("长度和数据"), QStringLiteral("仅数据") });
+    ChecksumScopeLabel = MakeRowLabel(this, QStringLiteral("校验范围："), ChecksumScopeList, 215);
+
+    ChecksumOrderList = MakeList(this, { QStringLiteral("同帧"), QStringLiteral("大端"), QStringLiteral("小端") });
+    ChecksumOrderLabel = MakeRowLabel(this, QStringLiteral("校验字节序："), ChecksumOrderList, 244);
+
     // The counters, read from the decoder while the window shows.
     GoodFramesValue = new QLabel(QStringLiteral("0"), this);
-    GoodFramesLabel = MakeRowLabel(this, QStringLiteral("正确帧："), GoodFramesValue, 222);
+    GoodFramesLabel = MakeRowLabel(this, QStringLiteral("正确帧："), GoodFramesValue, 280);
     ChecksumErrorsValue = new QLabel(QStringLiteral("0"), this);
-    ChecksumErrorsLabel = MakeRowLabel(this, QStringLiteral("校验错误："), ChecksumErrorsValue, 246);
+    ChecksumErrorsLabel = MakeRowLabel(this, QStringLiteral("校验错误："), ChecksumErrorsValue, 304);
+    LengthErrorsValue = new QLabel(QStringLiteral("0"), this);
+    LengthErrorsLabel = MakeRowLabel(this, QStringLiteral("长度错误："), LengthErrorsValue, 328);
     SkippedBytesValue = new QLabel(QStringLiteral("0"), this);
-    SkippedBytesLabel = MakeRowLabel(this, QStringLiteral("丢弃字节："), SkippedBytesValue, 270);
-    for (QLabel *value : { GoodFramesValue, ChecksumErrorsValue, SkippedBytesValue }) {
+    SkippedBytesLabel = MakeRowLabel(this, QStringLiteral("丢弃字节："), SkippedBytesValue, 352);
+    for (QLabel *value : { GoodFramesValue, ChecksumErrorsValue, LengthErrorsValue, SkippedBytesValue }) {
         value->resize(100, RowHeight);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
     ClearCountsButton = new QPushButton(QStringLiteral("清零"), this);
-    ClearCountsButton->setGeometry(209, 246, 75, 25);
+    ClearCountsButton->setGeometry(209, 304, 75, 25);
 
     FlowNotice = new QLabel(
         QStringLiteral("流控制为 XON/XOFF：0x11 和 0x13 字节被流控制占用，含有这些字节的帧会损坏。"), this);
-    FlowNotice->setGeometry(LabelLeft, 302, 280, 40);
+    FlowNotice->setGeometry(LabelLeft, 384, 280, 40);
     FlowNotice->setWordWrap(true);
     FlowSwitchButton = new QPushButton(QStringLiteral("将流控制改为“无”"), this);
-    FlowSwitchButton->setGeometry(LabelLeft, 344, 150, 25);
+    FlowSwitchButton->setGeometry(LabelLeft, 426, 150, 25);
 
     OkButton = new QPushButton(QStringLiteral("确定"), this);
-    OkButton->setGeometry(30, 386, 75, 27);
+    OkButton->setGeometry(30, 468, 75, 27);
     ApplyButton = new QPushButton(QStringLiteral("应用"), this);
-    ApplyButton->setGeometry(111, 386, 75, 27);
+    ApplyButton->setGeometry(111, 468, 75, 27);
     CancelButton = new QPushButton(QStringLiteral("取消"), this);
-    CancelButton->setGeometry(192, 386, 75, 27);
+    CancelButton->setGeometry(192, 468, 75, 27);
 
     CountsTimer = new QTimer(this);
     CountsTimer->setInterval(CountsInterval);
@@ -122,6 +130,8 @@ TBinaryFrameForm::TBinaryFrameForm(std::string settingsPath, TBinaryFrameHooks h
     connect(HeaderEdit, &QLineEdit::returnPressed, this, &TBinaryFrameForm::OkClick);
     connect(ClearCountsButton, &QPushButton::clicked, this, &TBinaryFrameForm::ClearCountsClick);
     connect(FlowSwitchButton, &QPushButton::clicked, this, &TBinaryFrameForm::SwitchFlowClick);
+    connect(LengthList, &QComboBox::currentIndexChanged, this, &TBinaryFrameForm::RefreshChecksumChoices);
+    connect(ChecksumList, &QComboBox::currentIndexChanged, this, &TBinaryFrameForm::RefreshChecksumChoices);
     connect(CountsTimer, &QTimer::timeout, this, [this] {
         RefreshCounts();
         RefreshFlowNotice();
@@ -138,6 +148,9 @@ void TBinaryFrameForm::ShowSettings(const TBinaryFrameSettings &settings)
     OrderList->setCurrentIndex(static_cast<int>(format.Order));
     LengthList->setCurrentIndex(static_cast<int>(format.Length));
     ChecksumList->setCurrentIndex(static_cast<int>(format.Checksum));
+    ChecksumScopeList->setCurrentIndex(static_cast<int>(format.ChecksumScope));
+    ChecksumOrderList->setCurrentIndex(static_cast<int>(format.ChecksumOrder));
+    RefreshChecksumChoices();
 }
 
 void TBinaryFrameForm::FormShow()
@@ -164,6 +177,8 @@ std::optional<TBinaryFrameSettings> TBinaryFrameForm::ChosenSettings()
     settings.Format.Order = static_cast<TByteOrder>(OrderList->currentIndex());
     settings.Format.Length = static_cast<TFrameLength>(LengthList->currentIndex());
     settings.Format.Checksum = static_cast<TChecksumKind>(ChecksumList->currentIndex());
+    settings.Format.ChecksumScope = static_cast<TChecksumScope>(ChecksumScopeList->currentIndex());
+    settings.Format.ChecksumOrder = static_cast<TChecksumOrder>(ChecksumOrderList->currentIndex());
     return settings;
 }
 
@@ -213,7 +228,16 @@ void TBinaryFrameForm::RefreshCounts()
     const TDecoderCounts counts = FHooks.Counts ? FHooks.Counts() : TDecoderCounts {};
     GoodFramesValue->setText(CountText(counts.Taken));
     ChecksumErrorsValue->setText(CountText(counts.ChecksumErrors));
+    LengthErrorsValue->setText(CountText(counts.Rejected));
     SkippedBytesValue->setText(CountText(counts.SkippedBytes));
+}
+
+void TBinaryFrameForm::RefreshChecksumChoices()
+{
+    const auto checksum = static_cast<TChecksumKind>(ChecksumList->currentIndex());
+    const bool lengthField = static_cast<TFrameLength>(LengthList->currentIndex()) != TFrameLength::Fixed;
+    ChecksumScopeList->setEnabled(lengthField && checksum != TChecksumKind::None);
+    ChecksumOrderList->setEnabled(ChecksumSize(checksum) > 1);
 }
 
 void TBinaryFrameForm::RefreshFlowNotice()

@@ -30,8 +30,9 @@ struct TBinaryFrameHooks {
 // The window "二进制帧": whether the chart reads binary frames and their shape, kept in setfile.ini through
 // FrameSettings, with the decoder's counters refreshed live while the window shows. Each showing reads the settings
 // file again, so a choice left without "确定" or "应用" is dropped. A header that is not hex gets a message box and
-// changes nothing. With XON/XOFF flow control the window warns that frames holding 0x11 or 0x13 break and offers to
-// switch the flow control off.
+// changes nothing. What the checksum covers and the order of its bytes can be chosen only where they matter (a
+// length field to leave out, a checksum of more than one byte). With XON/XOFF flow control the window warns that frames
+// holding 0x11 or 0x13 break and offers to switch the flow control off.
 class TBinaryFrameForm : public QWidget
 {
     Q_OBJECT
@@ -55,6 +56,8 @@ public:
     void SwitchFlowClick();
     void RefreshCounts();
     void RefreshFlowNotice();
+    // Enables "校验范围" and "校验字节序" where the chosen frame length and checksum give them a meaning.
+    void RefreshChecksumChoices();
 
     QCheckBox *EnabledBox;
     QLabel *HeaderLabel;
@@ -69,10 +72,16 @@ public:
     QComboBox *LengthList; // in the order of TFrameLength
     QLabel *ChecksumLabel;
     QComboBox *ChecksumList; // in the order of TChecksumKind
+    QLabel *ChecksumScopeLabel;
+    QComboBox *ChecksumScopeList; // in the order of TChecksumScope
+    QLabel *ChecksumOrderLabel;
+    QComboBox *ChecksumOrderList; // in the order of TChecksumOrder
     QLabel *GoodFramesLabel;
     QLabel *GoodFramesValue;
     QLabel *ChecksumErrorsLabel;
     QLabel *ChecksumErrorsValue;
+    QLabel *LengthErrorsLabel; // frames refused for an impossible length field
+    QLabel *LengthErrorsValue;
     QLabel *SkippedBytesLabel;
     QLabel *SkippedBytesValue;
     QPushButton *ClearCountsButton;

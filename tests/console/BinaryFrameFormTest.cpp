@@ -75,14 +75,18 @@ TEST(BinaryFrameForm, CaptionsAndChoices)
     TBinaryFrameForm &form = f.Form;
     EXPECT_EQ(form.windowTitle(), "二进制帧");
     EXPECT_EQ(form.EnabledBox->text(), "启用二进制帧");
-    const std::pair<QLabel *, const char *> labels[] = { { form.HeaderLabel, "帧头：" },
-        { form.ChannelsLabel, "通道数：" }, { form.TypeLabel, "数据类型：" }, { form.OrderLabel, "字节序：" },
-        { form.LengthLabel, "帧长：" }, { form.ChecksumLabel, "校验：" }, { form.GoodFramesLabel, "正确帧：" },
-        { form.ChecksumErrorsLabel, "校验错误：" }, { form.SkippedBytesLabel, "丢弃字节：" } };
+    const std::pair<QLabel *, const char *> labels[]
+        = { { form.HeaderLabel, "帧头：" }, { form.ChannelsLabel, "通道数：" }, { form.TypeLabel, "数据类型：" },
+              { form.OrderLabel, "字节序：" }, { form.LengthLabel, "帧长：" }, { form.ChecksumLabel, "校验：" },
+              { form.ChecksumScopeLabel, "校验范围：" }, { form.ChecksumOrderLabel, "校验字节序：" },
+              { form.GoodFramesLabel, "正确帧：" }, { form.ChecksumErrorsLabel, "校验错误：" },
+              { form.LengthErrorsLabel, "长度错误：" }, { form.SkippedBytesLabel, "丢弃字节：" } };
     for (const auto &[label, caption] : labels)
         EXPECT_EQ(label->text(), QString::fromUtf8(caption));
     EXPECT_EQ(form.HeaderLabel->buddy(), form.HeaderEdit);
     EXPECT_EQ(form.ChecksumLabel->buddy(), form.ChecksumList);
+    EXPECT_EQ(form.ChecksumScopeLabel->buddy(), form.ChecksumScopeList);
+    EXPECT_EQ(form.ChecksumOrderLabel->buddy(), form.ChecksumOrderList);
     EXPECT_EQ(form.ClearCountsButton->text(), "清零");
     EXPECT_EQ(form.ChannelsBox->minimum(), 1);
     EXPECT_EQ(form.ChannelsBox->maximum(), 16);
@@ -90,6 +94,8 @@ TEST(BinaryFrameForm, CaptionsAndChoices)
     EXPECT_EQ(Items(form.OrderList).join(' '), "小端 大端");
     EXPECT_EQ(Items(form.LengthList).join('|'), "固定|帧头后 1 字节长度|帧头后 2 字节长度");
     EXPECT_EQ(Items(form.ChecksumList).join('|'), "无|累加和|异或|CRC-16/MODBUS|CRC-16/CCITT-FALSE|CRC-32");
+    EXPECT_EQ(Items(form.ChecksumScopeList).join('|'), "长度和数据|仅数据");
+    EXPECT_EQ(Items(form.ChecksumOrderList).join('|'), "同帧|大端|小端");
 }
 
 TEST(BinaryFrameForm, ShowsTheFileSavesWhatIsChosenAndDropsWhatIsLeftUnsaved)
@@ -97,7 +103,8 @@ TEST(BinaryFrameForm, ShowsTheFileSavesWhatIsChosenAndDropsWhatIsLeftUnsaved)
     TFormFixture f;
     TBinaryFrameForm &form = f.Form;
     const TBinaryFrameSettings kept { true,
-        { "\xAA\x55", 3, TSampleType::Float32, TByteOrder::Big, TFrameLength::TwoBytes, TChecksumKind::Crc32 } };
+        { "\xAA\x55", 3, TSampleType::Float32, TByteOrder::Big, TFrameLength::TwoBytes, TChecksumKind::Crc32,
+            TChecksumScope::Data, TChecksumOrder::Big } };
     ASSERT_TRUE(WriteBinaryFrameSettings(f.SettingsPath, kept));
     form.show();
     EXPECT_TRUE(form.EnabledBox->isChecked());
@@ -107,6 +114,8 @@ TEST(BinaryFrameForm, ShowsTheFileSavesWhatIsChosenAndDropsWhatIsLeftUnsaved)
     EXPECT_EQ(form.OrderList->currentText(), "大端");
     EXPECT_EQ(form.LengthList->currentText(), "帧头后 2 字节长度");
     EXPECT_EQ(form.ChecksumList->currentText(), "CRC-32");
+    EXPECT_EQ(form.ChecksumScopeList->currentText(), "仅数据");
+    EXPECT_EQ(form.ChecksumOrderList->currentText(), "大端");
 
     // "应用" saves and applies, the window stays.
     form.HeaderEdit->setText("a5 5a 01");
@@ -115,9 +124,11 @@ TEST(BinaryFrameForm, ShowsTheFileSavesWhatIsChosenAndDropsWhatIsLeftUnsaved)
     form.OrderList->setCurrentText("小端");
     form.LengthList->setCurrentText("帧头后 1 字节长度");
     form.ChecksumList->setCurrentText("CRC-16/MODBUS");
+    form.ChecksumOrderList->setCurrentText("小端");
     form.ApplyButton->click();
     const TBinaryFrameSettings chosen { true,
-        { "\xA5\x5A\x01", 8, TSampleType::UInt8, TByteOrder::Little, TFrameLength::Byte, TChecksumKind::Crc16Modbus } };
+        { "\xA5\x5A\x01", 8, TSampleType::UInt8, TByteOrder::Little, TFrameLength::Byte, TChecksumKind::Crc16Modbus,
+            TChecksumScope::Data, TChecksumOrder::Little } };
     ASSERT_EQ(f.Program.Applied.size(), 1u);
     EXPECT_EQ(f.Program.Applied[0], chosen);
     EXPECT_EQ(ReadBinaryFrameSettings(f.SettingsPath), chosen);
@@ -136,11 +147,13 @@ TEST(BinaryFrameForm, ShowsTheFileSavesWhatIsChosenAndDropsWhatIsLeftUnsaved)
     // A choice left by "取消" is neither applied nor shown at the next opening.
     form.show();
     form.ChannelsBox->setValue(2);
+    form.ChecksumScopeList->setCurrentText("长度和数据");
     form.HeaderEdit->setText("zz");
     form.CancelButton->click();
     EXPECT_FALSE(form.isVisible());
     form.show();
     EXPECT_EQ(form.ChannelsBox->value(), 8);
+    EXPECT_EQ(form.ChecksumScopeList->currentText(), "仅数据");
     EXPECT_EQ(form.HeaderEdit->text(), "A5 5A 01");
     EXPECT_EQ(f.Program.Applied.size(), 2u);
 
@@ -151,6 +164,46 @@ TEST(BinaryFrameForm, ShowsTheFileSavesWhatIsChosenAndDropsWhatIsLeftUnsaved)
     EXPECT_FALSE(form.isVisible());
     ASSERT_EQ(f.Program.Applied.size(), 3u);
     EXPECT_EQ(f.Program.Applied[2].Format.Header, "\x55");
+}
+
+TEST(BinaryFrameForm, ChecksumScopeAndOrderAreOfferedWhereTheyMatter)
+{
+    TFormFixture f;
+    TBinaryFrameForm &form = f.Form;
+    form.show();
+    const struct {
+        const char *Length;
+        const char *Checksum;
+        bool Scope, Order;
+    } rows[] = {
+        { "固定", "CRC-16/CCITT-FALSE", false, true },
+        { "帧头后 1 字节长度", "累加和", true, false },
+        { "帧头后 2 字节长度", "CRC-32", true, true },
+        { "帧头后 1 字节长度", "无", false, false },
+        { "固定", "异或", false, false },
+        { "帧头后 1 字节长度", "CRC-16/MODBUS", true, true },
+    };
+    for (const auto &row : rows) {
+        form.LengthList->setCurrentText(QString::fromUtf8(row.Length));
+        form.ChecksumList->setCurrentText(QString::fromUtf8(row.Checksum));
+        EXPECT_EQ(form.ChecksumScopeList->isEnabled(), row.Scope) << row.Length << ", " << row.Checksum;
+        EXPECT_EQ(form.ChecksumOrderList->isEnabled(), row.Order) << row.Length << ", " << row.Checksum;
+    }
+
+    // A choice kept in the file shows with the lists it needs enabled; one made while a list was off is kept too.
+    form.ChecksumOrderList->setCurrentText("大端");
+    form.ChecksumList->setCurrentText("无");
+    form.OkButton->click();
+    EXPECT_EQ(ReadBinaryFrameSettings(f.SettingsPath).Format.ChecksumOrder, TChecksumOrder::Big);
+    TBinaryFrameSettings kept;
+    kept.Format.Length = TFrameLength::Byte;
+    kept.Format.Checksum = TChecksumKind::Sum8;
+    kept.Format.ChecksumScope = TChecksumScope::Data;
+    ASSERT_TRUE(WriteBinaryFrameSettings(f.SettingsPath, kept));
+    form.show();
+    EXPECT_TRUE(form.ChecksumScopeList->isEnabled());
+    EXPECT_FALSE(form.ChecksumOrderList->isEnabled());
+    EXPECT_EQ(form.ChecksumScopeList->currentText(), "仅数据");
 }
 
 TEST(BinaryFrameForm, AHeaderThatIsNotHexGetsABoxAndChangesNothing)
@@ -192,17 +245,21 @@ TEST(BinaryFrameForm, CountersFollowTheDecoderWhileShownAndClearOnDemand)
     form.show();
     EXPECT_EQ(form.GoodFramesValue->text(), "12");
     EXPECT_EQ(form.ChecksumErrorsValue->text(), "3");
+    EXPECT_EQ(form.LengthErrorsValue->text(), "1");
     EXPECT_EQ(form.SkippedBytesValue->text(), "45");
 
     f.Program.Counts.Taken = 1'000'000;
     f.Program.Counts.ChecksumErrors = 4;
+    f.Program.Counts.Rejected = 2;
     EXPECT_TRUE(WaitUntil([&] { return form.GoodFramesValue->text() == "1000000"; }));
     EXPECT_EQ(form.ChecksumErrorsValue->text(), "4");
+    EXPECT_EQ(form.LengthErrorsValue->text(), "2");
 
     form.ClearCountsButton->click();
     EXPECT_EQ(f.Program.Resets, 1);
     EXPECT_EQ(form.GoodFramesValue->text(), "0");
     EXPECT_EQ(form.ChecksumErrorsValue->text(), "0");
+    EXPECT_EQ(form.LengthErrorsValue->text(), "0");
     EXPECT_EQ(form.SkippedBytesValue->text(), "0");
 
     // Hidden, the window reads nothing.

@@ -193,7 +193,7 @@ TEST(ChartMenuExtras, BinaryFramesFromTheSettingsFileFeedTheChartAndTheWindowCou
     ASSERT_TRUE(f.Feed.ReadsBytes()) << "on from the settings file at start";
     ASSERT_EQ(f.Feed.BinaryFrames(), settings.Format);
 
-    // Two good frames, one with a bad check (whose two bytes after the header are then passed over), one stray byte.
+    // Two good frames, one with a bad check (its three bytes dropped), one stray byte.
     f.Feed.TakeBytes(std::string("\xAA\x05\x05"
                                  "\xAA\x06\x07"
                                  "\x01"
@@ -220,7 +220,7 @@ TEST(ChartMenuExtras, BinaryFramesFromTheSettingsFileFeedTheChartAndTheWindowCou
     EXPECT_EQ(form->windowTitle(), "二进制帧");
     EXPECT_EQ(form->GoodFramesValue->text(), "2");
     EXPECT_EQ(form->ChecksumErrorsValue->text(), "1");
-    EXPECT_EQ(form->SkippedBytesValue->text(), "3");
+    EXPECT_EQ(form->SkippedBytesValue->text(), "4");
     EXPECT_FALSE(form->FlowNotice->isHidden()) << "the X-on/X-off notice";
     form->SwitchFlowClick();
     EXPECT_TRUE(switched);

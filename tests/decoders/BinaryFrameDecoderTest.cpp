@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoders/BinaryFrameDecoder.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
@@ -26,12 +27,27 @@ using namespace std::string_literals;
 using TChannelValues = std::vector<std::pair<int, double>>;
 
 TFrameFormat Format(std::string header, int channels, TSampleType type, TByteOrder order = TByteOrder::Little,
-    TFrameLength length = TFrameLength::Fixed, TChecksumKind checksum = TChecksumKind::None)
+    TFrameLength length = TFrameLength::Fixed, TChecksumKind checksum = TChecksumKind::None,
+    TChecksumScope scope = TChecksumScope::LengthAndData, TChecksumOrder checksumOrder = TChecksumOrder::Frame)
 {
-    return TFrameFormat { std::move(header), channels, type, order, length, checksum };
+    return TFrameFormat { std::move(header), channels, type, order, length, checksum, scope, checksumOrder };
 }
 
-// A frame as a device sends it: header, length field, payload, checksum over the length field and the payload.
+// The check's bytes as the format sends them.
+std::string ChecksumBytes(const TFrameFormat &format, uint32_t check)
+{
+    bool highFirst = format.ChecksumOrder == TChecksumOrder::Big;
+    if (format.ChecksumOrder == TChecksumOrder::Frame)
+        highFirst = format.Order == TByteOrder::Big && format.Checksum != TChecksumKind::Crc16Modbus;
+    std::string bytes;
+    const std::size_t size = ChecksumSize(format.Checksum);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes += char(check >> (8 * (highFirst ? size - 1 - i : i)));
+    return bytes;
+}
+
+// A frame as a device sends it: header, length field, payload, checksum over the length field and the payload or
+// over the payload alone.
 std::string Frame(const TFrameFormat &format, const std::string &payload)
 {
     const bool big = format.Order == TByteOrder::Big;
@@ -41,14 +57,9 @@ std::string Frame(const TFrameFormat &format, const std::string &payload)
     else if (format.Length == TFrameLength::TwoBytes)
         length = big ? std::string { char(payload.size() >> 8), char(payload.size()) }
                      : std::string { char(payload.size()), char(payload.size() >> 8) };
-    const uint32_t check = ComputeChecksum(format.Checksum, length + payload);
-    std::string checksum;
-    const std::size_t size = ChecksumSize(format.Checksum);
-    for (std::size_t i = 0; i < size; ++i) {
-        const bool highFirst = big && format.Checksum != TChecksumKind::Crc16Modbus;
-        checksum += char(check >> (8 * (highFirst ? size - 1 - i : i)));
-    }
-    return format.Header + length + payload + checksum;
+    const bool payloadOnly = format.ChecksumScope == TChecksumScope::Data;
+    const uint32_t check = ComputeChecksum(format.Checksum, payloadOnly ? payload : length + payload);
+    return format.Header + length + payload + ChecksumBytes(format, check);
 }
 
 // Little-endian int16 payload.
@@ -153,6 +164,7 @@ struct TChecksumCase {
     TChecksumKind Kind;
     TByteOrder Order;
     std::string Sent;
+    TChecksumOrder ChecksumOrder = TChecksumOrder::Frame;
 };
 
 void PrintTo(const TChecksumCase &c, std::ostream *os)
@@ -167,7 +179,8 @@ class FrameChecksumTest : public testing::TestWithParam<TChecksumCase>
 TEST_P(FrameChecksumTest, TakesTheFrameWithItsCheckAndCountsItWhenAByteChanges)
 {
     const TChecksumCase &c = GetParam();
-    const TFrameFormat format = Format("\xAA", 9, TSampleType::UInt8, c.Order, TFrameLength::Fixed, c.Kind);
+    const TFrameFormat format = Format("\xAA", 9, TSampleType::UInt8, c.Order, TFrameLength::Fixed, c.Kind,
+        TChecksumScope::LengthAndData, c.ChecksumOrder);
     const TDecoded good = Decode(format, { "\xAA"s + "123456789" + c.Sent });
     ASSERT_EQ(good.Samples.size(), 9u);
     EXPECT_EQ(good.Samples[8], (TSample { 8, '9', 1 }));
@@ -177,7 +190,7 @@ TEST_P(FrameChecksumTest, TakesTheFrameWithItsCheckAndCountsItWhenAByteChanges)
 
     const TDecoded changed = Decode(format, { "\xAA"s + "123456780" + c.Sent });
     EXPECT_TRUE(changed.Samples.empty());
-    EXPECT_EQ(changed.Counts, Counts(0, 0, 1, 9 + c.Sent.size()));
+    EXPECT_EQ(changed.Counts, Counts(0, 0, 1, 10 + c.Sent.size())) << "the whole frame dropped";
     if (c.Sent.size() > 1) {
         const TDecoded swapped
             = Decode(format, { "\xAA"s + "123456789" + std::string(c.Sent.rbegin(), c.Sent.rend()) });
@@ -194,7 +207,15 @@ INSTANTIATE_TEST_SUITE_P(Kinds, FrameChecksumTest,
         TChecksumCase { "Crc16CcittFalseLittle", TChecksumKind::Crc16CcittFalse, Little, "\xB1\x29" },
         TChecksumCase { "Crc16CcittFalseBig", TChecksumKind::Crc16CcittFalse, Big, "\x29\xB1" },
         TChecksumCase { "Crc32Little", TChecksumKind::Crc32, Little, "\x26\x39\xF4\xCB" },
-        TChecksumCase { "Crc32Big", TChecksumKind::Crc32, Big, "\xCB\xF4\x39\x26" }),
+        TChecksumCase { "Crc32Big", TChecksumKind::Crc32, Big, "\xCB\xF4\x39\x26" },
+        TChecksumCase { "Crc16CcittFalseHighByteFirstInALittleEndianFrame", TChecksumKind::Crc16CcittFalse, Little,
+            "\x29\xB1", TChecksumOrder::Big },
+        TChecksumCase {
+            "Crc16ModbusHighByteFirst", TChecksumKind::Crc16Modbus, Little, "\x4B\x37", TChecksumOrder::Big },
+        TChecksumCase {
+            "Crc16ModbusLowByteFirst", TChecksumKind::Crc16Modbus, Big, "\x37\x4B", TChecksumOrder::Little },
+        TChecksumCase { "Crc32LowByteFirstInABigEndianFrame", TChecksumKind::Crc32, Big, "\x26\x39\xF4\xCB",
+            TChecksumOrder::Little }),
     [](const testing::TestParamInfo<TChecksumCase> &info) { return std::string(info.param.Name); });
 
 // Frames with a length field after the header "AA", two channels of uint16 at most: what the field gives, and the
@@ -207,6 +228,7 @@ struct TLengthCase {
     std::string Stream;
     TChannelValues Expected;
     TDecoderCounts Counts;
+    TChecksumScope Scope = TChecksumScope::LengthAndData;
 };
 
 void PrintTo(const TLengthCase &c, std::ostream *os)
@@ -222,7 +244,7 @@ TEST_P(LengthFieldTest, GivesThePayloadSizeOrRejectsTheFrame)
 {
     const TLengthCase &c = GetParam();
     const TDecoded decoded
-        = Decode(Format("\xAA", 2, TSampleType::UInt16, c.Order, c.Length, c.Checksum), { c.Stream });
+        = Decode(Format("\xAA", 2, TSampleType::UInt16, c.Order, c.Length, c.Checksum, c.Scope), { c.Stream });
     EXPECT_EQ(ChannelValues(decoded.Samples), c.Expected);
     EXPECT_EQ(decoded.Counts, c.Counts);
 }
@@ -243,16 +265,112 @@ INSTANTIATE_TEST_SUITE_P(Lengths, LengthFieldTest,
             Counts(1, 0, 0, 0) },
         TLengthCase { "InsideTheChecksum", ByteLength, Little, TChecksumKind::Sum8, "\xAA\x02\x05\x06\x0D"s,
             { { 0, 0x0605 } }, Counts(1, 0, 0, 0) },
+        TLengthCase { "OutsideAPayloadOnlyChecksum", ByteLength, Little, TChecksumKind::Sum8, "\xAA\x02\x05\x06\x0B"s,
+            { { 0, 0x0605 } }, Counts(1, 0, 0, 0), TChecksumScope::Data },
+        TLengthCase { "CheckedWhenTheChecksumCoversIt", ByteLength, Little, TChecksumKind::Sum8,
+            "\xAA\x02\x05\x06\x0B"s + Good + "\x09", { { 0, 7 } }, Counts(1, 0, 1, 5) },
+        TLengthCase { "NotCheckedWhenThePayloadAloneIs", ByteLength, Little, TChecksumKind::Sum8,
+            "\xAA\x02\x05\x06\x0D"s + Good + "\x07", { { 0, 7 } }, Counts(1, 0, 1, 5), TChecksumScope::Data },
         TLengthCase { "MoreSamplesThanChannels", ByteLength, Little, NoCheck, "\xAA\x06\x01\x00\x02\x00"s + Good,
-            { { 0, 7 } }, Counts(1, 1, 0, 5) },
+            { { 0, 7 } }, Counts(1, 1, 0, 6) },
         TLengthCase { "TooLongInTheHighByte", TwoByteLength, Little, NoCheck,
-            "\xAA\x02\x01\x09\x00"s + "\xAA\x02\x00\x07\x00"s, { { 0, 7 } }, Counts(1, 1, 0, 4) },
+            "\xAA\x02\x01\x09\x00"s + "\xAA\x02\x00\x07\x00"s, { { 0, 7 } }, Counts(1, 1, 0, 5) },
         TLengthCase { "NotAWholeNumberOfSamples", ByteLength, Little, NoCheck, "\xAA\x03\x01\x00\x02"s + Good,
-            { { 0, 7 } }, Counts(1, 1, 0, 4) },
-        TLengthCase { "NoSamples", ByteLength, Little, NoCheck, "\xAA\x00"s + Good, { { 0, 7 } }, Counts(1, 1, 0, 1) },
+            { { 0, 7 } }, Counts(1, 1, 0, 5) },
+        TLengthCase { "NoSamples", ByteLength, Little, NoCheck, "\xAA\x00"s + Good, { { 0, 7 } }, Counts(1, 1, 0, 2) },
         TLengthCase { "ShorterThanThePayloadSent", ByteLength, Little, TChecksumKind::Sum8,
-            "\xAA\x02\x05\x06\x07\x08\x1A"s + "\xAA\x02\x07\x00\x09"s, { { 0, 7 } }, Counts(1, 0, 1, 6) }),
+            "\xAA\x02\x05\x06\x07\x08\x1A"s + "\xAA\x02\x07\x00\x09"s, { { 0, 7 } }, Counts(1, 0, 1, 7) }),
     [](const testing::TestParamInfo<TLengthCase> &info) { return std::string(info.param.Name); });
+
+// Frames with a length byte and two uint16 samples, made for every checksum of the window, what it covers and the
+// order of its bytes, in frames of either byte order: each is taken, and refused when a payload bit flips, when its
+// checksum covers other bytes than the format says, or when the checksum's bytes come the other way round.
+TEST(BinaryFrameChecksumFormTest, TakesEachScopeAndOrderAndRefusesTheOthers)
+{
+    const TChecksumKind kinds[] = { TChecksumKind::Sum8, TChecksumKind::Xor8, TChecksumKind::Crc16Modbus,
+        TChecksumKind::Crc16CcittFalse, TChecksumKind::Crc32 };
+    const TChecksumScope scopes[] = { TChecksumScope::LengthAndData, TChecksumScope::Data };
+    const TChecksumOrder checksumOrders[] = { TChecksumOrder::Frame, TChecksumOrder::Big, TChecksumOrder::Little };
+    const std::string payload = "\x12\x34\x56\x78"s;
+    for (const TChecksumKind kind : kinds) {
+        for (const TChecksumScope scope : scopes) {
+            for (const TChecksumOrder checksumOrder : checksumOrders) {
+                for (const TByteOrder order : { Little, Big }) {
+                    const TFrameFormat format = Format(
+                        "\xAA\x55", 3, TSampleType::UInt16, order, TFrameLength::Byte, kind, scope, checksumOrder);
+                    const std::string where = "checksum " + std::to_string(int(kind)) + ", scope "
+                        + std::to_string(int(scope)) + ", checksum order " + std::to_string(int(checksumOrder))
+                        + ", frame order " + std::to_string(int(order));
+                    const std::string frame = Frame(format, payload);
+                    const TDecoded good = Decode(format, { frame });
+                    const TChannelValues expected = order == Big ? TChannelValues { { 0, 0x1234 }, { 1, 0x5678 } }
+                                                                 : TChannelValues { { 0, 0x3412 }, { 1, 0x7856 } };
+                    EXPECT_EQ(ChannelValues(good.Samples), expected) << where;
+                    EXPECT_EQ(good.Counts, Counts(1, 0, 0, 0)) << where;
+
+                    std::string flipped = frame;
+                    flipped[4] ^= 0x01;
+                    EXPECT_EQ(Decode(format, { flipped }).Counts, Counts(0, 0, 1, frame.size())) << where;
+
+                    TFrameFormat otherScope = format;
+                    otherScope.ChecksumScope
+                        = scope == TChecksumScope::Data ? TChecksumScope::LengthAndData : TChecksumScope::Data;
+                    EXPECT_EQ(Decode(format, { Frame(otherScope, payload) }).Counts.ChecksumErrors, 1u) << where;
+
+                    const std::size_t size = ChecksumSize(kind);
+                    if (size > 1) {
+                        std::string swapped = frame;
+                        std::reverse(swapped.end() - std::ptrdiff_t(size), swapped.end());
+                        ASSERT_NE(swapped, frame) << where;
+                        EXPECT_EQ(Decode(format, { swapped }).Counts.ChecksumErrors, 1u) << where;
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Every received byte that makes no frame counts once in the dropped bytes, whichever way it was lost, and an
+// impossible length field counts as rejected. Each stream is followed by a Reset, as when the port opens again.
+TEST(BinaryFrameDroppedBytesTest, CountsEveryByteThatMakesNoFrameOnce)
+{
+    const TFrameFormat lengthByte
+        = Format("\xAA\x55", 2, TSampleType::UInt8, Little, TFrameLength::Byte, TChecksumKind::Sum8);
+    const std::string good = Frame(lengthByte, "\x07\x08"s); // AA 55 02 07 08 11
+    std::string corrupted = good;
+    corrupted[3] ^= 0x40;
+    const TFrameFormat headerless = Format("", 2, TSampleType::UInt8, Little, TFrameLength::Fixed, TChecksumKind::Sum8);
+    const struct {
+        const char *Name;
+        TFrameFormat Format;
+        std::string Stream;
+        TDecoderCounts Counts;
+    } rows[] = {
+        { "noise and a header's first byte before a header", lengthByte, "\x01\x55\xAA\x01"s + good,
+            Counts(1, 0, 0, 4) },
+        { "a frame with a checksum error", lengthByte, corrupted + good, Counts(1, 0, 1, 6) },
+        { "a length of more samples than channels", lengthByte, "\xAA\x55\x03\x01\x02\x03\x06"s + good,
+            Counts(1, 1, 0, 7) },
+        { "a length of no samples", lengthByte, "\xAA\x55\x00"s + good, Counts(1, 1, 0, 3) },
+        { "a frame cut short by the next", lengthByte, good.substr(0, 4) + good, Counts(1, 0, 1, 4) },
+        { "an unfinished frame forgotten at Reset", lengthByte, good + good.substr(0, 5), Counts(1, 0, 0, 5) },
+        { "a header's first byte forgotten at Reset", lengthByte, good + "\xAA", Counts(1, 0, 0, 1) },
+        { "no header: lost bytes and an unfinished frame", headerless, "\x02\x03\x04\x05\x09\x06"s,
+            Counts(1, 0, 2, 3) },
+    };
+    for (const auto &row : rows) {
+        TBinaryFrameDecoder decoder(row.Format);
+        std::vector<TSample> samples;
+        decoder.Feed(row.Stream, {}, 1, samples);
+        decoder.Reset();
+        EXPECT_EQ(decoder.Counts(), row.Counts) << row.Name;
+        const std::size_t frameSize = row.Format.Header.empty() ? 3 : good.size();
+        EXPECT_EQ(row.Counts.Taken * frameSize + row.Counts.SkippedBytes, row.Stream.size())
+            << row.Name << ": every byte is in a frame taken or dropped";
+        decoder.Reset();
+        EXPECT_EQ(decoder.Counts(), row.Counts) << row.Name << ": nothing is left to forget";
+    }
+}
 
 // The demo device's shape: header AA 55, three channels of int16, CRC-16/MODBUS.
 const TFrameFormat DemoFormat
@@ -269,9 +387,9 @@ TEST(BinaryFrameResyncTest, FindsTheNextGoodFrameAfterACorruptedOrCutFrame)
         std::string Stream;
         TDecoderCounts Counts;
     } const cases[] = {
-        { "a corrupted byte", first + corrupted + last, Counts(2, 0, 1, 9) },
+        { "a corrupted byte", first + corrupted + last, Counts(2, 0, 1, 10) },
         // The cut frame's ten bytes take in the next frame's start; the search goes on one byte after its header.
-        { "a frame cut short", first + corrupted.substr(0, 5) + last, Counts(2, 0, 1, 4) },
+        { "a frame cut short", first + corrupted.substr(0, 5) + last, Counts(2, 0, 1, 5) },
         { "noise before the first header", "\x55\xAA\x00"s + first + last, Counts(2, 0, 0, 3) },
     };
     for (const auto &c : cases) {
@@ -312,7 +430,7 @@ TEST(BinaryFrameNoHeaderTest, CutsFramesBackToBackFromTheStartOrReset)
     decoder.Reset();
     decoder.Feed("\x06\x07", {}, 1, samples);
     EXPECT_EQ(ChannelValues(samples), (TChannelValues { { 0, 6 }, { 1, 7 } }));
-    EXPECT_EQ(decoder.Counts(), Counts(3, 0, 0, 0));
+    EXPECT_EQ(decoder.Counts(), Counts(3, 0, 0, 1)) << "the byte 05 forgotten at Reset";
 }
 
 TEST(BinaryFrameNoHeaderTest, LinesUpAgainAfterALostByteWhenFramesCarryAChecksum)
@@ -321,7 +439,7 @@ TEST(BinaryFrameNoHeaderTest, LinesUpAgainAfterALostByteWhenFramesCarryAChecksum
     // Frames 01 02 03, 04 05 09, 06 07 0D with the first byte lost: the cut moves on a byte after each failure.
     const TDecoded decoded = Decode(format, { "\x02\x03\x04\x05\x09\x06\x07\x0D"s });
     EXPECT_EQ(ChannelValues(decoded.Samples), (TChannelValues { { 0, 4 }, { 1, 5 }, { 0, 6 }, { 1, 7 } }));
-    EXPECT_EQ(decoded.Counts, Counts(2, 0, 2, 0));
+    EXPECT_EQ(decoded.Counts, Counts(2, 0, 2, 2)) << "the bytes 02 and 03 dropped";
 }
 
 TEST(BinaryFrameTimeTest, DatesAFrameByTheRunHoldingItsLastByte)
@@ -350,7 +468,7 @@ TEST(BinaryFrameTimeTest, DatesAFrameFoundInsideAFailedOneByTheByteThatFailedIt)
     const TTimedRun runs[] = { { 4, 1.04 }, { 5, 1.06 } };
     decoder.Feed("\x01\x02\x03\x04\x00"s, runs, 0, samples);
     EXPECT_EQ(samples, (std::vector<TSample> { { 0, 7, 1.06 } }));
-    EXPECT_EQ(decoder.Counts(), Counts(1, 0, 1, 6)); // the length byte 08 and the bytes after the found frame
+    EXPECT_EQ(decoder.Counts(), Counts(1, 0, 1, 7)); // AA 08 and the bytes after the found frame
 }
 
 TEST(BinaryFrameChannelTest, NamesEveryChannelAndHoldsTheFormatToItsLimits)
@@ -372,6 +490,10 @@ TEST(BinaryFrameCutTest, GivesTheSameSamplesHoweverTheBytesAreCut)
     const TFrameFormat variable
         = Format("\xAA\x55\xAA", 4, TSampleType::Int16, Big, TFrameLength::TwoBytes, TChecksumKind::Crc32);
     const TFrameFormat headerless = Format("", 2, TSampleType::UInt8, Little, TFrameLength::Fixed, TChecksumKind::Sum8);
+    const TFrameFormat payloadOnly = Format("\xAA", 2, TSampleType::UInt16, Little, TFrameLength::Byte,
+        TChecksumKind::Crc16CcittFalse, TChecksumScope::Data, TChecksumOrder::Big);
+    std::string payloadOnlyCorrupted = Frame(payloadOnly, "\x05\x00"s);
+    payloadOnlyCorrupted[2] ^= 0x02;
     std::string corrupted = Frame(DemoFormat, Int16s({ 4, 5, 6 }));
     corrupted[6] ^= 1;
     const struct {
@@ -387,6 +509,9 @@ TEST(BinaryFrameCutTest, GivesTheSameSamplesHoweverTheBytesAreCut)
                 + Frame(variable, "\x12\x34"s) + Frame(variable, "\xAA\x55\xAA\x00\x00\x01\x00\x02"s)
                 + Frame(variable, "\x00\x05"s).substr(0, 9) },
         { "no header, a lost byte", headerless, "\x02\x03\x04\x05\x09\x06\x07\x0D\x08"s },
+        { "a payload-only checksum sent high byte first", payloadOnly,
+            Frame(payloadOnly, "\x01\x00"s) + payloadOnlyCorrupted + "\xAA\x04"
+                + Frame(payloadOnly, "\x02\x00\x03\x00"s) + Frame(payloadOnly, "\x04\x00"s).substr(0, 4) },
     };
     for (const auto &s : streams) {
         std::vector<TTimedRun> runs;

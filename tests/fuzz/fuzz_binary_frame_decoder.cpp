@@ -50,6 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     format.Order = (data[2] & 0x08) ? TByteOrder::Big : TByteOrder::Little;
     format.Length = static_cast<TFrameLength>((data[2] >> 4) % 3);
     format.Checksum = static_cast<TChecksumKind>(data[3] % 6);
+    format.ChecksumScope = (data[3] & 0x08) ? TChecksumScope::Data : TChecksumScope::LengthAndData;
+    format.ChecksumOrder = static_cast<TChecksumOrder>((data[3] >> 4) % 3);
     const std::size_t cutChoice = data[4] | (data[5] << 8);
     std::string_view rest(reinterpret_cast<const char *>(data) + 6, size - 6);
     if (rest.size() < headerSize)

@@ -20,10 +20,10 @@ std::string WriteExtensionSection(const QTemporaryDir &folder, const std::string
     return path;
 }
 
-TFrameFormat Format(
-    std::string header, int channels, TSampleType type, TByteOrder order, TFrameLength length, TChecksumKind checksum)
+TFrameFormat Format(std::string header, int channels, TSampleType type, TByteOrder order, TFrameLength length,
+    TChecksumKind checksum, TChecksumScope scope, TChecksumOrder checksumOrder)
 {
-    return { std::move(header), channels, type, order, length, checksum };
+    return { std::move(header), channels, type, order, length, checksum, scope, checksumOrder };
 }
 
 } // namespace
@@ -33,8 +33,9 @@ TEST(FrameSettings, WithoutAFileTheDefaultsHold)
     QTemporaryDir folder;
     EXPECT_EQ(ReadBinaryFrameSettings(folder.filePath("setfile.ini").toStdString()), TBinaryFrameSettings {});
     const TFrameFormat defaults;
-    EXPECT_EQ(
-        defaults, Format("", 1, TSampleType::Int16, TByteOrder::Little, TFrameLength::Fixed, TChecksumKind::None));
+    EXPECT_EQ(defaults,
+        Format("", 1, TSampleType::Int16, TByteOrder::Little, TFrameLength::Fixed, TChecksumKind::None,
+            TChecksumScope::LengthAndData, TChecksumOrder::Frame));
 }
 
 TEST(FrameSettings, WhatIsWrittenReadsBackBesideThePortSection)
@@ -46,16 +47,17 @@ TEST(FrameSettings, WhatIsWrittenReadsBackBesideThePortSection)
 
     const TBinaryFrameSettings chosen { true,
         Format("\xAA\x55", 3, TSampleType::Float32, TByteOrder::Big, TFrameLength::TwoBytes,
-            TChecksumKind::Crc16CcittFalse) };
+            TChecksumKind::Crc16CcittFalse, TChecksumScope::Data, TChecksumOrder::Little) };
     ASSERT_TRUE(WriteBinaryFrameSettings(path, chosen));
     EXPECT_EQ(ReadBinaryFrameSettings(path), chosen);
     EXPECT_EQ(FileBytes(path),
         portSection
             + "[\xC0\xA9\xD5\xB9\xC9\xE8\xD6\xC3]\r\nbinary=1\r\nframe_header=AA55\r\nframe_channels=3\r\n"
-              "frame_type=float32\r\nframe_endian=big\r\nframe_length=u16\r\nframe_checksum=crc16ccittfalse\r\n");
+              "frame_type=float32\r\nframe_endian=big\r\nframe_length=u16\r\nframe_checksum=crc16ccittfalse\r\n"
+              "frame_checksum_scope=data\r\nframe_checksum_endian=little\r\n");
 
-    // Every type, order, length and checksum survives the file (each file write is a whole atomic save, so the
-    // words are paired up rather than crossed).
+    // Every type, order, length, checksum, scope and checksum order survives the file (each file write is a whole
+    // atomic save, so the words are paired up rather than crossed).
     const TSampleType types[] = { TSampleType::UInt8, TSampleType::Int8, TSampleType::UInt16, TSampleType::Int16,
         TSampleType::UInt32, TSampleType::Int32, TSampleType::Float32, TSampleType::Float64 };
     const TChecksumKind checksums[] = { TChecksumKind::None, TChecksumKind::Sum8, TChecksumKind::Xor8,
@@ -63,7 +65,8 @@ TEST(FrameSettings, WhatIsWrittenReadsBackBesideThePortSection)
     for (int i = 0; i < 8; ++i) {
         const TBinaryFrameSettings settings { i % 2 == 0,
             Format(std::string("\x00\x01\xFE\xFF\x10\x20\x30\x40", 8 - i), 16 - i, types[i],
-                static_cast<TByteOrder>(i % 2), static_cast<TFrameLength>(i % 3), checksums[i % 6]) };
+                static_cast<TByteOrder>(i % 2), static_cast<TFrameLength>(i % 3), checksums[i % 6],
+                static_cast<TChecksumScope>(i / 2 % 2), static_cast<TChecksumOrder>(i % 3)) };
         ASSERT_TRUE(WriteBinaryFrameSettings(path, settings));
         EXPECT_EQ(ReadBinaryFrameSettings(path), settings) << "row " << i;
     }
@@ -73,9 +76,11 @@ TEST(FrameSettings, EachBadValueFallsBackToItsOwnDefaultAndLeavesTheOthers)
 {
     // Every row but the bad key holds a good value, so a fallback that spreads to another key shows.
     const std::string good = "binary=1\r\nframe_header=AA55\r\nframe_channels=4\r\nframe_type=uint32\r\n"
-                             "frame_endian=big\r\nframe_length=u8\r\nframe_checksum=crc32\r\n";
+                             "frame_endian=big\r\nframe_length=u8\r\nframe_checksum=crc32\r\n"
+                             "frame_checksum_scope=data\r\nframe_checksum_endian=little\r\n";
     const TBinaryFrameSettings goodSettings { true,
-        Format("\xAA\x55", 4, TSampleType::UInt32, TByteOrder::Big, TFrameLength::Byte, TChecksumKind::Crc32) };
+        Format("\xAA\x55", 4, TSampleType::UInt32, TByteOrder::Big, TFrameLength::Byte, TChecksumKind::Crc32,
+            TChecksumScope::Data, TChecksumOrder::Little) };
     const struct {
         const char *Name;
         const char *Key;
@@ -99,6 +104,14 @@ TEST(FrameSettings, EachBadValueFallsBackToItsOwnDefaultAndLeavesTheOthers)
             [](TBinaryFrameSettings &s) { s.Format.Checksum = TChecksumKind::None; } },
         { "empty checksum", "frame_checksum", "",
             [](TBinaryFrameSettings &s) { s.Format.Checksum = TChecksumKind::None; } },
+        { "unknown scope", "frame_checksum_scope", "payload",
+            [](TBinaryFrameSettings &s) { s.Format.ChecksumScope = TChecksumScope::LengthAndData; } },
+        { "scope of a near word", "frame_checksum_scope", "length",
+            [](TBinaryFrameSettings &s) { s.Format.ChecksumScope = TChecksumScope::LengthAndData; } },
+        { "unknown checksum order", "frame_checksum_endian", "middle",
+            [](TBinaryFrameSettings &s) { s.Format.ChecksumOrder = TChecksumOrder::Frame; } },
+        { "empty checksum order", "frame_checksum_endian", "",
+            [](TBinaryFrameSettings &s) { s.Format.ChecksumOrder = TChecksumOrder::Frame; } },
     };
     for (const auto &row : rows) {
         QTemporaryDir folder;
@@ -116,13 +129,16 @@ TEST(FrameSettings, EachBadValueFallsBackToItsOwnDefaultAndLeavesTheOthers)
 TEST(FrameSettings, WordsAndHeadersAreReadLeniently)
 {
     QTemporaryDir folder;
-    const std::string path = WriteExtensionSection(
-        folder, "frame_header=aa 55\r\nframe_type=FLOAT64\r\nframe_endian=Big\r\nframe_checksum=CRC16MODBUS\r\n");
+    const std::string path = WriteExtensionSection(folder,
+        "frame_header=aa 55\r\nframe_type=FLOAT64\r\nframe_endian=Big\r\nframe_checksum=CRC16MODBUS\r\n"
+        "frame_checksum_scope=DATA\r\nframe_checksum_endian=Big\r\n");
     const TBinaryFrameSettings read = ReadBinaryFrameSettings(path);
     EXPECT_EQ(read.Format.Header, "\xAA\x55");
     EXPECT_EQ(read.Format.Type, TSampleType::Float64);
     EXPECT_EQ(read.Format.Order, TByteOrder::Big);
     EXPECT_EQ(read.Format.Checksum, TChecksumKind::Crc16Modbus);
+    EXPECT_EQ(read.Format.ChecksumScope, TChecksumScope::Data);
+    EXPECT_EQ(read.Format.ChecksumOrder, TChecksumOrder::Big);
 }
 
 TEST(FrameSettings, HeaderHex)
