@@ -11,11 +11,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 #include <unistd.h>
 
 namespace
@@ -45,7 +47,12 @@ protected:
                     return true;
                 },
             .IsOpen = [this] { return PortOpen; },
-            .SetDtr = [this](bool) { ++LineChanges; },
+            // A line change costs a system call on a real port.
+            .SetDtr =
+                [this](bool) {
+                    std::this_thread::sleep_for(50us);
+                    ++LineChanges;
+                },
             .SetRts = [this](bool) { ++LineChanges; },
         };
         Form = std::make_unique<TScriptForm>(std::move(port));
@@ -101,6 +108,21 @@ TEST_F(ScriptFormTest, TheOutputPaneKeepsTheLastLinesAndCutsALongOne)
     Run("for i = 1, 25000 do print(i) end");
     ASSERT_TRUE(WaitUntil([&] { return OutputHas(QStringLiteral("25000\n—— 运行结束 ——")); }));
     EXPECT_LE(Form->Output->document()->blockCount(), TScriptForm::OutputLineLimit);
+}
+
+TEST_F(ScriptFormTest, APrintLoopChangesThePaneInBatchesOfNewTextOnly)
+{
+    // Each change of the pane's document is one event to the accessibility bus, carrying the characters added.
+    std::size_t changes = 0;
+    std::size_t added = 0;
+    QObject::connect(Form->Output->document(), &QTextDocument::contentsChange, [&](int, int, int charsAdded) {
+        ++changes;
+        added += static_cast<std::size_t>(charsAdded);
+    });
+    Run("for i = 1, 20000 do print(i) end");
+    ASSERT_TRUE(WaitUntil([&] { return OutputHas(QStringLiteral("20000\n—— 运行结束 ——")); }));
+    EXPECT_LT(changes, 2000u) << "one per batch, not one per line";
+    EXPECT_LT(added, 500000u) << "the new text only";
 }
 
 TEST_F(ScriptFormTest, AScriptThatCannotBeStoppedIsAbandonedAndTheWindowSaysSo)
