@@ -136,7 +136,7 @@ TScriptForm::TScriptForm(TScriptFormPort port, QWidget *parent)
 
 TScriptForm::~TScriptForm()
 {
-    // The thread ends before anything it posts to could go.
+    // A running script is stopped, or abandoned after a second, before anything its hooks reach goes.
     FRunner.reset();
 }
 
