@@ -128,6 +128,12 @@ void TShell::N5Click()
 
 void TShell::N4Click()
 {
+    if (MainForm->ConfirmQuit())
+        Quit();
+}
+
+void TShell::Quit()
+{
     TrayIcon->hide();
     HotKey->Unregister();
     MainForm->AllowClose();
@@ -149,7 +155,12 @@ bool TShell::eventFilter(QObject *watched, QEvent *event)
     // Without a tray icon a hidden main window could not be reached again: its close request ends the program as
     // "退出软件" does, and the window, allowed to close now, accepts it.
     if (watched == MainForm.get() && event->type() == QEvent::Close && !qApp->isSavingSession() && !TrayShown()) {
-        N4Click();
+        if (!MainForm->ConfirmQuit()) {
+            // The user chose to stay: the window stays up, since it could not be reached again once hidden.
+            event->ignore();
+            return true;
+        }
+        Quit();
         return false;
     }
     // A request from the system to end the program (the session ends) is carried out at once: the windows, which

@@ -66,7 +66,10 @@ public slots:
     void AddTrayIcon();
     void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
     void N5Click();
+    // "退出软件": asks about unsaved script text first, then quits (unless the user chose to stay).
     void N4Click();
+    // Ends the program without asking anything (a quit signal).
+    void Quit();
     void N1Click();
     void N2Click();
 

@@ -61,10 +61,11 @@ int main(int argc, char **argv)
     // A new start of the program asks for the main window as "显示主界面" shows it.
     TSingleInstanceRequests requests(instance);
     QObject::connect(&requests, &TSingleInstanceRequests::ShowRequested, &shell, &TShell::N5Click);
-    // Ending by a signal (kill, logout, Ctrl+C) is ending by "退出软件": the loop returns and everything closes in
-    // order, the capture file written out and the port given back with its line settings.
+    // Ending by a signal (kill, logout, Ctrl+C) is ending by "退出软件" without its question about unsaved script text
+    // (nobody may be there to answer): the loop returns and everything closes in order, the capture file written out
+    // and the port given back with its line settings.
     TQuitSignals quitSignals;
-    QObject::connect(&quitSignals, &TQuitSignals::Received, &shell, &TShell::N4Click);
+    QObject::connect(&quitSignals, &TQuitSignals::Received, &shell, &TShell::Quit);
     shell.Start();
     if (folderProblem)
         QTimer::singleShot(

@@ -1032,12 +1032,18 @@ TScriptForm *TMainForm::ScriptForm()
     if (!FScriptForm) {
         TScriptFormPort port {
             .Send = Sender(),
+            .IsOpen = [this] { return Comm1->IsOpen(); },
             .SetDtr = [this](bool on) { Comm1->SetDtrControl(on ? TDtrControl::DtrEnable : TDtrControl::DtrDisable); },
             .SetRts = [this](bool on) { Comm1->SetRtsControl(on ? TRtsControl::RtsEnable : TRtsControl::RtsDisable); },
         };
         FScriptForm = std::make_unique<TScriptForm>(std::move(port));
     }
     return FScriptForm.get();
+}
+
+bool TMainForm::ConfirmQuit()
+{
+    return !FScriptForm || FScriptForm->ConfirmDiscard();
 }
 
 void TMainForm::AddQuickSendShortcuts(QWidget *window)

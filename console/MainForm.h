@@ -97,6 +97,8 @@ public:
     // this window goes. Their files sit beside the settings file.
     TQuickSendForm *QuickSendForm();
     TScriptForm *ScriptForm();
+    // Before "退出软件" ends the program: false when the user chose to stay (unsaved script text, Cancel).
+    bool ConfirmQuit();
 
     // From now on a close request closes the window instead of hiding it (exit and the end of the session).
     void AllowClose() { FCloseAllowed = true; }

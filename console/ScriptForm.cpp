@@ -10,19 +10,26 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace
 {
 
-constexpr int OutputLineLimit = 5000;
-// Sends of a script on their way to this thread; beyond this many the script waits, so that a script sending in a
-// loop cannot flood the event loop.
+// What a script may have on its way to this thread; beyond it the script waits, so that a script sending, switching
+// lines or printing in a loop can neither flood the event loop nor make the program grow. A single send larger than
+// the byte bound still goes, alone.
 constexpr int MaxPendingSends = 256;
+constexpr std::size_t MaxPendingSendBytes = 1 << 20;
+constexpr int MaxPendingLineChanges = 256;
+constexpr int MaxPendingLogLines = 2000;
+constexpr std::size_t MaxPendingLogBytes = 256 << 10;
 
 // Script text and logged bytes: UTF-8 when they are, otherwise GBK (received device text).
 QString TextOf(std::string_view bytes)
@@ -55,6 +62,15 @@ TScriptForm::TScriptForm(TScriptFormPort port, QWidget *parent)
     SaveButton = new QPushButton(QStringLiteral("保存…"), this);
     FilesButton = new QPushButton(QStringLiteral("选择文件…"), this);
     FilesButton->setToolTip(QStringLiteral("选择脚本可以用 io.open 打开的文件"));
+    auto *filesMenu = new QMenu(FilesButton);
+    connect(filesMenu->addAction(QStringLiteral("打开文件…")), &QAction::triggered, this,
+        [this] { ChooseFilesClick(TFileChoice::ReadFile); });
+    connect(filesMenu->addAction(QStringLiteral("保存文件…")), &QAction::triggered, this,
+        [this] { ChooseFilesClick(TFileChoice::WriteFile); });
+    FilesButton->setMenu(filesMenu);
+    FTickTimer = new QTimer(this);
+    FTickTimer->setInterval(OutputRefreshMs);
+    connect(FTickTimer, &QTimer::timeout, this, &TScriptForm::TickTimer);
 
     auto *buttons = new QHBoxLayout;
     for (QPushButton *button : { RunButton, StopButton, OpenButton, SaveButton, FilesButton }) {
@@ -71,45 +87,48 @@ TScriptForm::TScriptForm(TScriptFormPort port, QWidget *parent)
     connect(StopButton, &QPushButton::clicked, this, &TScriptForm::StopClick);
     connect(OpenButton, &QPushButton::clicked, this, &TScriptForm::OpenClick);
     connect(SaveButton, &QPushButton::clicked, this, &TScriptForm::SaveClick);
-    connect(FilesButton, &QPushButton::clicked, this, &TScriptForm::ChooseFilesClick);
 
-    // The hooks run on the script's thread: each hands its work to this thread and returns.
+    // The hooks run on the script's thread: each hands its work to this thread and returns, or answers Busy when too
+    // much is on its way.
+    const auto setLine = [this](void (TScriptForm::*set)(bool) const) {
+        return [this, set](bool on) {
+            if (FPendingLineChanges.load() >= MaxPendingLineChanges)
+                return THookReply::Busy;
+            ++FPendingLineChanges;
+            QMetaObject::invokeMethod(
+                this,
+                [this, run = FRun.load(), set, on] {
+                    --FPendingLineChanges;
+                    if (run == FSendingRun)
+                        (this->*set)(on);
+                },
+                Qt::QueuedConnection);
+            return THookReply::Taken;
+        };
+    };
     TScriptHooks hooks {
         .Send =
-            [this](std::string bytes) {
-                if (FPendingSends.load() >= MaxPendingSends)
-                    return false;
+            [this](std::string_view bytes) {
+                if (!FPortOpen.load())
+                    return THookReply::PortClosed;
+                if (FPendingSends.load() >= MaxPendingSends
+                    || (FPendingSends.load() > 0 && FPendingSendBytes.load() + bytes.size() > MaxPendingSendBytes))
+                    return THookReply::Busy;
                 ++FPendingSends;
+                FPendingSendBytes += bytes.size();
                 QMetaObject::invokeMethod(
                     this,
-                    [this, run = FRun.load(), bytes = std::move(bytes)] {
+                    [this, run = FRun.load(), bytes = std::string(bytes)] {
                         --FPendingSends;
+                        FPendingSendBytes -= bytes.size();
                         SendFromScript(run, bytes);
                     },
                     Qt::QueuedConnection);
-                return true;
+                return THookReply::Taken;
             },
-        .SetDtr =
-            [this](bool on) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, run = FRun.load(), on] {
-                        if (run == FSendingRun && FPort.SetDtr)
-                            FPort.SetDtr(on);
-                    },
-                    Qt::QueuedConnection);
-            },
-        .SetRts =
-            [this](bool on) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, run = FRun.load(), on] {
-                        if (run == FSendingRun && FPort.SetRts)
-                            FPort.SetRts(on);
-                    },
-                    Qt::QueuedConnection);
-            },
-        .Log = [this](std::string text) { QueueLog(std::move(text)); },
+        .SetDtr = setLine(&TScriptForm::SetDtr),
+        .SetRts = setLine(&TScriptForm::SetRts),
+        .Log = [this](std::string_view text) { return QueueLog(text); },
     };
     FRunner = std::make_unique<TScriptRunner>(std::move(hooks));
     UpdateButtons();
@@ -117,7 +136,7 @@ TScriptForm::TScriptForm(TScriptFormPort port, QWidget *parent)
 
 TScriptForm::~TScriptForm()
 {
-    // The thread ends before anything it posts to could go.
+    // A running script is stopped, or abandoned after a second, before anything its hooks reach goes.
     FRunner.reset();
 }
 
@@ -143,6 +162,18 @@ void TScriptForm::AppendOutput(const QString &line)
     Output->appendPlainText(line);
 }
 
+void TScriptForm::SetDtr(bool on) const
+{
+    if (FPort.SetDtr)
+        FPort.SetDtr(on);
+}
+
+void TScriptForm::SetRts(bool on) const
+{
+    if (FPort.SetRts)
+        FPort.SetRts(on);
+}
+
 // ---- Running ----
 
 void TScriptForm::RunClick()
@@ -152,6 +183,7 @@ void TScriptForm::RunClick()
     const unsigned run = FRun + 1;
     FRun = run;
     FSendingRun = run;
+    FPortOpen = !FPort.IsOpen || FPort.IsOpen();
     const std::string name
         = FScriptPath.empty() ? "脚本" : QFileInfo(QString::fromStdString(FScriptPath)).fileName().toStdString();
     FRunner->Start(
@@ -160,6 +192,7 @@ void TScriptForm::RunClick()
                 this, [this, run, outcome] { ScriptEnded(run, outcome); }, Qt::QueuedConnection);
         });
     AppendOutput(QStringLiteral("—— 运行 %1 ——").arg(QString::fromStdString(name)));
+    FTickTimer->start();
     UpdateButtons();
 }
 
@@ -179,9 +212,16 @@ void TScriptForm::StopScript(const QString &why)
         return;
     // What the script queued but the port has not taken yet goes unsent.
     FSendingRun = 0;
-    FRunner->Stop();
+    const TScriptRunner::TStopResult result = FRunner->Stop();
     if (!why.isEmpty())
         AppendOutput(why);
+    if (result == TScriptRunner::TStopResult::Abandoned) {
+        // Its end will never be told: what it logged so far is shown, then why it is gone.
+        FRun = FRun + 1;
+        FTickTimer->stop();
+        FlushLog();
+        AppendOutput(QStringLiteral("脚本未在 1 秒内停止，已放弃（它的输出和发送不再处理）"));
+    }
     UpdateButtons();
 }
 
@@ -199,9 +239,10 @@ void TScriptForm::SendFromScript(unsigned run, const std::string &bytes)
 
 void TScriptForm::ScriptEnded(unsigned run, const TScriptOutcome &outcome)
 {
-    FlushLog();
     if (run != FRun)
         return;
+    FTickTimer->stop();
+    FlushLog();
     FSendingRun = 0;
     switch (outcome.Kind) {
     case TScriptOutcome::Finished:
@@ -217,17 +258,16 @@ void TScriptForm::ScriptEnded(unsigned run, const TScriptOutcome &outcome)
     UpdateButtons();
 }
 
-void TScriptForm::QueueLog(std::string text)
+THookReply TScriptForm::QueueLog(std::string_view text)
 {
+    QString line = TextOf(text);
     std::lock_guard lock(FLogMutex);
-    FPendingLog.append(TextOf(text));
-    // A flood keeps only what the pane would keep.
-    if (FPendingLog.size() > OutputLineLimit)
-        FPendingLog.removeFirst();
-    if (FLogPosted)
-        return;
-    FLogPosted = true;
-    QMetaObject::invokeMethod(this, &TScriptForm::FlushLog, Qt::QueuedConnection);
+    if (!FPendingLog.empty()
+        && (FPendingLog.size() >= MaxPendingLogLines || FPendingLogBytes + text.size() > MaxPendingLogBytes))
+        return THookReply::Busy;
+    FPendingLog.append(std::move(line));
+    FPendingLogBytes += text.size();
+    return THookReply::Taken;
 }
 
 void TScriptForm::FlushLog()
@@ -236,10 +276,17 @@ void TScriptForm::FlushLog()
     {
         std::lock_guard lock(FLogMutex);
         lines.swap(FPendingLog);
-        FLogPosted = false;
+        FPendingLogBytes = 0;
     }
-    for (const QString &line : lines)
-        AppendOutput(line);
+    // One insertion for the whole batch: one layout, one change told to the accessibility bus.
+    if (!lines.empty())
+        AppendOutput(lines.join(QLatin1Char('\n')));
+}
+
+void TScriptForm::TickTimer()
+{
+    FPortOpen = !FPort.IsOpen || FPort.IsOpen();
+    FlushLog();
 }
 
 // ---- Files ----
@@ -254,12 +301,14 @@ std::string TScriptForm::ChooseFile(TFileChoice choice)
         return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), QString(), scripts).toStdString();
     case TFileChoice::SaveScript:
         return QFileDialog::getSaveFileName(this, QStringLiteral("保存"), QString(), scripts).toStdString();
-    case TFileChoice::ScriptFile:
+    case TFileChoice::ReadFile:
+        return QFileDialog::getOpenFileName(this, QStringLiteral("打开文件")).toStdString();
+    case TFileChoice::WriteFile:
         break;
     }
-    // A file to read or to write: it need not exist yet, and choosing an existing one is no overwrite.
+    // A file to write: it need not exist yet, and choosing an existing one is no overwrite (the script may append).
     return QFileDialog::getSaveFileName(
-        this, QStringLiteral("选择文件"), QString(), QString(), nullptr, QFileDialog::DontConfirmOverwrite)
+        this, QStringLiteral("保存文件"), QString(), QString(), nullptr, QFileDialog::DontConfirmOverwrite)
         .toStdString();
 }
 
@@ -275,9 +324,9 @@ void TScriptForm::SaveClick()
         SaveScript(path);
 }
 
-void TScriptForm::ChooseFilesClick()
+void TScriptForm::ChooseFilesClick(TFileChoice choice)
 {
-    std::string path = ChooseFile(TFileChoice::ScriptFile);
+    std::string path = ChooseFile(choice);
     if (path.empty())
         return;
     FAllowedFiles.push_back(path);
@@ -293,6 +342,7 @@ bool TScriptForm::LoadScript(const std::string &path)
     }
     const QByteArray bytes = file.readAll();
     Editor->setPlainText(TextOf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    Editor->document()->setModified(false);
     FScriptPath = path;
     return true;
 }
@@ -305,6 +355,23 @@ bool TScriptForm::SaveScript(const std::string &path)
         ShowMessageBox("无法保存 " + path + "：" + file.errorString().toStdString(), "提示", mbIconStop);
         return false;
     }
+    Editor->document()->setModified(false);
     FScriptPath = path;
     return true;
+}
+
+bool TScriptForm::ConfirmDiscard()
+{
+    if (!Editor->document()->isModified() || Editor->document()->isEmpty())
+        return true;
+    switch (ShowMessageBox("脚本已修改，是否保存？", "脚本", mbYesNoCancelQuestion)) {
+    case idYes: {
+        const std::string path = FScriptPath.empty() ? ChooseFile(TFileChoice::SaveScript) : FScriptPath;
+        return !path.empty() && SaveScript(path);
+    }
+    case idNo:
+        return true;
+    default:
+        return false;
+    }
 }

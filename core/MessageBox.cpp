@@ -20,7 +20,7 @@ int ShowMessageBox(const std::string &text, const std::string &caption, int flag
 {
     if (auto &handler = Handler())
         return handler(TMessageBoxRequest { text, caption, flags });
-    return flags == mbYesNoQuestion ? idNo : idOk;
+    return flags == mbYesNoQuestion || flags == mbYesNoCancelQuestion ? idNo : idOk;
 }
 
 TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler handler)

@@ -11,10 +11,12 @@ enum TMessageBoxFlags : int {
     mbIconExclamation = 48,
     mbIconInformation = 64,
     mbYesNoQuestion = 36, // Yes/No buttons with the question icon
+    mbYesNoCancelQuestion = 35, // Yes/No/Cancel buttons with the question icon
 };
 
 enum TMessageBoxAnswer : int {
     idOk = 1,
+    idCancel = 2,
     idYes = 6,
     idNo = 7,
 };
@@ -29,7 +31,8 @@ struct TMessageBoxRequest {
 using TMessageBoxHandler = std::function<int(const TMessageBoxRequest &)>;
 
 // Shows a box through the installed handler and returns its answer. Every message box of the program goes through
-// here, application-modal, so that tests can intercept them. Without a handler it answers idOk (or idNo for Yes/No).
+// here, application-modal, so that tests can intercept them. Without a handler it answers idOk (or idNo for Yes/No and
+// Yes/No/Cancel).
 int ShowMessageBox(const std::string &text, const std::string &caption, int flags);
 
 // Installs the handler that shows boxes (the widget layer installs the real one at start-up; tests install a

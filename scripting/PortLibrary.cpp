@@ -8,6 +8,7 @@
 #include <chrono>
 #include <lua.hpp>
 #include <optional>
+#include <string>
 
 namespace
 {
@@ -18,9 +19,17 @@ using std::chrono::steady_clock;
 constexpr int Stopped = -1;
 constexpr int ErrorPushed = -2; // the error object is on the stack
 
-steady_clock::time_point DeadlineAfter(lua_Integer ms)
+// The longest wait a port call takes: a longer timeout (up to a number too big for a clock) waits this long, which is
+// as good as for ever, and still ends at once when the script is stopped.
+constexpr double LongestWaitMs = 365.0 * 24 * 3600 * 1000;
+
+// The timeout argument at index: a number of milliseconds, cut to [0, LongestWaitMs].
+steady_clock::time_point DeadlineAfter(lua_State *L, int index)
 {
-    return steady_clock::now() + std::chrono::milliseconds(std::max<lua_Integer>(ms, 0));
+    const double ms = luaL_checknumber(L, index);
+    const double clamped = ms > 0 ? std::min(ms, LongestWaitMs) : 0.0; // NaN waits not at all
+    return steady_clock::now()
+        + std::chrono::duration_cast<steady_clock::duration>(std::chrono::duration<double, std::milli>(clamped));
 }
 
 // Ends a port function: raises the stop or the error the helper left, or returns its results.
@@ -33,26 +42,44 @@ int Finish(lua_State *L, int results)
     return results;
 }
 
-void CallHook(const std::function<void(std::string)> &hook, const char *data, std::size_t size)
+// How long a script waits before it offers something again to a hook that had too much on its way.
+constexpr auto BusyRetryAfter = std::chrono::milliseconds(5);
+
+// Offers argument to hook until it is taken, waiting while the hook is busy. What the hook last replied (Taken for a
+// missing hook), or nothing when a stop request ended the wait.
+template <typename THook, typename TArgument>
+std::optional<THookReply> Offer(lua_State *L, const THook &hook, const TArgument &argument)
 {
-    if (hook)
-        hook(std::string(data, size));
+    if (!hook)
+        return THookReply::Taken;
+    for (;;) {
+        const THookReply reply = hook(argument);
+        if (reply != THookReply::Busy)
+            return reply;
+        if (ContextOf(L).Input.Sleep(steady_clock::now() + BusyRetryAfter) == TScriptInput::TWait::Stopped)
+            return std::nullopt;
+    }
 }
 
-// How long a send waits before it offers its bytes again when the port's thread has too many to take.
-constexpr auto SendRetryAfter = std::chrono::milliseconds(5);
+// A line to the output pane, cut to MaxLogBytes; Stopped or 0.
+int Log(lua_State *L, std::string_view text)
+{
+    const std::string line = CutText(text, MaxLogBytes);
+    return Offer(L, ContextOf(L).Hooks.Log, std::string_view(line)) ? 0 : Stopped;
+}
 
-// Hands bytes to the Send hook, waiting while it has too many; Stopped when a stop request ends the wait.
+// Hands bytes to the Send hook. Nothing pushed when they went (port.send gives nothing back then), false and the
+// reason when the port is not open, Stopped when a stop request ended the wait.
 int Send(lua_State *L, const char *data, std::size_t size)
 {
-    TScriptContext &context = ContextOf(L);
-    if (!context.Hooks.Send)
+    const std::optional<THookReply> reply = Offer(L, ContextOf(L).Hooks.Send, std::string_view(data, size));
+    if (!reply)
+        return Stopped;
+    if (*reply != THookReply::PortClosed)
         return 0;
-    const std::string bytes(data, size);
-    while (!context.Hooks.Send(bytes))
-        if (context.Input.Sleep(steady_clock::now() + SendRetryAfter) == TScriptInput::TWait::Stopped)
-            return Stopped;
-    return 0;
+    lua_pushboolean(L, false);
+    lua_pushliteral(L, "串口未打开");
+    return 2;
 }
 
 int PortSend(lua_State *L)
@@ -87,6 +114,19 @@ int PortSendHex(lua_State *L)
     return Finish(L, results);
 }
 
+// Tells the output pane of received bytes dropped unread since it was last told; Stopped or 0.
+int TellDropped(lua_State *L, const TScriptInput::TSnapshot &snapshot)
+{
+    TScriptContext &context = ContextOf(L);
+    if (snapshot.Dropped <= context.DroppedTold)
+        return 0;
+    const uint64_t dropped = snapshot.Dropped - context.DroppedTold;
+    context.DroppedTold = snapshot.Dropped;
+    return Log(L,
+        "脚本未及时读取，已丢弃 " + std::to_string(dropped) + " 字节接收数据（最多保留 "
+            + std::to_string(TScriptInput::MaxPending) + " 字节）");
+}
+
 // Waits for the received bytes to change after `version`: nothing when they did (look again), else what the port
 // call returns: Stopped, or nil on the stack at the deadline.
 std::optional<int> AwaitChange(lua_State *L, TScriptInput &input, uint64_t version, steady_clock::time_point deadline)
@@ -109,12 +149,21 @@ int Expect(lua_State *L, steady_clock::time_point deadline)
     TScriptInput &input = ContextOf(L).Input;
     for (;;) {
         const TScriptInput::TSnapshot snapshot = input.Snapshot();
+        if (TellDropped(L, snapshot) == Stopped)
+            return Stopped;
         const int base = lua_gettop(L);
         lua_pushvalue(L, lua_upvalueindex(1));
         lua_pushlstring(L, snapshot.Bytes.data(), snapshot.Bytes.size());
         lua_pushvalue(L, 1);
-        if (lua_pcall(L, 2, LUA_MULTRET, 0) != LUA_OK)
+        if (lua_pcall(L, 2, LUA_MULTRET, 0) != LUA_OK) {
+            // A bad pattern: string.find's message names no line, so it gets the caller's, as luaL_error gives it.
+            if (lua_type(L, -1) == LUA_TSTRING) {
+                luaL_where(L, 1);
+                lua_insert(L, -2);
+                lua_concat(L, 2);
+            }
             return ErrorPushed;
+        }
         const int found = lua_gettop(L) - base;
         if (found >= 2 && !lua_isnil(L, base + 1)) {
             const auto start = static_cast<std::size_t>(lua_tointeger(L, base + 1));
@@ -139,9 +188,9 @@ int Expect(lua_State *L, steady_clock::time_point deadline)
 int PortExpect(lua_State *L)
 {
     luaL_checkstring(L, 1);
-    const lua_Integer timeout = luaL_checkinteger(L, 2);
+    const steady_clock::time_point deadline = DeadlineAfter(L, 2);
     lua_settop(L, 1);
-    return Finish(L, Expect(L, DeadlineAfter(timeout)));
+    return Finish(L, Expect(L, deadline));
 }
 
 int Read(lua_State *L, steady_clock::time_point deadline)
@@ -149,6 +198,8 @@ int Read(lua_State *L, steady_clock::time_point deadline)
     TScriptInput &input = ContextOf(L).Input;
     for (;;) {
         const TScriptInput::TSnapshot snapshot = input.Snapshot();
+        if (TellDropped(L, snapshot) == Stopped)
+            return Stopped;
         if (!snapshot.Bytes.empty()) {
             input.Take(snapshot, snapshot.Bytes.size());
             lua_pushlstring(L, snapshot.Bytes.data(), snapshot.Bytes.size());
@@ -161,30 +212,31 @@ int Read(lua_State *L, steady_clock::time_point deadline)
 
 int PortRead(lua_State *L)
 {
-    return Finish(L, Read(L, DeadlineAfter(luaL_checkinteger(L, 1))));
+    return Finish(L, Read(L, DeadlineAfter(L, 1)));
 }
 
 int PortSleep(lua_State *L)
 {
-    const steady_clock::time_point deadline = DeadlineAfter(luaL_checkinteger(L, 1));
+    const steady_clock::time_point deadline = DeadlineAfter(L, 1);
     const bool stopped = ContextOf(L).Input.Sleep(deadline) == TScriptInput::TWait::Stopped;
     return Finish(L, stopped ? Stopped : 0);
+}
+
+int SetLine(lua_State *L, const std::function<THookReply(bool)> &hook, bool on)
+{
+    return Offer(L, hook, on) ? 0 : Stopped;
 }
 
 int PortDtr(lua_State *L)
 {
     luaL_checkany(L, 1);
-    if (const auto &hook = ContextOf(L).Hooks.SetDtr)
-        hook(lua_toboolean(L, 1));
-    return 0;
+    return Finish(L, SetLine(L, ContextOf(L).Hooks.SetDtr, lua_toboolean(L, 1)));
 }
 
 int PortRts(lua_State *L)
 {
     luaL_checkany(L, 1);
-    if (const auto &hook = ContextOf(L).Hooks.SetRts)
-        hook(lua_toboolean(L, 1));
-    return 0;
+    return Finish(L, SetLine(L, ContextOf(L).Hooks.SetRts, lua_toboolean(L, 1)));
 }
 
 } // namespace
@@ -203,8 +255,7 @@ int PortLog(lua_State *L)
     luaL_pushresult(&line);
     std::size_t size = 0;
     const char *text = lua_tolstring(L, -1, &size);
-    CallHook(ContextOf(L).Hooks.Log, text, size);
-    return 0;
+    return Finish(L, Log(L, std::string_view(text, size)));
 }
 
 void OpenPortLibrary(lua_State *L)

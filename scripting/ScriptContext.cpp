@@ -2,6 +2,7 @@
 #include "scripting/ScriptContext.h"
 
 #include <lua.hpp>
+#include <string>
 
 namespace
 {
@@ -31,4 +32,16 @@ void RaiseStop(lua_State *L)
 bool IsStopError(lua_State *L, int index)
 {
     return lua_islightuserdata(L, index) && lua_touserdata(L, index) == &StopErrorKey;
+}
+
+std::string CutText(std::string_view text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return std::string(text);
+    std::size_t end = limit;
+    // Back to the first byte of a character, so that a cut UTF-8 text stays UTF-8 (a UTF-8 character has at most
+    // three bytes after its first).
+    while (end + 3 > limit && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(text.substr(0, end)) + "…（共 " + std::to_string(text.size()) + " 字节）";
 }

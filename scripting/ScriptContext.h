@@ -5,7 +5,9 @@
 #include "scripting/ScriptInput.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct lua_State;
@@ -21,6 +23,7 @@ struct TScriptContext {
     std::vector<std::string> AllowedFiles; // io.open opens these and no other file
     std::size_t MemoryUsed = 0;
     std::size_t MemoryLimit = 256u << 20;
+    uint64_t DroppedTold = 0; // received bytes dropped unread that the output pane has been told of
 };
 
 TScriptContext &ContextOf(lua_State *L);
@@ -30,3 +33,6 @@ void SetContext(lua_State *L, TScriptContext *context);
 [[noreturn]] void RaiseStop(lua_State *L);
 // Whether an error object is the one RaiseStop raises.
 bool IsStopError(lua_State *L, int index);
+
+// text, or when it is longer than limit bytes its start (cut where a UTF-8 character begins) and how long it was.
+std::string CutText(std::string_view text, std::size_t limit);

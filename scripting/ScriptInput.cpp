@@ -30,14 +30,6 @@ void TScriptInput::RequestStop()
     FChanged.notify_all();
 }
 
-void TScriptInput::Reset()
-{
-    std::lock_guard lock(FMutex);
-    FPending.clear();
-    ++FVersion;
-    FStop = false;
-}
-
 TScriptInput::TSnapshot TScriptInput::Snapshot() const
 {
     std::lock_guard lock(FMutex);

@@ -23,8 +23,6 @@ public:
     void Push(std::string_view bytes);
     void RequestStop();
     bool StopRequested() const { return FStop.load(); }
-    // Forgets the bytes and the stop request, before a run.
-    void Reset();
 
     // The bytes not yet taken, and a count that changes whenever they do.
     struct TSnapshot {

@@ -4,8 +4,23 @@
 #include "scripting/ScriptContext.h"
 #include "scripting/ScriptSandbox.h"
 
+#include <condition_variable>
 #include <cstdlib>
 #include <lua.hpp>
+#include <mutex>
+#include <thread>
+
+// Shared by the runner and the script's thread; the last of them to let go frees it.
+struct TScriptRun {
+    TScriptInput Input;
+    std::atomic<bool> Running { true };
+    // Held while a hook or `finished` runs, and while the runner decides to abandon the run, so that no hook is
+    // running or will run once the runner has given up.
+    std::mutex Mutex;
+    std::condition_variable Ended;
+    bool Done = false; // the script has ended and `finished` has returned
+    bool Abandoned = false;
+};
 
 namespace
 {
@@ -44,9 +59,24 @@ void StopHook(lua_State *L, lua_Debug *)
 
 std::string ErrorMessage(lua_State *L)
 {
-    if (const char *message = lua_tostring(L, -1))
-        return message;
+    std::size_t size = 0;
+    if (const char *message = lua_tolstring(L, -1, &size))
+        return CutText(std::string_view(message, size), MaxLogBytes);
     return std::string("(error object is a ") + luaL_typename(L, -1) + " value)";
+}
+
+// What a hook calls while its run is not abandoned: the runner's hook, under the run's lock.
+template <typename TArgument>
+std::function<THookReply(TArgument)> Guarded(
+    const std::shared_ptr<TScriptRun> &run, std::function<THookReply(TArgument)> hook)
+{
+    if (!hook)
+        return {};
+    // The thread holds the run, so a plain pointer is enough here.
+    return [run = run.get(), hook = std::move(hook)](TArgument argument) {
+        std::lock_guard lock(run->Mutex);
+        return run->Abandoned ? THookReply::Taken : hook(std::move(argument));
+    };
 }
 
 } // namespace
@@ -64,33 +94,59 @@ TScriptRunner::~TScriptRunner()
 bool TScriptRunner::Start(std::string source, std::string chunkName, std::vector<std::string> allowedFiles,
     std::function<void(const TScriptOutcome &)> finished)
 {
-    if (FRunning)
+    if (Running())
         return false;
-    if (FThread.joinable())
-        FThread.join();
-    FInput.Reset();
-    FRunning = true;
-    FThread = std::thread([this, source = std::move(source), chunkName = std::move(chunkName),
-                              allowedFiles = std::move(allowedFiles), finished = std::move(finished)]() mutable {
-        TScriptOutcome outcome = Run(source, chunkName, std::move(allowedFiles), FInput, FHooks);
-        FRunning = false;
-        if (finished)
-            finished(outcome);
-    });
+    auto run = std::make_shared<TScriptRun>();
+    TScriptHooks hooks {
+        .Send = Guarded(run, FHooks.Send),
+        .SetDtr = Guarded(run, FHooks.SetDtr),
+        .SetRts = Guarded(run, FHooks.SetRts),
+        .Log = Guarded(run, FHooks.Log),
+    };
+    FRun = run;
+    // Detached: the runner never joins it, it waits for Done with a deadline instead.
+    std::thread([run = std::move(run), hooks = std::move(hooks), source = std::move(source),
+                    chunkName = std::move(chunkName), allowedFiles = std::move(allowedFiles),
+                    finished = std::move(finished)]() mutable {
+        const TScriptOutcome outcome = Run(source, chunkName, std::move(allowedFiles), run->Input, hooks);
+        {
+            std::lock_guard lock(run->Mutex);
+            run->Running = false;
+            if (!run->Abandoned && finished)
+                finished(outcome);
+            run->Done = true;
+        }
+        run->Ended.notify_all();
+    }).detach();
     return true;
 }
 
-void TScriptRunner::Stop()
+TScriptRunner::TStopResult TScriptRunner::Stop(std::chrono::milliseconds wait)
 {
-    FInput.RequestStop();
-    if (FThread.joinable())
-        FThread.join();
+    if (!FRun)
+        return TStopResult::NotRunning;
+    const std::shared_ptr<TScriptRun> run = std::move(FRun);
+    run->Input.RequestStop();
+    std::unique_lock lock(run->Mutex);
+    // Under the lock, Done tells whether `finished` has returned: a script that ended on its own may still be in it.
+    if (run->Done)
+        return TStopResult::NotRunning;
+    if (run->Ended.wait_for(lock, wait, [&] { return run->Done; }))
+        return TStopResult::Stopped;
+    run->Abandoned = true;
+    run->Running = false;
+    return TStopResult::Abandoned;
+}
+
+bool TScriptRunner::Running() const
+{
+    return FRun && FRun->Running.load();
 }
 
 void TScriptRunner::Received(std::string_view bytes)
 {
-    if (FRunning)
-        FInput.Push(bytes);
+    if (Running())
+        FRun->Input.Push(bytes);
 }
 
 TScriptOutcome TScriptRunner::Run(const std::string &source, const std::string &chunkName,

@@ -60,6 +60,48 @@ int TextLoad(lua_State *L)
     return lua_gettop(L) - 4;
 }
 
+// A message handler of xpcall, with the script's handler as upvalue 1. Lua runs a handler for an error raised by the
+// stop check with the check off, so a handler that loops could never be stopped: the stop passes it by.
+int StoppableHandler(lua_State *L)
+{
+    if (IsStopError(L, 1) || ContextOf(L).Input.StopRequested()) {
+        lua_settop(L, 1);
+        return 1;
+    }
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, 1);
+    return 1;
+}
+
+// xpcall with the handler wrapped in StoppableHandler. Upvalue 1 is the original xpcall.
+int StoppableXpcall(lua_State *L)
+{
+    luaL_checktype(L, 2, LUA_TFUNCTION);
+    lua_pushvalue(L, 2);
+    lua_pushcclosure(L, StoppableHandler, 1);
+    lua_replace(L, 2);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+// setmetatable refusing a metatable with __gc: Lua runs finalizers with the stop check off (and at the end of every
+// run), so one that loops would hold the script for ever. Upvalue 1 is the original setmetatable.
+int SetMetatableWithoutFinalizer(lua_State *L)
+{
+    lua_settop(L, 2);
+    lua_pushliteral(L, "__gc");
+    if (lua_type(L, 2) == LUA_TTABLE && lua_rawget(L, 2) != LUA_TNIL)
+        return luaL_error(L, "脚本不能使用 __gc（终结器无法停止）");
+    lua_settop(L, 2);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, 2, 1);
+    return 1;
+}
+
 void OpenLibrary(lua_State *L, const char *name, lua_CFunction open)
 {
     luaL_requiref(L, name, open, 1);
@@ -91,6 +133,12 @@ void OpenScriptSandbox(lua_State *L)
     lua_setglobal(L, "load");
     lua_pushcfunction(L, PortLog);
     lua_setglobal(L, "print");
+    lua_getglobal(L, "xpcall");
+    lua_pushcclosure(L, StoppableXpcall, 1);
+    lua_setglobal(L, "xpcall");
+    lua_getglobal(L, "setmetatable");
+    lua_pushcclosure(L, SetMetatableWithoutFinalizer, 1);
+    lua_setglobal(L, "setmetatable");
 
     // The full os and io libraries stay out of reach (not global, and no package library to find them): the script
     // gets new tables with the harmless part.

@@ -30,6 +30,19 @@ int ShowQtMessageBox(const TMessageBoxRequest &request)
     QMessageBox box(IconOf(request.Flags), QString::fromStdString(request.Caption),
         QString::fromStdString(request.Text), QMessageBox::NoButton, QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
+    if ((request.Flags & 0x0F) == 3) { // Yes/No/Cancel; closing the box is Cancel
+        box.addButton(QMessageBox::Yes);
+        box.addButton(QMessageBox::No);
+        box.addButton(QMessageBox::Cancel); // also the escape button
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return idYes;
+        case QMessageBox::No:
+            return idNo;
+        default:
+            return idCancel;
+        }
+    }
     if ((request.Flags & 0x0F) == 4) { // Yes/No
         box.addButton(QMessageBox::Yes);
         box.addButton(QMessageBox::No);

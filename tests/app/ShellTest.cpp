@@ -8,6 +8,8 @@
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
 #include "console/MainForm.h"
+#include "console/ScriptForm.h"
+#include "core/MessageBox.h"
 #include "platform/GlobalHotKey.h"
 #include "settings/PortSettingsForm.h"
 
@@ -152,4 +154,30 @@ TEST_F(ShellTest, CloseWithoutATrayIconEndsTheProgramAsExitDoes)
     EXPECT_FALSE(Shell.MainForm->isVisible());
     EXPECT_FALSE(Shell.TrayIcon->isVisible());
     EXPECT_FALSE(Shell.HotKey->IsRegistered());
+}
+
+TEST_F(ShellTest, ExitAsksAboutUnsavedScriptTextAndStaysOnCancelWhileAQuitSignalDoesNotAsk)
+{
+    std::vector<TMessageBoxRequest> asked;
+    int answer = idCancel;
+    TMessageBoxHandler previous = SetMessageBoxHandler([&](const TMessageBoxRequest &request) {
+        asked.push_back(request);
+        return answer;
+    });
+    Shell.MainForm->ScriptForm()->Editor->insertPlainText(QStringLiteral("port.send('AT')"));
+    const auto exitAfterTrying = [](const std::function<void()> &quit) {
+        return RunLoop([quit] {
+            quit();
+            QTimer::singleShot(200, qApp, [] { QCoreApplication::exit(7); }); // still running
+        });
+    };
+    EXPECT_EQ(exitAfterTrying([this] { Shell.N4->trigger(); }), 7) << "Cancel stays";
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Flags, mbYesNoCancelQuestion);
+    EXPECT_EQ(exitAfterTrying([this] { Shell.Quit(); }), 0) << "a quit signal does not ask";
+    EXPECT_EQ(asked.size(), 1u);
+    answer = idNo;
+    EXPECT_EQ(exitAfterTrying([this] { Shell.N4->trigger(); }), 0) << "No drops the text and quits";
+    EXPECT_EQ(asked.size(), 2u);
+    SetMessageBoxHandler(previous);
 }

@@ -4,11 +4,16 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -24,17 +29,19 @@ public:
     {
         return {
             .Send =
-                [this](std::string bytes) {
+                [this](std::string_view bytes) {
+                    if (!PortOpen)
+                        return THookReply::PortClosed;
                     if (Refusals > 0) {
                         --Refusals;
-                        return false;
+                        return THookReply::Busy;
                     }
-                    Add(Sent, "send:" + bytes);
-                    return true;
+                    std::this_thread::sleep_for(SendTakes.load());
+                    return Add(Sent, "send:" + std::string(bytes));
                 },
-            .SetDtr = [this](bool on) { Add(Sent, on ? "dtr:1" : "dtr:0"); },
-            .SetRts = [this](bool on) { Add(Sent, on ? "rts:1" : "rts:0"); },
-            .Log = [this](std::string text) { Add(Logged, std::move(text)); },
+            .SetDtr = [this](bool on) { return Add(Sent, on ? "dtr:1" : "dtr:0"); },
+            .SetRts = [this](bool on) { return Add(Sent, on ? "rts:1" : "rts:0"); },
+            .Log = [this](std::string_view text) { return Add(Logged, std::string(text)); },
         };
     }
 
@@ -55,17 +62,21 @@ public:
         return FChanged.wait_for(lock, limit, [&] { return Logged.size() >= count; });
     }
 
-    void Add(std::vector<std::string> &to, std::string item)
+    THookReply Add(std::vector<std::string> &to, std::string item)
     {
         {
             std::lock_guard lock(FMutex);
             to.push_back(std::move(item));
         }
         FChanged.notify_all();
+        return THookReply::Taken;
     }
 
     // Sends the hook refuses (the port's thread is busy) before it takes one.
     std::atomic<int> Refusals = 0;
+    std::atomic<bool> PortOpen = true;
+    // How long the send hook takes: a stand-in for a script stuck where the stop request cannot reach it.
+    std::atomic<std::chrono::milliseconds> SendTakes = 0ms;
 
 private:
     std::mutex FMutex;
@@ -145,6 +156,9 @@ TEST(ScriptRunner, AnErrorGivesItsMessageWithTheLine)
         { "x = 1\nerror('no prompt')", "脚本:2: no prompt" },
         { "port.log('a')\nport.sendhex('AA 5')", "脚本:2: 十六进制格式错误：第 4 个字符" },
         { "port.expect('(', 10)", "unfinished capture" },
+        { "port.log('a')\nport.expect('[', 10)", "脚本:2: malformed pattern" },
+        { "setmetatable({}, {__gc = function() end})", "脚本:1: 脚本不能使用 __gc" },
+        { "error(('x'):rep(5e7))", "xxx…（共 50000010 字节）" },
         { "while true do\nend end", "脚本:2: <eof> expected near 'end'" },
         { "os.execute('true')", "脚本:1: attempt to call a nil value (field 'execute')" },
         { "local s = string.rep('x', 1 << 30)", "not enough memory" },
@@ -153,7 +167,9 @@ TEST(ScriptRunner, AnErrorGivesItsMessageWithTheLine)
         TRecorder recorder;
         TScriptOutcome outcome = RunHere(source, recorder);
         EXPECT_EQ(outcome.Kind, TScriptOutcome::Failed) << source;
-        EXPECT_NE(outcome.Message.find(message), std::string::npos) << source << " gave " << outcome.Message;
+        EXPECT_NE(outcome.Message.find(message), std::string::npos)
+            << source << " gave " << outcome.Message.substr(0, 200);
+        EXPECT_LE(outcome.Message.size(), MaxLogBytes + 40) << source;
     }
 }
 
@@ -202,6 +218,12 @@ TEST(ScriptRunner, StopEndsAnyScriptWithin100Ms)
         { "asleep", "port.sleep(60000)" },
         { "sending in a loop", "while true do port.send('x') end" },
         { "stop caught by pcall", "pcall(port.sleep, 60000) while true do end" },
+        { "looping in xpcall's handler", "xpcall(error, function() while true do end end)" },
+        { "looping in xpcall's handler for the stop",
+            "xpcall(function() while true do end end, function() while true do end end)" },
+        { "read for longer than a clock counts", "port.read(9.2e12)" },
+        { "expect for the largest integer", "port.expect('never', math.maxinteger)" },
+        { "asleep for longer than a clock counts", "port.sleep(1e300)" },
     };
     for (const auto &[name, source] : cases) {
         TScriptOutcome outcome;
@@ -209,6 +231,91 @@ TEST(ScriptRunner, StopEndsAnyScriptWithin100Ms)
         EXPECT_LT(took.count(), 100) << name;
         EXPECT_EQ(outcome.Kind, TScriptOutcome::Stopped) << name << ": " << outcome.Message;
     }
+}
+
+TEST(ScriptRunner, AScriptStuckInABuiltInCallIsAbandonedAndItsThreadNeverWaitedFor)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        { "backtracking find", "string.find(('a'):rep(1e5), '.-.-.-.-b')" },
+        { "plain find", "local s = ('a'):rep(2e7) string.find(s, s:sub(1, 1e7) .. 'b', 1, true)" },
+        { "expect over a megabyte", "port.expect('(.-)(.-)(.-)%d', 60000)" },
+    };
+    for (const bool destroy : { false, true })
+        for (const auto &[name, source] : cases) {
+            TRecorder recorder;
+            auto runner = std::make_unique<TScriptRunner>(recorder.Hooks());
+            std::atomic<bool> finished = false;
+            runner->Start(std::string("port.log('started')\n") + source + "\nport.log('after')", "=脚本", {},
+                [&](const TScriptOutcome &) { finished = true; });
+            runner->Received(std::string(1 << 20, 'x'));
+            ASSERT_TRUE(recorder.WaitForLogs(1)) << name;
+            std::this_thread::sleep_for(50ms); // inside the call
+            const auto before = std::chrono::steady_clock::now();
+            if (destroy) {
+                runner.reset();
+            } else {
+                EXPECT_EQ(runner->Stop(), TScriptRunner::TStopResult::Abandoned) << name;
+                EXPECT_FALSE(runner->Running()) << name;
+            }
+            EXPECT_LT(std::chrono::steady_clock::now() - before, 3s) << name << (destroy ? " (destroyed)" : "");
+            EXPECT_FALSE(finished) << name;
+        }
+}
+
+TEST(ScriptRunner, AnAbandonedScriptReachesNoHookAgain)
+{
+    // The script blocks in a read of a pipe, where the stop request cannot reach it, until the test writes; by then
+    // it has been abandoned, and its next port call and its end reach nobody.
+    const std::string fifo
+        = (std::filesystem::temp_directory_path() / ("kelvara-fifo-" + std::to_string(::getpid()))).string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TRecorder recorder;
+    TScriptRunner runner(recorder.Hooks());
+    std::atomic<bool> finished = false;
+    runner.Start("local f = io.open('" + fifo + "')\nport.log('started')\nf:read('l')\nport.log('after')", "=脚本",
+        { fifo }, [&](const TScriptOutcome &) { finished = true; });
+    const int writer = ::open(fifo.c_str(), O_WRONLY); // waits for the script to open its end
+    ASSERT_GE(writer, 0);
+    ASSERT_TRUE(recorder.WaitForLogs(1));
+    EXPECT_EQ(runner.Stop(), TScriptRunner::TStopResult::Abandoned);
+    EXPECT_EQ(::write(writer, "go\n", 3), 3);
+    ::close(writer);
+    std::this_thread::sleep_for(300ms); // the script runs on past its read
+    EXPECT_EQ(recorder.Logs(), std::vector<std::string> { "started" });
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(runner.Stop(), TScriptRunner::TStopResult::NotRunning);
+    std::filesystem::remove(fifo);
+}
+
+TEST(ScriptRunner, ASendOnAClosedPortGivesFalseAndTheReasonAndASendThatGoesGivesNothing)
+{
+    TRecorder recorder;
+    recorder.PortOpen = false;
+    TScriptOutcome outcome = RunHere("print(port.send('x'))\nprint(port.sendhex('41'))", recorder);
+    EXPECT_EQ(outcome.Kind, TScriptOutcome::Finished) << outcome.Message;
+    EXPECT_EQ(recorder.Logs(), (std::vector<std::string> { "false\t串口未打开", "false\t串口未打开" }));
+    EXPECT_TRUE(recorder.Sends().empty());
+
+    recorder.PortOpen = true;
+    outcome = RunHere("print(select('#', port.send('x')))", recorder);
+    EXPECT_EQ(recorder.Logs().back(), "0");
+}
+
+TEST(ScriptRunner, BytesDroppedUnreadAreToldBeforeTheNextRead)
+{
+    TRecorder recorder;
+    TScriptInput input;
+    input.Push(std::string(TScriptInput::MaxPending / 2, 'a'));
+    input.Push(std::string(TScriptInput::MaxPending, 'b'));
+    TScriptOutcome outcome = TScriptRunner::Run(
+        "print(#port.read(0))\nprint(tostring(port.read(0)))", "=脚本", {}, input, recorder.Hooks());
+    EXPECT_EQ(outcome.Kind, TScriptOutcome::Finished) << outcome.Message;
+    ASSERT_EQ(recorder.Logs().size(), 3u);
+    EXPECT_NE(
+        recorder.Logs()[0].find("已丢弃 " + std::to_string(TScriptInput::MaxPending / 2) + " 字节"), std::string::npos)
+        << recorder.Logs()[0];
+    EXPECT_EQ(recorder.Logs()[1], std::to_string(TScriptInput::MaxPending));
+    EXPECT_EQ(recorder.Logs()[2], "nil") << "told once";
 }
 
 TEST(ScriptRunner, ExpectMatchesAcrossArrivalsAndTakesUpToTheMatch)
