@@ -15,14 +15,14 @@ class QEvent;
 class QObject;
 class TNotifyMessage;
 
-// What the workers hold of the notification window: posting never waits for the user-interface thread. The
-// component and its workers share it, so a worker can never post to a window that no longer exists: once the
-// window is detached every post fails.
+// What the workers hold of the notification window. The component and its workers share it, so a worker can never
+// post to a window that no longer exists: once the window is detached every post fails.
 //
 // Like a platform message queue it takes a bounded number of undelivered notifications, so a user-interface thread
-// that stops dispatching cannot make memory grow without limit. A worker that meets a full queue waits until the
-// window has taken some (PostWaiting), holding back its device meanwhile (the kernel's buffer and the device's flow
-// control keep the rest); only a close request ends that wait. Hang-up requests are always accepted.
+// that stops dispatching cannot make memory grow without limit. Posting never waits while there is room. A worker
+// that meets a full queue waits until the window has taken some (PostWaiting), holding back its device meanwhile (the
+// kernel's buffer and the device's flow control keep the rest); the close request ends that wait at once, and it
+// looks again at least every 100 ms. Hang-up requests are always accepted.
 class TNotificationTarget
 {
 public:
