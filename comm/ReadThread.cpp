@@ -107,11 +107,15 @@ bool TReadThread::DeliverReceivedData(const char *bytes, uint32_t count)
     } catch (const std::bad_alloc &) {
         runs.clear(); // the receiver then dates the block on arrival
     }
-    if (!FWindow->PostReceived(count, std::move(block), std::move(runs))) {
+    return Delivered(FWindow->PostReceived(*FCloseEvent, count, std::move(block), std::move(runs)));
+}
+
+bool TReadThread::Delivered(TNotificationTarget::TPosted posted)
+{
+    // A full queue was waited out; a close request during that wait ends the thread quietly.
+    if (posted == TNotificationTarget::TPosted::Failed)
         HangUp();
-        return false;
-    }
-    return true;
+    return posted == TNotificationTarget::TPosted::Posted;
 }
 
 bool TReadThread::StartCommEventWait()
@@ -152,10 +156,8 @@ bool TReadThread::HandleCommEvent(uint32_t eventMask, bool collect)
                 HangUp();
             return false;
         }
-        if (!FWindow->Post(NotifyReceiveError, 0, errors)) {
-            HangUp();
+        if (!Delivered(FWindow->PostWaiting(*FCloseEvent, NotifyReceiveError, 0, errors)))
             return false;
-        }
         result = true;
     }
     uint32_t modem = 0;
@@ -164,10 +166,8 @@ bool TReadThread::HandleCommEvent(uint32_t eventMask, bool collect)
     if (eventMask & EvRing)
         modem |= ModemRing;
     if (modem != 0) {
-        if (!FWindow->Post(NotifyModemStateChange, 0, modem)) {
-            HangUp();
+        if (!Delivered(FWindow->PostWaiting(*FCloseEvent, NotifyModemStateChange, 0, modem)))
             return false;
-        }
         result = true;
     }
     // A wait that ended without any watched event means the device can no longer report events.

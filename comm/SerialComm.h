@@ -144,7 +144,8 @@ public:
     QObject *NotificationWindow() const;
     // The running send thread, or none (for posting it thread messages of other kinds).
     TWriteThread *WriteThread() const { return FWriteThread.get(); }
-    // Undelivered notifications beyond this many are refused, and the worker that posts ends with a hang-up.
+    // At most this many notifications wait undelivered: a worker with more to post waits until the window has taken
+    // some (the device holds its data back meanwhile), or until the port is closed.
     void SetNotificationLimit(std::size_t Limit);
     std::chrono::milliseconds StopTimeout() const { return FStopTimeout; }
     void SetStopTimeout(std::chrono::milliseconds Timeout) { FStopTimeout = Timeout; }

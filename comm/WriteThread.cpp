@@ -39,9 +39,15 @@ void TWriteThread::Execute()
         TThreadMessage message;
         if (!FQueue.Peek(message)) {
             FSendDataEmptyFlag->store(true);
-            if (emptyNoticePending && !FWindow->Post(NotifySendDataEmpty)) {
-                HangUp();
-                break;
+            if (emptyNoticePending) {
+                // A full queue (the window behind on received data) is waited out; a close request ends the wait.
+                TNotificationTarget::TPosted posted = FWindow->PostWaiting(*FCloseEvent, NotifySendDataEmpty);
+                if (posted == TNotificationTarget::TPosted::Closed)
+                    break;
+                if (posted == TNotificationTarget::TPosted::Failed) {
+                    HangUp();
+                    break;
+                }
             }
             emptyNoticePending = false;
             int woken = WaitForSerialEvents({ FCloseEvent.get(), &FQueue.InputEvent() });

@@ -32,15 +32,27 @@ TNetworkOutbox::TNetworkOutbox(bool telnet)
 {
 }
 
-void TNetworkOutbox::QueueCommand(std::string_view bytes)
+void TNetworkOutbox::NoteWaiting(bool hadUnsent)
+{
+    if (!hadUnsent && Unsent())
+        FProgress = TClock::now();
+}
+
+bool TNetworkOutbox::QueueCommand(std::string_view bytes)
 {
     std::lock_guard lock(FLock);
+    if (bytes.size() > CommandLimit - FCommands.size())
+        return false;
+    const bool hadUnsent = Unsent();
     FCommands.append(bytes);
+    NoteWaiting(hadUnsent);
+    return true;
 }
 
 void TNetworkOutbox::QueueData(std::string_view data)
 {
     std::lock_guard lock(FLock);
+    const bool hadUnsent = Unsent();
     FData.erase(0, FDataSent);
     FDataSent = 0;
     FWriteStart = FData.size();
@@ -48,6 +60,7 @@ void TNetworkOutbox::QueueData(std::string_view data)
         FData += TelnetEscape(data);
     else
         FData.append(data);
+    NoteWaiting(hadUnsent);
 }
 
 int TNetworkOutbox::Flush(int fd)
@@ -58,6 +71,8 @@ int TNetworkOutbox::Flush(int fd)
             ssize_t n = SendSome(fd, FCommands.data(), FCommands.size());
             if (n < 0)
                 return errno;
+            if (n > 0)
+                FProgress = TClock::now();
             FCommands.erase(0, static_cast<std::size_t>(n));
             if (!FCommands.empty())
                 return 0;
@@ -75,6 +90,7 @@ int TNetworkOutbox::Flush(int fd)
                 FPairOpen = FPairOpen ? false : static_cast<unsigned char>(FData[i]) == Telnet::Iac;
         }
         FDataSent += static_cast<std::size_t>(n);
+        FProgress = TClock::now();
         if (FCommands.empty() && FDataSent >= FData.size())
             return 0;
     }
@@ -111,5 +127,13 @@ std::size_t TNetworkOutbox::TakeWrittenIfAny()
 bool TNetworkOutbox::HasUnsent()
 {
     std::lock_guard lock(FLock);
-    return !FCommands.empty() || FDataSent < FData.size();
+    return Unsent();
+}
+
+std::optional<TNetworkOutbox::TClock::time_point> TNetworkOutbox::StalledSince()
+{
+    std::lock_guard lock(FLock);
+    if (!Unsent())
+        return std::nullopt;
+    return FProgress;
 }

@@ -55,6 +55,14 @@ std::string TelnetEscape(std::string_view data)
     return out;
 }
 
+TRfc2217Decoder::TRfc2217Decoder()
+{
+    // The greeting offers binary both ways and our side of the COM-PORT-OPTION.
+    FOurs[Telnet::OptionBinary] = TSide::Offered;
+    FOurs[Telnet::OptionComPort] = TSide::Offered;
+    FTheirs[Telnet::OptionBinary] = TSide::Offered;
+}
+
 std::size_t TRfc2217Decoder::Feed(const char *input, std::size_t size, char *out)
 {
     std::size_t written = 0;
@@ -86,20 +94,30 @@ std::size_t TRfc2217Decoder::Feed(const char *input, std::size_t size, char *out
             FState = TState::Data;
             break;
         case TState::Sub:
-            if (c == Telnet::Iac)
+            if (c == Telnet::Iac) {
                 FState = TState::SubIac;
-            else if (FSub.size() < Rfc2217SubLimit)
+            } else if (FSub.size() < Rfc2217SubLimit) {
                 FSub += char(c);
+            } else {
+                // Too long to be ours: the subnegotiation is dropped and this byte is data again.
+                FSub.clear();
+                FState = TState::Data;
+                out[written++] = char(c);
+            }
             break;
         case TState::SubIac:
             if (c == Telnet::Se) {
                 Subnegotiation();
                 FState = TState::Data;
+            } else if (c == Telnet::Iac && FSub.size() < Rfc2217SubLimit) {
+                FSub += char(c); // a doubled IAC is a value byte
+                FState = TState::Sub;
             } else {
-                // A doubled IAC is a value byte; anything else ends a malformed subnegotiation.
-                if (c == Telnet::Iac && FSub.size() < Rfc2217SubLimit)
-                    FSub += char(c);
-                FState = c == Telnet::Iac ? TState::Sub : TState::Data;
+                // A malformed or overlong subnegotiation ends here, and its IAC starts a command of its own (a doubled
+                // IAC after an overlong one is a data byte): this byte is taken again in that state.
+                FSub.clear();
+                FState = TState::Iac;
+                --i;
             }
             break;
         }
@@ -107,16 +125,39 @@ std::size_t TRfc2217Decoder::Feed(const char *input, std::size_t size, char *out
     return written;
 }
 
+void TRfc2217Decoder::Reply(unsigned char verb, unsigned char option)
+{
+    FReplies += Negotiation(verb, option);
+}
+
 void TRfc2217Decoder::Negotiate(unsigned char verb, unsigned char option)
 {
-    // The greeting already offered binary both ways and the COM-PORT-OPTION, so the server's agreement needs no
-    // answer; every other option is refused. Refusals (DONT, WONT) are never answered, so no loop can start.
-    if (verb == Telnet::Do) {
-        if (option != Telnet::OptionBinary && option != Telnet::OptionComPort)
-            FReplies += Negotiation(Telnet::Wont, option);
-    } else if (verb == Telnet::Will) {
-        if (option != Telnet::OptionBinary)
-            FReplies += Negotiation(Telnet::Dont, option);
+    if (option == Telnet::OptionComPort)
+        FPortOption
+            = verb == Telnet::Do || verb == Telnet::Will ? TPortOptionAnswer::Agreed : TPortOptionAnswer::Refused;
+
+    // Binary both ways and the COM-PORT-OPTION on either side are taken up; every other option is refused, once.
+    const bool wanted = option == Telnet::OptionBinary || option == Telnet::OptionComPort;
+    const bool ours = verb == Telnet::Do || verb == Telnet::Dont;
+    const bool enable = verb == Telnet::Do || verb == Telnet::Will;
+    TSide &side = ours ? FOurs[option] : FTheirs[option];
+    if (!wanted) {
+        std::bitset<256> &refused = ours ? FOursRefused : FTheirsRefused;
+        if (enable && !refused[option]) {
+            refused[option] = true;
+            Reply(ours ? Telnet::Wont : Telnet::Dont, option);
+        }
+        return;
+    }
+    // An answer to our own offer, or a request for the state the option is in, needs no answer.
+    if (enable) {
+        if (side == TSide::Off)
+            Reply(ours ? Telnet::Will : Telnet::Do, option);
+        side = TSide::On;
+    } else {
+        if (side == TSide::On)
+            Reply(ours ? Telnet::Wont : Telnet::Dont, option);
+        side = TSide::Off;
     }
 }
 
@@ -153,21 +194,36 @@ unsigned char TRfc2217Decoder::TakeModemChanges()
     return std::exchange(FModemChanges, 0);
 }
 
-std::string Rfc2217LineCommands(const TSerialLineConfig &line, uint8_t stopBits, const TModemLines &lines)
+TRfc2217LineSettings Rfc2217LineSettings(const TSerialLineConfig &line, uint8_t stopBits, const TModemLines &lines)
 {
     using namespace ComPort;
-    std::string out = Rfc2217SetBaudRate(line.BaudRate);
-    out += Rfc2217SetByte(SetDataSize, static_cast<unsigned char>(line.DataBits));
-    out += Rfc2217SetByte(SetParity, static_cast<unsigned char>(line.Parity + 1));
-    out += Rfc2217SetByte(SetStopSize, stopBits == 1 ? 3 : stopBits == 2 ? 2 : 1);
-    out += Rfc2217SetByte(SetControl, line.RtsCtsFlow ? FlowHardware : line.XonXoffOut ? FlowXonXoff : FlowNone);
-    out += Rfc2217SetByte(SetControl,
+    TRfc2217LineSettings out;
+    out[0] = Rfc2217SetBaudRate(line.BaudRate);
+    out[1] = Rfc2217SetByte(SetDataSize, static_cast<unsigned char>(line.DataBits));
+    out[2] = Rfc2217SetByte(SetParity, static_cast<unsigned char>(line.Parity + 1));
+    out[3] = Rfc2217SetByte(SetStopSize, stopBits == 1 ? 3 : stopBits == 2 ? 2 : 1);
+    out[4] = Rfc2217SetByte(SetControl, line.RtsCtsFlow ? FlowHardware : line.XonXoffOut ? FlowXonXoff : FlowNone);
+    out[5] = Rfc2217SetByte(SetControl,
         line.RtsCtsFlow      ? InboundFlowHardware
             : line.XonXoffIn ? InboundFlowXonXoff
                              : InboundFlowNone);
-    out += Rfc2217SetByte(SetControl, lines.Dtr ? DtrOn : DtrOff);
+    out[6] = Rfc2217SetByte(SetControl, lines.Dtr ? DtrOn : DtrOff);
     if (lines.Rts)
-        out += Rfc2217SetByte(SetControl, *lines.Rts ? RtsOn : RtsOff);
+        out[7] = Rfc2217SetByte(SetControl, *lines.Rts ? RtsOn : RtsOff);
+    return out;
+}
+
+std::string Rfc2217LineCommands(const TSerialLineConfig &line, uint8_t stopBits, const TModemLines &lines)
+{
+    return Rfc2217LineChanges(nullptr, Rfc2217LineSettings(line, stopBits, lines));
+}
+
+std::string Rfc2217LineChanges(const TRfc2217LineSettings *sent, const TRfc2217LineSettings &now)
+{
+    std::string out;
+    for (std::size_t i = 0; i < now.size(); ++i)
+        if (!sent || (*sent)[i] != now[i])
+            out += now[i];
     return out;
 }
 

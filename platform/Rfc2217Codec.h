@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -49,12 +51,25 @@ std::string Rfc2217SetByte(unsigned char command, unsigned char value);
 // Data bytes as they travel inside the telnet stream: every 0xFF doubled.
 std::string TelnetEscape(std::string_view data);
 
+// Whether the server has taken up the COM-PORT-OPTION: not said yet, agreed (DO or WILL), or refused (DONT or WONT).
+enum class TPortOptionAnswer { None, Agreed, Refused };
+
+// Subnegotiations longer than this are no COM-PORT-OPTION traffic: one that reaches it without its end is dropped,
+// and the bytes after it are data and commands again, so that a lost IAC SE cannot swallow the rest of the stream.
+inline constexpr std::size_t Rfc2217SubLimit = 256;
+
 // Decodes what a server sends. Bytes may arrive in any pieces: a command or subnegotiation split across reads is
 // carried over. Data bytes are written to the caller's buffer, never more than the bytes fed; negotiation answers
 // are collected for the caller to send, notifications are accumulated until taken.
+//
+// Option requests are answered only when they change an option's state (a request for a state the option is in
+// already, or a repeated request for an option that is refused, gets no answer), so that a server repeating a
+// request, however fast, gets at most one answer per option and side.
 class TRfc2217Decoder
 {
 public:
+    TRfc2217Decoder();
+
     // Decodes `size` bytes of input into `out` (room for at least `size` bytes); returns the number of data bytes.
     std::size_t Feed(const char *input, std::size_t size, char *out);
 
@@ -67,11 +82,16 @@ public:
     // servers send it when the connection opens (and again when the mask is set), with change bits that describe the
     // time before, so it raises nothing.
     unsigned char TakeModemChanges();
+    // The server's last word on the COM-PORT-OPTION.
+    TPortOptionAnswer PortOption() const { return FPortOption; }
 
 private:
     enum class TState { Data, Iac, Option, Sub, SubIac };
+    // One side of an option: off, offered by us and not yet answered, or on.
+    enum class TSide : unsigned char { Off, Offered, On };
     void Negotiate(unsigned char verb, unsigned char option);
     void Subnegotiation();
+    void Reply(unsigned char verb, unsigned char option);
 
     TState FState = TState::Data;
     unsigned char FVerb = 0;
@@ -80,17 +100,25 @@ private:
     unsigned char FLineState = 0;
     unsigned char FModemChanges = 0;
     int FModemState = -1; // the last reported modem state; none yet
+    TPortOptionAnswer FPortOption = TPortOptionAnswer::None;
+    std::array<TSide, 256> FOurs {}; // what we do (the server's DO and DONT)
+    std::array<TSide, 256> FTheirs {}; // what the server does (its WILL and WONT)
+    std::bitset<256> FOursRefused, FTheirsRefused; // refusals already sent for options we never take up
 };
-
-// Subnegotiations beyond this length are not COM-PORT-OPTION answers; their surplus is dropped.
-inline constexpr std::size_t Rfc2217SubLimit = 64;
 
 struct TSerialLineConfig;
 struct TModemLines;
 
-// The commands that set a remote line to `line` (speed, data bits, parity, stop bits, flow control both ways) and its
-// DTR and RTS lines, in that order. stopBits is the device control block's field (0 one, 1 one and a half, 2 two).
+// The commands that set a remote line to `line`, one per setting in a fixed order: speed, data bits, parity, stop
+// bits, outbound flow control, inbound flow control, DTR, RTS (empty while RTS handshaking drives the line). stopBits
+// is the device control block's field (0 one, 1 one and a half, 2 two).
+using TRfc2217LineSettings = std::array<std::string, 8>;
+TRfc2217LineSettings Rfc2217LineSettings(const TSerialLineConfig &line, uint8_t stopBits, const TModemLines &lines);
+// Every command of Rfc2217LineSettings, in order.
 std::string Rfc2217LineCommands(const TSerialLineConfig &line, uint8_t stopBits, const TModemLines &lines);
+// The commands of `now` that differ from `sent` (all of them when nothing was sent yet), in order: a change of one
+// line or setting sends that one command.
+std::string Rfc2217LineChanges(const TRfc2217LineSettings *sent, const TRfc2217LineSettings &now);
 
 // The notification masks asked for when the connection opens: line errors and break, ring and carrier changes.
 std::string Rfc2217NotificationMasks();

@@ -30,6 +30,13 @@ std::string OpenFailureReason(int error)
     case EHOSTUNREACH:
     case ENETUNREACH:
         return "无法到达主机（名称未知或网络不通）";
+    case EPROTO:
+        return "服务器没有同意 RFC 2217 串口控制（COM-PORT-OPTION），它不像 RFC 2217 服务器；"
+               "普通 TCP 端口请用 tcp://主机:端口";
+    case EPROTONOSUPPORT:
+        return "服务器拒绝了 RFC 2217 串口控制（COM-PORT-OPTION）；普通 TCP 端口请用 tcp://主机:端口";
+    case ECONNRESET:
+        return "连接被服务器关闭";
     case EINVAL:
         return "名称无效（应为 rfc2217://主机:端口 或 tcp://主机:端口）";
     default:

@@ -6,6 +6,7 @@
 #include "comm/SerialComm.h"
 
 #include <QTemporaryDir>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <fstream>
@@ -116,6 +117,44 @@ TEST_F(PtyComm, LargeBurstArrivesWhole)
     EXPECT_EQ(Log.Received, burst);
     for (const std::string &chunk : Log.Chunks)
         EXPECT_LE(chunk.size(), 2048u);
+}
+
+// A device that sends as fast as the terminal takes it while the window stops dispatching now and then: the reader
+// waits for the window (the terminal's buffer holds the device back) and never hangs up a device that is still there.
+TEST_F(PtyComm, AFloodIsReadWholeWhileTheWindowStopsDispatching)
+{
+    std::string flood;
+    for (int i = 0; flood.size() < (20u << 20); ++i)
+        flood += std::to_string(i) + "\r\n";
+    std::size_t received = 0, wrong = 0;
+    Comm.OnReceiveData = [&](TComm *, const char *buffer, uint16_t length) {
+        wrong += flood.compare(received, length, buffer, length) != 0;
+        received += length;
+    };
+    Comm.SetNotificationLimit(64);
+    Open();
+    // The device stops when the test ends early, so that a failing run does not leave it waiting for a reader.
+    std::atomic<bool> stop { false };
+    ::fcntl(Pty.Master(), F_SETFL, ::fcntl(Pty.Master(), F_GETFL) | O_NONBLOCK);
+    std::thread writer([&] {
+        for (std::size_t done = 0; done < flood.size() && !stop;) {
+            ssize_t n = ::write(Pty.Master(), flood.data() + done, std::min<std::size_t>(flood.size() - done, 65536));
+            if (n > 0)
+                done += static_cast<std::size_t>(n);
+            else
+                usleep(1000);
+        }
+    });
+    for (int pause = 0; pause < 3; ++pause) {
+        std::this_thread::sleep_for(700ms); // the window does not dispatch meanwhile
+        PumpFor(50ms);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return received >= flood.size() || Log.Count("hangup") > 0; }, 300s));
+    stop = true;
+    writer.join();
+    EXPECT_EQ(received, flood.size());
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(Log.Count("hangup"), 0);
 }
 
 TEST_F(PtyComm, VanishedDeviceHangsUpAndClosesCleanly)

@@ -125,6 +125,12 @@ TEST(PortControl, OpenFailureDetailGivesThePathTheReasonAndTheAdvice)
         { ECONNREFUSED, "", "rfc2217://box:4001：连接被拒绝（该端口没有服务）" },
         { ETIMEDOUT, "", "rfc2217://box:4001：连接超时（5 秒内没有应答）" },
         { EHOSTUNREACH, "", "rfc2217://box:4001：无法到达主机（名称未知或网络不通）" },
+        { EPROTO, "",
+            "rfc2217://box:4001：服务器没有同意 RFC 2217 串口控制（COM-PORT-OPTION），它不像 RFC 2217 服务器；"
+            "普通 TCP 端口请用 tcp://主机:端口" },
+        { EPROTONOSUPPORT, "",
+            "rfc2217://box:4001：服务器拒绝了 RFC 2217 串口控制（COM-PORT-OPTION）；普通 TCP 端口请用 "
+            "tcp://主机:端口" },
     };
     for (const Case &c : remote)
         EXPECT_EQ(OpenFailureDetail("rfc2217://box:4001", c.Error, c.Advice), c.Detail) << c.Error;

@@ -150,3 +150,127 @@ TEST(Rfc2217Codec, NotificationsBecomeLineErrorsAndCommEvents)
     EXPECT_EQ(Rfc2217LineEvents(0, 0x0C), (TRemoteLineEvents { 0, EvRing | EvRlsd }));
     EXPECT_EQ(Rfc2217LineEvents(0x60, 0x03), TRemoteLineEvents {}) << "timeouts and CTS/DSR changes raise nothing";
 }
+
+namespace
+{
+
+std::string Repeat(const std::string &piece, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+} // namespace
+
+// A server may repeat an option request as fast as it can: each gets an answer only when it changes the option's
+// state, so a flood of requests never becomes a flood of answers. The answer to the COM-PORT-OPTION is kept.
+TEST(Rfc2217Codec, RequestsAreAnsweredOncePerChangeOfState)
+{
+    std::string everyOtherOption;
+    std::string refusals;
+    for (int option = 1; option < 256; ++option) {
+        if (option == Telnet::OptionComPort)
+            continue;
+        everyOtherOption += Bytes({ 255, 253, option });
+        refusals += Bytes({ 255, 252, option });
+    }
+    struct TRow {
+        const char *Case;
+        std::string Input;
+        std::string Replies;
+        TPortOptionAnswer PortOption;
+    };
+    const TRow rows[] = {
+        { "a refused option asked for again and again", Repeat(Bytes({ 255, 253, 3 }), 1000), Bytes({ 255, 252, 3 }),
+            TPortOptionAnswer::None },
+        { "a refused server option offered again and again", Repeat(Bytes({ 255, 251, 1 }), 1000),
+            Bytes({ 255, 254, 1 }), TPortOptionAnswer::None },
+        { "a refused option asked for and withdrawn in turn", Repeat(Bytes({ 255, 253, 3, 255, 254, 3 }), 500),
+            Bytes({ 255, 252, 3 }), TPortOptionAnswer::None },
+        { "every other option, each asked for twice", everyOtherOption + everyOtherOption, refusals,
+            TPortOptionAnswer::None },
+        { "agreement repeated", Repeat(Bytes({ 255, 253, 0, 255, 251, 0, 255, 253, 44 }), 100), "",
+            TPortOptionAnswer::Agreed },
+        { "binary withdrawn, asked for, asked for again, withdrawn",
+            Bytes({ 255, 254, 0, 255, 253, 0, 255, 253, 0, 255, 254, 0, 255, 254, 0 }),
+            Bytes({ 255, 251, 0, 255, 252, 0 }), TPortOptionAnswer::None },
+        { "the server offers the port option itself", Repeat(Bytes({ 255, 251, 44 }), 10), Bytes({ 255, 253, 44 }),
+            TPortOptionAnswer::Agreed },
+        { "the server will not take the port option", Repeat(Bytes({ 255, 254, 44 }), 10), "",
+            TPortOptionAnswer::Refused },
+        { "the server will not offer it either", Bytes({ 255, 252, 44 }), "", TPortOptionAnswer::Refused },
+        { "plain bytes say nothing of it", "login: ", "", TPortOptionAnswer::None },
+    };
+    for (const TRow &row : rows) {
+        TRfc2217Decoder decoder;
+        std::string out(row.Input.size(), '\0');
+        decoder.Feed(row.Input.data(), row.Input.size(), out.data());
+        EXPECT_EQ(decoder.TakeReplies(), row.Replies) << row.Case;
+        EXPECT_EQ(decoder.PortOption(), row.PortOption) << row.Case;
+    }
+}
+
+// A subnegotiation that never ends (its IAC SE lost or never sent) must not swallow the stream: past the length any
+// COM-PORT-OPTION traffic needs it is dropped, and an IAC inside it that is no SE starts a command of its own.
+TEST(Rfc2217Codec, UnendedSubnegotiationsEnd)
+{
+    const std::string open = Bytes({ 255, 250, 44 });
+    const std::string framing = Bytes({ 255, 250, 44, 106, 0x08, 255, 240 });
+    const std::string filler(Rfc2217SubLimit - 1, 'f'); // with the option byte: as long as a subnegotiation gets
+    struct TRow {
+        const char *Case;
+        std::vector<std::string> Pieces;
+        std::string Data;
+        std::string Replies;
+        unsigned char LineState;
+    };
+    const TRow rows[] = {
+        { "bytes past the limit are data", { open + filler + "hello" }, "hello", "", 0 },
+        { "the same in pieces", { open, filler.substr(0, 100), filler.substr(100) + "he", "llo" }, "hello", "", 0 },
+        { "a notification after an overlong one is taken", { open + filler + "xy" + framing + "z" }, "xyz", "", 0x08 },
+        { "an IAC DO inside it is a request", { open + "\x05" + Bytes({ 255, 253, 3 }) + "z" }, "z",
+            Bytes({ 255, 252, 3 }), 0 },
+        { "an IAC SB inside it starts the next one", { open + "\x05" + framing + "z" }, "z", "", 0x08 },
+        { "a doubled IAC past the limit is a data byte", { open + filler + Bytes({ 255, 255 }) + "a" },
+            Bytes({ 255, 'a' }), "", 0 },
+        { "a long one within the limit is still taken",
+            { open + "\x6a\x08" + std::string(Rfc2217SubLimit - 3, 'p') + Bytes({ 255, 240 }) + "k" }, "k", "", 0x08 },
+    };
+    for (const TRow &row : rows) {
+        TDecoded got = Decode(row.Pieces);
+        EXPECT_EQ(got.Data, row.Data) << row.Case;
+        EXPECT_EQ(got.Replies, row.Replies) << row.Case;
+        EXPECT_EQ(got.LineState, row.LineState) << row.Case;
+    }
+}
+
+// Each change of the line goes out as the commands it needs, not as the whole set-up again.
+TEST(Rfc2217Codec, LineChangesSendOnlyWhatChanged)
+{
+    using namespace ComPort;
+    TSerialLineConfig line;
+    const TModemLines lines { true, true };
+    const TRfc2217LineSettings sent = Rfc2217LineSettings(line, 0, lines);
+    TSerialLineConfig faster = line;
+    faster.BaudRate = 115200;
+    TSerialLineConfig hardware = line;
+    hardware.RtsCtsFlow = true;
+    struct TRow {
+        const char *Case;
+        TRfc2217LineSettings Now;
+        std::string Want;
+    };
+    const TRow rows[] = {
+        { "nothing changed", Rfc2217LineSettings(line, 0, lines), "" },
+        { "DTR dropped", Rfc2217LineSettings(line, 0, { false, true }), Rfc2217SetByte(SetControl, DtrOff) },
+        { "RTS dropped", Rfc2217LineSettings(line, 0, { true, false }), Rfc2217SetByte(SetControl, RtsOff) },
+        { "speed", Rfc2217LineSettings(faster, 0, lines), Rfc2217SetBaudRate(115200) },
+        { "RTS/CTS handshake: both flows, RTS left to it", Rfc2217LineSettings(hardware, 0, { true, std::nullopt }),
+            Rfc2217SetByte(SetControl, FlowHardware) + Rfc2217SetByte(SetControl, InboundFlowHardware) },
+    };
+    for (const TRow &row : rows)
+        EXPECT_EQ(Rfc2217LineChanges(&sent, row.Now), row.Want) << row.Case;
+    EXPECT_EQ(Rfc2217LineChanges(nullptr, sent), Rfc2217LineCommands(line, 0, lines)) << "the first time: all";
+}
