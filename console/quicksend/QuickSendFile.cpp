@@ -94,6 +94,18 @@ std::string LineError(std::size_t line, const std::string &what)
     return "第 " + std::to_string(line) + " 行：" + what;
 }
 
+// A key as a message names it: at most 32 bytes, cut between characters, so that a stray long line makes a short box.
+std::string Shortened(std::string_view key)
+{
+    constexpr std::size_t Longest = 32;
+    if (key.size() <= Longest)
+        return std::string(key);
+    std::size_t end = Longest;
+    while (end > 0 && (static_cast<unsigned char>(key[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(key.substr(0, end)) + "…";
+}
+
 // Sets one key of an entry; the error text when the value is not one the key takes.
 std::string SetKey(TQuickSendEntry &entry, std::string_view key, std::string_view value)
 {
@@ -119,7 +131,7 @@ std::string SetKey(TQuickSendEntry &entry, std::string_view key, std::string_vie
             return "repeat_ms 应为 0 到 " + std::to_string(MaxQuickSendRepeatMs) + " 之间的整数";
         entry.RepeatMs = *ms;
     } else {
-        return "未知的键 " + std::string(key) + "（应为 name、content、hex、ending 或 repeat_ms）";
+        return "未知的键 " + Shortened(key) + "（应为 name、content、hex、ending 或 repeat_ms）";
     }
     return {};
 }

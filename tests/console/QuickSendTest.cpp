@@ -109,6 +109,8 @@ TEST(QuickSendFile, ABadFileNamesItsLineAndGivesNoEntries)
         // Keys are lower case and spelt as written: another key would be taken for no key at all.
         { "[1]\nname=a\nHex=1\n", "第 3 行：未知的键 Hex（应为 name、content、hex、ending 或 repeat_ms）" },
         { "[1]\nnmae=x\n", "第 2 行：未知的键 nmae（应为 name、content、hex、ending 或 repeat_ms）" },
+        { "[1]\n" + Repeat("键", 1000) + "=x\n",
+            "第 2 行：未知的键 " + Repeat("键", 10) + "…（应为 name、content、hex、ending 或 repeat_ms）" },
         { "[1]\nname=" + Repeat("字", 257) + "\n", "第 2 行：名称超过 256 个字符" },
         { "[1]\nname=a\ncontent=" + std::string(1 << 20, 'x') + "\n", "第 3 行：内容超过 65536 字节" },
         { "[1]\ncontent=" + Repeat("\\n", 65537) + "\n", "第 2 行：内容超过 65536 字节" },
