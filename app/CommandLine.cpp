@@ -67,8 +67,9 @@ std::string UsageText()
            "  -h, --help        show this help and exit\n"
            "      --version     show the version and exit\n"
            "\n"
-           "Without --config-dir the files live beside the program when its folder is writable, otherwise in\n"
-           "$XDG_CONFIG_HOME/kelvara/ (~/.config/kelvara/). Serial ports belong to the group dialout.\n";
+           "Without --config-dir the files live in $XDG_CONFIG_HOME/kelvara/ (~/.config/kelvara/), or beside the\n"
+           "program when a setfile.ini or a file named portable lies there.\n"
+           "Serial ports belong to the group dialout.\n";
 }
 
 std::string VersionText()

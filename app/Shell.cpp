@@ -44,6 +44,7 @@ void TShell::CreateWindows()
     connect(HotKey, &TGlobalHotKey::Activated, MainForm.get(), &TMainForm::HotKeyPressed);
 
     Form1 = std::make_unique<TForm1>();
+    Form1->LoadSavedSettings();
     Form2 = std::make_unique<TForm2>();
     Form3 = std::make_unique<TForm3>();
     Form4 = std::make_unique<TForm4>();

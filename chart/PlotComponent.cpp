@@ -18,6 +18,7 @@
 #include "chart/PlotToolBar.h"
 #include "chart/PlotToolController.h"
 #include "chart/PlotTrigger.h"
+#include "ui/DialogFolder.h"
 
 #include <QFileDialog>
 #include <QMenu>
@@ -416,7 +417,7 @@ void TPlotComponent::SaveToFileWithDialog()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters(filters);
-    dialog.selectFile(QStringLiteral("Untitled"));
+    dialog.selectFile(DialogPath(QStringLiteral("Untitled")));
     // A name typed without an ending takes the one of the chosen filter.
     auto suffixOf = [](const QString &filter) { return filter.section(QStringLiteral("*."), 1).chopped(1); };
     dialog.setDefaultSuffix(suffixOf(filters.first()));
@@ -424,6 +425,7 @@ void TPlotComponent::SaveToFileWithDialog()
         [&dialog, suffixOf](const QString &filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
+    RememberDialogFile(dialog.selectedFiles().first());
     SaveToFile(dialog.selectedFiles().first());
 }
 

@@ -31,6 +31,7 @@
 #include "platform/SerialPortName.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
+#include "ui/DialogFolder.h"
 #include "ui/Fonts.h"
 #include "ui/WindowPlacement.h"
 
@@ -926,16 +927,16 @@ void TMainForm::ToggleCapture()
     QDateTime now = QDateTime::currentDateTime();
     QDate day = now.date();
     QTime time = now.time();
-    std::string folder
-        = FOptionsPath.empty() ? ProgramFilePath("") : FOptionsPath.substr(0, FOptionsPath.rfind('/') + 1);
-    std::string suggested
-        = folder + CaptureFileName(day.year(), day.month(), day.day(), time.hour(), time.minute(), time.second());
+    std::string suggested = DialogPath(QString::fromStdString(CaptureFileName(day.year(), day.month(), day.day(),
+                                           time.hour(), time.minute(), time.second())))
+                                .toStdString();
     std::string path = FCaptureChooser
         ? FCaptureChooser(suggested)
         : QFileDialog::getSaveFileName(this, QStringLiteral("保存接收数据到文件"), QString::fromStdString(suggested))
               .toStdString();
     if (path.empty())
         return;
+    RememberDialogFile(QString::fromStdString(path));
     std::string error;
     if (!FCapture.Start(path, error)) {
         ShowMessageBox("无法保存接收数据到文件：" + error, "提示", mbIconStop);

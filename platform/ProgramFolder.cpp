@@ -57,7 +57,8 @@ TFilesFolder ChooseFilesFolder(const TFolderFacts &facts)
 {
     if (!facts.ConfigDirOption.empty())
         return { WithSlash(facts.ConfigDirOption), TFilesMode::Chosen };
-    if (facts.ExecutableFolderWritable && !IsSystemProgramFolder(facts.ExecutableFolder))
+    if ((facts.SettingsFileBeside || facts.PortableMarkerBeside) && facts.ExecutableFolderWritable
+        && !IsSystemProgramFolder(facts.ExecutableFolder))
         return { WithSlash(facts.ExecutableFolder), TFilesMode::Portable };
 
     // Relative values of the variable are to be ignored, as if it were unset.
@@ -80,6 +81,14 @@ TFolderFacts CurrentFolderFacts(const std::string &configDirOption)
     }
     facts.ExecutableFolderWritable
         = !facts.ExecutableFolder.empty() && ::access(facts.ExecutableFolder.c_str(), W_OK) == 0;
+    auto besideExecutable = [&facts](const char *name) {
+        struct stat info {
+        };
+        return !facts.ExecutableFolder.empty() && ::stat((facts.ExecutableFolder + name).c_str(), &info) == 0
+            && S_ISREG(info.st_mode);
+    };
+    facts.SettingsFileBeside = besideExecutable(SettingsFileName);
+    facts.PortableMarkerBeside = besideExecutable(PortableMarkerName);
 
     facts.ConfigDirOption = configDirOption;
     if (!configDirOption.empty() && configDirOption.front() != '/') {

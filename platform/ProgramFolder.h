@@ -6,14 +6,20 @@
 
 // Where the program keeps its files (setfile.ini and txt.txt).
 //
-// - Portable: when the folder of the executable is writable and is not one of the system's program folders (a build
-//   folder, a copy unpacked in the home folder), the files live beside the executable.
-// - Installed: otherwise (an executable in /usr/bin or /usr/local/bin, even when root could write there), they live
-//   in $XDG_CONFIG_HOME/kelvara/, or in $HOME/.config/kelvara/ when XDG_CONFIG_HOME is unset, empty or relative.
+// - Portable: when a setfile.ini or the marker file "portable" already lies beside the executable, and that folder is
+//   writable and is not one of the system's program folders (a build folder, which the build marks, or a copy
+//   unpacked with its settings), the files live beside the executable. A writable folder alone is not enough: a
+//   program installed to ~/.local/bin keeps its settings with the user's others.
+// - Installed: otherwise (an executable in /usr/bin, /usr/local/bin or ~/.local/bin, even when root could write
+//   there), they live in $XDG_CONFIG_HOME/kelvara/, or in $HOME/.config/kelvara/ when XDG_CONFIG_HOME is unset, empty
+//   or relative.
 // - Chosen: a folder given with --config-dir wins over both.
 // The formats of the files are the same in every mode.
 
+inline constexpr const char *SettingsFileName = "setfile.ini";
 inline constexpr const char *HistoryFileName = "txt.txt";
+// An empty file of this name beside the executable asks for portable mode before any setfile.ini exists.
+inline constexpr const char *PortableMarkerName = "portable";
 
 struct TFolderFacts {
     std::string ExecutableFolder; // absolute
@@ -21,6 +27,8 @@ struct TFolderFacts {
     std::string ConfigDirOption; // --config-dir made absolute; empty when not given
     std::string XdgConfigHome; // the variable as it is; empty when unset
     std::string Home; // $HOME, or the user's home from the password database when HOME is unset
+    bool SettingsFileBeside = false; // a setfile.ini lies in ExecutableFolder
+    bool PortableMarkerBeside = false; // so does the marker file
 };
 
 enum class TFilesMode { Portable, Installed, Chosen };

@@ -8,23 +8,45 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/setup.sh run
+
+usage() {
+    cat <<'EOF'
+usage: scripts/run.sh [--no-demo | --demo numbers|labelled|binary | --help]
+Installs the packages the program needs, builds it in build/ and starts it (on a headless X display :99 when
+DISPLAY is unset), with the demo serial device at /tmp/kelvara-demo-tty.
+  --no-demo                    no demo device: real hardware only
+  --demo numbers|labelled|binary
+                               what the demo device sends: integer lines (the default), named values or binary frames
+  --help                       show this text and do nothing else
+EOF
+}
 
 demo=1
 demo_format=numbers
 case "${1:-}" in
+"") ;;
+--help | -h)
+    usage
+    exit 0
+    ;;
 --no-demo) demo=0 ;;
 --demo)
     demo_format=${2:-}
     case "$demo_format" in
     numbers | labelled | binary) ;;
     *)
-        echo "usage: scripts/run.sh [--no-demo | --demo numbers|labelled|binary]" >&2
+        usage >&2
         exit 2
         ;;
     esac
     ;;
+*)
+    usage >&2
+    exit 2
+    ;;
 esac
+
+bash scripts/setup.sh run
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVARA_TESTS=OFF >/dev/null
 ninja -C build kelvara $( [ -f tools/CMakeLists.txt ] && echo kelvara-demo-device )

@@ -78,6 +78,19 @@ std::string ParityWord(std::string_view label)
     return "none";
 }
 
+std::string ParityLabel(std::string_view word)
+{
+    if (word == "Even")
+        return "偶校验";
+    if (word == "Odd")
+        return "奇校验";
+    if (word == "Mark")
+        return "标记";
+    if (word == "Space")
+        return "空格";
+    return "无";
+}
+
 std::string_view TrimControls(std::string_view text)
 {
     auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ProgramFolder.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-// The serial line settings kept in setfile.ini: its name, section, keys and defaults, and reading and saving them.
+// The serial line settings kept in setfile.ini (SettingsFileName, platform/ProgramFolder.h, which decides by it where
+// the program keeps its files): its section, keys and defaults, and reading and saving them.
 
-inline constexpr const char *SettingsFileName = "setfile.ini";
 inline constexpr const char *SettingsSection = "系统参数";
 inline constexpr const char *KeyCommName = "commname";
 inline constexpr const char *KeyBaudRate = "baudrate";
@@ -61,6 +63,8 @@ void SavePortSettings(const std::string &path, const TPortSettingsChoice &choice
 
 // The word stored for a parity label: "偶校验" Even, "奇校验" Odd, "标记" Mark, "空格" Space, anything else none.
 std::string ParityWord(std::string_view label);
+// The label of a stored parity word, the other way round: "无" for any word but the four.
+std::string ParityLabel(std::string_view word);
 
 // The text without the bytes 0 to 32 at either end.
 std::string_view TrimControls(std::string_view text);

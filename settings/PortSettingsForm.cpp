@@ -30,6 +30,17 @@ QComboBox *MakeList(QWidget *parent, const QStringList &items, const QString &ch
     return list;
 }
 
+// Chooses the item showing text, adding it at the end when the list has none.
+void ChooseOrAdd(QComboBox *list, const QString &text)
+{
+    int index = list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        list->addItem(text);
+        index = list->count() - 1;
+    }
+    list->setCurrentIndex(index);
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
@@ -46,12 +57,8 @@ TForm1::TForm1(QWidget *parent)
         = MakeList(this, { "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "COM10" }, "COM1");
     // A port named for this run (--port) is the port in use: it stands in the list and is chosen, so that saving the
     // other settings keeps it instead of switching to COM1.
-    if (!PortForThisRun().empty()) {
-        QString port = QFile::decodeName(QByteArray::fromStdString(PortForThisRun()));
-        if (ComboBox1->findText(port, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
-            ComboBox1->addItem(port);
-        ComboBox1->setCurrentIndex(ComboBox1->findText(port, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    }
+    if (!PortForThisRun().empty())
+        ChooseOrAdd(ComboBox1, QFile::decodeName(QByteArray::fromStdString(PortForThisRun())));
     // A name can be typed as well as picked; a typed name is used as it is and never becomes an item.
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
@@ -91,6 +98,32 @@ TForm1::TForm1(QWidget *parent)
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+}
+
+void TForm1::LoadSavedSettings()
+{
+    const TPortSettings saved = WithPortForThisRun(ReadPortSettings(FSettingsPath));
+    ChoosePortName(QFile::decodeName(QByteArray::fromStdString(saved.CommName)));
+    ChooseOrAdd(ComboBox2, QString::number(saved.BaudRate));
+    ChooseOrAdd(ComboBox3, QString::number(saved.ByteSize));
+    ChooseOrAdd(ComboBox4, QString::fromStdString(ParityLabel(saved.Parity)));
+    ChooseOrAdd(ComboBox5, QString::number(saved.StopBits));
+    ChooseOrAdd(ComboBox6, saved.ParityCheck ? QStringLiteral("是") : QStringLiteral("否"));
+}
+
+void TForm1::ChoosePortName(const QString &name)
+{
+    // A device item that stands for the name is chosen as it is; otherwise the name is a plain item of its own.
+    const std::string wanted = name.toStdString();
+    for (std::size_t i = 0; i < FPortItems.size(); ++i) {
+        if (FPortItems[i].Name == wanted || (FPortItems[i].Name.empty() && FPortItems[i].Text == wanted)) {
+            ComboBox1->setCurrentIndex(static_cast<int>(i));
+            return;
+        }
+    }
+    FPortItems.push_back({ wanted, "", false });
+    ComboBox1->addItem(name);
+    ComboBox1->setCurrentIndex(ComboBox1->count() - 1);
 }
 
 void TForm1::SetPortRoots(std::optional<TSerialPortRoots> roots)

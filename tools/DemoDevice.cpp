@@ -15,6 +15,7 @@
 //
 // Usage: kelvara-demo-device --link /tmp/kelvara-demo-tty [--setfile build/bin/setfile.ini]
 //                            [--format numbers|labelled|binary]
+//        kelvara-demo-device --help
 // Runs until SIGINT or SIGTERM, then removes the link.
 #include "platform/ProfileFile.h"
 #include "tools/DemoSignal.h"
@@ -47,10 +48,29 @@ void OnSignal(int)
     Stop = 1;
 }
 
+constexpr const char *UsageLine
+    = "usage: kelvara-demo-device --link PATH [--setfile PATH] [--format numbers|labelled|binary]\n";
+
 void Usage()
 {
-    std::fprintf(
-        stderr, "usage: kelvara-demo-device --link PATH [--setfile PATH] [--format numbers|labelled|binary]\n");
+    std::fputs(UsageLine, stderr);
+}
+
+void Help()
+{
+    std::fputs(UsageLine, stdout);
+    std::fputs("A virtual serial device for trying Kelvara without hardware: a pseudo-terminal that sends samples\n"
+               "while a program has it open (115200 baud, 8 data bits, no parity, 1 stop bit) and drops what it is\n"
+               "sent. Runs until interrupted, then removes its link.\n"
+               "\n"
+               "  --link PATH     make PATH a symbolic link to the device, e.g. /tmp/kelvara-demo-tty\n"
+               "  --setfile PATH  point this setfile.ini at the device, unless it names another port;\n"
+               "                  an installed Kelvara reads ~/.config/kelvara/setfile.ini\n"
+               "  --format WORD   numbers: a sine wave of integer lines and now and then a line of text (default)\n"
+               "                  labelled: lines of named values, temp:23.5,hum:41.2,volt:3.31\n"
+               "                  binary: frames AA 55, three int16 little-endian, CRC-16/MODBUS\n"
+               "  --help          show this text\n",
+        stdout);
 }
 
 bool ReadFile(const std::string &path, std::string &bytes)
@@ -99,6 +119,10 @@ int main(int argc, char **argv)
     TDemoFormat format = TDemoFormat::Numbers;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "--help") {
+            Help();
+            return 0;
+        }
         if (arg == "--link" && i + 1 < argc)
             link = argv[++i];
         else if (arg == "--setfile" && i + 1 < argc)

@@ -6,6 +6,7 @@
 #include "chart/PlotCsvExport.h"
 #include "chart/PlotMasterManager.h"
 #include "core/MessageBox.h"
+#include "ui/DialogFolder.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -83,9 +84,10 @@ QString ChooseChartExportFile(QWidget *parent)
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilter(QStringLiteral("CSV (*.csv)"));
     dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.selectFile(QStringLiteral("data.csv"));
+    dialog.selectFile(DialogPath(QStringLiteral("data.csv")));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    RememberDialogFile(dialog.selectedFiles().first());
     return dialog.selectedFiles().first();
 }
 

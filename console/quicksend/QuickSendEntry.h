@@ -24,3 +24,7 @@ inline constexpr std::size_t MaxQuickSendEntries = 48;
 inline constexpr std::size_t QuickSendShortcutCount = 9;
 // The longest repeat interval: one day.
 inline constexpr int32_t MaxQuickSendRepeatMs = 86'400'000;
+// The longest content, in bytes of its UTF-8 text (hex pairs count as typed), and the longest name, in characters:
+// enough for any frame or command, and small enough that 48 full entries load and show at once.
+inline constexpr std::size_t MaxQuickSendContentBytes = 64 * 1024;
+inline constexpr std::size_t MaxQuickSendNameChars = 256;

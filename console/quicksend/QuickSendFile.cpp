@@ -4,6 +4,7 @@
 #include "core/AnsiText.h"
 #include "core/ParseInteger.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace
@@ -93,13 +94,27 @@ std::string LineError(std::size_t line, const std::string &what)
     return "第 " + std::to_string(line) + " 行：" + what;
 }
 
+// A key as a message names it: at most 32 bytes, cut between characters, so that a stray long line makes a short box.
+std::string Shortened(std::string_view key)
+{
+    constexpr std::size_t Longest = 32;
+    if (key.size() <= Longest)
+        return std::string(key);
+    std::size_t end = Longest;
+    while (end > 0 && (static_cast<unsigned char>(key[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(key.substr(0, end)) + "…";
+}
+
 // Sets one key of an entry; the error text when the value is not one the key takes.
 std::string SetKey(TQuickSendEntry &entry, std::string_view key, std::string_view value)
 {
     if (key == "name") {
         entry.Name = Unescape(value);
+        return QuickSendNameProblem(entry.Name);
     } else if (key == "content") {
         entry.Content = Unescape(value);
+        return QuickSendContentProblem(entry.Content);
     } else if (key == "hex") {
         value = Trim(value);
         if (value != "0" && value != "1")
@@ -115,11 +130,34 @@ std::string SetKey(TQuickSendEntry &entry, std::string_view key, std::string_vie
         if (!ms || *ms < 0 || *ms > MaxQuickSendRepeatMs)
             return "repeat_ms 应为 0 到 " + std::to_string(MaxQuickSendRepeatMs) + " 之间的整数";
         entry.RepeatMs = *ms;
+    } else {
+        return "未知的键 " + Shortened(key) + "（应为 name、content、hex、ending 或 repeat_ms）";
     }
     return {};
 }
 
+// Characters of UTF-8 text: the bytes that do not continue a character.
+std::size_t Utf8Length(std::string_view text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 } // namespace
+
+std::string QuickSendNameProblem(std::string_view name)
+{
+    if (Utf8Length(name) > MaxQuickSendNameChars)
+        return "名称超过 " + std::to_string(MaxQuickSendNameChars) + " 个字符";
+    return {};
+}
+
+std::string QuickSendContentProblem(std::string_view content)
+{
+    if (content.size() > MaxQuickSendContentBytes)
+        return "内容超过 " + std::to_string(MaxQuickSendContentBytes) + " 字节";
+    return {};
+}
 
 const char *QuickSendEndingKey(TSendEnding ending)
 {

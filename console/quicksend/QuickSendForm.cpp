@@ -3,6 +3,7 @@
 
 #include "console/quicksend/QuickSendStorage.h"
 #include "core/MessageBox.h"
+#include "ui/DialogFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +17,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTextOption>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <chrono>
@@ -90,6 +93,10 @@ void TQuickSendForm::BuildEditor()
     NameEdit = new QLineEdit(this);
     ContentEdit = new QPlainTextEdit(this);
     ContentEdit->setMaximumHeight(90);
+    // Wrapping at word boundaries searches the rest of a run without blanks for a break at every wrapped line, so a
+    // long hex string or command took time growing with the square of its length (seconds for 64 KiB, minutes for
+    // 1 MB); breaking anywhere lays each line out once.
+    ContentEdit->setWordWrapMode(QTextOption::WrapAnywhere);
     HexCheck = new QCheckBox(QStringLiteral("十六进制"), this);
     EndingCombo = new QComboBox(this);
     for (TSendEnding ending : SendEndings)
@@ -162,23 +169,34 @@ void TQuickSendForm::RebuildButtons()
         button->setChecked(FRepeats.Running(i));
         if (i < QuickSendShortcutCount)
             button->setToolTip(QStringLiteral("Ctrl+%1").arg(i + 1));
-        // The pressed look follows the repeat, never the click itself.
-        connect(button, &QPushButton::clicked, this, [this, i, button] {
-            button->setChecked(FRepeats.Running(i));
+        // A repeating entry's button is checkable: a click toggles it before it reports the click, and the toggle
+        // action of the accessibility bus toggles it with no click at all. Both act through the toggle, which starts
+        // or stops the repeat whenever the pressed look and the repeat disagree; the pressed look then follows the
+        // repeat (a first send that fails leaves it up). Any other button sends on its click.
+        connect(button, &QPushButton::toggled, this, [this, i, button](bool checked) {
+            if (checked == FRepeats.Running(i))
+                return;
             SendEntry(i);
+            button->setChecked(FRepeats.Running(i));
+        });
+        connect(button, &QPushButton::clicked, this, [this, i, button] {
+            if (!button->isCheckable())
+                SendEntry(i);
         });
         FButtonGrid->addWidget(button, static_cast<int>(i) / ButtonColumns, static_cast<int>(i) % ButtonColumns);
         SendButtons.push_back(button);
     }
 
+    // The fields show the chosen entry once: a content box laid out twice costs twice.
     const int current = EntryList->currentRow();
-    EntryList->blockSignals(true);
-    EntryList->clear();
-    for (std::size_t i = 0; i < FEntries.size(); ++i)
-        EntryList->addItem(Caption(FEntries[i], i));
-    EntryList->blockSignals(false);
     const int row = FEntries.empty() ? -1 : std::clamp(current, 0, static_cast<int>(FEntries.size()) - 1);
-    EntryList->setCurrentRow(row);
+    {
+        const QSignalBlocker blocker(EntryList);
+        EntryList->clear();
+        for (std::size_t i = 0; i < FEntries.size(); ++i)
+            EntryList->addItem(Caption(FEntries[i], i));
+        EntryList->setCurrentRow(row);
+    }
     ShowEntry(row);
     AddButton->setEnabled(FEntries.size() < MaxQuickSendEntries);
     DeleteButton->setEnabled(!FEntries.empty());
@@ -206,8 +224,20 @@ void TQuickSendForm::EntryEdited()
         return;
     const auto index = static_cast<std::size_t>(row);
     TQuickSendEntry &entry = FEntries[index];
-    entry.Name = NameEdit->text().toStdString();
-    entry.Content = ContentEdit->toPlainText().toStdString();
+    std::string name = NameEdit->text().toStdString();
+    std::string content = ContentEdit->toPlainText().toStdString();
+    // An entry too long for the file is not taken: the fields go back to the entry as it is, so that the file always
+    // holds what it can read again.
+    std::string problem = QuickSendNameProblem(name);
+    if (problem.empty())
+        problem = QuickSendContentProblem(content);
+    if (!problem.empty()) {
+        ShowEntry(row);
+        ShowMessageBox("快捷发送条目的" + problem + "，此次修改未采用", "提示", mbIconExclamation);
+        return;
+    }
+    entry.Name = std::move(name);
+    entry.Content = std::move(content);
     entry.Hex = HexCheck->isChecked();
     entry.Ending = SendEndingFromInteger(EndingCombo->currentData().toInt());
     const int32_t repeat = RepeatSpin->value();
@@ -259,17 +289,18 @@ void TQuickSendForm::SetEntries(std::vector<TQuickSendEntry> entries)
 
 void TQuickSendForm::ChangesMade()
 {
+    FChangesWaiting = true;
     FSaveTimer->start();
 }
 
 void TQuickSendForm::Save()
 {
-    if (!FSaveTimer->isActive())
-        return;
     FSaveTimer->stop();
-    if (FSaveBlocked)
+    if (!FChangesWaiting || FSaveBlocked)
         return;
     std::string error = SaveQuickSendFile(FFilePath, FEntries);
+    // A refused write stays waiting: the next change, hiding the window or its end tries again.
+    FChangesWaiting = !error.empty();
     // One box while the writes keep failing, not one for each edit; the entries stay in the window.
     if (!error.empty() && !FSaveFailed)
         ShowMessageBox("快捷发送保存出错：" + error, "提示", mbIconStop);
@@ -376,8 +407,9 @@ std::string TQuickSendForm::ChooseFile(bool save)
     if (FFileChooser)
         return FFileChooser(save);
     const QString filter = QStringLiteral("快捷发送文件 (*.ini);;所有文件 (*)");
-    const QString path = save ? QFileDialog::getSaveFileName(this, QStringLiteral("导出"), QString(), filter)
-                              : QFileDialog::getOpenFileName(this, QStringLiteral("导入"), QString(), filter);
+    const QString path = save ? QFileDialog::getSaveFileName(this, QStringLiteral("导出"), DialogFolder(), filter)
+                              : QFileDialog::getOpenFileName(this, QStringLiteral("导入"), DialogFolder(), filter);
+    RememberDialogFile(path);
     return path.toStdString();
 }
 
@@ -402,6 +434,12 @@ void TQuickSendForm::Import(const std::string &path)
         ShowMessageBox("无法导入 " + path + "：" + loaded.Error, "提示", mbIconStop);
         return;
     }
+    if (loaded.Entries.empty() && !FEntries.empty()
+        && ShowMessageBox(
+               path + " 中没有条目，导入将删除现有的 " + std::to_string(FEntries.size()) + " 个条目。要导入吗？",
+               "提示", mbYesNoQuestion)
+            != idYes)
+        return;
     SetEntries(std::move(loaded.Entries));
 }
 

@@ -48,10 +48,12 @@ public:
     // The port has closed: every repeat ends, without a box.
     void StopRepeats();
 
-    // "导入…" and "导出…" with the file already chosen. A bad file gives a box and changes nothing.
+    // "导入…" and "导出…" with the file already chosen. A bad file gives a box and changes nothing; a file without
+    // entries replaces the entries only when the user says yes to the question.
     void Import(const std::string &path);
     void Export(const std::string &path);
-    // Writes the file now if a change is waiting; a refused write gives a box.
+    // Writes the file now if a change is waiting; a refused write gives a box. The save timer calls it shortly after
+    // each change.
     void Save();
 
     // Asks for a file for "导入…" (save false) or "导出…" (save true); an empty path cancels. By default the file
@@ -103,6 +105,7 @@ private:
     QTimer *FSaveTimer = nullptr;
     std::function<std::string(bool)> FFileChooser;
     bool FSaveBlocked = false; // the file could neither be read nor moved aside: leave it as it is
+    bool FChangesWaiting = false; // a change not yet in the file
     bool FSaveFailed = false; // the last write was refused (its box has been shown)
     bool FShowingEntry = false;
 };

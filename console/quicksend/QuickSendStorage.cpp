@@ -11,6 +11,8 @@ TQuickSendFileResult LoadQuickSendFile(const std::string &path)
         return {};
     if (!file.open(QIODevice::ReadOnly))
         return { .Entries = {}, .Error = "无法读取文件：" + file.errorString().toStdString() };
+    if (file.size() > MaxQuickSendFileBytes)
+        return { .Entries = {}, .Error = "文件超过 " + std::to_string(MaxQuickSendFileBytes / (1024 * 1024)) + " MiB" };
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return { .Entries = {}, .Error = "无法读取文件：" + file.errorString().toStdString() };

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/receive/SaveDialog.h"
 
+#include "ui/DialogFolder.h"
+
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 #include <utility>
 
@@ -33,9 +36,12 @@ bool RunQtDialog(TSaveDialog &dialog, QWidget *parent)
     fileDialog.setWindowModality(Qt::ApplicationModal);
     fileDialog.setNameFilters(NameFilters(dialog.Filter));
     fileDialog.setDefaultSuffix(QString::fromStdString(dialog.DefaultExt));
-    fileDialog.selectFile(QString::fromStdString(dialog.FileName));
+    // A bare name (the first save's "sc.txt") opens in the dialog folder; a chosen path opens where it was chosen.
+    const QString name = QString::fromStdString(dialog.FileName);
+    fileDialog.selectFile(QFileInfo(name).isAbsolute() ? name : DialogPath(name));
     if (fileDialog.exec() != QDialog::Accepted || fileDialog.selectedFiles().isEmpty())
         return false;
+    RememberDialogFile(fileDialog.selectedFiles().front());
     dialog.FileName = fileDialog.selectedFiles().front().toStdString();
     return true;
 }

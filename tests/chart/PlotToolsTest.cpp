@@ -12,6 +12,7 @@
 #include "chart/PlotToolController.h"
 #include "chart/PlotYAxis.h"
 #include "tests/support/WaitUntil.h"
+#include "ui/DialogFolder.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -571,13 +572,16 @@ TEST_F(PlotTools, SaveButtonAsksForANameAndTakesTheFilterEnding)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QString offeredName;
+    QString offeredFolder;
     QStringList filters;
+    const QString startFolder = DialogFolder();
     QTimer::singleShot(0, [&]() {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
         filters = dialog->nameFilters();
         offeredName = dialog->findChild<QLineEdit *>("fileNameEdit")->text();
+        offeredFolder = dialog->directory().absolutePath();
         dialog->setDirectory(dir.path());
         dialog->selectNameFilter("PNG (*.png)");
         QMetaObject::invokeMethod(dialog, "filterSelected", Q_ARG(QString, "PNG (*.png)"));
@@ -586,6 +590,8 @@ TEST_F(PlotTools, SaveButtonAsksForANameAndTakesTheFilterEnding)
     });
     ClickButton(TPlotToolBar::tbSave);
     EXPECT_EQ(offeredName, "Untitled");
+    EXPECT_EQ(offeredFolder, startFolder) << "the dialogs' folder, not the current one";
+    EXPECT_EQ(DialogFolder(), dir.path()) << "the next dialog opens where this picture went";
     EXPECT_EQ(
         filters, QStringList({ "Bitmap (*.bmp)", "Enhanced Metafile (*.emf)", "JPEG File (*.jpg)", "PNG (*.png)" }));
     EXPECT_EQ(QImage(dir.filePath("picture.png")).size(), Plot.size());

@@ -12,8 +12,11 @@
 #include "tests/support/FileBytes.h"
 #include "tests/support/WaitUntil.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -22,6 +25,8 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -31,6 +36,14 @@ namespace
 void WriteFile(const std::string &path, const std::string &bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Repeat(const std::string &text, std::size_t times)
+{
+    std::string repeated;
+    for (std::size_t i = 0; i < times; ++i)
+        repeated += text;
+    return repeated;
 }
 
 const std::vector<TQuickSendEntry> SampleEntries = {
@@ -57,7 +70,7 @@ TEST(QuickSendFile, EntriesComeBackAsTheyWereWithTheDocumentedLayout)
 TEST(QuickSendFile, HandWrittenFilesInUtf8OrGbkWithDefaultsAndComments)
 {
     const std::string utf8 = "\xEF\xBB\xBF; my buttons\n[1]\nname=复位\ncontent=AT+RST\n\n[2]\nname=查询\nhex=1\n"
-                             "content=01 03\nunknown=kept out\n";
+                             "content=01 03\n";
     TQuickSendFileResult read = ParseQuickSendFile(utf8);
     ASSERT_TRUE(read.Good()) << read.Error;
     ASSERT_EQ(read.Entries.size(), 2u);
@@ -70,6 +83,12 @@ TEST(QuickSendFile, HandWrittenFilesInUtf8OrGbkWithDefaultsAndComments)
     EXPECT_EQ(gbk.Entries[0].Name, "复位");
 
     EXPECT_TRUE(ParseQuickSendFile("").Good());
+
+    // The longest entry there may be: 256 characters of name (each of three bytes here), 64 KiB of content.
+    TQuickSendEntry longest { .Name = Repeat("字", 256), .Content = std::string(65536, 'x') };
+    TQuickSendFileResult full = ParseQuickSendFile(FormatQuickSendFile({ longest }));
+    ASSERT_TRUE(full.Good()) << full.Error;
+    EXPECT_EQ(full.Entries, std::vector<TQuickSendEntry> { longest });
 }
 
 TEST(QuickSendFile, ABadFileNamesItsLineAndGivesNoEntries)
@@ -87,6 +106,14 @@ TEST(QuickSendFile, ABadFileNamesItsLineAndGivesNoEntries)
         { "name=a\n", "第 1 行：无法识别的行" },
         { "[1]\njust text\n", "第 2 行：无法识别的行" },
         { tooMany, "第 97 行：最多 48 项" },
+        // Keys are lower case and spelt as written: another key would be taken for no key at all.
+        { "[1]\nname=a\nHex=1\n", "第 3 行：未知的键 Hex（应为 name、content、hex、ending 或 repeat_ms）" },
+        { "[1]\nnmae=x\n", "第 2 行：未知的键 nmae（应为 name、content、hex、ending 或 repeat_ms）" },
+        { "[1]\n" + Repeat("键", 1000) + "=x\n",
+            "第 2 行：未知的键 " + Repeat("键", 10) + "…（应为 name、content、hex、ending 或 repeat_ms）" },
+        { "[1]\nname=" + Repeat("字", 257) + "\n", "第 2 行：名称超过 256 个字符" },
+        { "[1]\nname=a\ncontent=" + std::string(1 << 20, 'x') + "\n", "第 3 行：内容超过 65536 字节" },
+        { "[1]\ncontent=" + Repeat("\\n", 65537) + "\n", "第 2 行：内容超过 65536 字节" },
     };
     for (const auto &[file, error] : cases) {
         TQuickSendFileResult read = ParseQuickSendFile(file);
@@ -268,6 +295,145 @@ TEST_F(QuickSendFormTest, EditsReachTheButtonAndTheFile)
     EXPECT_TRUE(form->SendButtons.empty());
     form.reset();
     EXPECT_TRUE(LoadQuickSendFile(Path).Entries.empty()) << "written when the window goes";
+}
+
+TEST_F(QuickSendFormTest, EditsReachTheFileByThemselvesAndComeBackAtTheNextStart)
+{
+    auto form = MakeForm();
+    form->AddButton->click();
+    form->NameEdit->setText(QStringLiteral("复位"));
+    emit form->NameEdit->textEdited(form->NameEdit->text());
+    form->ContentEdit->setPlainText(QStringLiteral("AT+RST"));
+    const std::vector<TQuickSendEntry> first { { .Name = "复位", .Content = "AT+RST" } };
+    ASSERT_TRUE(WaitUntil([&] { return LoadQuickSendFile(Path).Entries == first; })) << "written after a short pause";
+
+    // A later edit is written as well, with the window still open.
+    form->HexCheck->setChecked(true);
+    ASSERT_TRUE(WaitUntil([&] {
+        std::vector<TQuickSendEntry> entries = LoadQuickSendFile(Path).Entries;
+        return entries.size() == 1 && entries[0].Hex;
+    }));
+
+    form.reset();
+    auto restarted = MakeForm();
+    ASSERT_EQ(restarted->SendButtons.size(), 1u);
+    EXPECT_EQ(restarted->SendButtons[0]->text(), QStringLiteral("复位"));
+    EXPECT_EQ(restarted->Entries()[0].Content, "AT+RST");
+    EXPECT_TRUE(Boxes.Boxes.empty());
+}
+
+TEST_F(QuickSendFormTest, AnOverlongEntryIsRefusedWithItsLineAndFullEntriesOpenAtOnce)
+{
+    const std::string big = "[1]\nname=big\ncontent=" + std::string(1 << 20, 'x') + "\n";
+    WriteFile(Path, big);
+    auto form = MakeForm();
+    EXPECT_TRUE(form->Entries().empty());
+    ASSERT_EQ(Boxes.Texts().size(), 1u);
+    EXPECT_NE(Boxes.Texts()[0].find("第 3 行：内容超过 65536 字节"), std::string::npos) << Boxes.Texts()[0];
+    EXPECT_TRUE(FileBytes(Path + ".bad") == big) << "kept aside whole";
+    form.reset();
+
+    // 48 entries as long as they may be, each content one line (the hardest for a text box to lay out).
+    const std::vector<TQuickSendEntry> full(
+        MaxQuickSendEntries, { .Name = Repeat("名", 256), .Content = std::string(65536, 'x') });
+    ASSERT_EQ(SaveQuickSendFile(Path, full), "");
+    const auto start = std::chrono::steady_clock::now();
+    form = MakeForm();
+    form->show();
+    QApplication::processEvents();
+    const auto elapsed
+        = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    RecordProperty("open_ms", static_cast<int>(elapsed.count()));
+    EXPECT_EQ(form->Entries(), full);
+    // A generous bound that only a fault breaks (it took minutes for one long entry); the time itself is the
+    // recorded open_ms.
+    EXPECT_LT(elapsed, std::chrono::seconds(10));
+    EXPECT_EQ(Boxes.Texts().size(), 1u);
+}
+
+TEST_F(QuickSendFormTest, TheEditorKeepsNoEntryTooLongForTheFile)
+{
+    auto form = MakeForm();
+    form->AddButton->click();
+    form->NameEdit->setText(QStringLiteral("ok"));
+    emit form->NameEdit->textEdited(form->NameEdit->text());
+    form->ContentEdit->setPlainText(QStringLiteral("fine"));
+
+    form->ContentEdit->setPlainText(QString(65537, u'x'));
+    form->NameEdit->setText(QString(257, u'名'));
+    emit form->NameEdit->textEdited(form->NameEdit->text());
+    EXPECT_EQ(Boxes.Texts(),
+        (std::vector<std::string> { "快捷发送条目的内容超过 65536 字节，此次修改未采用",
+            "快捷发送条目的名称超过 256 个字符，此次修改未采用" }));
+    EXPECT_EQ(form->Entries(), (std::vector<TQuickSendEntry> { { .Name = "ok", .Content = "fine" } }));
+    EXPECT_EQ(form->ContentEdit->toPlainText(), QStringLiteral("fine")) << "the box shows the entry again";
+    EXPECT_EQ(form->NameEdit->text(), QStringLiteral("ok"));
+
+    form->ContentEdit->setPlainText(QString(65536, u'x'));
+    form->Save();
+    TQuickSendFileResult saved = LoadQuickSendFile(Path);
+    ASSERT_TRUE(saved.Good()) << saved.Error;
+    EXPECT_EQ(saved.Entries[0].Content.size(), 65536u) << "the longest content is taken";
+}
+
+TEST_F(QuickSendFormTest, ImportingAFileWithoutEntriesAsksBeforeItRemovesThem)
+{
+    auto form = MakeForm();
+    form->SetEntries(SampleEntries);
+    const std::string empty = Folder.filePath("empty.ini").toStdString();
+    WriteFile(empty, "; no buttons yet\n");
+
+    Boxes.Answer = idNo;
+    form->Import(empty);
+    EXPECT_EQ(form->Entries(), SampleEntries);
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Flags, mbYesNoQuestion);
+    EXPECT_EQ(Boxes.Boxes[0].Text, empty + " 中没有条目，导入将删除现有的 4 个条目。要导入吗？");
+
+    Boxes.Answer = idYes;
+    form->Import(empty);
+    EXPECT_TRUE(form->Entries().empty());
+    EXPECT_TRUE(LoadQuickSendFile(Path).Entries.empty());
+    form->Import(empty);
+    EXPECT_EQ(Boxes.Boxes.size(), 2u) << "nothing to lose, nothing to ask";
+}
+
+// The actions a screen reader or another assistive tool offers for a button: press for a plain one, toggle for a
+// repeating one. Each must do what a click does.
+TEST_F(QuickSendFormTest, TheAccessibleActionOfAButtonDoesWhatAClickDoes)
+{
+    ASSERT_EQ(SaveQuickSendFile(Path,
+                  { { .Name = "once", .Content = "A", .Ending = TSendEnding::None },
+                      { .Name = "poll", .Content = "P", .Ending = TSendEnding::None, .RepeatMs = 15 } }),
+        "");
+    auto form = MakeForm();
+    form->show();
+    auto act = [&](std::size_t index) {
+        QAccessibleInterface *button = QAccessible::queryAccessibleInterface(form->SendButtons[index]);
+        ASSERT_NE(button, nullptr);
+        ASSERT_NE(button->actionInterface(), nullptr);
+        const QStringList actions = button->actionInterface()->actionNames();
+        ASSERT_FALSE(actions.isEmpty());
+        button->actionInterface()->doAction(actions.first());
+    };
+
+    act(0);
+    ASSERT_TRUE(WaitUntil([&] { return !Sent.empty(); }));
+    EXPECT_EQ(Sent, std::vector<std::string> { "A" });
+
+    act(1);
+    EXPECT_TRUE(form->Repeating(1));
+    EXPECT_TRUE(form->SendButtons[1]->isChecked());
+    ASSERT_TRUE(WaitUntil([&] { return std::count(Sent.begin(), Sent.end(), "P") >= 3; }));
+    act(1);
+    EXPECT_FALSE(form->Repeating(1));
+    EXPECT_FALSE(form->SendButtons[1]->isChecked());
+
+    // A repeat whose first send fails does not start, and its button does not stay pressed.
+    PortOpen = false;
+    act(1);
+    EXPECT_FALSE(form->Repeating(1));
+    EXPECT_FALSE(form->SendButtons[1]->isChecked());
 }
 
 TEST_F(QuickSendFormTest, ARefusedWriteGivesOneBoxWhileItLastsAndKeepsTheEntries)

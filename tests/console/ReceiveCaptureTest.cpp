@@ -10,6 +10,7 @@
 #include "tests/support/FileBytes.h"
 #include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"
+#include "ui/DialogFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -149,10 +150,13 @@ protected:
 TEST_F(CaptureOnPty, TenMegabytesCapturedExactlyZeroBytesIncluded)
 {
     Chosen = Folder.filePath("capture.bin").toStdString();
+    const std::string startFolder = DialogFolder().toStdString();
     ChoosePaneItem(*Form.Memo1, QStringLiteral("保存接收数据到文件…"));
     ASSERT_TRUE(Form.Capture().Active());
-    EXPECT_EQ(Suggested.rfind(Folder.path().toStdString() + "/capture-", 0), 0u) << Suggested;
+    EXPECT_EQ(Suggested.rfind(startFolder + "/capture-", 0), 0u)
+        << "in the dialogs' folder, not the settings folder: " << Suggested;
     EXPECT_EQ(Suggested.substr(Suggested.size() - 4), ".bin");
+    EXPECT_EQ(DialogFolder(), Folder.path()) << "the next dialog opens where this file was chosen";
 
     const std::string bytes = MixedBytes(10'000'000, false);
     std::thread writer([&] { Pty.Write(bytes); });

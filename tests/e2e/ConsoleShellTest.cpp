@@ -27,12 +27,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
 #include <termios.h>
+#include <unistd.h>
 
 namespace
 {
@@ -275,6 +277,38 @@ TEST_F(ConsoleShell, TimedSendAtTenMillisecondsRepeatsUntilStopped)
     Shell->Form3->Button2->click();
     EXPECT_EQ(Main->Button9->text(), "定时发送");
     EXPECT_FALSE(Main->Timer2->isActive());
+}
+
+// The port settings window of a program started with a setfile.ini shows that file's port and speed, so that saving a
+// change to another list keeps them.
+TEST_F(ConsoleShell, TheSettingsWindowStartsFromTheSavedPortAndSpeed)
+{
+    QTemporaryDir links;
+    const std::string link = links.filePath("ttyDevice").toStdString();
+    ASSERT_EQ(::symlink(Pty.SlavePath.c_str(), link.c_str()), 0);
+    Shell.reset();
+    WriteSettings({ .CommName = link,
+        .BaudRate = "115200",
+        .ByteSize = "8",
+        .Parity = "无",
+        .ParityCheck = "否",
+        .StopBits = "1" });
+    Shell = std::make_unique<TShell>();
+    Main = Shell->MainForm.get();
+    Floating = Shell->Form7.get();
+
+    TForm1 &settings = *Shell->Form1;
+    settings.SetPortRoots(std::nullopt);
+    Main->Button3Click();
+    ASSERT_TRUE(settings.isVisible());
+    EXPECT_EQ(settings.ComboBox1->currentText().toStdString(), link);
+    EXPECT_EQ(settings.ComboBox2->currentText(), "115200");
+    settings.ComboBox4->setCurrentIndex(settings.ComboBox4->findText("偶校验"));
+    settings.Button1->click();
+    const TPortSettings saved = ReadPortSettings(BesideProgram("setfile.ini"));
+    EXPECT_EQ(saved.CommName, link);
+    EXPECT_EQ(saved.BaudRate, 115200);
+    EXPECT_EQ(saved.Parity, "Even");
 }
 
 TEST_F(ConsoleShell, ARemotePortTypedInTheSettingsWindowOpensCarriesDataAndItsLossIsTold)

@@ -28,6 +28,8 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         Folder = pattern;
         fs::copy_file(KELVARA_PROGRAM, Folder / "kelvara");
+        // A portable copy: its history is the one beside it.
+        std::ofstream(Folder / "portable").close();
         std::ofstream history(Folder / "txt.txt", std::ios::binary);
         for (int i = 0; i < Entries; ++i)
             history << "AT+DATA=" << i << " 0123456789abcd\r\n";

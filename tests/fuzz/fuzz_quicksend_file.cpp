@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the quick-send file reader: any bytes must read without a crash, either into at most 48 entries with valid
-// repeat intervals or into an error with no entries, and entries written back must read as the same entries.
+// repeat intervals and lengths or into an error with no entries, and entries written back must read as the same
+// entries.
 // fuzz-sources: core/AnsiText.cpp core/ParseInteger.cpp
 #include "console/quicksend/QuickSendFile.h"
 
@@ -19,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (read.Entries.size() > MaxQuickSendEntries)
         std::abort();
     for (const TQuickSendEntry &entry : read.Entries)
-        if (entry.RepeatMs < 0 || entry.RepeatMs > MaxQuickSendRepeatMs)
+        if (entry.RepeatMs < 0 || entry.RepeatMs > MaxQuickSendRepeatMs || !QuickSendNameProblem(entry.Name).empty()
+            || entry.Content.size() > MaxQuickSendContentBytes)
             std::abort();
     const TQuickSendFileResult again = ParseQuickSendFile(FormatQuickSendFile(read.Entries));
     if (!again.Good() || again.Entries != read.Entries)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built program into a temporary prefix and checks every installed file: the executable answers
-# --help, --version and an unknown option without a display; the desktop entry and the AppStream metainfo pass
-# their validators; every icon size is a PNG of that size; the man page is compressed and names the options.
+# --help, --version and an unknown option without a display, the demo device its --help; the desktop entry and the
+# AppStream metainfo pass their validators; every icon size is a PNG of that size; the man pages are compressed and
+# name the options.
 # Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -13,6 +14,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expected="bin/kelvara
+bin/kelvara-demo-device
 share/applications/org.kelvara.Kelvara.desktop
 share/icons/hicolor/128x128/apps/kelvara.png
 share/icons/hicolor/16x16/apps/kelvara.png
@@ -22,6 +24,7 @@ share/icons/hicolor/32x32/apps/kelvara.png
 share/icons/hicolor/48x48/apps/kelvara.png
 share/icons/hicolor/64x64/apps/kelvara.png
 share/icons/hicolor/scalable/apps/kelvara.svg
+share/man/man1/kelvara-demo-device.1.gz
 share/man/man1/kelvara.1.gz
 share/metainfo/org.kelvara.Kelvara.metainfo.xml"
 actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
@@ -40,6 +43,11 @@ err=$(env -u DISPLAY "$bin" --frobnicate 2>&1 >/dev/null) || status=$?
 [ "$status" = 2 ] || fail "an unknown option ended with status $status, not 2"
 grep -q "unknown option '--frobnicate'" <<<"$err" || fail "unclear message for an unknown option: $err"
 [ ! -e "$prefix/bin/setfile.ini" ] && [ ! -e "$prefix/bin/txt.txt" ] || fail "the command line created files"
+[ ! -e "$prefix/bin/portable" ] || fail "the build folder's portable marker was installed"
+demo_help=$("$prefix/bin/kelvara-demo-device" --help) || fail "kelvara-demo-device --help failed"
+for option in --link --setfile --format; do
+    grep -q -- "$option" <<<"$demo_help" || fail "kelvara-demo-device --help does not name $option"
+done
 
 desktop=$prefix/share/applications/org.kelvara.Kelvara.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
@@ -70,4 +78,9 @@ for word in '.TH KELVARA 1' 'config\-dir' 'port' 'dialout' 'XDG_CONFIG_HOME'; do
     grep -qF -- "$word" <<<"$page" || fail "the man page lacks $word"
 done
 grep -q '@' <<<"$page" && fail "the man page holds an unreplaced @VARIABLE@"
+demo_page=$(zcat "$prefix/share/man/man1/kelvara-demo-device.1.gz")
+for word in '.TH KELVARA-DEMO-DEVICE 1' 'link' 'setfile' 'format'; do
+    grep -qF -- "$word" <<<"$demo_page" || fail "the demo device's man page lacks $word"
+done
+grep -q '@' <<<"$demo_page" && fail "the demo device's man page holds an unreplaced @VARIABLE@"
 echo "install test: all $(wc -l <<<"$expected") files checked"

@@ -16,26 +16,45 @@ TEST(ProgramFolder, ChoosesPortableInstalledOrChosenFolder)
         TFolderFacts Facts;
         TFilesFolder Expected;
     };
+    // The facts of a folder: where it is, whether it is writable, and what lies in it.
+    auto folder = [](const char *path, bool writable, bool settingsBeside, bool markerBeside,
+                      const char *configDir = "", const char *xdg = "", const char *home = "/home/ann") {
+        return TFolderFacts { .ExecutableFolder = path,
+            .ExecutableFolderWritable = writable,
+            .ConfigDirOption = configDir,
+            .XdgConfigHome = xdg,
+            .Home = home,
+            .SettingsFileBeside = settingsBeside,
+            .PortableMarkerBeside = markerBeside };
+    };
     const Case cases[] = {
-        { "writable build folder is portable", { "/work/k/build/bin", true, "", "", "/home/ann" },
+        { "a build folder carries the marker", folder("/work/k/build/bin", true, false, true),
             { "/work/k/build/bin/", TFilesMode::Portable } },
-        { "read-only folder goes to ~/.config", { "/usr/bin/", false, "", "", "/home/ann" },
+        { "a copy with its setfile.ini", folder("/media/usb/kelvara/", true, true, false),
+            { "/media/usb/kelvara/", TFilesMode::Portable } },
+        { "~/.local/bin is writable but holds neither", folder("/home/ann/.local/bin/", true, false, false),
             { "/home/ann/.config/kelvara/", TFilesMode::Installed } },
-        { "XDG_CONFIG_HOME is honoured", { "/usr/bin/", false, "", "/home/ann/cfg/", "/home/ann" },
+        { "a marked folder that cannot be written", folder("/media/cdrom/", false, true, true),
+            { "/home/ann/.config/kelvara/", TFilesMode::Installed } },
+        { "read-only folder goes to ~/.config", folder("/usr/bin/", false, false, false),
+            { "/home/ann/.config/kelvara/", TFilesMode::Installed } },
+        { "XDG_CONFIG_HOME is honoured", folder("/usr/bin/", false, false, false, "", "/home/ann/cfg/"),
             { "/home/ann/cfg/kelvara/", TFilesMode::Installed } },
-        { "relative XDG_CONFIG_HOME is ignored", { "/usr/bin/", false, "", "cfg", "/home/ann/" },
+        { "relative XDG_CONFIG_HOME is ignored", folder("/usr/bin/", false, false, false, "", "cfg", "/home/ann/"),
             { "/home/ann/.config/kelvara/", TFilesMode::Installed } },
-        { "root may write /usr/bin but it is no settings folder", { "/usr/bin/", true, "", "", "/root" },
+        { "root may write /usr/bin, even with a setfile.ini there, but it is no settings folder",
+            folder("/usr/bin/", true, true, true, "", "", "/root"),
             { "/root/.config/kelvara/", TFilesMode::Installed } },
-        { "so is /usr/local/bin", { "/usr/local/bin/", true, "", "/root/x", "/root" },
+        { "so is /usr/local/bin", folder("/usr/local/bin/", true, false, true, "", "/root/x", "/root"),
             { "/root/x/kelvara/", TFilesMode::Installed } },
-        { "/usrlocal is not /usr", { "/usrlocal/bin/", true, "", "", "/root" },
+        { "/usrlocal is not /usr", folder("/usrlocal/bin/", true, false, true, "", "", "/root"),
             { "/usrlocal/bin/", TFilesMode::Portable } },
-        { "--config-dir wins over a writable folder", { "/work/k/build/bin/", true, "/tmp/setup-a", "", "/home/ann" },
+        { "--config-dir wins over a marked folder", folder("/work/k/build/bin/", true, true, true, "/tmp/setup-a"),
             { "/tmp/setup-a/", TFilesMode::Chosen } },
-        { "--config-dir wins over XDG_CONFIG_HOME", { "/usr/bin/", false, "/tmp/b/", "/home/ann/cfg", "/home/ann" },
-            { "/tmp/b/", TFilesMode::Chosen } },
-        { "no home at all", { "/usr/bin/", false, "", "", "" }, { "/.config/kelvara/", TFilesMode::Installed } },
+        { "--config-dir wins over XDG_CONFIG_HOME",
+            folder("/usr/bin/", false, false, false, "/tmp/b/", "/home/ann/cfg"), { "/tmp/b/", TFilesMode::Chosen } },
+        { "no home at all", folder("/usr/bin/", false, false, false, "", "", ""),
+            { "/.config/kelvara/", TFilesMode::Installed } },
     };
     for (const Case &c : cases)
         EXPECT_EQ(ChooseFilesFolder(c.Facts), c.Expected) << c.Name;
@@ -54,6 +73,7 @@ TEST(ProgramFolder, FactsOfThisProcess)
     // The test executable lies in the build folder, which the build just wrote to.
     EXPECT_EQ(facts.ExecutableFolder, fs::canonical("/proc/self/exe").parent_path().string() + "/");
     EXPECT_TRUE(facts.ExecutableFolderWritable);
+    EXPECT_TRUE(facts.PortableMarkerBeside) << "the build marks its folder of executables portable";
     EXPECT_FALSE(facts.Home.empty());
 }
 

@@ -6,6 +6,7 @@
 #include "settings/FlowControl.h"
 #include "settings/PortSettings.h"
 #include "settings/SettingsFile.h"
+#include "tests/support/Pty.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace
 {
@@ -250,18 +252,63 @@ TEST_F(PortSettingsFormTest, TheFlowControlIsSavedInTheExtensionSectionAndReadBa
     EXPECT_EQ(ReadFlowControl(Path), TFlowControl::None) << "an unknown word";
 }
 
+// The lists start from the file, as the program starts: saving a change to one of them keeps the others, a value no
+// list holds included.
+TEST_F(PortSettingsFormTest, StartsFromTheSavedSettingsSoThatSavingOneListKeepsTheOthers)
+{
+    TPty pty;
+    ASSERT_TRUE(pty.Valid());
+    const std::string link = Folder.filePath("ttyLink").toStdString();
+    ASSERT_EQ(::symlink(pty.SlavePath.c_str(), link.c_str()), 0);
+    struct Case {
+        const char *Name;
+        TPortSettingsChoice Saved; // as the window saves it
+        QStringList Shown; // lists 1 to 6
+    };
+    const Case cases[] = {
+        { "a pty link at 115200", { link, "115200", "8", "无", "否", "1" },
+            { QString::fromStdString(link), "115200", "8", "无", "1", "否" } },
+        { "every list away from its default", { "COM3", "1200", "7", "奇校验", "是", "2" },
+            { "COM3", "1200", "7", "奇校验", "2", "是" } },
+        { "values no list holds", { "/dev/ttyUSB0", "250000", "8", "空格", "否", "1.5" },
+            { "/dev/ttyUSB0", "250000", "8", "空格", "1.5", "否" } },
+    };
+    PlugFixtureDevices();
+    for (const Case &c : cases) {
+        SavePortSettings(Path, c.Saved);
+        const TPortSettings saved = ReadPortSettings(Path);
+        TForm1 form;
+        Prepare(form);
+        form.LoadSavedSettings();
+        form.show();
+        QStringList shown;
+        for (QComboBox *list :
+            { form.ComboBox1, form.ComboBox2, form.ComboBox3, form.ComboBox4, form.ComboBox5, form.ComboBox6 })
+            shown << list->currentText();
+        EXPECT_EQ(shown, c.Shown) << c.Name;
+
+        Choose(form.ComboBox7, "RTS/CTS");
+        form.Button1->click();
+        EXPECT_EQ(ReadPortSettings(Path), saved) << c.Name;
+    }
+    EXPECT_EQ(Boxes.size(), std::size(cases));
+}
+
 TEST_F(PortSettingsFormTest, APortGivenForThisRunIsChosenSoThatSavingKeepsIt)
 {
+    SavePortSettings(Path, { "COM2", "57600", "8", "无", "否", "1" });
     const std::string port = Folder.filePath("links/device-of-this-run").toStdString();
     SetPortForThisRun(port);
     TForm1 form;
     Prepare(form);
+    form.LoadSavedSettings();
     PlugFixtureDevices();
     form.show();
     form.hide();
     form.show();
     EXPECT_EQ(Items(form.ComboBox1), FixedPorts + QStringList({ QString::fromStdString(port) }) + FixtureDevices);
     EXPECT_EQ(form.ComboBox1->currentText().toStdString(), port);
+    EXPECT_EQ(form.ComboBox2->currentText(), "57600") << "the rest from the file";
 
     Choose(form.ComboBox2, "115200");
     form.Button1->click();
