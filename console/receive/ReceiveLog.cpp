@@ -65,11 +65,25 @@ void TReceiveLog::AppendChunk(std::string_view chunk, std::span<const TTimedRun>
     if (FChunkLines)
         Store("\r\n", {}, arrival, true);
 
+    TellReaders();
+}
+
+void TReceiveLog::TellReaders()
+{
     std::vector<TReceiveText *> readers = FReaders;
     for (TReceiveText *reader : readers) {
         if (reader->OnAppended)
             reader->OnAppended();
     }
+}
+
+void TReceiveLog::PortOpened()
+{
+    if (FEndOffset > FOpenStart) {
+        Store("\r\n", {}, FLastArrival, true);
+        TellReaders();
+    }
+    FAssembler.Restart();
 }
 
 void TReceiveLog::Store(std::string_view text, std::span<const TTimedRun> runs, double fallbackTime, bool cutsChunk)
