@@ -100,6 +100,13 @@ void TReceiveLog::Store(std::string_view text, std::span<const TTimedRun> runs, 
         if (FEndLine % LinesPerCheckpoint == 0 && FCheckpoints.back() + 1 == FEndOffset
             && FFirstCheckpoint + FCheckpoints.size() - 1 == FEndLine / LinesPerCheckpoint)
             FCheckpoints.back() = FEndOffset;
+        // Whatever starts at the open line starts after the LF, which belongs to the line before.
+        if (FBeginLine == FEndLine && FBeginOffset + 1 == FOpenStart)
+            FBeginOffset = FOpenStart;
+        for (TReceiveText *reader : FReaders) {
+            if (reader->FFirstLine == FEndLine && reader->FFirstLineStart + 1 == FOpenStart)
+                reader->FFirstLineStart = reader->FFirstOffset = FOpenStart;
+        }
         text.remove_prefix(1);
     }
     char *dst = Reserve(text.size());
@@ -271,7 +278,7 @@ void TReceiveLog::ReleaseUnread()
     for (const TReceiveText *reader : FReaders) {
         if (reader->FFirstLine < line) {
             line = reader->FFirstLine;
-            offset = reader->FFirstOffset;
+            offset = reader->FFirstLineStart;
         }
     }
     if (line <= FBeginLine)
