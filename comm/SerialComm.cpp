@@ -186,6 +186,7 @@ void TComm::OpenPort()
 
     FReadThread->Resume();
     FWriteThread->Resume();
+    ++FOpenings;
 }
 
 void TComm::ClosePort()

@@ -136,6 +136,10 @@ public:
     // device, 0 when the device opened (the last OpenPort succeeded or failed later, or none was made).
     int OpenError() const { return FOpenError; }
 
+    // How many times OpenPort has opened the port: a change tells that the bytes received next come from a new
+    // opening, however the port was opened.
+    uint64_t Openings() const { return FOpenings; }
+
     // The port counts as open while the component holds a device.
     bool IsOpen() const { return FDevice != nullptr; }
     // True when no send request is outstanding.
@@ -191,6 +195,7 @@ private:
     std::chrono::milliseconds FSendHeldNoticeAfter { 2000 };
     const std::vector<TReadRun> *FReceivedRuns = nullptr; // while OnReceiveData runs
     int FOpenError = 0;
+    uint64_t FOpenings = 0;
 
     std::string FCommName = "COM2";
     uint32_t FBaudRate = 9600;

@@ -465,7 +465,7 @@ void TMainForm::Button1Click()
     FSendPaused = false;
     StopReconnecting();
     if (OpenPortFromSettings(*Comm1, SettingsFilePath())) {
-        FPlotFeed->PortOpened();
+        NoteOpenings();
         FReconnect.Opened(SerialDevicePath(Comm1->CommName()));
     }
 }
@@ -539,12 +539,20 @@ void TMainForm::ReconnectTimerTimer()
             FReconnectTimer->start();
         return;
     }
-    FPlotFeed->PortOpened();
+    NoteOpenings();
     FillPortInformation();
     const std::string &identity = FReconnect.Identity();
     emit Notify(identity.empty()
             ? QStringLiteral("串口已重连")
             : QStringLiteral("串口已重连：") + QString::fromStdString(identity.substr(identity.rfind('/') + 1)));
+}
+
+void TMainForm::NoteOpenings()
+{
+    if (Comm1->Openings() == FOpeningsNoted)
+        return;
+    FOpeningsNoted = Comm1->Openings();
+    FReceivePipeline->PortOpened();
 }
 
 void TMainForm::StopReconnecting()
@@ -596,6 +604,7 @@ void TMainForm::Button12MouseLeave()
 void TMainForm::Comm1ReceiveData(TComm *Sender, const char *Buffer, uint16_t BufferLength)
 {
     const std::string_view chunk(Buffer, Buffer ? BufferLength : 0);
+    NoteOpenings();
     FReceivePipeline->TakeChunk(chunk, Sender ? Sender->ReceivedRuns() : std::span<const TReadRun> {});
     if (FScriptForm)
         FScriptForm->Received(chunk);

@@ -253,6 +253,9 @@ private:
     // While the vanished device is awaited: polls for it and opens the port when it is back.
     void ReconnectTimerTimer();
     void StopReconnecting();
+    // Tells the receive pipeline of an opening of Comm1 it has not heard of, whoever opened the port (the buttons, a
+    // reconnect, or code that opens Comm1 itself): called after each opening here and before each received block.
+    void NoteOpenings();
     // Fills the value labels of the port information panel; the port name's label also tells when the port waits
     // for its device or the device holds back what is sent.
     void FillPortInformation();
@@ -279,6 +282,7 @@ private:
     TReceiveCapture FCapture;
     // Feeds the log, Memo3, the capture and the plot feed: declared after them, so destroyed before them.
     std::unique_ptr<TReceivePipeline> FReceivePipeline;
+    uint64_t FOpeningsNoted = 0; // Comm1->Openings() when the pipeline last heard of one
     // The chart's multi-channel and CSV export items; uses the feed and pauses it, so declared after both.
     std::unique_ptr<TChartMenuExtras> FChartMenuExtras;
     static constexpr int ReconnectPollMs = 200;

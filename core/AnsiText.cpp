@@ -52,6 +52,25 @@ std::string Utf8ToAnsi(std::string_view utf8)
     return Convert("GBK", "UTF-8", utf8, "?");
 }
 
+std::optional<std::size_t> PrintableGbkLength(std::string_view text)
+{
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++characters) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            ++i;
+            continue;
+        }
+        if (!IsGbkLeadByte(text[i]) || i + 1 == text.size())
+            return std::nullopt;
+        const auto second = static_cast<unsigned char>(text[i + 1]);
+        if (second < 0x40 || second == 0x7F || second == 0xFF)
+            return std::nullopt;
+        i += 2;
+    }
+    return characters;
+}
+
 bool EndsInGbkLeadByte(std::string_view text)
 {
     size_t i = 0;

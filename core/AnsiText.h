@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,11 @@ inline bool IsGbkLeadByte(char c)
     auto b = static_cast<unsigned char>(c);
     return b >= 0x81 && b <= 0xFE;
 }
+
+// The number of characters in GBK text made only of printable characters: a blank or a visible ASCII character, or
+// a lead byte followed by a valid second byte (0x40 to 0xFE but 0x7F). Nothing when the text holds anything else: a
+// control character, a byte that starts no character, a lead byte without its second byte.
+std::optional<std::size_t> PrintableGbkLength(std::string_view text);
 
 // Whether GBK text, read from a character boundary, ends in a lone lead byte (a character cut in two).
 bool EndsInGbkLeadByte(std::string_view text);

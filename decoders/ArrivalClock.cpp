@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoders/ArrivalClock.h"
 
+#include <algorithm>
+
 void TArrivalClock::Date(std::span<const std::size_t> ends, std::size_t size, std::span<const TTimedRun> runs,
-    double fallbackTime, std::vector<double> &times)
+    double fallbackTime, std::vector<double> &times, std::vector<TRunItems> *groups)
 {
     times.resize(ends.size());
+    if (groups)
+        groups->clear();
     const TTimedRun fallback[1] = { { size, fallbackTime } };
     if (runs.empty())
         runs = fallback;
@@ -16,8 +20,15 @@ void TArrivalClock::Date(std::span<const std::size_t> ends, std::size_t size, st
         while (item < ends.size() && ends[item] <= end)
             ++item;
         const TArrivalSpan span = ArrivalSpan(run.Time, FLastTime, FHasTime);
-        for (std::size_t k = first; k < item; ++k)
-            times[k] = LineArrivalTime(span, k - first, item - first);
+        for (std::size_t k = first; k < item; ++k) {
+            double time = LineArrivalTime(span, k - first, item - first);
+            if (FHasItem)
+                time = std::max(time, FLastItem + MinItemStep);
+            times[k] = FLastItem = time;
+            FHasItem = true;
+        }
+        if (groups && item > first)
+            groups->push_back({ first, item - first, span });
         FLastTime = run.Time;
         FHasTime = true;
     }

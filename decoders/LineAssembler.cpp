@@ -5,7 +5,7 @@ const std::vector<TLineAssembler::TLineEnd> &TLineAssembler::Feed(
     std::string_view piece, std::span<const TTimedRun> runs, double fallbackTime)
 {
     FEnds.clear();
-    FRunLines.clear();
+    FEndPositions.clear();
     FSkipped = 0;
     const char *data = piece.data();
     const std::size_t size = piece.size();
@@ -29,25 +29,18 @@ const std::vector<TLineAssembler::TLineEnd> &TLineAssembler::Feed(
         FOpen = 0;
     }
 
-    const TTimedRun fallback[1] = { { size, fallbackTime } };
-    if (runs.empty())
-        runs = fallback;
     // A line is completed by the run that holds its last byte (its break's last byte, or its last content byte when
     // the break has none).
-    std::size_t line = 0;
-    for (std::size_t r = 0; r < runs.size(); ++r) {
-        const TTimedRun &run = runs[r];
-        const std::size_t end = r + 1 == runs.size() ? size : run.End;
-        const std::size_t first = line;
-        while (line < FEnds.size() && FEnds[line].Next <= end)
-            ++line;
-        const TArrivalSpan span = ArrivalSpan(run.Time, FLastTime, FHasTime);
-        for (std::size_t k = first; k < line; ++k)
-            FEnds[k].Time = LineArrivalTime(span, k - first, line - first);
-        if (line > first)
-            FRunLines.push_back({ first, line - first, span });
-        FLastTime = run.Time;
-        FHasTime = true;
-    }
+    for (const TLineEnd &end : FEnds)
+        FEndPositions.push_back(end.Next);
+    FClock.Date(FEndPositions, size, runs, fallbackTime, FTimes, &FRunLines);
+    for (std::size_t k = 0; k < FEnds.size(); ++k)
+        FEnds[k].Time = FTimes[k];
     return FEnds;
+}
+
+void TLineAssembler::Restart()
+{
+    FOpen = 0;
+    FAfterCr = false;
 }

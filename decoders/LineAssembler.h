@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/LineBreak.h"
-#include "decoders/ArrivalSpread.h"
+#include "decoders/ArrivalClock.h"
 #include "decoders/SampleDecoder.h"
 
 #include <cstddef>
@@ -14,9 +14,9 @@
 // boundaries: a piece that ends inside a line leaves it open for the next piece to continue, and an LF that starts a
 // piece after a piece that ended in CR completes that CR's break.
 //
-// Every line gets the time of the run that completed it; the lines one run completes are spread evenly over the time
-// since the run before it (at most MaxArrivalSpread back), so a device that sends several lines per transfer still
-// draws a steady trace.
+// Every line gets a time of its own from TArrivalClock: that of the run that completed it, the lines one run
+// completes spread evenly over the time since the run before it (at most MaxArrivalSpread back), so a device that
+// sends several lines per transfer still draws a steady trace, and each line later than the one before.
 class TLineAssembler
 {
 public:
@@ -27,6 +27,10 @@ public:
         std::size_t ContentEnd = 0; // in the piece; the line's first bytes may lie in earlier pieces
         std::size_t Next = 0; // where the next line starts in the piece
         double Time = 0;
+
+        // The line reached the longest a line may be and was ended there, without a break of its own: the bytes
+        // that follow may still belong to it.
+        bool Cut() const { return Next == ContentEnd; }
     };
 
     explicit TLineAssembler(std::size_t maxLine = MaxLineBytes)
@@ -41,26 +45,29 @@ public:
     std::size_t Skipped() const { return FSkipped; }
 
     // The lines of the last piece grouped by the run that completed them, with the span their times are spread over:
-    // line First + k of Count stands at LineArrivalTime(Span, k, Count). Runs that completed no line are left out.
-    struct TRunLines {
-        std::size_t First = 0;
-        std::size_t Count = 0;
-        TArrivalSpan Span;
-    };
+    // line First + k of Count stands at LineArrivalTime(Span, k, Count), or MinItemStep after the line before it when
+    // that is later. Runs that completed no line are left out.
+    using TRunLines = TArrivalClock::TRunItems;
     const std::vector<TRunLines> &RunLines() const { return FRunLines; }
+
+    // The next piece starts a line of its own: the open line is forgotten (its bytes are the caller's to end or drop)
+    // and an LF at the next piece's start is a line break of its own, not the end of an earlier CR's. The clock goes
+    // on, so later lines still stand after the earlier ones.
+    void Restart();
 
     // Bytes of the open line so far: the line that has begun and not yet ended.
     std::size_t OpenLength() const { return FOpen; }
     // The time of the last run taken.
-    double LastTime() const { return FLastTime; }
+    double LastTime() const { return FClock.LastRunTime(); }
 
 private:
     std::size_t FMaxLine;
     std::size_t FOpen = 0;
     bool FAfterCr = false; // the last piece ended in a CR that ended its line
     std::size_t FSkipped = 0;
-    double FLastTime = 0;
-    bool FHasTime = false;
+    TArrivalClock FClock;
     std::vector<TLineEnd> FEnds;
+    std::vector<std::size_t> FEndPositions;
+    std::vector<double> FTimes;
     std::vector<TRunLines> FRunLines;
 };

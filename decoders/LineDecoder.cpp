@@ -4,25 +4,12 @@
 void TLineDecoder::Feed(
     std::string_view bytes, std::span<const TTimedRun> runs, double fallbackTime, std::vector<TSample> &out)
 {
-    std::size_t pos = 0;
-    const std::vector<TLineAssembler::TLineEnd> &ends = FAssembler.Feed(bytes, runs, fallbackTime);
-    pos = FAssembler.Skipped();
-    for (const TLineAssembler::TLineEnd &end : ends) {
-        const std::string_view part = bytes.substr(pos, end.ContentEnd - pos);
-        pos = end.Next;
-        if (FOpen.empty()) {
-            DecodeLine(part, end.Time, out);
-        } else {
-            FOpen.append(part);
-            DecodeLine(FOpen, end.Time, out);
-            FOpen.clear();
-        }
-    }
-    FOpen.append(bytes.substr(pos));
+    const uint64_t longLines = FLines.LongLines();
+    FLines.Feed(bytes, runs, fallbackTime, [&](std::string_view line, double time) { DecodeLine(line, time, out); });
+    FCounts.Rejected += FLines.LongLines() - longLines;
 }
 
 void TLineDecoder::Reset()
 {
-    FAssembler = TLineAssembler();
-    FOpen.clear();
+    FLines.PortOpened();
 }

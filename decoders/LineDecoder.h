@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "decoders/LineAssembler.h"
 #include "decoders/SampleDecoder.h"
+#include "decoders/WholeLines.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The part every line-based decoder shares: received bytes are cut into whole lines by TLineAssembler (a line cut
+// The part every line-based decoder shares: received bytes are cut into whole lines by TWholeLines (a line cut
 // between two reads is kept until its end arrives), and each line goes to DecodeLine with the time of the run that
-// completed it. The line comes without its break; it may be empty.
+// completed it. The line comes without its break; it may be empty. A line longer than TWholeLines::MaxLineBytes is
+// Rejected without being read. Reset is the port's opening: the open line is dropped and the bytes up to the next
+// line break are passed over.
 class TLineDecoder : public TSampleDecoder
 {
 public:
@@ -31,6 +33,5 @@ protected:
     TDecoderCounts FCounts;
 
 private:
-    TLineAssembler FAssembler;
-    std::string FOpen; // the bytes of the line that has begun and not yet ended
+    TWholeLines FLines;
 };

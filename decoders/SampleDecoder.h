@@ -58,6 +58,7 @@ public:
     virtual bool ReceivedName(int /*channel*/) const { return false; }
     virtual TDecoderCounts Counts() const = 0;
     virtual void ResetCounts() = 0;
-    // Forgets a partial line or frame, as when the port is opened again.
+    // The port was opened again: a partial line or frame from before belongs to nothing and is forgotten. Line
+    // decoders also pass over the bytes up to the first line break, which may be the end of a line begun before.
     virtual void Reset() = 0;
 };

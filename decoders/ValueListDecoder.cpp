@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoders/ValueListDecoder.h"
 
+#include "core/AnsiText.h"
 #include "decoders/SampleValue.h"
 
 #include <optional>
@@ -56,6 +57,12 @@ bool MarkFollows(std::string_view line, std::size_t i)
 {
     i = SkipBlanks(line, i);
     return i < line.size() && IsLabelMark(line[i]);
+}
+
+bool IsName(std::string_view word)
+{
+    const std::optional<std::size_t> characters = PrintableGbkLength(word);
+    return characters && *characters > 0 && *characters <= TValueListDecoder::MaxNameCharacters;
 }
 
 } // namespace
@@ -116,8 +123,7 @@ bool TValueListDecoder::ReadFields(std::string_view line, uint64_t &skipped)
                 i = end;
             }
         }
-        const std::optional<double> number
-            = word.empty() || word.size() > MaxNameBytes ? std::nullopt : ParseSampleValue(value);
+        const std::optional<double> number = IsName(word) ? ParseSampleValue(value) : std::nullopt;
         if (number)
             FFields.push_back({ word, 0, *number });
         else

@@ -18,15 +18,17 @@
 // breaks this gives nothing.
 //
 // A labelled field is a name, ':' or '=', and a value ("temp:23.5", "temp=23.5"); blanks and tabs may stand on either
-// side of the ':' or '=' ("temp: 23.5", "temp = 23.5", "temp :23.5"). A name is 1 to MaxNameBytes bytes without a
-// separator, ':' or '='. After blanks, a word that is itself followed by ':' or '=' is the next field's name, so in
-// "a: b:1" the field a has no value. Every other field is an unlabelled number; the k-th unlabelled number of a line
-// (from 1) goes to the channel "数据k", whatever labelled fields stand between. Numbers are read by ParseSampleValue.
+// side of the ':' or '=' ("temp: 23.5", "temp = 23.5", "temp :23.5"). A name is 1 to MaxNameCharacters printable GBK
+// characters (PrintableGbkLength) without a separator, ':' or '=', so that stray bytes before a label (line noise,
+// a control character) never make a channel. After blanks, a word that is itself followed by ':' or '=' is the next
+// field's name, so in "a: b:1" the field a has no value. Every other field is an unlabelled number; the k-th unlabelled
+// number of a line (from 1) goes to the channel "数据k", whatever labelled fields stand between. Numbers are read by
+// ParseSampleValue.
 //
 // A line with an unlabelled field that is not a number gives nothing and is Rejected, so text such as "Booting..."
-// makes no channel. A labelled field whose value is missing or not a number ("state:OK"), or whose name is empty or
-// too long, is skipped (SkippedFields) and the rest of its line is taken. A line that gives no sample is Rejected;
-// lines of blanks and tabs only are skipped without a count.
+// makes no channel. A labelled field whose value is missing or not a number ("state:OK"), or whose label is no name
+// (empty, too long, not printable), is skipped (SkippedFields) and the rest of its line is taken. A line that gives no
+// sample is Rejected; lines of blanks and tabs only are skipped without a count.
 //
 // Channels are made in order of first appearance whatever their names, the first being channel 0, up to MaxChannels;
 // a value whose channel would be one more is dropped (DroppedNames). ChannelNames() holds a labelled channel's name
@@ -38,7 +40,7 @@ class TValueListDecoder : public TLineDecoder
 {
 public:
     static constexpr int MaxChannels = 16;
-    static constexpr std::size_t MaxNameBytes = 32;
+    static constexpr std::size_t MaxNameCharacters = 32;
 
     const std::vector<std::string> &ChannelNames() const override { return FNames; }
     bool ReceivedName(int channel) const override;

@@ -48,6 +48,7 @@ void TPlotFeed::StartMode()
     FBacklog.clear();
     FTitled = 0;
     FLineDecoder = nullptr;
+    FLongLinesBefore = FQueue.LongLines();
     if (FBinary) {
         FDecoder = std::make_unique<TBinaryFrameDecoder>(*FBinary);
     } else if (FMultiChannel) {
@@ -208,12 +209,17 @@ void TPlotFeed::PortOpened()
 
 TDecoderCounts TPlotFeed::DecoderCounts() const
 {
-    return FDecoder->Counts();
+    TDecoderCounts counts = FDecoder->Counts();
+    // Lines too long to read never reach the line decoder: the PlotQueue passed them over.
+    if (!FBinary)
+        counts.Rejected += FQueue.LongLines() - FLongLinesBefore;
+    return counts;
 }
 
 void TPlotFeed::ResetDecoderCounts()
 {
     FDecoder->ResetCounts();
+    FLongLinesBefore = FQueue.LongLines();
 }
 
 void TPlotFeed::SpanSelected(std::string_view text) noexcept

@@ -80,7 +80,8 @@ public:
     void SetBinaryFrames(const std::optional<TFrameFormat> &format);
     const std::optional<TFrameFormat> &BinaryFrames() const { return FBinary; }
 
-    // The port was opened: a partial line or frame from before belongs to nothing.
+    // The port was opened: a partial frame from before belongs to nothing (the decoder is Reset). The PlotQueue's
+    // lines are the receive pipeline's to start afresh (TReceivePipeline::PortOpened).
     void PortOpened();
 
     // What the decoder of the mode in use has seen since the mode began or its counts were reset.
@@ -114,6 +115,7 @@ private:
     std::unique_ptr<TSampleDecoder> FDecoder;
     TLineDecoder *FLineDecoder = nullptr; // FDecoder in the line modes
     std::size_t FTitled = 0; // decoder channels whose names the chart shows
+    uint64_t FLongLinesBefore = 0; // the PlotQueue's LongLines when the counts began
     std::vector<TSample> FSamples; // the samples of the line being plotted
     std::deque<TSample> FBacklog; // binary frame samples waiting for a step
 };

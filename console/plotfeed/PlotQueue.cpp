@@ -15,8 +15,8 @@ void TPlotQueue::AppendChunk(std::string_view chunk, double arrival)
 
 void TPlotQueue::AppendChunk(std::string_view chunk, std::span<const TTimedRun> runs)
 {
-    const double arrival = runs.empty() ? FAssembler.LastTime() : runs.back().Time;
-    if (FChunkLines && !FOpen.empty())
+    const double arrival = runs.empty() ? FCutter.LastTime() : runs.back().Time;
+    if (FChunkLines && FCutter.LineOpen())
         AppendPiece("\r\n", {}, arrival);
     AppendPiece(chunk, runs, arrival);
     if (FChunkLines)
@@ -25,21 +25,7 @@ void TPlotQueue::AppendChunk(std::string_view chunk, std::span<const TTimedRun> 
 
 void TPlotQueue::AppendPiece(std::string_view piece, std::span<const TTimedRun> runs, double fallbackTime)
 {
-    std::size_t pos = 0;
-    const std::vector<TLineAssembler::TLineEnd> &ends = FAssembler.Feed(piece, runs, fallbackTime);
-    pos = FAssembler.Skipped();
-    for (const TLineAssembler::TLineEnd &end : ends) {
-        const std::string_view part = piece.substr(pos, end.ContentEnd - pos);
-        if (FOpen.empty()) {
-            Push(part, end.Time);
-        } else {
-            FOpen.append(part);
-            Push(FOpen, end.Time);
-            FOpen.clear();
-        }
-        pos = end.Next;
-    }
-    FOpen.append(piece.substr(pos));
+    FCutter.Feed(piece, runs, fallbackTime, [this](std::string_view line, double time) { Push(line, time); });
 }
 
 void TPlotQueue::Push(std::string_view line, double time)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "decoders/LineAssembler.h"
+#include "decoders/WholeLines.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,11 +12,13 @@
 #include <string_view>
 
 // The PlotQueue: a first-in, first-out queue of received lines on their way to the chart, held as bytes.
-// Received text is split into lines as TLineAssembler splits it: a chunk that ends inside a line leaves it open, and
-// only whole lines can be taken, so a value that arrives in two reads is read once, whole. With chunk lines on, every
-// chunk also ends the line it is in, as it is shown then.
+// Received text is split into lines as TWholeLines splits it: a chunk that ends inside a line leaves it open, and
+// only whole lines can be taken, so a value that arrives in two reads is read once, whole. A line longer than
+// TWholeLines::MaxLineBytes is never queued (LongLines counts it), and after PortOpened the bytes up to the first line
+// break are not queued either (the device may have been in the middle of a line). With chunk lines on, every chunk
+// also ends the line it is in, as it is shown then.
 // Each line carries the time it arrived (seconds since program start): the time of the run that completed it, the
-// lines of one run spread over the time since the run before.
+// lines of one run spread over the time since the run before, every line later than the one before.
 // The bytes of whole lines live in blocks; a line never straddles two, so every line is contiguous. Appending costs
 // the chunk's length and taking a line the length of that line, however long the backlog: no stored byte is ever
 // moved, and a block is released as soon as its last line has been taken.
@@ -34,6 +36,12 @@ public:
     void AppendChunk(std::string_view chunk, std::span<const TTimedRun> runs);
 
     void SetChunkLines(bool on) { FChunkLines = on; }
+
+    // The port was opened: the open line is dropped and the bytes up to the next line break are not queued. Whole
+    // lines already waiting stay.
+    void PortOpened() { FCutter.PortOpened(); }
+    // Lines never queued because they were longer than TWholeLines::MaxLineBytes.
+    uint64_t LongLines() const { return FCutter.LongLines(); }
 
     // Line 0 without its line break; empty when no whole line waits.
     std::string_view FirstLine() const;
@@ -72,7 +80,6 @@ private:
     std::size_t FHead = 0; // offset of line 0 in the front block
     std::size_t FSize = 0;
     std::deque<TLine> FLines;
-    std::string FOpen; // the bytes of the open line so far
-    TLineAssembler FAssembler;
+    TWholeLines FCutter;
     bool FChunkLines = false;
 };

@@ -36,6 +36,14 @@ void TReceivePipeline::SetChunkLines(bool on)
     FQueue.SetChunkLines(on);
 }
 
+void TReceivePipeline::PortOpened()
+{
+    FLog.PortOpened();
+    FQueue.PortOpened();
+    if (FPlotFeed)
+        FPlotFeed->PortOpened();
+}
+
 void TReceivePipeline::TakeChunk(std::string_view chunk, std::span<const TReadRun> runs)
 {
     try {

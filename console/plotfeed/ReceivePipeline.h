@@ -18,6 +18,8 @@ class TReceiveLog;
 // PlotQueue, whose whole lines the plot feed then takes to the chart on its schedule. While the plot feed reads
 // binary frames, the block's bytes go to the feed instead of the PlotQueue.
 //
+// Each opening of the port starts a new line in all of them (PortOpened).
+//
 // A block comes with the runs it arrived in, dated on the steady clock; the pipeline puts them on the chart's clock
 // (seconds since program start) for the PlotQueue and on the wall clock for the panes' arrival times, so a line
 // stands where the run that completed it came, not where the block was handled.
@@ -37,6 +39,12 @@ public:
     // Takes one received block (zero bytes included). runs date it (TReadRun::End counts the block's bytes); without
     // runs the block arrived now.
     void TakeChunk(std::string_view chunk, std::span<const TReadRun> runs = {});
+
+    // The port was opened (by whatever means): everything that cuts the bytes into lines starts a new line, so the
+    // first bytes never continue a line the closing cut. The panes end that line; the PlotQueue drops it and passes
+    // over the bytes up to the first line break, which may be the end of a line the device began before the opening;
+    // the plot feed forgets a partial frame. Whole lines already waiting for the chart stay.
+    void PortOpened();
 
     // Every chunk on a line of its own, in the panes and on its way to the chart.
     void SetChunkLines(bool on);

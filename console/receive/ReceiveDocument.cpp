@@ -64,7 +64,7 @@ uint64_t TReceiveDocument::FirstLine() const
 
 uint64_t TReceiveDocument::EndLine() const
 {
-    return FView.Hex ? FText.Log()->EndChunk() : FText.Log()->EndLine();
+    return FView.Hex ? FText.Log()->EndChunk() : FText.FirstLine() + FText.LineCount();
 }
 
 QString TReceiveDocument::DecodedLine(uint64_t line) const
@@ -96,7 +96,7 @@ void TReceiveDocument::ForEachShownPiece(const std::function<void(std::string_vi
                 bytes.insert(0, TimestampPrefix(log.ChunkArrival(line)));
         } else {
             bytes = TimestampPrefix(log.LineArrival(line));
-            bytes.append(log.Line(line)); // the received bytes themselves, not their decoded form
+            bytes.append(FText.ShownLine(line)); // the received bytes themselves, not their decoded form
         }
         bytes.append("\r\n");
         sink(bytes);
@@ -106,7 +106,7 @@ void TReceiveDocument::ForEachShownPiece(const std::function<void(std::string_vi
 QString TReceiveDocument::DecodedTextLine(uint64_t line) const
 {
     const TReceiveLog &log = *FText.Log();
-    std::string_view bytes = log.Line(line);
+    std::string_view bytes = FText.ShownLine(line);
     // A GBK character split by a chunk boundary is shown whole, at the start of the line that holds its second byte.
     if (log.EndsInSplitCharacter(line) && line + 1 < log.EndLine())
         bytes.remove_suffix(1);

@@ -65,11 +65,25 @@ void TReceiveLog::AppendChunk(std::string_view chunk, std::span<const TTimedRun>
     if (FChunkLines)
         Store("\r\n", {}, arrival, true);
 
+    TellReaders();
+}
+
+void TReceiveLog::TellReaders()
+{
     std::vector<TReceiveText *> readers = FReaders;
     for (TReceiveText *reader : readers) {
         if (reader->OnAppended)
             reader->OnAppended();
     }
+}
+
+void TReceiveLog::PortOpened()
+{
+    if (FEndOffset > FOpenStart) {
+        Store("\r\n", {}, FLastArrival, true);
+        TellReaders();
+    }
+    FAssembler.Restart();
 }
 
 void TReceiveLog::Store(std::string_view text, std::span<const TTimedRun> runs, double fallbackTime, bool cutsChunk)
@@ -86,6 +100,13 @@ void TReceiveLog::Store(std::string_view text, std::span<const TTimedRun> runs, 
         if (FEndLine % LinesPerCheckpoint == 0 && FCheckpoints.back() + 1 == FEndOffset
             && FFirstCheckpoint + FCheckpoints.size() - 1 == FEndLine / LinesPerCheckpoint)
             FCheckpoints.back() = FEndOffset;
+        // Whatever starts at the open line starts after the LF, which belongs to the line before.
+        if (FBeginLine == FEndLine && FBeginOffset + 1 == FOpenStart)
+            FBeginOffset = FOpenStart;
+        for (TReceiveText *reader : FReaders) {
+            if (reader->FFirstLine == FEndLine && reader->FFirstLineStart + 1 == FOpenStart)
+                reader->FFirstLineStart = reader->FFirstOffset = FOpenStart;
+        }
         text.remove_prefix(1);
     }
     char *dst = Reserve(text.size());
@@ -257,7 +278,7 @@ void TReceiveLog::ReleaseUnread()
     for (const TReceiveText *reader : FReaders) {
         if (reader->FFirstLine < line) {
             line = reader->FFirstLine;
-            offset = reader->FFirstOffset;
+            offset = reader->FFirstLineStart;
         }
     }
     if (line <= FBeginLine)

@@ -21,7 +21,7 @@ class TReceiveText;
 // its longest); a chunk that ends inside a line leaves it open, and the next chunk continues it. The open line counts
 // as a line once it holds a byte; it is the only line that may still change. With chunk lines on, every chunk is a
 // line of its own instead: its text follows CR LF when a line is open and is followed by CR LF, as a multi-line text
-// box appends a line.
+// box appends a line. Opening the port ends an open line the same way.
 //
 // Positions are absolute: byte offsets and line numbers count from the first byte ever appended, so they stay valid
 // when storage in front is released. Each pane reads the log from its own first line on (TReceiveText); bytes that no
@@ -49,6 +49,10 @@ public:
     // reader. runs date it (TTimedRun::End counts the chunk's bytes, Time is in seconds since the epoch); without runs
     // the clock dates the whole chunk.
     void AppendChunk(std::string_view chunk, std::span<const TTimedRun> runs = {});
+
+    // The port was opened: the next bytes start a line of their own. A line still open (cut by the closing) ends here
+    // with a CR LF, as a chunk line does, so the next bytes never continue it.
+    void PortOpened();
 
     // Every chunk on a line of its own instead of lines continued across chunks.
     void SetChunkLines(bool on) { FChunkLines = on; }
@@ -121,13 +125,14 @@ private:
 
     void AddReader(TReceiveText *reader);
     void RemoveReader(TReceiveText *reader);
+    void TellReaders();
     // Releases what no reader shows any more.
     void ReleaseUnread();
     const TBlock &BlockAt(uint64_t offset) const;
     // Room for size more bytes at the end of the back block, with the open line moved along when a block is started.
     char *Reserve(std::size_t size);
     // Stores text split as the assembler says and notes the lines it ends.
-    // cutsChunk: text is the CR LF that ends a chunk line.
+    // cutsChunk: text is a CR LF the log puts in to end a line early (a chunk line, the line the port's opening cut).
     void Store(std::string_view text, std::span<const TTimedRun> runs, double fallbackTime, bool cutsChunk);
     std::string Bytes(uint64_t from, uint64_t to) const;
 

@@ -3,6 +3,7 @@
 
 #include "console/receive/ReceiveLog.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 TReceiveText::TReceiveText(std::shared_ptr<TReceiveLog> log)
@@ -23,19 +24,28 @@ void TReceiveText::Attach(std::shared_ptr<TReceiveLog> log)
     if (FLog)
         FLog->RemoveReader(this);
     FLog = std::move(log);
-    FFirstLine = FLog->EndLine();
-    FFirstOffset = FLog->EndOffset();
     FLog->AddReader(this);
+    StartAtEnd();
 }
 
 uint64_t TReceiveText::LineCount() const
 {
-    return FLog->EndLine() - FFirstLine;
+    // Right after a clearing the open line may be the first line with none of its bytes shown yet.
+    return ByteCount() == 0 ? 0 : FLog->EndLine() - FFirstLine;
 }
 
 std::string_view TReceiveText::Line(uint64_t index) const
 {
-    return FLog->Line(FFirstLine + index);
+    return ShownLine(FFirstLine + index);
+}
+
+std::string_view TReceiveText::ShownLine(uint64_t line) const
+{
+    std::string_view text = FLog->Line(line);
+    if (line == FFirstLine && FFirstOffset > FFirstLineStart)
+        text.remove_prefix(
+            std::min<std::size_t>(text.size(), static_cast<std::size_t>(FFirstOffset - FFirstLineStart)));
+    return text;
 }
 
 uint64_t TReceiveText::ByteCount() const
@@ -58,7 +68,13 @@ std::string TReceiveText::Bytes() const
 
 void TReceiveText::Clear()
 {
-    FFirstLine = FLog->EndLine();
-    FFirstOffset = FLog->EndOffset();
+    StartAtEnd();
     FLog->ReleaseUnread();
+}
+
+void TReceiveText::StartAtEnd()
+{
+    FFirstLine = FLog->OpenLine();
+    FFirstLineStart = FLog->LineStart(FFirstLine);
+    FFirstOffset = FLog->EndOffset();
 }

@@ -9,9 +9,11 @@
 #include <string_view>
 
 // The reference for received lines, one byte at a time: a line ends at CR LF, a lone LF or a lone CR (an LF right
-// after a CR belongs to that CR's break, even in the next piece), or when it reaches maxLine bytes.
+// after a CR belongs to that CR's break, even in the next piece), or when it reaches MaxLine bytes. With WholeOnly a
+// line longer than MaxLine is not cut but left out whole.
 struct TLineModel {
     std::size_t MaxLine = TLineAssembler::MaxLineBytes;
+    bool WholeOnly = false;
     std::deque<std::string> Complete;
     std::string Open;
     bool AfterCr = false;
@@ -24,13 +26,14 @@ struct TLineModel {
             if (c == '\n' && afterCr)
                 continue;
             if (c == '\r' || c == '\n') {
-                Complete.push_back(Open);
+                if (!WholeOnly || Open.size() <= MaxLine)
+                    Complete.push_back(Open);
                 Open.clear();
                 AfterCr = c == '\r';
                 continue;
             }
             Open += c;
-            if (Open.size() == MaxLine) {
+            if (!WholeOnly && Open.size() == MaxLine) {
                 Complete.push_back(Open);
                 Open.clear();
             }

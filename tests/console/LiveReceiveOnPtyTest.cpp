@@ -117,7 +117,8 @@ TEST(LiveReceiveOnPty, ValuesSentAt4800BaudArePlottedWholeWhereverTheReadsCutThe
     ASSERT_TRUE(form.Comm1->IsOpen());
 
     std::vector<double> sent;
-    std::string stream;
+    // A line break first: what comes before the first one after an opening may be the end of a cut line.
+    std::string stream = "\n";
     for (int i = 0; i < 30; ++i) {
         sent.push_back(500000000 + i * 7);
         stream += std::to_string(500000000 + i * 7) + (i % 2 ? "\n" : "\r\n");

@@ -15,7 +15,9 @@
 #include "console/plotfeed/MultiChannelChart.h"
 #include "console/plotfeed/PlotQueue.h"
 #include "core/AnsiText.h"
+#include "decoders/ArrivalClock.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -123,6 +125,26 @@ TEST(PlotFeed, AnOpenLineWaitsForItsEnd)
     fixture.Queue.AppendChunk("45\n");
     EXPECT_EQ(fixture.Drain(), std::vector<TResult> { P });
     EXPECT_EQ(fixture.Plotted(), std::vector<double> { 12345 });
+}
+
+// A long line is read whole, wherever the reads cut it, up to the longest a line may be; a longer one is counted
+// and never read in pieces that would give other values.
+TEST(PlotFeed, ALongLineIsPlottedWholeOrNotAtAll)
+{
+    // 20000 bytes with the number across the points where shorter lines were once cut.
+    const std::string padded = std::string(16382, ' ') + "23456" + std::string(3613, ' ') + "\r\n";
+    const std::string tooLong = std::string(TWholeLines::MaxLineBytes, ' ') + "5\r\n";
+    const std::string longest = std::string(TWholeLines::MaxLineBytes - 1, ' ') + "6\r\n";
+    const std::string stream = padded + tooLong + "7\r\n" + longest;
+    for (std::size_t cut : { std::size_t(1), std::size_t(8192), std::size_t(16384), stream.size() }) {
+        TFeedFixture fixture;
+        for (std::size_t at = 0; at < stream.size(); at += cut)
+            fixture.Queue.AppendChunk(stream.substr(at, cut));
+        fixture.Drain();
+        EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 23456, 7, 6 })) << "cut every " << cut;
+        EXPECT_EQ(fixture.Feed.DecoderCounts().Rejected, 1u);
+        EXPECT_LT(fixture.Queue.Capacity(), std::size_t(1) << 20);
+    }
 }
 
 TEST(PlotFeed, ChartErrorsDropTheLineAndTheFeedGoesOn)
@@ -237,8 +259,9 @@ TEST(PlotFeed, TwoThousandLinesASecondArePlottedAtTheirArrivalAndInTime)
     const TPlotChannel &channel = *fixture.Plot.Channel(0);
     ASSERT_EQ(channel.Count(), Lines);
     int firstChunkLines = 0;
-    while (channel.X(firstChunkLines) == channel.X(0))
-        ++firstChunkLines; // the first chunk has no gap before it: its lines stand together at its arrival
+    // The first chunk has no gap before it: its lines stand a step apart from its arrival on.
+    while (std::abs(channel.X(firstChunkLines) - (channel.X(0) + firstChunkLines * TArrivalClock::MinItemStep)) < 1e-9)
+        ++firstChunkLines;
     for (int i = firstChunkLines; i < Lines; ++i) {
         ASSERT_EQ(channel.Y(i), 100001 + i);
         ASSERT_NEAR(channel.X(i), (i + 1) * Tick, 1e-9) << "line " << i + 1;

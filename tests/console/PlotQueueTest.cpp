@@ -60,7 +60,8 @@ struct TLineTimeCase {
 TEST(PlotQueue, ALineStandsAtTheRunThatCompletedItSpreadWithTheOthersOfThatRun)
 {
     const TLineTimeCase cases[] = {
-        { "FirstRunStandsAtItsArrival", { { "11111\r\n22222\r\n", { { 14, 3.0 } } } }, { 3.0, 3.0 } },
+        { "FirstRunStandsAtItsArrivalItsLinesAStepApart", { { "11111\r\n22222\r\n", { { 14, 3.0 } } } },
+            { 3.0, 3.0 + TArrivalClock::MinItemStep } },
         { "FourLinesOverFortyMilliseconds", { { "1", { { 1, 1.0 } } }, { "\na\nb\nc\n", { { 7, 1.04 } } } },
             { 1.01, 1.02, 1.03, 1.04 } },
         { "ALineSplitOverTwoRunsTakesTheSecond",
@@ -70,7 +71,10 @@ TEST(PlotQueue, ALineStandsAtTheRunThatCompletedItSpreadWithTheOthersOfThatRun)
         { "TwoLinesOfOneRunShareItsGap", { { "x", { { 1, 1.0 } } }, { "\na\n", { { 3, 1.02 } } } }, { 1.01, 1.02 } },
         { "GapCappedAtOneHundredMilliseconds", { { "1", { { 1, 1.0 } } }, { "\nb\n", { { 3, 6.0 } } } },
             { 5.95, 6.0 } },
-        { "ClockSetBackStandsAtArrival", { { "1", { { 1, 9.0 } } }, { "\nb\n", { { 3, 4.0 } } } }, { 4.0, 4.0 } },
+        { "ClockSetBackStandsAtArrivalItsLinesAStepApart", { { "1", { { 1, 9.0 } } }, { "\nb\n", { { 3, 4.0 } } } },
+            { 4.0, 4.0 + TArrivalClock::MinItemStep } },
+        { "ALineAfterTheClockWasSetBackStandsAfterTheLastLine",
+            { { "1\n", { { 2, 9.0 } } }, { "b\n", { { 2, 4.0 } } } }, { 9.0, 9.0 + TArrivalClock::MinItemStep } },
     };
     for (const TLineTimeCase &c : cases) {
         TPlotQueue queue;

@@ -251,6 +251,40 @@ TEST(ReceiveDocument, ClearAndAttachStartEmptyWithoutASelection)
     EXPECT_EQ(f.Document.AccessibleText(), QStringLiteral("after"));
 }
 
+// A prompt waits on an open line and the user clears one pane before typing after it: that pane keeps what comes
+// after the clearing on that line, the other pane still shows the whole line.
+TEST(ReceiveDocument, ClearingWhileALineIsOpenKeepsThatLinesLaterBytes)
+{
+    TFixture f({}, false);
+    TReceiveDocument floating(f.Log);
+    f.Log->AppendChunk("boot 1.2\r\n=");
+    f.Document.Clear();
+    EXPECT_EQ(f.Document.LineCount(), 0u);
+    EXPECT_EQ(f.Document.AccessibleText(), QString());
+
+    f.Log->AppendChunk("> ");
+    f.Document.Clear();
+    f.Log->AppendChunk("ver");
+    f.Log->AppendChunk("sion\r\nboot 1.2\r\n=> ");
+    EXPECT_EQ(f.Lines(), (QStringList { "version", "boot 1.2", "=> " }));
+    EXPECT_EQ(f.Document.AccessibleText(), QStringLiteral("version\nboot 1.2\n=> "));
+    EXPECT_EQ(f.Document.Text().Bytes(), "version\r\nboot 1.2\r\n=> ");
+    f.Document.SetView({ .Timestamps = true });
+    std::string shown;
+    f.Document.ForEachShownPiece([&](std::string_view piece) { shown += piece; });
+    EXPECT_NE(shown.find("] version\r\n"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("=> version"), std::string::npos) << shown;
+    f.Document.SetView({});
+
+    floating.Clear();
+    f.Log->AppendChunk("help\r\n");
+    QStringList floatingLines;
+    for (uint64_t i = 0; i < floating.LineCount(); ++i)
+        floatingLines << floating.LineText(i);
+    EXPECT_EQ(floatingLines, (QStringList { "help" }));
+    EXPECT_EQ(f.Lines().back(), QStringLiteral("=> help")) << "the other pane's clearing changes nothing here";
+}
+
 TEST(ReceiveDocument, DisplayFormBlanksControlCharactersOneForOne)
 {
     struct TCase {

@@ -7,6 +7,7 @@
 #include "chart/PlotChannel.h"
 #include "chart/PlotDescription.h"
 #include "chart/PlotManualClock.h"
+#include "chart/PlotMasterManager.h"
 #include "console/plotfeed/PlotFeed.h"
 #include "console/plotfeed/PlotQueue.h"
 #include "console/receive/ReceiveCapture.h"
@@ -17,6 +18,8 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -45,6 +48,48 @@ struct TPipelineFixture {
     {
         Pipeline.SetChartClock([this] { return ChartNow; });
         Log->SetClock([] { return int64_t(1'700'000'000'000); });
+    }
+};
+
+// The pipeline as the main window has it: its lines go to a feed and a chart.
+struct TChartFixture {
+    std::shared_ptr<TReceiveLog> Log = std::make_shared<TReceiveLog>();
+    TReceiveText Pane { Log };
+    TPlotQueue Queue;
+    TReceiveCapture Capture;
+    TPlotManualClock Clock;
+    TPlot Plot { nullptr, &Clock };
+    TPlotFeed Feed { Queue, Plot };
+    TReceivePipeline Pipeline { *Log, Queue, Capture, [this] { Feed.Step(); } };
+
+    TChartFixture()
+    {
+        LoadStripChartDescription(Plot);
+        TPlotFeed::SetUpChart(Plot);
+        Pipeline.SetPlotFeed(&Feed);
+    }
+
+    std::vector<std::string> PaneLines() const
+    {
+        std::vector<std::string> lines;
+        for (uint64_t i = 0; i < Pane.LineCount(); ++i)
+            lines.emplace_back(Pane.Line(i));
+        return lines;
+    }
+
+    // Every channel of the chart as "title=value value ...", channel after channel.
+    std::vector<std::string> Channels()
+    {
+        while (Feed.Step() > 0) { }
+        std::vector<std::string> channels;
+        for (int k = 0; k < Plot.Master().Channels().Count(); ++k) {
+            const TPlotChannel &channel = *Plot.Channel(k);
+            std::string text = channel.TitleText().toStdString() + "=";
+            for (int i = 0; i < channel.Count(); ++i)
+                text += (i ? " " : "") + std::to_string(static_cast<int>(channel.Y(i)));
+            channels.push_back(text);
+        }
+        return channels;
     }
 };
 
@@ -129,6 +174,56 @@ TEST(ReceivePipeline, WhileTheFeedReadsFramesTheBlockGoesToItWholeZeroBytesInclu
     EXPECT_EQ(channel.Y(1), 10);
     EXPECT_EQ(channel.Y(2), -1);
     EXPECT_NEAR(channel.X(2), 99.5, 0.05) << "on the chart's clock, where the run came";
+}
+
+// A line that the closing of the port cut is never continued by the first bytes after the next opening: the panes
+// end it, the chart drops it, and the first line after the opening (which may be the end of a line the device began
+// before) is shown but neither plotted nor made a channel.
+TEST(ReceivePipeline, AnOpeningStartsANewLineInThePanesAndOnTheChart)
+{
+    struct TCase {
+        const char *Name;
+        bool MultiChannel;
+        std::string BeforeClosing, AfterOpening;
+        std::vector<std::string> Shown, Channels;
+    };
+    const TCase cases[] = {
+        { "OneNumberALine", false, "100\r\n12", "5\r\n7\r\n", { "100", "12", "5", "7" }, { "数据=100 7" } },
+        { "LabelledValues", true, "temp:1,hum:2\r\ntemp:3,hu", "temp:5,hum:6\r\ntemp:7,hum:8\r\n",
+            { "temp:1,hum:2", "temp:3,hu", "temp:5,hum:6", "temp:7,hum:8" }, { "temp=1 7", "hum=2 8" } },
+        { "AStreamMidLine", true, "", "mp:23.5,hum:41\r\ntemp:7,hum:8\r\n", { "mp:23.5,hum:41", "temp:7,hum:8" },
+            { "temp=7", "hum=8" } },
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        TChartFixture f;
+        f.Feed.SetMultiChannel(c.MultiChannel);
+        f.Pipeline.TakeChunk(c.BeforeClosing);
+        f.Pipeline.PortOpened();
+        f.Pipeline.TakeChunk(c.AfterOpening);
+        EXPECT_EQ(f.PaneLines(), c.Shown);
+        EXPECT_EQ(f.Channels(), c.Channels);
+    }
+}
+
+// Sixteen names fill the chart's channels; a cut first line after the opening and stray bytes before a label take
+// none of them, so the sixteenth name is still plotted.
+TEST(ReceivePipeline, ACutFirstLineAndStrayBytesNeverTakeAChannelFromSixteenRealNames)
+{
+    TChartFixture f;
+    f.Feed.SetMultiChannel(true);
+    std::string names;
+    for (int k = 1; k <= 16; ++k)
+        names += (k > 1 ? "," : "") + std::string("n") + std::to_string(k) + ":" + std::to_string(k);
+    f.Pipeline.PortOpened();
+    f.Pipeline.TakeChunk("mp:23.5,hum:41\r\n" + names + "\r\n");
+    f.Pipeline.TakeChunk("E\xD5\x01temp:3,n1:20\r\n" + names + "\r\n");
+    const std::vector<std::string> channels = f.Channels();
+    ASSERT_EQ(channels.size(), 16u);
+    EXPECT_EQ(channels[0], "n1=1 20 1");
+    EXPECT_EQ(channels[15], "n16=16 16");
+    EXPECT_EQ(f.Feed.DecoderCounts().DroppedNames, 0u);
+    EXPECT_EQ(f.Feed.DecoderCounts().SkippedFields, 1u) << "the label with a control character in it";
 }
 
 } // namespace

@@ -69,6 +69,14 @@ TEST_P(ValueLists, FieldsGoToTheirChannelsAndTheRestIsCounted)
 
 const std::string Gbk = "\xCE\xC2\xB6\xC8"; // "温度" as a device sends it
 const std::string Name32(32, 'n');
+std::string Repeated(const std::string &text, int times)
+{
+    std::string repeated;
+    while (times-- > 0)
+        repeated += text;
+    return repeated;
+}
+const std::string Gbk32 = Repeated("\xCE\xC2", 32); // 32 characters in 64 bytes
 
 INSTANTIATE_TEST_SUITE_P(Cases, ValueLists,
     testing::Values(
@@ -99,6 +107,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, ValueLists,
             { .Taken = 1, .SkippedFields = 5 } },
         TListCase { "EmptyAndOverlongNames", { ":1,=2," + Name32 + "n:3," + Name32 + ":4\n" }, Name32 + "=4",
             { .Taken = 1, .SkippedFields = 3 } },
+        TListCase { "ThirtyTwoGbkCharactersAreAName", { Gbk32 + ":5," + Gbk32 + "\xCE\xC2:6\n" }, Gbk32 + "=5",
+            { .Taken = 1, .SkippedFields = 1 } },
+        TListCase { "StrayBytesBeforeALabelMakeNoName",
+            { "E\xD5\x01temp:1,\x1B[0mtemp:2,\x80temp:3,\xFFtemp:4,\xD5\x7Ftemp:5,\x7Ftemp:6,temp:7\n" }, "temp=7",
+            { .Taken = 1, .SkippedFields = 6 } },
+        TListCase { "ALeadByteWithoutItsSecondIsNoName", { "temp\xD5:1,temp:2\n" }, "temp=2",
+            { .Taken = 1, .SkippedFields = 1 } },
         TListCase { "PlainTextMakesNothing", { "Booting...\n", "Ready at 115200 baud\r\n" }, "", { .Rejected = 2 } },
         TListCase { "AnUnlabelledWordDropsItsLineWhole", { "temp:1,abc\n", "2,x\n" }, "", { .Rejected = 2 } },
         TListCase { "AnEmptyFieldDropsALabelledLineToo", { "a:1,,b:2\n" }, "", { .Rejected = 1 } },
@@ -184,12 +199,12 @@ TEST(ValueListDecoder, ReceivedNamesAreToldFromMadeOnesAndNeverShareAChannel)
     EXPECT_FALSE(decoder.ReceivedName(3));
 }
 
-TEST(ValueListDecoder, ResetForgetsTheOpenLineAndKeepsTheChannels)
+TEST(ValueListDecoder, ResetForgetsTheOpenLinePassesOverTheNextAndKeepsTheChannels)
 {
     TValueListDecoder decoder;
     FeedReads(decoder, { "a:1\n", "b:" });
     decoder.Reset();
-    EXPECT_EQ(NamedValues(decoder, FeedReads(decoder, { "2\n", "a:3\n" })), "数据1=2 a=3");
+    EXPECT_EQ(NamedValues(decoder, FeedReads(decoder, { "2\n", "a:3,4\n" })), "a=3 数据1=4");
     EXPECT_EQ(decoder.ChannelNames(), (std::vector<std::string> { "a", "数据1" }));
 }
 

@@ -3,7 +3,8 @@
 // and holds a finite value, and the input fed whole gives the same samples, channels and counts as the input cut
 // into two reads where the fuzzer chooses (the first two bytes choose the cut, the rest is the input).
 // fuzz-sources: decoders/LineDecoder.cpp decoders/LineAssembler.cpp decoders/ArrivalSpread.cpp
-// fuzz-sources: decoders/SampleValue.cpp core/ParseInteger.cpp
+// fuzz-sources: decoders/SampleValue.cpp core/ParseInteger.cpp decoders/WholeLines.cpp decoders/ArrivalClock.cpp
+// fuzz-sources: core/AnsiText.cpp
 #include "decoders/ValueListDecoder.h"
 
 #include <cmath>

@@ -3,6 +3,7 @@
 // bits on the one channel, and the input fed whole gives the same samples and counts as the input cut into two reads
 // where the fuzzer chooses (the first two bytes choose the cut, the rest is the input).
 // fuzz-sources: decoders/LineDecoder.cpp decoders/LineAssembler.cpp decoders/ArrivalSpread.cpp core/ParseInteger.cpp
+// fuzz-sources: decoders/WholeLines.cpp decoders/ArrivalClock.cpp
 #include "decoders/WholeNumberLineDecoder.h"
 
 #include <cmath>
