@@ -99,11 +99,29 @@ TSpectrumPeak FindSpectrumPeak(std::span<const double> magnitudes, double binWid
     return peak;
 }
 
-double AutoSampleRate(int count, double firstTime, double lastTime)
+TAutoSampleRate AutoSampleRate(std::span<const double> times)
 {
-    if (count < 2 || !(lastTime > firstTime))
-        return 0;
-    return double(count - 1) / (lastTime - firstTime);
+    TAutoSampleRate result;
+    if (times.size() < 2)
+        return result;
+    const double span = times.back() - times.front();
+    if (!(span > 0))
+        return result;
+    std::vector<double> intervals(times.size() - 1);
+    for (std::size_t i = 0; i + 1 < times.size(); ++i)
+        intervals[i] = times[i + 1] - times[i];
+    const auto middle = intervals.begin() + std::ptrdiff_t(intervals.size() / 2);
+    std::nth_element(intervals.begin(), middle, intervals.end());
+    const double median = *middle;
+    const double count = double(intervals.size());
+    if (!(median > 0)) {
+        result.Rate = count / span;
+        result.Uneven = true;
+        return result;
+    }
+    result.Rate = 1 / median;
+    result.Uneven = std::abs(count * median - span) > UnevenIntervalShare * span;
+    return result;
 }
 
 double MagnitudeDecibels(double magnitude)

@@ -47,9 +47,21 @@ struct TSpectrumPeak {
 // The largest bin above bin 0 (the mean) of a magnitude spectrum whose bins are binWidth apart.
 TSpectrumPeak FindSpectrumPeak(std::span<const double> magnitudes, double binWidth);
 
-// The rate of `count` samples spread evenly from firstTime to lastTime (seconds): count - 1 intervals over the span.
-// 0 when it has none (fewer than two samples, or no time between them).
-double AutoSampleRate(int count, double firstTime, double lastTime);
+struct TAutoSampleRate {
+    double Rate = 0; // Hz; 0 when the times give none
+    bool Uneven = false; // the intervals differ enough that the rate stands for only part of the samples
+};
+
+// How far the median interval times the number of intervals may be from the samples' span, as a share of the span,
+// before the intervals count as uneven.
+inline constexpr double UnevenIntervalShare = 0.1;
+
+// The rate of samples taken at `times` (seconds, ascending): one over the median interval between neighbours, so that
+// a pause in the data (or a burst) does not pull the rate. Uneven when the intervals do not add up to the span at that
+// rate (UnevenIntervalShare). When the median interval is not positive (most samples share a time), the rate is
+// that of the intervals spread over the span, and uneven. A rate of 0 when there is none (fewer than two samples, or
+// no time between the first and the last).
+TAutoSampleRate AutoSampleRate(std::span<const double> times);
 
 // 20 log10 of a magnitude (dB against one unit of the samples); at least MinDecibels, so that a zero bin stays
 // drawable.

@@ -13,7 +13,8 @@ inline int64_t PairingStepLimit(int maxPairs)
 }
 
 // Pairs the points of two channels that came from the same received item (a line or a frame): every value of an item
-// is stored at the item's time, so a pair is two points with equal X. Both channels are walked from their newest
+// is stored at the item's time and no two items share a time, so a pair is two points with equal X, and an item that
+// lacks a value of either channel gives no pair. Both channels are walked from their newest
 // points back (X ascending within each); a point with no partner at its time is passed over. Stops at maxPairs pairs,
 // at the start of either channel, or after PairingStepLimit(maxPairs) points passed over, so that two channels that
 // never share a time cost a bounded walk. xA(i) and xB(i) return the X of point i of each channel. `pairs` receives

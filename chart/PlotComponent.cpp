@@ -18,6 +18,7 @@
 #include "chart/PlotToolBar.h"
 #include "chart/PlotToolController.h"
 #include "chart/PlotTrigger.h"
+#include "chart/PlotYAutoFit.h"
 #include "ui/DialogFolder.h"
 
 #include <QFileDialog>
@@ -152,11 +153,13 @@ void TPlotComponent::ClearAllData()
 
 void TPlotComponent::PrepareRepaint()
 {
-    if (!FTrigger->Settings().Enabled)
-        return;
     // A failed look at the data leaves the view where it was; the repaint goes on.
     try {
-        FTrigger->Update();
+        if (FTrigger->Settings().Enabled)
+            FTrigger->Update();
+        // After the trigger: the values fitted are those of the time it places.
+        if (FYAutoFit)
+            FitValueAxesToData(*FMaster);
     } catch (const std::exception &) {
     }
 }

@@ -133,6 +133,8 @@ public:
     PLOT_COMPONENT_PROPERTY(QString, PrinterName)
     PLOT_COMPONENT_PROPERTY(TPlotEditorFormStyle, EditorFormStyle, pfsModal)
     PLOT_COMPONENT_PROPERTY(bool, UserCanEditObjects, true)
+    // On: before each repaint the value axes that follow their data fit the values in view (FitValueAxesToData).
+    PLOT_COMPONENT_PROPERTY(bool, YAutoFit, false)
 
 protected:
     void PaintControl(QPainter &painter, const QSize &size) override;

@@ -13,9 +13,10 @@ class TPlotChannelCustom;
 //
 // The file starts with a UTF-8 byte order mark and the header "time_s,<name 1>,...,<name N>"; then one row per X
 // value ("time"), the channels' points merged in X order: a row holds the smallest X still waiting and, for each
-// channel whose next point has that X, its Y; the other cells are empty. A channel with two points at the same X
-// gives two rows. Times are rounded to microseconds. Numbers are written in their shortest form that reads back as the
-// same double, with '.' as the decimal separator; lines end in CR LF.
+// channel whose next point has that X, its Y; the other cells are empty. Where every received line or frame has a
+// time of its own, shared by all its values, a row is exactly one line or frame. A channel with two points at the same
+// X gives two rows. Times are rounded to microseconds. Numbers are written in their shortest form that reads back as
+// the same double, with '.' as the decimal separator; lines end in CR LF.
 //
 // The rows go to a temporary file beside the target, which Commit() renames over it; until then, and after Cancel()
 // or a failure, no file of that name is made or changed. The channels must not change while the export runs.

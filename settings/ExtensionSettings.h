@@ -22,6 +22,7 @@ inline constexpr const char *TimestampsKey = "timestamps"; // 1: receive panes s
 inline constexpr const char *AutoReconnectKey = "autoreconnect"; // 1: reopen the port when its device comes back
 inline constexpr const char *ChunkLinesKey = "chunklines"; // 1: every received chunk on a line of its own
 inline constexpr const char *MultiChannelKey = "multichannel"; // 1: the chart plots value lists, labelled or not
+inline constexpr const char *YAutoFitKey = "y_autofit"; // 1: the chart's value axis fits the values in view
 inline constexpr const char *FlowKey = "flow"; // flow control of the port: none, xonxoff or rtscts
 
 // The main window's size (console/MainFormGeometry.h reads and writes it).

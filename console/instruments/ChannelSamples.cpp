@@ -102,9 +102,10 @@ TSignalMeasurements TChannelMeter::Measure(const TPlotChannelCustom &channel, do
     return meter.Result();
 }
 
-bool NewestValues(const TPlotChannelCustom &channel, int count, std::vector<double> &ys, double &firstX, double &lastX)
+bool NewestValues(const TPlotChannelCustom &channel, int count, std::vector<double> &ys, std::vector<double> &xs)
 {
     ys.clear();
+    xs.clear();
     const TPlotDataCustomList &data = channel.Data();
     // Walked back from the newest point until `count` usable points are found.
     int first = data.Count();
@@ -115,12 +116,9 @@ bool NewestValues(const TPlotChannelCustom &channel, int count, std::vector<doub
     if (usable == 0)
         return false;
     ys.reserve(std::size_t(usable));
-    bool seen = false;
+    xs.reserve(std::size_t(usable));
     VisitPoints(data, first, data.Count() - 1, [&](double x, double y) {
-        if (!seen)
-            firstX = x;
-        seen = true;
-        lastX = x;
+        xs.push_back(x);
         ys.push_back(y);
     });
     return true;

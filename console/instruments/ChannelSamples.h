@@ -24,9 +24,9 @@ private:
     std::vector<int> FIndexes; // the store index of each gathered value, when some points are passed over
 };
 
-// The Ys of the newest `count` points (fewer when the channel holds fewer), oldest first, with the X of the first and
-// the last of them. False when there is no point.
-bool NewestValues(const TPlotChannelCustom &channel, int count, std::vector<double> &ys, double &firstX, double &lastX);
+// The Ys of the newest `count` points (fewer when the channel holds fewer), oldest first, and their Xs. False when
+// there is no point.
+bool NewestValues(const TPlotChannelCustom &channel, int count, std::vector<double> &ys, std::vector<double> &xs);
 
 // The newest `count` pairs of a value of channel x and one of channel y that came with the same line or frame, oldest
 // first.

@@ -31,6 +31,8 @@ TMeasurementForm::TMeasurementForm(TPlot &plot, QWidget *parent)
 {
     setObjectName(QStringLiteral("MeasurementForm"));
     setWindowTitle(QStringLiteral("测量"));
+    // The window is always the size of its figures: it grows with longer numbers and shrinks with shorter ones.
+    FGrid->setSizeConstraint(QLayout::SetFixedSize);
     FGrid->setHorizontalSpacing(14);
     const QStringList captions = MeasurementCaptions();
     for (int column = 0; column < captions.size(); ++column) {
@@ -101,7 +103,6 @@ void TMeasurementForm::SyncRows()
             value->show();
         FRows.push_back(row);
     }
-    adjustSize();
 }
 
 void TMeasurementForm::Refresh()

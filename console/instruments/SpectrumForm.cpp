@@ -42,6 +42,7 @@ TSpectrumForm::TSpectrumForm(TPlot &source, QWidget *parent)
     , FScale(new QComboBox(this))
     , FSampleRate(new QComboBox(this))
     , FPeak(new QLabel(this))
+    , FRateNote(new QLabel(this))
     , FPlot(new TPlot(this))
     , FPacer(
           RefreshMilliseconds, [this] { Refresh(); }, nullptr)
@@ -66,6 +67,9 @@ TSpectrumForm::TSpectrumForm(TPlot &source, QWidget *parent)
     FSampleRate->setMinimumContentsLength(8);
     FPeak->setObjectName(QStringLiteral("Peak"));
     FPeak->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FRateNote->setObjectName(QStringLiteral("RateNote"));
+    FRateNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FRateNote->hide();
     FPlot->setObjectName(QStringLiteral("SpectrumPlot"));
     SetUpInstrumentPlot(*FPlot);
     FPlot->XAxis(0)->SetTitle(QStringLiteral("Hz"));
@@ -86,6 +90,7 @@ TSpectrumForm::TSpectrumForm(TPlot &source, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(FPeak);
+    layout->addWidget(FRateNote);
     layout->addWidget(FPlot, 1);
 
     auto again = [this] {
@@ -133,6 +138,7 @@ void TSpectrumForm::Refresh()
     if (!channel) {
         FPlot->Channel(0)->Clear();
         FPeak->setText(QString());
+        FRateNote->hide();
         return;
     }
     Draw(FRun.Compute(*channel, choice), choice);
@@ -141,6 +147,9 @@ void TSpectrumForm::Refresh()
 void TSpectrumForm::Draw(const TSpectrumPicture &picture, const TSpectrumChoice &choice)
 {
     FPeak->setText(SpectrumPeakText(picture, choice.Decibels));
+    const QString note = SpectrumRateNote(picture);
+    FRateNote->setText(note);
+    FRateNote->setVisible(!note.isEmpty());
     TPlotChannel &drawn = *FPlot->Channel(0);
     drawn.Clear();
     if (!picture.Problem.isEmpty())

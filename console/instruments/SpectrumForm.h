@@ -14,8 +14,9 @@ class TPlot;
 
 // The window "频谱": the magnitude spectrum of one channel of the chart over its newest "点数" points (256 to 65,536,
 // powers of two, 4,096 at first), through the chosen "窗函数" ("Hann", "矩形", "Hamming", "Blackman-Harris"), in
-// "dB" or "线性", at the "采样率" typed in Hz or "自动" (from the points' times), drawn up to half the rate on a chart
-// of its own, with the peak's frequency and magnitude as text. While shown it looks at the chart every
+// "dB" or "线性", at the "采样率" typed in Hz or "自动" (from the points' times; a note says when their intervals are
+// uneven, as with a pause in the data), drawn up to half the rate on a chart of its own, with the peak's frequency and
+// magnitude as text. While shown it looks at the chart every
 // RefreshMilliseconds (less often when a refresh is slow, see TRefreshPacer) and computes again when the channel has
 // new points.
 class TSpectrumForm : public QWidget
@@ -36,6 +37,7 @@ public:
     QComboBox *Scale() const { return FScale; }
     QComboBox *SampleRate() const { return FSampleRate; }
     QLabel *Peak() const { return FPeak; }
+    QLabel *RateNote() const { return FRateNote; }
     TPlot &Plot() const { return *FPlot; }
 
 protected:
@@ -54,6 +56,7 @@ private:
     QComboBox *FScale;
     QComboBox *FSampleRate;
     QLabel *FPeak;
+    QLabel *FRateNote;
     TPlot *FPlot;
     TRefreshPacer FPacer;
     TSpectrumRun FRun;

@@ -9,13 +9,18 @@
 TSpectrumPicture TSpectrumRun::Compute(const TPlotChannelCustom &channel, const TSpectrumChoice &choice)
 {
     TSpectrumPicture picture;
-    double firstX = 0, lastX = 0;
-    if (!NewestValues(channel, choice.Points, FSamples, firstX, lastX) || FSamples.size() < 2) {
+    if (!NewestValues(channel, choice.Points, FSamples, FTimes) || FSamples.size() < 2) {
         picture.Problem = QStringLiteral("点数不足");
         return picture;
     }
     picture.Used = int(FSamples.size());
-    picture.SampleRate = choice.SampleRate > 0 ? choice.SampleRate : AutoSampleRate(picture.Used, firstX, lastX);
+    if (choice.SampleRate > 0) {
+        picture.SampleRate = choice.SampleRate;
+    } else {
+        const TAutoSampleRate rate = AutoSampleRate(FTimes);
+        picture.SampleRate = rate.Rate;
+        picture.UnevenIntervals = rate.Uneven;
+    }
     if (!(picture.SampleRate > 0)) {
         picture.Problem = QStringLiteral("无法由时间求出采样率");
         return picture;
@@ -54,4 +59,12 @@ QString SpectrumPeakText(const TSpectrumPicture &picture, bool decibels)
         : QString::number(picture.Peak.Magnitude, 'g', 5);
     return QStringLiteral("峰值：") + QString::number(picture.Peak.Frequency, 'g', 5) + QStringLiteral(" Hz，")
         + magnitude;
+}
+
+QString SpectrumRateNote(const TSpectrumPicture &picture)
+{
+    if (!picture.UnevenIntervals || !picture.Problem.isEmpty())
+        return QString();
+    return QStringLiteral("采样间隔不均匀，采样率取间隔的中位数：") + QString::number(picture.SampleRate, 'g', 5)
+        + QStringLiteral(" Hz");
 }

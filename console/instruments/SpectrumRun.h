@@ -15,7 +15,7 @@ struct TSpectrumChoice {
     int Points = 4096; // the newest points taken, a power of two from 256 to 65,536
     TWindowKind Window = TWindowKind::Hann;
     bool Decibels = true; // the magnitudes in dB (against one unit of the channel's values), else as they are
-    double SampleRate = 0; // Hz; 0: from the points' times (N - 1 over the time the N points span)
+    double SampleRate = 0; // Hz; 0: from the points' times (one over their median interval, AutoSampleRate)
 };
 
 // The transform sizes offered: 256, 512, ... 65,536.
@@ -27,6 +27,7 @@ inline constexpr int DefaultSpectrumPoints = 4096;
 struct TSpectrumPicture {
     QString Problem; // why there is no spectrum; empty when there is one
     double SampleRate = 0; // Hz, as used
+    bool UnevenIntervals = false; // the rate came from the points' times, whose intervals are uneven
     double BinWidth = 0; // Hz
     int Used = 0; // points taken: the newest Points, or all while the channel holds fewer
     std::vector<double> Values; // a magnitude a bin, 0 ... SampleRate / 2, in dB or linear as chosen
@@ -43,6 +44,7 @@ public:
 private:
     std::unique_ptr<TSpectrum> FSpectrum;
     std::vector<double> FSamples;
+    std::vector<double> FTimes;
     std::vector<double> FMagnitudes;
 };
 
@@ -52,3 +54,5 @@ std::optional<double> ParseSampleRate(const QString &text);
 
 // "峰值：<frequency> Hz，<magnitude>[ dB]", or the picture's problem.
 QString SpectrumPeakText(const TSpectrumPicture &picture, bool decibels);
+// A note on a rate taken from uneven intervals; empty otherwise.
+QString SpectrumRateNote(const TSpectrumPicture &picture);

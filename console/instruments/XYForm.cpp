@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -59,7 +60,11 @@ TXYForm::TXYForm(TPlot &source, QWidget *parent)
         Refresh();
     };
     connect(FXChannel, &QComboBox::currentIndexChanged, this, redraw);
-    connect(FYChannel, &QComboBox::currentIndexChanged, this, redraw);
+    // The form changes "Y" only with the box's signals blocked: a change that signals is the user's choice.
+    connect(FYChannel, &QComboBox::currentIndexChanged, this, [this, redraw] {
+        FYChosen = true;
+        redraw();
+    });
     connect(FPairs, &QSpinBox::valueChanged, this, redraw);
 }
 
@@ -67,6 +72,10 @@ void TXYForm::Refresh()
 {
     SyncChannelChoice(*FXChannel, FSource, 0);
     SyncChannelChoice(*FYChannel, FSource, 1);
+    if (!FYChosen && FYChannel->count() > 1 && FYChannel->currentIndex() == FXChannel->currentIndex()) {
+        const QSignalBlocker quiet(FYChannel); // read below with the rest
+        FYChannel->setCurrentIndex(FXChannel->currentIndex() == 0 ? 1 : 0);
+    }
     const TPlotChannelCustom *x = ChartChannel(FSource, FXChannel->currentIndex());
     const TPlotChannelCustom *y = ChartChannel(FSource, FYChannel->currentIndex());
     TPlotChannel &drawn = *FPlot->Channel(0);

@@ -12,10 +12,11 @@ class QSpinBox;
 class TPlot;
 
 // The window "XY 图": one channel of the chart ("X") against another ("Y"), the values of the same line or frame
-// paired, the newest "点数" pairs (10 to 1,000,000, 1,000 at first) drawn joined in their order on a chart of its own,
-// whose axes fit the pairs until the user zooms, pans or pauses. While shown it looks at the chart every
-// RefreshMilliseconds (less often when a refresh is slow, see TRefreshPacer) and draws again when the channels have
-// new points.
+// paired (a line that lacks either value gives no pair). Until the user picks "Y", it is the first channel other than
+// "X" (the chart's only channel while there is one), the newest "点数" pairs (10 to 1,000,000, 1,000 at first) drawn
+// joined in their order on a chart of its own, whose axes fit the pairs until the user zooms, pans or pauses. While
+// shown it looks at the chart every RefreshMilliseconds (less often when a refresh is slow, see TRefreshPacer) and
+// draws again when the channels have new points.
 class TXYForm : public QWidget
 {
     Q_OBJECT
@@ -50,4 +51,5 @@ private:
     // What the drawn pairs were taken from; nothing is read again while it stays the same.
     std::vector<int64_t> FDrawnFrom;
     std::vector<double> FXs, FYs;
+    bool FYChosen = false; // the user picked "Y"
 };

@@ -7,8 +7,8 @@
 class QWidget;
 class TPlot;
 
-// The chart's "导出数据 (CSV)…": every stored point of every channel to a CSV file (TPlotCsvExport), the columns
-// named "数据1" ... "数据N" after the channels' places.
+// The chart's "导出数据 (CSV)…": every stored point of every channel to a CSV file (TPlotCsvExport), a row a line or
+// frame, each column headed by the legend name of its channel: the name whose values it holds.
 
 enum class TChartExportResult { Exported, Cancelled, Failed };
 

@@ -23,12 +23,13 @@ TChartMenuExtras::TChartMenuExtras(
 {
     if (ExtensionSettings::ReadFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, false))
         FFeed.SetMultiChannel(true);
+    FPlot.SetYAutoFit(ExtensionSettings::ReadFlag(FSettingsPath, ExtensionSettings::YAutoFitKey, false));
     ApplyBinaryFrames(ReadBinaryFrameSettings(FSettingsPath));
     SetBinaryFrameHooks({});
     FPlot.Trigger().SetSettings(LoadTriggerSettings(FSettingsPath));
 
     FPlot.OnDataViewMenuItems = [this] {
-        std::vector<TPlotMenuItem> items(7);
+        std::vector<TPlotMenuItem> items(8);
         items[0].Caption = QStringLiteral("多通道模式");
         items[0].Command = pmcHost;
         items[0].HostCommand = cmdMultiChannel;
@@ -54,6 +55,12 @@ TChartMenuExtras::TChartMenuExtras(
             items[i].Command = pmcHost;
             items[i].HostCommand = cmdMeasurements + i - 4;
         }
+        items[7].Caption = QStringLiteral("Y 轴自动适应");
+        items[7].Command = pmcHost;
+        items[7].HostCommand = cmdYAutoFit;
+        items[7].Checkable = true;
+        items[7].Checked = FPlot.YAutoFit();
+        items[7].SeparatorBefore = true;
         return items;
     };
     FPlot.OnHostMenuCommand = [this](const TPlotMenuItem &item) {
@@ -74,6 +81,8 @@ TChartMenuExtras::TChartMenuExtras(
                 FInstruments->ShowXY();
             else if (command == cmdSpectrum)
                 FInstruments->ShowSpectrum();
+            else if (command == cmdYAutoFit)
+                SetYAutoFit(!FPlot.YAutoFit());
         });
     };
 }
@@ -85,6 +94,13 @@ void TChartMenuExtras::SetMultiChannel(bool on)
     FFeed.SetMultiChannel(on);
     // A settings file that cannot be written keeps the mode for this run only, as with any unsaved choice.
     ExtensionSettings::WriteFlag(FSettingsPath, ExtensionSettings::MultiChannelKey, on);
+}
+
+void TChartMenuExtras::SetYAutoFit(bool on)
+{
+    FPlot.SetYAutoFit(on);
+    // As with the mode: a settings file that cannot be written keeps the choice for this run only.
+    ExtensionSettings::WriteFlag(FSettingsPath, ExtensionSettings::YAutoFitKey, on);
 }
 
 void TChartMenuExtras::ExportData()

@@ -16,8 +16,10 @@ class TTriggerForm;
 // The main window's additions to the chart's data view menu: "多通道模式" (checkable; the feed's multi-channel mode,
 // kept in setfile.ini's extension section), "导出数据 (CSV)…" (every stored point to a CSV file), "二进制帧…"
 // (the window "二进制帧", made at its first opening), "触发…" (the trigger's window "触发", likewise) and the
-// instruments: "测量" (checkable), "XY 图…" and "频谱…". The modes and the trigger's settings are read from the
-// settings file once, at construction; the menu and the windows write them back each time the user changes them.
+// instruments: "测量" (checkable), "XY 图…" and "频谱…", and "Y 轴自动适应" (checkable; the value axis fits the values
+// in view, off by default and kept in setfile.ini's extension section). The modes, the value axis's fitting and the
+// trigger's settings are read from the settings file once, at construction; the menu and the windows write them back
+// each time the user changes them.
 class TChartMenuExtras
 {
 public:
@@ -28,7 +30,8 @@ public:
         cmdTrigger = 4,
         cmdMeasurements = 5,
         cmdXY = 6,
-        cmdSpectrum = 7
+        cmdSpectrum = 7,
+        cmdYAutoFit = 8
     };
 
     // feedSchedule is the plot feed's: it is paused while an export runs so that the chart keeps still.
@@ -37,6 +40,7 @@ public:
     ~TChartMenuExtras();
 
     void SetMultiChannel(bool on);
+    void SetYAutoFit(bool on);
     // Asks for a file and exports to it; the feed pauses meanwhile and catches up afterwards (the lines wait in the
     // PlotQueue with their arrival times).
     void ExportData();

@@ -3,7 +3,6 @@
 
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
-#include "chart/PlotDataCursor.h"
 #include "chart/PlotMasterManager.h"
 #include "console/plotfeed/PlotFeed.h"
 
@@ -30,24 +29,6 @@ QColor MultiChannelColor(int channel)
 QString MultiChannelTitle(int channel)
 {
     return QStringLiteral("数据") + QString::number(channel + 1);
-}
-
-void SetMultiChannelChart(TPlot &plot, bool on)
-{
-    auto &channels = plot.Master().Channels();
-    if (on) {
-        plot.Channel(0)->SetTitleText(MultiChannelTitle(0));
-        return;
-    }
-    while (channels.Count() > 1)
-        channels.Remove(channels.Count() - 1);
-    plot.Channel(0)->SetTitleText(QStringLiteral("数据"));
-    auto &cursors = plot.Master().DataCursors();
-    for (int i = 0; i < cursors.Count(); ++i) {
-        TPlotDataCursor *cursor = cursors.Item(i);
-        if (!cursor->IsAllChannels() && !channels.Find(cursor->ChannelName()))
-            cursor->SetChannelName(plot.Channel(0)->Name());
-    }
 }
 
 TPlotChannel &MultiChannelAt(TPlot &plot, int channel)

@@ -3,6 +3,7 @@
 
 #include "chart/Plot.h"
 #include "chart/PlotChannel.h"
+#include "chart/PlotMasterManager.h"
 #include "chart/PlotXAxis.h"
 #include "console/plotfeed/MultiChannelChart.h"
 #include "console/plotfeed/PlotQueue.h"
@@ -12,6 +13,7 @@
 #include "decoders/ValueListDecoder.h"
 #include "decoders/WholeNumberLineDecoder.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace
@@ -30,6 +32,9 @@ bool Blank(std::string_view line)
 // Samples of binary frames taken between two looks at the step's clock.
 constexpr std::size_t SamplesPerClockRead = 64;
 
+// The name of a line's first unlabelled value, in every mode.
+const TChannelName FirstValueName { "数据1", false };
+
 } // namespace
 
 TPlotFeed::TPlotFeed(TPlotQueue &queue, TPlot &plot, std::function<double()> monotonicSeconds, double budgetSeconds)
@@ -37,6 +42,7 @@ TPlotFeed::TPlotFeed(TPlotQueue &queue, TPlot &plot, std::function<double()> mon
     , FPlot(plot)
     , FMonotonicSeconds(monotonicSeconds ? std::move(monotonicSeconds) : SteadySeconds)
     , FBudgetSeconds(budgetSeconds)
+    , FSlots(MultiChannelCount)
 {
     StartMode();
 }
@@ -46,7 +52,8 @@ TPlotFeed::~TPlotFeed() = default;
 void TPlotFeed::StartMode()
 {
     FBacklog.clear();
-    FTitled = 0;
+    FChannelSlots.clear();
+    FUnplaced = 0;
     FLineDecoder = nullptr;
     FLongLinesBefore = FQueue.LongLines();
     if (FBinary) {
@@ -60,10 +67,7 @@ void TPlotFeed::StartMode()
         FLineDecoder = decoder.get();
         FDecoder = std::move(decoder);
     }
-    // A new set of names: the channels of the mode before go, the first one keeps its points.
-    SetMultiChannelChart(FPlot, false);
-    if (FBinary || FMultiChannel)
-        SetMultiChannelChart(FPlot, true);
+    TitleSlot(0);
 }
 
 bool TPlotFeed::HasWork() const
@@ -94,16 +98,12 @@ std::size_t TPlotFeed::StepSamples()
     std::size_t taken = 0;
     try {
         const double deadline = FMonotonicSeconds() + FBudgetSeconds;
-        TitleNewChannels();
+        PlaceNewChannels();
         do {
             for (std::size_t k = 0; k < SamplesPerClockRead && !FBacklog.empty(); ++k, ++taken) {
                 const TSample sample = FBacklog.front();
                 FBacklog.pop_front();
-                try {
-                    MultiChannelAt(FPlot, sample.Channel).AddPoint(sample.Time, sample.Value);
-                } catch (...) {
-                    // The chart refused the point; the others still go.
-                }
+                PlotSample(sample); // a point the chart refuses is lost; the others still go
             }
         } while (!FBacklog.empty() && FMonotonicSeconds() < deadline);
     } catch (...) {
@@ -135,38 +135,85 @@ TPlotFeed::TStepResult TPlotFeed::TakeLine() noexcept
 
 bool TPlotFeed::PlotSamples()
 {
-    if (!FMultiChannel) {
-        // The specified mode: one channel, never renamed.
-        bool plotted = true;
-        for (const TSample &sample : FSamples) {
-            try {
-                FPlot.Channel(0)->AddPoint(sample.Time, sample.Value);
-            } catch (...) {
-                plotted = false;
-            }
-        }
-        return plotted;
-    }
-    TitleNewChannels();
+    PlaceNewChannels();
     bool plotted = true;
-    for (const TSample &sample : FSamples) {
-        try {
-            MultiChannelAt(FPlot, sample.Channel).AddPoint(sample.Time, sample.Value);
-        } catch (...) {
-            plotted = false; // the other channels still take their values
-        }
-    }
+    for (const TSample &sample : FSamples)
+        plotted = PlotSample(sample) && plotted; // the other channels still take their values
     return plotted;
 }
 
-void TPlotFeed::TitleNewChannels()
+bool TPlotFeed::PlotSample(const TSample &sample)
 {
-    const std::vector<std::string> &names = FDecoder->ChannelNames();
-    for (; FTitled < names.size() && int(FTitled) < MultiChannelCount; ++FTitled) {
-        const int channel = int(FTitled);
-        const std::string title = FDecoder->ReceivedName(channel) ? AnsiToUtf8(names[FTitled]) : names[FTitled];
-        MultiChannelAt(FPlot, channel).SetTitleText(QString::fromStdString(title));
+    const int slot = ChannelSlot(sample.Channel);
+    if (slot < 0) {
+        ++FUnplaced;
+        return true;
     }
+    try {
+        MultiChannelAt(FPlot, slot).AddPoint(sample.Time, sample.Value);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void TPlotFeed::PlaceNewChannels()
+{
+    const std::size_t names = FDecoder->ChannelNames().size();
+    for (std::size_t channel = FChannelSlots.size(); channel < names; ++channel)
+        ChannelSlot(int(channel));
+}
+
+int TPlotFeed::ChannelSlot(int channel)
+{
+    if (channel < 0)
+        return -1;
+    if (std::size_t(channel) >= FChannelSlots.size())
+        FChannelSlots.resize(std::size_t(channel) + 1, -1);
+    if (FChannelSlots[std::size_t(channel)] >= 0)
+        return FChannelSlots[std::size_t(channel)];
+    // A channel whose values are all gone may change hands, unless a name of this mode already writes to it.
+    auto reusable = [this](int slot) {
+        const auto &channels = FPlot.Master().Channels();
+        return slot < channels.Count() && channels.Item(slot)->Count() == 0
+            && std::find(FChannelSlots.begin(), FChannelSlots.end(), slot) == FChannelSlots.end();
+    };
+    const int slot = FSlots.Assign(NameOf(channel), reusable);
+    FChannelSlots[std::size_t(channel)] = slot;
+    if (slot >= 0) {
+        MultiChannelAt(FPlot, slot);
+        TitleSlot(slot);
+        TitleSlot(0); // "数据" becomes "数据1" once it has company
+    }
+    return slot;
+}
+
+TChannelName TPlotFeed::NameOf(int channel) const
+{
+    TChannelName name { FDecoder->ChannelNames().at(std::size_t(channel)), FDecoder->ReceivedName(channel) };
+    // The one value of a whole-number line is that line's first value.
+    if (!name.Received && name.Bytes == "数据")
+        return FirstValueName;
+    return name;
+}
+
+void TPlotFeed::TitleSlot(int slot)
+{
+    const auto &channels = FPlot.Master().Channels();
+    if (slot >= channels.Count())
+        return;
+    const std::optional<TChannelName> &name = FSlots.NameAt(slot);
+    QString title;
+    if (slot == 0 && (!name || *name == FirstValueName)) {
+        // The chart's own channel, until another name takes it.
+        const bool alone = !FBinary && !FMultiChannel && channels.Count() == 1;
+        title = alone ? QStringLiteral("数据") : MultiChannelTitle(0);
+    } else if (name) {
+        title = QString::fromStdString(name->Received ? AnsiToUtf8(name->Bytes) : name->Bytes);
+    } else {
+        return;
+    }
+    channels.Item(slot)->SetTitleText(title);
 }
 
 void TPlotFeed::TakeBytes(std::string_view bytes, std::span<const TTimedRun> runs, double fallbackTime) noexcept
@@ -184,11 +231,8 @@ void TPlotFeed::TakeBytes(std::string_view bytes, std::span<const TTimedRun> run
 
 void TPlotFeed::SetMultiChannel(bool on)
 {
-    if (on == FMultiChannel) {
-        if (!FBinary)
-            SetMultiChannelChart(FPlot, on);
+    if (on == FMultiChannel)
         return;
-    }
     FMultiChannel = on;
     if (!FBinary)
         StartMode();
@@ -213,6 +257,7 @@ TDecoderCounts TPlotFeed::DecoderCounts() const
     // Lines too long to read never reach the line decoder: the PlotQueue passed them over.
     if (!FBinary)
         counts.Rejected += FQueue.LongLines() - FLongLinesBefore;
+    counts.DroppedNames += FUnplaced;
     return counts;
 }
 
@@ -220,6 +265,7 @@ void TPlotFeed::ResetDecoderCounts()
 {
     FDecoder->ResetCounts();
     FLongLinesBefore = FQueue.LongLines();
+    FUnplaced = 0;
 }
 
 void TPlotFeed::SpanSelected(std::string_view text) noexcept

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "console/plotfeed/ChannelSlots.h"
 #include "decoders/FrameFormat.h"
 #include "decoders/SampleDecoder.h"
 
@@ -24,13 +25,19 @@ class TPlotQueue;
 // points the chart refuses, are dropped without a word (the decoder counts them).
 //
 // Modes:
-// - whole numbers (the default): a line that reads as a whole number (TWholeNumberLineDecoder) goes to the chart's
-//   first channel, titled "数据";
-// - multi-channel: value lists with or without labels (TValueListDecoder), channel k of the decoder on the chart's
-//   channel k (MultiChannelChart), titled with the decoder's name for it;
+// - whole numbers (the default): a line that reads as a whole number (TWholeNumberLineDecoder) gives one value,
+//   the line's first, on the channel of the name "数据1" (titled "数据" while it is the chart's only channel);
+// - multi-channel: value lists with or without labels (TValueListDecoder), each value on the channel of its name;
 // - binary frames (over the other two while on): the bytes themselves are read (TBinaryFrameDecoder) as they are
 //   received (TakeBytes), and the samples wait in a backlog of their own until a step takes them; the PlotQueue is
 //   not used then.
+//
+// A name owns its channel (TChannelSlots over the chart's MultiChannelCount channels): the values of a name, in
+// whichever mode they came, go to one channel titled with that name, and a channel never takes the values of another
+// name, so a change of mode keeps every earlier value under the name it came with. The unlabelled k-th value of a
+// line and sample k of a frame are both "数据k". A new name takes a channel never used; when all of them are taken, it
+// takes over a channel whose values are all gone (the chart was cleared) and is not used by the mode that is on;
+// when there is none, its values are dropped and counted with the decoder's DroppedNames until one is free.
 //
 // Each channel keeps the newest points (MaxPoints for the first), the oldest leaving first, so an endless flood
 // neither exhausts memory nor runs into the store's limit.
@@ -72,11 +79,11 @@ public:
     // the next step. Ignored unless ReadsBytes(). Never throws.
     void TakeBytes(std::string_view bytes, std::span<const TTimedRun> runs, double fallbackTime) noexcept;
 
-    // Switches multi-channel mode and sets the chart's channels up for it (SetMultiChannelChart).
+    // Switches multi-channel mode. The chart's channels keep their values and names.
     void SetMultiChannel(bool on);
     bool MultiChannel() const { return FMultiChannel; }
-    // Binary frames of `format` on, or off (nullopt). A change of format starts afresh: the chart's channels are set
-    // up anew and samples still waiting are dropped.
+    // Binary frames of `format` on, or off (nullopt). A change of format drops the samples still waiting; the chart's
+    // channels keep their values and names.
     void SetBinaryFrames(const std::optional<TFrameFormat> &format);
     const std::optional<TFrameFormat> &BinaryFrames() const { return FBinary; }
 
@@ -84,7 +91,8 @@ public:
     // lines are the receive pipeline's to start afresh (TReceivePipeline::PortOpened).
     void PortOpened();
 
-    // What the decoder of the mode in use has seen since the mode began or its counts were reset.
+    // What the decoder of the mode in use has seen since the mode began or its counts were reset; DroppedNames also
+    // counts the values that found no free channel.
     TDecoderCounts DecoderCounts() const;
     void ResetDecoderCounts();
     // Lines that did not read as numbers, in the mode in use.
@@ -98,12 +106,19 @@ public:
     static void SetUpChart(TPlot &plot);
 
 private:
-    // Makes the decoder of the mode now chosen and sets the chart's channels up for it.
+    // Makes the decoder of the mode now chosen.
     void StartMode();
     // Adds FSamples to the chart; false when the chart refused a point.
     bool PlotSamples();
-    // Titles the chart's channels that the decoder has named since the last call.
-    void TitleNewChannels();
+    // Adds one sample to the channel of its name; false when the chart refused it.
+    bool PlotSample(const TSample &sample);
+    // Gives the names the decoder made since the last call a channel each (binary frames: all at the first step).
+    void PlaceNewChannels();
+    // The chart channel of the decoder's channel `channel`, given one when it has none; -1 when none is free.
+    int ChannelSlot(int channel);
+    TChannelName NameOf(int channel) const;
+    // Titles chart channel `slot` with the name whose values it holds.
+    void TitleSlot(int slot);
     std::size_t StepSamples();
 
     TPlotQueue &FQueue;
@@ -114,8 +129,10 @@ private:
     std::optional<TFrameFormat> FBinary;
     std::unique_ptr<TSampleDecoder> FDecoder;
     TLineDecoder *FLineDecoder = nullptr; // FDecoder in the line modes
-    std::size_t FTitled = 0; // decoder channels whose names the chart shows
     uint64_t FLongLinesBefore = 0; // the PlotQueue's LongLines when the counts began
+    TChannelSlots FSlots;
+    std::vector<int> FChannelSlots; // per channel of FDecoder: its chart channel, -1 while it has none
+    uint64_t FUnplaced = 0; // values that found no free channel since the counts were reset
     std::vector<TSample> FSamples; // the samples of the line being plotted
     std::deque<TSample> FBacklog; // binary frame samples waiting for a step
 };

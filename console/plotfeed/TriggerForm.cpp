@@ -15,12 +15,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <cmath>
+#include <utility>
 
 TTriggerForm::TTriggerForm(TPlot &plot, std::string settingsPath, QWidget *parent)
     : QWidget(parent, Qt::Dialog)
     , FPlot(plot)
     , FSettingsPath(std::move(settingsPath))
+    , FWatch(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("触发"));
     auto *layout = new QFormLayout(this);
@@ -52,21 +55,58 @@ TTriggerForm::TTriggerForm(TPlot &plot, std::string settingsPath, QWidget *paren
     connect(ModeBox, &QComboBox::currentIndexChanged, this, [this] { Apply(); });
     connect(PositionBox, &QSpinBox::valueChanged, this, [this] { Apply(); });
     connect(RearmButton, &QPushButton::clicked, this, [this] { Rearm(); });
+    FWatch->setInterval(WatchMilliseconds);
+    connect(FWatch, &QTimer::timeout, this, [this] { SyncSources(); });
     Refresh();
+}
+
+QStringList TTriggerForm::SourceTitles() const
+{
+    QStringList titles;
+    const auto &channels = FPlot.Master().Channels();
+    for (int i = 0; i < channels.Count(); ++i) {
+        const TPlotChannelCustom *channel = channels.Item(i);
+        titles << (channel->TitleText().isEmpty() ? channel->Name() : channel->TitleText());
+    }
+    return titles;
+}
+
+void TTriggerForm::SyncSources()
+{
+    const QStringList titles = SourceTitles();
+    bool same = SourceBox->count() == titles.size();
+    for (int i = 0; same && i < titles.size(); ++i)
+        same = SourceBox->itemText(i) == titles[i];
+    if (same)
+        return;
+    const bool filling = std::exchange(FFilling, true);
+    SourceBox->clear();
+    SourceBox->addItems(titles);
+    // A source that is not there yet (a channel of multi-channel data still to come) shows as no choice and stays.
+    const int source = FPlot.Trigger().Settings().Source;
+    SourceBox->setCurrentIndex(source < SourceBox->count() ? source : -1);
+    FFilling = filling;
+}
+
+void TTriggerForm::showEvent(QShowEvent *event)
+{
+    SyncSources();
+    FWatch->start();
+    QWidget::showEvent(event);
+}
+
+void TTriggerForm::hideEvent(QHideEvent *event)
+{
+    FWatch->stop();
+    QWidget::hideEvent(event);
 }
 
 void TTriggerForm::Refresh()
 {
     FFilling = true;
     const TPlotTriggerSettings &settings = FPlot.Trigger().Settings();
-    TPlotMasterManager &master = FPlot.Master();
     SourceBox->clear();
-    for (int i = 0; i < master.Channels().Count(); ++i) {
-        const TPlotChannelCustom *channel = master.Channels().Item(i);
-        SourceBox->addItem(channel->TitleText().isEmpty() ? channel->Name() : channel->TitleText());
-    }
-    // A source that is not there yet (a channel of multi-channel data still to come) shows as no choice and stays.
-    SourceBox->setCurrentIndex(settings.Source < SourceBox->count() ? settings.Source : -1);
+    SyncSources();
     EnableBox->setChecked(settings.Enabled);
     LevelEdit->setText(QString::fromStdString(FormatNumber(settings.Level, LocaleDecimalSeparator())));
     EdgeBox->setCurrentIndex(settings.Edge == TTriggerEdge::Falling ? 1 : 0);

@@ -92,20 +92,53 @@ TEST(Spectrum, FewerSamplesThanTheSizeArePaddedAndStillReadTheirAmplitude)
     EXPECT_EQ(FindSpectrumPeak({}, 1.0).Bin, -1);
 }
 
+namespace
+{
+
+// Times of `rate` samples a second for `seconds`, from `start`.
+std::vector<double> EvenTimes(double rate, double seconds, double start = 0)
+{
+    std::vector<double> times;
+    for (int i = 0; i < int(rate * seconds); ++i)
+        times.push_back(start + i / rate);
+    return times;
+}
+
+std::vector<double> Joined(std::vector<double> a, const std::vector<double> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+} // namespace
+
 TEST(Spectrum, SampleRateFromThePointsTimesAndDecibels)
 {
+    std::vector<double> jittered; // intervals of 4.5, 5 and 5.5 ms in turn: 200 a second on the whole
+    for (double t = 0; jittered.size() < 3000; t += 0.0045 + 0.0005 * double(jittered.size() % 3))
+        jittered.push_back(t);
     const struct {
         const char *Name;
-        int Count;
-        double First, Last, Rate;
+        std::vector<double> Times;
+        double Rate;
+        bool Uneven;
     } rates[] = {
-        { "200 a second", 4096, 10, 10 + 4095 / 200.0, 200 },
-        { "one point", 1, 0, 0, 0 },
-        { "no time between", 10, 5, 5, 0 },
-        { "times falling", 10, 5, 4, 0 },
+        { "200 a second", EvenTimes(200, 20.48, 10), 200, false },
+        { "a pause of 3 s between two runs", Joined(EvenTimes(200, 5), EvenTimes(200, 5, 8)), 200, true },
+        { "a burst at 1000 a second in the middle",
+            Joined(Joined(EvenTimes(200, 4), EvenTimes(1000, 1, 4)), EvenTimes(200, 4, 5)), 200, true },
+        { "intervals jittering around 5 ms", jittered, 200, false },
+        { "most samples share a time: spread over the span", { 0, 0, 0, 0, 1, 1, 1, 1, 1 }, 8, true },
+        { "one point", { 0 }, 0, false },
+        { "no time between", std::vector<double>(10, 5.0), 0, false },
+        { "times falling", { 5, 4.9, 4.8, 4 }, 0, false },
     };
-    for (const auto &r : rates)
-        EXPECT_NEAR(AutoSampleRate(r.Count, r.First, r.Last), r.Rate, 1e-9) << r.Name;
+    for (const auto &r : rates) {
+        SCOPED_TRACE(r.Name);
+        const TAutoSampleRate rate = AutoSampleRate(r.Times);
+        EXPECT_NEAR(rate.Rate, r.Rate, r.Rate * 1e-6);
+        EXPECT_EQ(rate.Uneven, r.Uneven);
+    }
 
     EXPECT_DOUBLE_EQ(MagnitudeDecibels(1), 0);
     EXPECT_DOUBLE_EQ(MagnitudeDecibels(10), 20);

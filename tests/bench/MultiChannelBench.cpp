@@ -45,7 +45,7 @@ struct TBenchChart {
     // `lines` lines of `channels` values each, every channel a different waveform.
     void Fill(int channels, long long lines)
     {
-        SetMultiChannelChart(Plot, true);
+        Plot.Channel(0)->SetTitleText(MultiChannelTitle(0));
         for (int k = 0; k < channels; ++k) {
             TPlotChannel &channel = MultiChannelAt(Plot, k);
             channel.SetRingBufferSize(0);

@@ -8,6 +8,7 @@
 #include "chart/PlotDescription.h"
 #include "chart/PlotManualClock.h"
 #include "chart/PlotMasterManager.h"
+#include "chart/PlotYAxis.h"
 #include "console/instruments/Instruments.h"
 #include "console/instruments/MeasurementForm.h"
 #include "console/instruments/SpectrumForm.h"
@@ -18,6 +19,8 @@
 #include "console/plotfeed/PlotQueue.h"
 #include "settings/ExtensionSettings.h"
 #include "tests/console/MessageBoxRecorder.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,8 +30,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <numbers>
+
+using namespace std::chrono_literals;
 
 namespace
 {
@@ -67,7 +74,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
     ASSERT_TRUE(f.Plot.OnDataViewMenuItems);
     EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()),
-        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱…");
+        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱… | Y 轴自动适应[ ]");
     EXPECT_FALSE(f.Feed.MultiChannel());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(f.SettingsPath))) << "nothing is written until the user chooses";
 
@@ -77,7 +84,7 @@ TEST(ChartMenuExtras, TheModeIsOffByDefaultSwitchedFromTheMenuAndKeptInTheSettin
     QApplication::processEvents();
     EXPECT_TRUE(f.Feed.MultiChannel());
     EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()),
-        "多通道模式[x] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱…");
+        "多通道模式[x] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱… | Y 轴自动适应[ ]");
     EXPECT_TRUE(ExtensionSettings::ReadFlag(f.SettingsPath, ExtensionSettings::MultiChannelKey, false));
 
     // The next start reads the mode back.
@@ -258,16 +265,16 @@ TEST(ChartMenuExtras, TheInstrumentItemsOpenTheirWindowsAndTheMeasurementsItemFo
     EXPECT_TRUE(instruments.Measurements()->isVisible());
     EXPECT_EQ(instruments.Measurements()->windowTitle(), "测量");
     EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()),
-        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[x] | XY 图… | 频谱…");
+        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[x] | XY 图… | 频谱… | Y 轴自动适应[ ]");
     choose("测量");
     EXPECT_FALSE(instruments.Measurements()->isVisible());
     EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()),
-        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱…");
+        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱… | Y 轴自动适应[ ]");
     // Closing the window switches the measurements off as the item does.
     choose("测量");
     instruments.Measurements()->close();
     EXPECT_EQ(Describe(f.Plot.OnDataViewMenuItems()),
-        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱…");
+        "多通道模式[ ] | 导出数据 (CSV)… | 二进制帧… | 触发… | 测量[ ] | XY 图… | 频谱… | Y 轴自动适应[ ]");
 
     choose("XY 图…");
     ASSERT_NE(instruments.XY(), nullptr);
@@ -278,4 +285,37 @@ TEST(ChartMenuExtras, TheInstrumentItemsOpenTheirWindowsAndTheMeasurementsItemFo
     EXPECT_TRUE(instruments.Spectrum()->isVisible());
     EXPECT_EQ(instruments.Spectrum()->windowTitle(), "频谱");
     EXPECT_FALSE(QFile::exists(QString::fromStdString(f.SettingsPath))) << "the instruments write no setting";
+}
+
+TEST(ChartMenuExtras, YAutoFitIsOffByDefaultSwitchedFromTheMenuAndKept)
+{
+    TExtrasFixture f;
+    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
+    for (int i = 0; i < 400; ++i)
+        f.Plot.Channel(0)->AddPoint(i / 200.0, std::sin(2 * std::numbers::pi * 5 * i / 200.0));
+    const TPlotYAxis &y = *f.Plot.YAxis(0);
+    PumpFor(100ms);
+    EXPECT_FALSE(f.Plot.YAutoFit());
+    EXPECT_GE(y.Span(), 100) << "off: the axis only widens, the sine is a flat line";
+
+    auto choose = [&] {
+        const std::vector<TPlotMenuItem> items = f.Plot.OnDataViewMenuItems();
+        ASSERT_EQ(items.back().Caption, "Y 轴自动适应");
+        f.Plot.OnHostMenuCommand(items.back());
+        QApplication::processEvents();
+    };
+    choose();
+    EXPECT_TRUE(f.Plot.YAutoFit());
+    EXPECT_TRUE(f.Plot.OnDataViewMenuItems().back().Checked);
+    EXPECT_TRUE(WaitUntil([&] { return y.Min() >= -1.25 && y.Max() <= 1.25; })) << y.Min() << " " << y.Max();
+    EXPECT_NE(FileBytes(f.SettingsPath).find("y_autofit=1"), std::string::npos);
+
+    // The next start reads it back; off again, it is kept off.
+    TExtrasFixture next;
+    std::filesystem::copy_file(f.SettingsPath, next.SettingsPath);
+    TChartMenuExtras restarted(next.Plot, next.Feed, next.FeedSchedule, next.SettingsPath, &next.Window);
+    EXPECT_TRUE(next.Plot.YAutoFit());
+    choose();
+    EXPECT_FALSE(f.Plot.YAutoFit());
+    EXPECT_FALSE(ExtensionSettings::ReadFlag(f.SettingsPath, ExtensionSettings::YAutoFitKey, true));
 }

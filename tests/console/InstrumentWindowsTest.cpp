@@ -143,6 +143,24 @@ TEST(MeasurementForm, WhileShownItRefreshesFromItsTimerAndNotWhenPointsArrive)
     EXPECT_EQ(form.Text(0, 6), "800") << "hidden, it reads nothing";
 }
 
+TEST(MeasurementForm, TheWindowFitsItsFiguresAsTheyGrowAndAsTheyShrink)
+{
+    TChartFixture chart;
+    chart.Plot.XAxis(0)->SetMinSpan(0, 10);
+    chart.Channel(0).AddPoint(1, 1);
+    chart.Channel(0).AddPoint(2, 2);
+    TMeasurementForm form(chart.Plot, nullptr);
+    form.show();
+    ASSERT_TRUE(WaitUntil([&] { return form.Text(0, 6) == "2" && form.size() == form.sizeHint(); }));
+    const int narrow = form.width();
+
+    chart.Channel(0).AddPoint(3, -1.23456e+123);
+    EXPECT_TRUE(WaitUntil([&] { return form.width() > narrow; })) << "longer numbers widen it";
+    chart.Plot.XAxis(0)->SetMinSpan(0, 2.5); // the long value leaves the view: the first figures again
+    EXPECT_TRUE(WaitUntil([&] { return form.Text(0, 6) == "2" && form.width() == narrow; }))
+        << "shorter numbers narrow it again: " << form.width() << " against " << narrow;
+}
+
 TEST(SpectrumForm, TheSineOfAChannelPeaksAtItsFrequencyThroughEveryWindowAndTypedRate)
 {
     TChartFixture chart;
@@ -206,6 +224,29 @@ TEST(SpectrumForm, TheSineOfAChannelPeaksAtItsFrequencyThroughEveryWindowAndType
     EXPECT_EQ(form.Peak()->text(), "点数不足");
 }
 
+TEST(SpectrumForm, AnAutomaticRateReadsThroughAPauseInTheDataAndSaysTheIntervalsAreUneven)
+{
+    TChartFixture chart;
+    // 5 Hz at 200 points a second: 2048 points, a pause of 3 s, 2048 more; the newest 4096 span the pause.
+    chart.AddSine(0, 1, 5, 200, 2048);
+    TSpectrumForm form(chart.Plot, nullptr);
+    form.Refresh();
+    EXPECT_NEAR(PeakFrequency(*form.Peak()), 5, 0.05);
+    EXPECT_TRUE(form.RateNote()->isHidden()) << "even intervals need no note";
+
+    chart.AddSine(0, 1, 5, 200, 2048, 0, 2048 / 200.0 + 3);
+    form.Refresh();
+    EXPECT_NEAR(PeakFrequency(*form.Peak()), 5, 0.1);
+    EXPECT_FALSE(form.RateNote()->isHidden());
+    EXPECT_TRUE(form.RateNote()->text().endsWith("：200 Hz")) << form.RateNote()->text().toStdString();
+
+    // A typed rate is the user's own: no note.
+    form.SampleRate()->lineEdit()->setText("200");
+    emit form.SampleRate()->lineEdit()->editingFinished();
+    EXPECT_NEAR(PeakFrequency(*form.Peak()), 5, 0.1);
+    EXPECT_TRUE(form.RateNote()->isHidden());
+}
+
 TEST(SpectrumForm, WhileShownItFollowsNewPointsFromItsTimer)
 {
     TChartFixture chart;
@@ -262,6 +303,34 @@ TEST(XYForm, ASineAgainstACosineOfTheSameLinesIsACircleOfTheNewestPairs)
     EXPECT_EQ(form.Plot().XAxis(0)->Min(), 0);
     EXPECT_EQ(form.Plot().XAxis(0)->Span(), 1);
     EXPECT_NEAR(form.Plot().YAxis(0)->Max(), 9 + 11 * 0.05, 1e-9) << "the axis left to fit still fits";
+}
+
+TEST(XYForm, YIsTheFirstChannelOtherThanXUntilTheUserPicksIt)
+{
+    TChartFixture chart;
+    chart.Channel(0).AddPoint(0, 1);
+    TXYForm form(chart.Plot, nullptr);
+    form.Refresh();
+    EXPECT_EQ(form.XChannel()->currentText(), "数据1");
+    EXPECT_EQ(form.YChannel()->currentText(), "数据1") << "the only channel, against itself";
+
+    chart.Channel(1).AddPoint(0, 2);
+    form.Refresh();
+    EXPECT_EQ(form.XChannel()->currentText(), "数据1");
+    EXPECT_EQ(form.YChannel()->currentText(), "数据2") << "a second channel arrived";
+    form.XChannel()->setCurrentIndex(1);
+    EXPECT_EQ(form.YChannel()->currentText(), "数据1") << "X took Y's channel";
+
+    // The user's own choice stays, X = Y included.
+    form.YChannel()->setCurrentIndex(1);
+    chart.Channel(2).AddPoint(0, 3);
+    form.Refresh();
+    EXPECT_EQ(form.YChannel()->currentText(), "数据2");
+
+    TXYForm opened(chart.Plot, nullptr);
+    opened.Refresh();
+    EXPECT_EQ(opened.XChannel()->currentText(), "数据1");
+    EXPECT_EQ(opened.YChannel()->currentText(), "数据2");
 }
 
 TEST(ChannelMeter, PointsMarkedEmptyOrBreakingTheLineAreLeftOutOfTheFigures)

@@ -334,7 +334,7 @@ TEST(PlotFeedMultiChannel, BadLinesAreDroppedWholeAndCounted)
     EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 4 }));
 }
 
-TEST(PlotFeedMultiChannel, OffTheFeedIsTheSingleChannelOneAgain)
+TEST(PlotFeedMultiChannel, OffTheFeedReadsWholeNumbersAgainAndEveryChannelKeepsItsValues)
 {
     TFeedFixture fixture;
     fixture.Feed.SetMultiChannel(true);
@@ -343,17 +343,20 @@ TEST(PlotFeedMultiChannel, OffTheFeedIsTheSingleChannelOneAgain)
     fixture.Plot.DataCursor(0)->SetChannelName(fixture.Plot.Channel(2)->Name());
 
     fixture.Feed.SetMultiChannel(false);
-    EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 1);
-    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "数据");
-    EXPECT_EQ(fixture.Plot.DataCursor(0)->ChannelName(), "Channel 1");
+    ASSERT_EQ(fixture.Plot.Master().Channels().Count(), 3) << "数据2 and 数据3 keep their values";
+    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "数据1");
+    EXPECT_EQ(fixture.Plot.Channel(2)->TitleText(), "数据3");
+    EXPECT_EQ(fixture.Plot.DataCursor(0)->ChannelName(), fixture.Plot.Channel(2)->Name());
 
-    // A decimal line and a list are dropped as before; whole numbers are plotted.
+    // A decimal line and a list are dropped as before; whole numbers go on as the lines' first values.
     fixture.Queue.AppendChunk("12.50\n");
     fixture.Queue.AppendChunk("1,2,3\n");
     fixture.Queue.AppendChunk("42\n");
     fixture.Queue.AppendChunk("12345\n");
     EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { R, R, P, P }));
     EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 1, 42, 12345 }));
+    EXPECT_EQ(fixture.Plot.Channel(1)->Count(), 1);
+    EXPECT_EQ(fixture.Plot.Channel(2)->Count(), 1);
 }
 
 TEST(PlotFeedMultiChannel, LabelsNameTheirChannelsInOrderOfFirstAppearanceUpToSixteen)
@@ -386,13 +389,22 @@ TEST(PlotFeedMultiChannel, LabelsNameTheirChannelsInOrderOfFirstAppearanceUpToSi
         colours.insert(fixture.Plot.Channel(k)->Color().rgb());
     EXPECT_EQ(colours.size(), 16u);
 
-    // Off and on again: the names start afresh.
+    // Off and on again: every name keeps its channel, and with all sixteen holding values a new name finds none ...
     fixture.Feed.SetMultiChannel(false);
     fixture.Feed.SetMultiChannel(true);
-    fixture.Queue.AppendChunk("v=1\n", 5.0);
-    fixture.Drain();
-    EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 1);
-    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "v");
+    fixture.Queue.AppendChunk("temp:30,v=1\n", 5.0);
+    EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { P }));
+    EXPECT_EQ(fixture.Plot.Channel(0)->Y(fixture.Plot.Channel(0)->Count() - 1), 30);
+    EXPECT_EQ(fixture.Feed.DecoderCounts().DroppedNames, 1u) << "v";
+    // ... until the chart is cleared: then it takes over the first channel that no name of the mode writes to.
+    fixture.Plot.ClearAllData();
+    fixture.Queue.AppendChunk("temp:31,v=2\n", 6.0);
+    EXPECT_EQ(fixture.Drain(), (std::vector<TResult> { P }));
+    ASSERT_EQ(fixture.Plot.Master().Channels().Count(), 16);
+    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "temp");
+    EXPECT_EQ(fixture.Plot.Channel(1)->TitleText(), "v");
+    EXPECT_EQ(fixture.Plot.Channel(1)->Y(0), 2);
+    EXPECT_EQ(fixture.Plot.Channel(0)->Y(0), 31);
 }
 
 TEST(PlotFeedBinaryFrames, FramesAreReadFromTheBytesAndTheirSamplesWaitForAStep)
@@ -431,9 +443,11 @@ TEST(PlotFeedBinaryFrames, FramesAreReadFromTheBytesAndTheirSamplesWaitForAStep)
     fixture.Feed.ResetDecoderCounts();
     EXPECT_EQ(fixture.Feed.DecoderCounts(), TDecoderCounts {});
 
-    // Off: the lines are the chart's again, on its one channel.
+    // Off: the lines are the chart's again, their values on 数据1 after the frames'; 数据2 keeps the frames' values.
     fixture.Feed.SetBinaryFrames(std::nullopt);
-    EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 1);
-    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "数据");
+    EXPECT_EQ(fixture.Plot.Master().Channels().Count(), 2);
+    EXPECT_EQ(fixture.Plot.Channel(0)->TitleText(), "数据1");
     EXPECT_EQ(fixture.Feed.TakeLine(), TResult::Plotted);
+    EXPECT_EQ(fixture.Plotted(), (std::vector<double> { 1, 300, 123 }));
+    EXPECT_EQ(fixture.Plot.Channel(1)->Count(), 2);
 }

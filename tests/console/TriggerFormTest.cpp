@@ -7,6 +7,7 @@
 #include "chart/PlotChannel.h"
 #include "chart/PlotDescription.h"
 #include "chart/PlotManualClock.h"
+#include "chart/PlotMasterManager.h"
 #include "chart/PlotTrigger.h"
 #include "console/plotfeed/ChartMenuExtras.h"
 #include "console/plotfeed/FeedSchedule.h"
@@ -16,6 +17,7 @@
 #include "console/plotfeed/TriggerSettings.h"
 #include "settings/ExtensionSettings.h"
 #include "tests/console/MessageBoxRecorder.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -175,7 +177,6 @@ TEST(TriggerForm, ListsTheChartsChannelsAsSources)
 {
     TTriggerFixture f;
     TTriggerForm form(f.Plot, f.SettingsPath, &f.Window);
-    SetMultiChannelChart(f.Plot, true);
     MultiChannelAt(f.Plot, 2);
     form.Refresh();
     ASSERT_EQ(form.SourceBox->count(), 3);
@@ -184,10 +185,40 @@ TEST(TriggerForm, ListsTheChartsChannelsAsSources)
     EXPECT_EQ(f.Plot.Trigger().Settings().Source, 2);
 
     // A source whose channel is gone shows as no choice and is kept for when it comes back.
-    SetMultiChannelChart(f.Plot, false);
+    auto &channels = f.Plot.Master().Channels();
+    while (channels.Count() > 1)
+        channels.Remove(channels.Count() - 1);
     form.Refresh();
     EXPECT_EQ(form.SourceBox->currentIndex(), -1);
     EXPECT_EQ(f.Plot.Trigger().Settings().Source, 2);
+}
+
+TEST(TriggerForm, WhileOpenTheSourcesFollowChannelsThatAppearOrAreRenamed)
+{
+    TTriggerFixture f;
+    TPlotTriggerSettings settings;
+    settings.Source = 2;
+    f.Plot.Trigger().SetSettings(settings);
+    TTriggerForm form(f.Plot, f.SettingsPath, &f.Window);
+    form.show();
+    ASSERT_EQ(form.SourceBox->count(), 1);
+    EXPECT_EQ(form.SourceBox->itemText(0), QStringLiteral("数据"));
+    EXPECT_EQ(form.SourceBox->currentIndex(), -1) << "the source is not there yet";
+
+    auto sources = [&] {
+        QStringList titles;
+        for (int i = 0; i < form.SourceBox->count(); ++i)
+            titles << form.SourceBox->itemText(i);
+        return titles.join(',');
+    };
+    f.Feed.SetMultiChannel(true);
+    EXPECT_TRUE(WaitUntil([&] { return sources() == "数据1"; })) << sources().toStdString();
+    f.Queue.AppendChunk("1,2,3\n", 1.0);
+    f.Feed.Step();
+    EXPECT_TRUE(WaitUntil([&] { return sources() == "数据1,数据2,数据3"; })) << sources().toStdString();
+    EXPECT_EQ(form.SourceBox->currentText(), QStringLiteral("数据3")) << "the source in force, now there";
+    EXPECT_EQ(f.Plot.Trigger().Settings(), settings) << "following the channels changes no setting";
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(f.SettingsPath)));
 }
 
 } // namespace
