@@ -8,6 +8,7 @@
 #include "console/instruments/ChannelSamples.h"
 #include "console/instruments/ChartChannels.h"
 #include "console/instruments/InstrumentPlot.h"
+#include "ui/WindowKeys.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -61,6 +62,7 @@ TXYForm::TXYForm(TPlot &source, QWidget *parent)
     connect(FXChannel, &QComboBox::currentIndexChanged, this, redraw);
     connect(FYChannel, &QComboBox::currentIndexChanged, this, redraw);
     connect(FPairs, &QSpinBox::valueChanged, this, redraw);
+    AddDialogKeys(this);
 }
 
 void TXYForm::Refresh()

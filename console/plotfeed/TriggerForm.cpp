@@ -8,6 +8,7 @@
 #include "console/plotfeed/TriggerSettings.h"
 #include "core/MessageBox.h"
 #include "settings/ParseNumber.h"
+#include "ui/WindowKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -52,6 +53,7 @@ TTriggerForm::TTriggerForm(TPlot &plot, std::string settingsPath, QWidget *paren
     connect(ModeBox, &QComboBox::currentIndexChanged, this, [this] { Apply(); });
     connect(PositionBox, &QSpinBox::valueChanged, this, [this] { Apply(); });
     connect(RearmButton, &QPushButton::clicked, this, [this] { Rearm(); });
+    AddDialogKeys(this);
     Refresh();
 }
 
