@@ -32,6 +32,9 @@
 #include "settings/PortSettings.h"
 #include "settings/PortSettingsForm.h"
 #include "ui/Fonts.h"
+#include "ui/TabKeys.h"
+#include "ui/ToolWindowPlacement.h"
+#include "ui/WindowKeys.h"
 #include "ui/WindowPlacement.h"
 
 #include <QApplication>
@@ -41,6 +44,7 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -131,6 +135,7 @@ QPlainTextEdit *MakeSendBox(QWidget *parent, QRect geometry)
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setFont(SongFont(13, true));
     SetTextColours(box, Qt::black, PaneBackground);
+    MakeTabMoveFocus(box);
     return box;
 }
 
@@ -177,6 +182,7 @@ TMainForm::TMainForm(QWidget *parent)
     BuildPortInformationPanel();
     BuildTimers();
     ConnectHandlers();
+    AddButtonReturnKey(this);
     AddQuickSendShortcuts(this);
     SetDataPanelHeight(DataPanelFold::FoldedHeight);
     TPlotFeed::SetUpChart(*Plot1);
@@ -447,6 +453,13 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
             Panel2Click();
     } else if (watched == Button12 && event->type() == QEvent::Leave) {
         Button12MouseLeave();
+    } else if (watched == Button12 && event->type() == QEvent::FocusOut) {
+        // Shown from the keyboard, the panel stays while the button has the focus, as it stays under the pointer.
+        Button12MouseLeave();
+    } else if (watched == Button12 && event->type() == QEvent::KeyPress && Panel6->isVisible()
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        Button12MouseLeave();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -759,6 +772,11 @@ void TMainForm::LayOutDataPanel(int width)
     GroupBox2->setGeometry(0, 228, width, 104);
     Memo2->setGeometry(3, 15, inner, 87);
     Panel5->setGeometry(0, 332, width, 41);
+    // What the panel's height leaves out is hidden, not only cut off, so that Tab and the accessibility bus pass over
+    // controls that cannot be seen.
+    for (QWidget *part :
+        { static_cast<QWidget *>(GroupBox1), static_cast<QWidget *>(GroupBox2), static_cast<QWidget *>(Panel5) })
+        part->setVisible(part->y() < Panel3->height());
 }
 
 void TMainForm::resizeEvent(QResizeEvent *event)
@@ -1007,8 +1025,8 @@ void TMainForm::ExtendReceivePaneMenu(QMenu *menu)
 void TMainForm::ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos)
 {
     TSendBoxMenuWindows windows {
-        .QuickSend = [this] { ShowModeless(QuickSendForm()); },
-        .Script = [this] { ShowModeless(ScriptForm()); },
+        .QuickSend = [this] { ShowBeside(QuickSendForm(), this); },
+        .Script = [this] { ShowBeside(ScriptForm(), this); },
     };
     BuildSendBoxMenu(
         box, FOptions, [this](const TConsoleOptions &options) { SetOptions(options); }, windows)

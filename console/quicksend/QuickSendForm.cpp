@@ -3,6 +3,8 @@
 
 #include "console/quicksend/QuickSendStorage.h"
 #include "core/MessageBox.h"
+#include "ui/TabKeys.h"
+#include "ui/WindowKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -73,6 +75,7 @@ TQuickSendForm::TQuickSendForm(
 
     Load();
     RebuildButtons();
+    AddDialogKeys(this);
 }
 
 TQuickSendForm::~TQuickSendForm()
@@ -89,6 +92,7 @@ void TQuickSendForm::BuildEditor()
 
     NameEdit = new QLineEdit(this);
     ContentEdit = new QPlainTextEdit(this);
+    MakeTabMoveFocus(ContentEdit);
     ContentEdit->setMaximumHeight(90);
     HexCheck = new QCheckBox(QStringLiteral("十六进制"), this);
     EndingCombo = new QComboBox(this);
