@@ -464,6 +464,25 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+bool TMainForm::focusNextPrevChild(bool next)
+{
+    // The data panel's contents stay where they are while the panel folds, cut off below the window's edge: Tab and
+    // Shift+Tab pass over the controls that cannot be seen, to the next one in the chain that can.
+    QWidget *from = focusWidget() ? focusWidget() : this;
+    QWidget *candidate = from;
+    for (;;) {
+        candidate = next ? candidate->nextInFocusChain() : candidate->previousInFocusChain();
+        if (!candidate || candidate == from)
+            return QWidget::focusNextPrevChild(next);
+        const bool takesTab = (candidate->focusPolicy() & Qt::TabFocus) && !candidate->focusProxy();
+        if (takesTab && candidate->window() == this && candidate != this && candidate->isEnabled()
+            && candidate->isVisible() && !candidate->visibleRegion().isEmpty()) {
+            candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+}
+
 void TMainForm::HotKeyPressed()
 {
     std::string stamp = FormatHhnnss(std::chrono::system_clock::now());
@@ -772,11 +791,6 @@ void TMainForm::LayOutDataPanel(int width)
     GroupBox2->setGeometry(0, 228, width, 104);
     Memo2->setGeometry(3, 15, inner, 87);
     Panel5->setGeometry(0, 332, width, 41);
-    // What the panel's height leaves out is hidden, not only cut off, so that Tab and the accessibility bus pass over
-    // controls that cannot be seen.
-    for (QWidget *part :
-        { static_cast<QWidget *>(GroupBox1), static_cast<QWidget *>(GroupBox2), static_cast<QWidget *>(Panel5) })
-        part->setVisible(part->y() < Panel3->height());
 }
 
 void TMainForm::resizeEvent(QResizeEvent *event)
