@@ -2,6 +2,7 @@
 #include "auxwin/InfoWindow.h"
 
 #include "ui/Fonts.h"
+#include "ui/WindowKeys.h"
 #include "ui/WindowPlacement.h"
 
 #include <QGroupBox>
@@ -45,6 +46,7 @@ TInfoWindow::TInfoWindow(
     BitBtn1->setGeometry((clientSize.width() - ButtonSize.width()) / 2, GroupBox1->geometry().bottom() + 1 + 7,
         ButtonSize.width(), ButtonSize.height());
     connect(BitBtn1, &QPushButton::clicked, this, &TInfoWindow::BitBtn1Click);
+    AddDialogKeys(this);
 }
 
 void TInfoWindow::Show()

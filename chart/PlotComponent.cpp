@@ -21,6 +21,7 @@
 #include "chart/PlotYAutoFit.h"
 #include "ui/DialogFolder.h"
 
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMouseEvent>
@@ -102,7 +103,8 @@ TPlotComponent::TPlotComponent(QWidget *parent, TPlotClock *clock, bool insidePl
     , FTrigger(std::make_unique<TPlotTrigger>(*FMaster))
 {
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    // Reached by Tab too, so that the keyboard gets to the axes and the menus.
+    setFocusPolicy(Qt::StrongFocus);
     FMaster->SetRequestViewRepaint([this]() { RequestPartRepaint(); });
 }
 
@@ -359,9 +361,17 @@ void TPlotComponent::RenderContent(QPainter &painter, const QSize &size, bool sh
             master.DataCursors().Item(i)->Draw(painter, context);
     for (int i = 0; i < master.Legends().Count(); ++i)
         drawPlaced(master.Legends().Item(i));
-    // Selection frames, the zoom box and a pending hint belong to the screen, not to pictures.
-    if (showToolBars)
+    // Selection frames, the zoom box, a pending hint and the keyboard's focus belong to the screen, not to pictures.
+    if (showToolBars) {
         FTools->DrawOverlay(painter, measure);
+        if (FKeyboardFocus && hasFocus()) {
+            QPen pen(Qt::white, 0, Qt::DotLine);
+            pen.setCosmetic(true);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(QRect(QPoint(0, 0), size).adjusted(2, 2, -3, -3));
+        }
+    }
 }
 
 void TPlotComponent::PauseAll()
@@ -506,7 +516,61 @@ void TPlotComponent::wheelEvent(QWheelEvent *event)
 
 void TPlotComponent::keyPressEvent(QKeyEvent *event)
 {
+    // The menu key and Shift+F10 open the menu that a right click on the data view opens.
+    const bool menuKey = event->key() == Qt::Key_Menu
+        || (event->key() == Qt::Key_F10 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier);
+    if (menuKey) {
+        PopUpDataViewMenu();
+        return;
+    }
     FTools->KeyPress(event->key(), event->modifiers());
+}
+
+void TPlotComponent::contextMenuEvent(QContextMenuEvent *event)
+{
+    // A right press has opened its menu already; a request from the keyboard opens the data view's.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        PopUpDataViewMenu();
+    else
+        event->ignore();
+}
+
+void TPlotComponent::focusInEvent(QFocusEvent *event)
+{
+    TPaintedControl::focusInEvent(event);
+    // Coming back from a menu or another window keeps the frame as it was.
+    const bool framed = FKeyboardFocus;
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        FKeyboardFocus
+            = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    if (framed || FKeyboardFocus)
+        RequestRepaint();
+}
+
+void TPlotComponent::focusOutEvent(QFocusEvent *event)
+{
+    TPaintedControl::focusOutEvent(event);
+    if (FKeyboardFocus)
+        RequestRepaint();
+}
+
+void TPlotComponent::PopUpDataViewMenu()
+{
+    // A platform that also turns the menu key into a request finds the menu open already.
+    if (FKeyboardMenu && FKeyboardMenu->isVisible())
+        return;
+    LayoutForScreen();
+    QMenu *menu = FTools->CreateDataViewMenu(this);
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    FKeyboardMenu = menu;
+    const TPlotRect &view = DataViewRect();
+    const QPoint centre = view.Width() > 0 && view.Height() > 0
+        ? QPoint((view.Left + view.Right) / 2, (view.Top + view.Bottom) / 2)
+        : rect().center();
+    menu->popup(mapToGlobal(centre));
 }
 
 void TPlotComponent::leaveEvent(QEvent *event)

@@ -9,10 +9,12 @@
 class TPlotMeasure;
 
 #include <QPoint>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <vector>
 
+class QMenu;
 class QPrinter;
 class TPlotClock;
 class TPlotMasterManager;
@@ -145,6 +147,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
 private:
@@ -160,10 +165,14 @@ private:
     void LayoutChart(const TPlotMeasure &measure, const QSize &size, bool showToolBars);
     // The layout of the screen picture, so that mouse points meet what is shown.
     void LayoutForScreen();
+    // Opens the data view's context menu over the data view's centre, for the keyboard.
+    void PopUpDataViewMenu();
 
     std::unique_ptr<TPlotMasterManager> FMaster;
     std::unique_ptr<QPrinter> FPrinter; // made at the first print
     TPlotToolController *FTools;
+    QPointer<QMenu> FKeyboardMenu; // the menu the keyboard opened, while it lives
+    bool FKeyboardFocus = false; // the focus came by the keyboard: a frame shows where it is
     std::unique_ptr<TPlotTrigger> FTrigger;
     std::vector<int> FPaintedLayout; // the layout of the last paint on the screen
     double FWheelRemainder = 0;

@@ -428,8 +428,18 @@ void TPlotToolController::HideHint()
 
 QMenu *TPlotToolController::CreateContextMenu(const QPoint &point, QWidget *parent)
 {
+    return CreateObjectMenu(PlotHitAt(FPlot.Master(), point).Object, parent);
+}
+
+QMenu *TPlotToolController::CreateDataViewMenu(QWidget *parent)
+{
+    const auto &views = FPlot.Master().DataViews();
+    return views.Count() > 0 ? CreateObjectMenu(views.Item(0), parent) : nullptr;
+}
+
+QMenu *TPlotToolController::CreateObjectMenu(TPlotObject *object, QWidget *parent)
+{
     HideHint();
-    TPlotObject *object = PlotHitAt(FPlot.Master(), point).Object;
     const std::vector<TPlotMenuItem> hostItems
         = FPlot.OnDataViewMenuItems ? FPlot.OnDataViewMenuItems() : std::vector<TPlotMenuItem>();
     // The chart has no property editor of its own: "Edit..." is offered but disabled unless a host supplies one.

@@ -61,6 +61,9 @@ public:
 
     // The context menu of the object at a point (null when there is none); the caller owns it.
     QMenu *CreateContextMenu(const QPoint &point, QWidget *parent);
+    // The data view's context menu, as a right click on the data view opens it (null when there is none); the caller
+    // owns it. The keyboard's way to the menu, wherever the pointer is.
+    QMenu *CreateDataViewMenu(QWidget *parent);
 
     // Selection frames, the zoom box and the hint: drawn over the finished screen picture.
     void DrawOverlay(QPainter &painter, const TPlotMeasure &measure);
@@ -68,6 +71,7 @@ public:
     bool HasOverlay() const;
 
 private:
+    QMenu *CreateObjectMenu(TPlotObject *object, QWidget *parent);
     bool Alive(const TPlotObject *object) const;
     TPlotAxis *SelectedAxis() const;
     void ShowHint();

@@ -4,6 +4,8 @@
 #include "console/DataPanelHost.h"
 #include "console/receive/ReceivePane.h"
 #include "ui/Fonts.h"
+#include "ui/TabKeys.h"
+#include "ui/WindowKeys.h"
 #include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -66,6 +68,7 @@ TForm7::TForm7(QWidget *parent)
     Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     StylePane(Memo2);
+    MakeTabMoveFocus(Memo2);
 
     Button7 = MakeButton("Button7", QStringLiteral("发送"), this, 9, 310);
     Button8 = MakeButton("Button8", QStringLiteral("发送并保存"), this, 89, 310);
@@ -83,6 +86,7 @@ TForm7::TForm7(QWidget *parent)
     connect(BitBtn1, &QPushButton::clicked, this, &TForm7::BitBtn1Click);
     Memo2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo2, &QWidget::customContextMenuRequested, this, &TForm7::Memo2ContextMenu);
+    AddButtonReturnKey(this);
 }
 
 void TForm7::showEvent(QShowEvent *event)

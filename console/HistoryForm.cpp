@@ -6,9 +6,11 @@
 #include "core/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "ui/Fonts.h"
+#include "ui/WindowKeys.h"
 #include "ui/WindowPlacement.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QListView>
 #include <QPushButton>
 #include <QShowEvent>
@@ -36,6 +38,7 @@ TForm2::TForm2(QWidget *parent)
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListBox1->setModel(FModel);
     ListBox1->viewport()->installEventFilter(this);
+    ListBox1->installEventFilter(this);
 
     Button1 = new QPushButton(QStringLiteral("删除"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -46,6 +49,7 @@ TForm2::TForm2(QWidget *parent)
 
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    AddDialogKeys(this);
 }
 
 const THistoryList &TForm2::Entries() const
@@ -112,6 +116,15 @@ bool TForm2::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ListBox1->viewport() && event->type() == QEvent::MouseButtonDblClick)
         ListBox1DblClick();
+    // Return on an entry takes it, as a double click does.
+    if (watched == ListBox1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            ListBox1DblClick();
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

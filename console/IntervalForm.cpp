@@ -6,6 +6,7 @@
 #include "core/MessageBox.h"
 #include "core/ParseInteger.h"
 #include "ui/Fonts.h"
+#include "ui/WindowKeys.h"
 #include "ui/WindowPlacement.h"
 
 #include <QComboBox>
@@ -81,6 +82,8 @@ TForm3::TForm3(QWidget *parent)
 
     connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+    // Esc cancels, as "取消" does: the main window's button then offers the timed send again.
+    AddDialogKeys(this, [this] { Button2Click(); });
 }
 
 void TForm3::showEvent(QShowEvent *event)

@@ -33,6 +33,9 @@
 #include "settings/PortSettingsForm.h"
 #include "ui/DialogFolder.h"
 #include "ui/Fonts.h"
+#include "ui/TabKeys.h"
+#include "ui/ToolWindowPlacement.h"
+#include "ui/WindowKeys.h"
 #include "ui/WindowPlacement.h"
 
 #include <QApplication>
@@ -42,6 +45,7 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -132,6 +136,7 @@ QPlainTextEdit *MakeSendBox(QWidget *parent, QRect geometry)
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setFont(SongFont(13, true));
     SetTextColours(box, Qt::black, PaneBackground);
+    MakeTabMoveFocus(box);
     return box;
 }
 
@@ -178,6 +183,7 @@ TMainForm::TMainForm(QWidget *parent)
     BuildPortInformationPanel();
     BuildTimers();
     ConnectHandlers();
+    AddButtonReturnKey(this);
     AddQuickSendShortcuts(this);
     SetDataPanelHeight(DataPanelFold::FoldedHeight);
     TPlotFeed::SetUpChart(*Plot1);
@@ -448,8 +454,34 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
             Panel2Click();
     } else if (watched == Button12 && event->type() == QEvent::Leave) {
         Button12MouseLeave();
+    } else if (watched == Button12 && event->type() == QEvent::FocusOut) {
+        // Shown from the keyboard, the panel stays while the button has the focus, as it stays under the pointer.
+        Button12MouseLeave();
+    } else if (watched == Button12 && event->type() == QEvent::KeyPress && Panel6->isVisible()
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        Button12MouseLeave();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool TMainForm::focusNextPrevChild(bool next)
+{
+    // The data panel's contents stay where they are while the panel folds, cut off below the window's edge: Tab and
+    // Shift+Tab pass over the controls that cannot be seen, to the next one in the chain that can.
+    QWidget *from = focusWidget() ? focusWidget() : this;
+    QWidget *candidate = from;
+    for (;;) {
+        candidate = next ? candidate->nextInFocusChain() : candidate->previousInFocusChain();
+        if (!candidate || candidate == from)
+            return QWidget::focusNextPrevChild(next);
+        const bool takesTab = (candidate->focusPolicy() & Qt::TabFocus) && !candidate->focusProxy();
+        if (takesTab && candidate->window() == this && candidate != this && candidate->isEnabled()
+            && candidate->isVisible() && !candidate->visibleRegion().isEmpty()) {
+            candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
 }
 
 void TMainForm::HotKeyPressed()
@@ -1017,8 +1049,8 @@ void TMainForm::ExtendReceivePaneMenu(QMenu *menu)
 void TMainForm::ShowSendBoxMenu(QPlainTextEdit *box, const QPoint &globalPos)
 {
     TSendBoxMenuWindows windows {
-        .QuickSend = [this] { ShowModeless(QuickSendForm()); },
-        .Script = [this] { ShowModeless(ScriptForm()); },
+        .QuickSend = [this] { ShowBeside(QuickSendForm(), this); },
+        .Script = [this] { ShowBeside(ScriptForm(), this); },
     };
     BuildSendBoxMenu(
         box, FOptions, [this](const TConsoleOptions &options) { SetOptions(options); }, windows)

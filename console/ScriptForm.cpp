@@ -4,6 +4,7 @@
 #include "core/AnsiText.h"
 #include "core/MessageBox.h"
 #include "scripting/ScriptRunner.h"
+#include "ui/WindowKeys.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -132,6 +133,7 @@ TScriptForm::TScriptForm(TScriptFormPort port, QWidget *parent)
     };
     FRunner = std::make_unique<TScriptRunner>(std::move(hooks));
     UpdateButtons();
+    AddDialogKeys(this);
 }
 
 TScriptForm::~TScriptForm()

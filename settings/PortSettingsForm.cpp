@@ -6,6 +6,7 @@
 #include "settings/FlowControl.h"
 #include "settings/PortSettings.h"
 #include "ui/Fonts.h"
+#include "ui/WindowKeys.h"
 #include "ui/WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -98,6 +99,7 @@ TForm1::TForm1(QWidget *parent)
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    AddDialogKeys(this);
 }
 
 void TForm1::LoadSavedSettings()

@@ -4,18 +4,7 @@
 #include "console/instruments/MeasurementForm.h"
 #include "console/instruments/SpectrumForm.h"
 #include "console/instruments/XYForm.h"
-
-namespace
-{
-
-void Raise(QWidget &window)
-{
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-} // namespace
+#include "ui/ToolWindowPlacement.h"
 
 TInstruments::TInstruments(TPlot &plot, QWidget *parent)
     : FPlot(plot)
@@ -42,21 +31,21 @@ void TInstruments::SetMeasurementsOn(bool on)
         FMeasurements = new TMeasurementForm(FPlot, FParent);
         FMeasurements->OnClosed = [this] { FMeasurementsOn = false; };
     }
-    Raise(*FMeasurements);
+    ShowBeside(FMeasurements, FParent);
 }
 
 void TInstruments::ShowXY()
 {
     if (!FXY)
         FXY = new TXYForm(FPlot, FParent);
-    Raise(*FXY);
+    ShowBeside(FXY, FParent);
 }
 
 void TInstruments::ShowSpectrum()
 {
     if (!FSpectrum)
         FSpectrum = new TSpectrumForm(FPlot, FParent);
-    Raise(*FSpectrum);
+    ShowBeside(FSpectrum, FParent);
 }
 
 TMeasurementForm *TInstruments::Measurements() const

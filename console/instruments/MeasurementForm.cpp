@@ -7,6 +7,7 @@
 #include "chart/PlotXAxis.h"
 #include "console/instruments/ChannelSamples.h"
 #include "console/instruments/InstrumentTexts.h"
+#include "ui/WindowKeys.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -40,6 +41,7 @@ TMeasurementForm::TMeasurementForm(TPlot &plot, QWidget *parent)
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         FGrid->addWidget(caption, 0, column + 2);
     }
+    AddDialogKeys(this);
 }
 
 QString TMeasurementForm::RowTitle(int row) const

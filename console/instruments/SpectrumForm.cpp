@@ -7,6 +7,7 @@
 #include "chart/PlotYAxis.h"
 #include "console/instruments/ChartChannels.h"
 #include "console/instruments/InstrumentPlot.h"
+#include "ui/WindowKeys.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -106,6 +107,7 @@ TSpectrumForm::TSpectrumForm(TPlot &source, QWidget *parent)
     };
     connect(FSampleRate->lineEdit(), &QLineEdit::editingFinished, this, rateTaken);
     connect(FSampleRate, &QComboBox::activated, this, rateTaken);
+    AddDialogKeys(this);
 }
 
 bool TSpectrumForm::ReadChoice(TSpectrumChoice &choice)

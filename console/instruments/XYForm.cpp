@@ -8,6 +8,7 @@
 #include "console/instruments/ChannelSamples.h"
 #include "console/instruments/ChartChannels.h"
 #include "console/instruments/InstrumentPlot.h"
+#include "ui/WindowKeys.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -66,6 +67,7 @@ TXYForm::TXYForm(TPlot &source, QWidget *parent)
         redraw();
     });
     connect(FPairs, &QSpinBox::valueChanged, this, redraw);
+    AddDialogKeys(this);
 }
 
 void TXYForm::Refresh()

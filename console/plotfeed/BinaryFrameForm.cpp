@@ -3,6 +3,7 @@
 
 #include "core/MessageBox.h"
 #include "ui/Fonts.h"
+#include "ui/WindowKeys.h"
 #include "ui/WindowPlacement.h"
 
 #include <QCheckBox>
@@ -136,6 +137,7 @@ TBinaryFrameForm::TBinaryFrameForm(std::string settingsPath, TBinaryFrameHooks h
         RefreshCounts();
         RefreshFlowNotice();
     });
+    AddDialogKeys(this);
 }
 
 void TBinaryFrameForm::ShowSettings(const TBinaryFrameSettings &settings)

@@ -68,6 +68,8 @@ TChartExportResult ExportChartData(const TPlot &plot, const QString &path, QWidg
     if (!ok) {
         const QString reason = writer.ErrorString();
         writer.Cancel();
+        // The progress window stays above its parent: it goes first, so that the box does not open beneath it.
+        progress.hide();
         ShowMessageBox(("导出数据失败：" + reason).toStdString(), "提示", 16);
         return TChartExportResult::Failed;
     }

@@ -9,6 +9,7 @@
 #include "console/plotfeed/TriggerForm.h"
 #include "console/plotfeed/TriggerSettings.h"
 #include "settings/ExtensionSettings.h"
+#include "ui/ToolWindowPlacement.h"
 
 #include <QTimer>
 
@@ -122,9 +123,7 @@ void TChartMenuExtras::ShowTriggerForm()
     if (!FTriggerForm)
         FTriggerForm = new TTriggerForm(FPlot, FSettingsPath, FParent);
     FTriggerForm->Refresh();
-    FTriggerForm->show();
-    FTriggerForm->raise();
-    FTriggerForm->activateWindow();
+    ShowBeside(FTriggerForm, FParent);
 }
 
 void TChartMenuExtras::OpenBinaryFrames()

@@ -8,6 +8,7 @@
 #include "console/plotfeed/TriggerSettings.h"
 #include "core/MessageBox.h"
 #include "settings/ParseNumber.h"
+#include "ui/WindowKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -57,6 +58,7 @@ TTriggerForm::TTriggerForm(TPlot &plot, std::string settingsPath, QWidget *paren
     connect(RearmButton, &QPushButton::clicked, this, [this] { Rearm(); });
     FWatch->setInterval(WatchMilliseconds);
     connect(FWatch, &QTimer::timeout, this, [this] { SyncSources(); });
+    AddDialogKeys(this);
     Refresh();
 }
 

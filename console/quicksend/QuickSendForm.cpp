@@ -4,6 +4,8 @@
 #include "console/quicksend/QuickSendStorage.h"
 #include "core/MessageBox.h"
 #include "ui/DialogFolder.h"
+#include "ui/TabKeys.h"
+#include "ui/WindowKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -76,6 +78,7 @@ TQuickSendForm::TQuickSendForm(
 
     Load();
     RebuildButtons();
+    AddDialogKeys(this);
 }
 
 TQuickSendForm::~TQuickSendForm()
@@ -92,6 +95,7 @@ void TQuickSendForm::BuildEditor()
 
     NameEdit = new QLineEdit(this);
     ContentEdit = new QPlainTextEdit(this);
+    MakeTabMoveFocus(ContentEdit);
     ContentEdit->setMaximumHeight(90);
     // Wrapping at word boundaries searches the rest of a run without blanks for a break at every wrapped line, so a
     // long hex string or command took time growing with the square of its length (seconds for 64 KiB, minutes for

@@ -20,6 +20,7 @@
 #include "settings/ExtensionSettings.h"
 #include "tests/console/MessageBoxRecorder.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QApplication>
@@ -143,6 +144,40 @@ TEST(ChartMenuExtras, AnExportHoldsTheFeedAndCancellingItLeavesNoFile)
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Text.rfind("导出数据失败：", 0), 0u) << boxes.Boxes[0].Text;
     SetChartExportFileChooser(previous);
+}
+
+TEST(ChartMenuExtras, AFailedExportReportsInABoxThatIsNotBeneathTheProgressWindow)
+{
+    TExtrasFixture f;
+    TChartMenuExtras extras(f.Plot, f.Feed, f.FeedSchedule, f.SettingsPath, &f.Window);
+    TPlotChannel &channel = *f.Plot.Channel(0);
+    for (int i = 0; i < 400'000; ++i)
+        channel.AddPoint(i * 0.001, i % 1000);
+    const auto previous = SetChartExportFileChooser([&](QWidget *) { return f.Folder.filePath("data.csv"); });
+    f.Window.show();
+
+    // The progress window is up (as after its delay in a long export) when the disk fills.
+    QTimer::singleShot(0, [] {
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (auto *progress = qobject_cast<QProgressDialog *>(widget))
+                progress->show();
+    });
+    std::vector<bool> progressShownUnderBox;
+    TMessageBoxRecorder boxes;
+    boxes.OnShow = [&](const TMessageBoxRequest &) {
+        bool shown = false;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            shown = shown || (qobject_cast<QProgressDialog *>(widget) && widget->isVisible());
+        progressShownUnderBox.push_back(shown);
+    };
+    {
+        TFileSizeLimit full(64 * 1024);
+        extras.ExportData();
+    }
+    SetChartExportFileChooser(previous);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text.rfind("导出数据失败：", 0), 0u) << boxes.Boxes[0].Text;
+    EXPECT_EQ(progressShownUnderBox, std::vector<bool> { false }) << "the progress window went before the box came";
 }
 
 TEST(ChartMenuExtras, DataArrivingDuringTheExportOfAFullRingWaitsUntilTheExportEnds)

@@ -5,6 +5,7 @@
 #include "auxwin/CompanionForm.h"
 #include "auxwin/HelpForm.h"
 #include "auxwin/UpgradeForm.h"
+#include "chart/Plot.h"
 #include "console/FloatForm.h"
 #include "console/HistoryForm.h"
 #include "console/IntervalForm.h"
@@ -568,4 +569,40 @@ TEST_F(ShellOnDesktop, PortSettingsAndInformationWindowsAreCentredFrameAndAll)
             << off.x() << "," << off.y();
         window->hide();
     }
+}
+
+// Keys pressed through the X server: Tab goes only through controls that can be seen in the folded window, the chart
+// among them; Return presses the focused "串口设置", and Esc closes the window it opened.
+TEST_F(ShellOnDesktop, TabWalksTheFoldedWindowsVisibleControlsAndEscClosesTheDialogReturnOpened)
+{
+    TMainForm &main = *Shell->MainForm;
+    Shell->Form1->SetPortRoots(std::nullopt);
+    RunTool("xdotool windowactivate --sync " + std::to_string(XWindowOf(&main)));
+    ASSERT_TRUE(WaitUntil([&main] { return SettledInFront(&main); }, 20s));
+
+    std::vector<QWidget *> visited;
+    for (int i = 0; i < 12; ++i) {
+        QWidget *before = QApplication::focusWidget();
+        RunTool("xdotool key Tab");
+        ASSERT_TRUE(WaitUntil([before] {
+            return QApplication::focusWidget() && QApplication::focusWidget() != before;
+        })) << "Tab "
+            << i << " moved nothing";
+        visited.push_back(QApplication::focusWidget());
+    }
+    for (QWidget *control : visited)
+        EXPECT_FALSE(control->visibleRegion().isEmpty())
+            << control->metaObject()->className() << " \"" << control->property("text").toString().toStdString()
+            << "\" has the focus where it cannot be seen";
+    for (QWidget *control : { static_cast<QWidget *>(main.Plot1), static_cast<QWidget *>(main.SpeedButton1) })
+        EXPECT_NE(std::find(visited.begin(), visited.end(), control), visited.end())
+            << control->metaObject()->className() << " is not on Tab's way";
+
+    main.Button3->setFocus(Qt::TabFocusReason);
+    RunTool("xdotool key Return");
+    QWidget *settings = Shell->Form1.get();
+    ASSERT_TRUE(WaitUntil([settings] { return SettledInFront(settings); }, 20s)) << "Return did not open 串口设置";
+    RunTool("xdotool key Escape");
+    EXPECT_TRUE(WaitUntil([settings] { return !settings->isVisible() && !IsViewable(XWindowOf(settings)); }))
+        << "Esc left 串口设置 open";
 }
