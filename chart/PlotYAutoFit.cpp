@@ -3,6 +3,7 @@
 
 #include "chart/PlotChannelCustom.h"
 #include "chart/PlotDataNullList.h"
+#include "chart/PlotDataSearch.h"
 #include "chart/PlotMasterManager.h"
 #include "chart/PlotXAxis.h"
 #include "chart/PlotYAxis.h"
@@ -14,34 +15,6 @@ namespace
 {
 
 constexpr uint16_t Skipped = PlotPointFlags::Null | PlotPointFlags::Empty;
-
-// The first index whose X is not below `x` (Count() when none).
-int FirstAtOrAfter(const TPlotDataCustomList &data, double x)
-{
-    int low = 0, high = data.Count();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (data.X(middle) < x)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
-
-// The first index whose X is above `x`.
-int FirstAfter(const TPlotDataCustomList &data, double x)
-{
-    int low = 0, high = data.Count();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (data.X(middle) <= x)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
 
 } // namespace
 

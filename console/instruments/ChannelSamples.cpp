@@ -4,6 +4,7 @@
 #include "analysis/TimePairing.h"
 #include "chart/PlotChannelCustom.h"
 #include "chart/PlotDataNullList.h"
+#include "chart/PlotDataSearch.h"
 
 #include <algorithm>
 
@@ -43,34 +44,6 @@ template <class TVisit> void VisitPointsWithIndex(const TPlotDataCustomList &dat
             visit(index, y);
         ++index;
     });
-}
-
-// The first index whose X is not below `x` (Count() when none).
-int FirstAtOrAfter(const TPlotDataCustomList &data, double x)
-{
-    int low = 0, high = data.Count();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (data.X(middle) < x)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
-
-// The first index whose X is above `x`.
-int FirstAfter(const TPlotDataCustomList &data, double x)
-{
-    int low = 0, high = data.Count();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (data.X(middle) <= x)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
 }
 
 } // namespace
