@@ -46,10 +46,13 @@ int Finish(lua_State *L, int results)
 constexpr auto BusyRetryAfter = std::chrono::milliseconds(5);
 
 // Offers argument to hook until it is taken, waiting while the hook is busy. What the hook last replied (Taken for a
-// missing hook), or nothing when a stop request ended the wait.
+// missing hook), or nothing when a stop request ended the wait. Every offer is also a stop point: a loop of costly
+// calls (printing a megabyte) runs few Lua instructions, so the instruction-count check alone would come late.
 template <typename THook, typename TArgument>
 std::optional<THookReply> Offer(lua_State *L, const THook &hook, const TArgument &argument)
 {
+    if (ContextOf(L).Input.StopRequested())
+        return std::nullopt;
     if (!hook)
         return THookReply::Taken;
     for (;;) {
